@@ -1,0 +1,111 @@
+# Project-wide build helpers.
+
+if(WIN32)
+  set(VXP_WINDOWS ON)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
+else()
+  set(VXP_WINDOWS OFF)
+endif()
+
+add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+
+if(VXP_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# A path as the program under test sees it: Wine maps the Unix root to drive Z:.
+function(vxp_native_path out path)
+  if(VXP_WINDOWS)
+    set(${out} "Z:${path}" PARENT_SCOPE)
+  else()
+    set(${out} "${path}" PARENT_SCOPE)
+  endif()
+endfunction()
+
+function(vxp_setup_gtest)
+  if(TARGET gtest)
+    return()
+  endif()
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  if(EXISTS /usr/src/googletest/CMakeLists.txt)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_ALL)
+  else()
+    message(FATAL_ERROR "GoogleTest sources not found in /usr/src/googletest: run scripts/setup.sh")
+  endif()
+endfunction()
+
+# vxp_add_gtest(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [TIMEOUT <s>])
+# One test executable, registered with ctest as one test. Under Wine it runs
+# through scripts/wine-run.sh, which fails the test when the program did not
+# start (Wine can exit 0 when a program cannot be loaded).
+function(vxp_add_gtest name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} gtest gtest_main)
+  vxp_native_path(data_dir ${CMAKE_BINARY_DIR}/testdata)
+  vxp_native_path(src_dir ${CMAKE_SOURCE_DIR})
+  target_compile_definitions(${name} PRIVATE
+    VXP_TEST_DATA_DIR="${data_dir}" VXP_SOURCE_DIR="${src_dir}")
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  if(VXP_WINDOWS)
+    add_test(NAME ${name}
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh --gtest $<TARGET_FILE:${name}>)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
+endfunction()
+
+# Every .cpp of <dir>/tests becomes its own test executable named <prefix>_<file>.
+function(vxp_add_test_folder prefix dir)
+  cmake_parse_arguments(T "" "" "LIBS;LABELS" ${ARGN})
+  file(GLOB test_sources CONFIGURE_DEPENDS ${dir}/*_test.cpp)
+  foreach(src ${test_sources})
+    get_filename_component(base ${src} NAME_WE)
+    vxp_add_gtest(${prefix}_${base} SOURCES ${src} LIBS ${T_LIBS} LABELS ${T_LABELS})
+  endforeach()
+endfunction()
+
+# Fixture generators: every <dir>/make_*.py runs once per build as
+#   /usr/bin/python3 make_x.py <out-dir>
+# writing into <build>/testdata/<subdir>. Test executables of the folder depend on it.
+function(vxp_add_fixture_scripts target dir subdir)
+  file(GLOB scripts CONFIGURE_DEPENDS ${dir}/make_*.py)
+  set(out ${CMAKE_BINARY_DIR}/testdata/${subdir})
+  set(stamps)
+  foreach(script ${scripts})
+    get_filename_component(base ${script} NAME_WE)
+    set(stamp ${out}/.${base}.stamp)
+    add_custom_command(OUTPUT ${stamp}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
+      COMMAND /usr/bin/python3 ${script} ${out}
+      COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+      DEPENDS ${script}
+      COMMENT "Generating test fixtures with ${base}.py")
+    list(APPEND stamps ${stamp})
+  endforeach()
+  add_custom_target(${target} ALL DEPENDS ${stamps})
+endfunction()
+
+# Fuzz targets: every <dir>/*_fuzz.cpp is a libFuzzer program linked with LIBS.
+function(vxp_add_fuzz_folder dir)
+  if(NOT VXP_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(F "" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*_fuzz.cpp)
+  foreach(src ${sources})
+    get_filename_component(base ${src} NAME_WE)
+    add_executable(${base} ${src})
+    target_compile_options(${base} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${base} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${base} PRIVATE ${F_LIBS})
+    target_include_directories(${base} PRIVATE ${CMAKE_SOURCE_DIR})
+  endforeach()
+endfunction()

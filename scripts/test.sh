@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Sets up a fresh machine and runs every test:
+#   - the core natively under AddressSanitizer + UndefinedBehaviorSanitizer,
+#   - the Windows x86_64 build under Wine (one Xvfb and one wineserver for the run),
+#   - a compile-and-link of the i686 build,
+#   - every fuzz target for VXP_FUZZ_SECONDS (default 60) from generated seeds,
+#   - the formatting check.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+export CCACHE_DIR=${CCACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/velmorantix-ccache}
+jobs=$(nproc)
+
+step() { printf '\n==== %s\n' "$*"; }
+
+step "setup"
+scripts/setup.sh
+
+step "format check"
+scripts/check-format.sh
+
+for preset in native mingw-x64 mingw-i686; do
+  step "build $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
+
+status=0
+
+step "tests: native (ASan+UBSan)"
+ctest --preset native -j "$jobs" || status=1
+
+step "tests: Windows x86_64 under Wine"
+scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" \
+  ctest --preset mingw-x64 -j "$jobs" || status=1
+
+step "fuzz"
+scripts/fuzz.sh "${VXP_FUZZ_SECONDS:-60}" || status=1
+
+exit $status
