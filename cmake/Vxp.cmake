@@ -9,6 +9,11 @@ endif()
 
 add_compile_options(-Wall -Wextra -Wno-unused-parameter)
 
+if(VXP_FUZZ)
+  # Coverage feedback for the libraries too, not only for the fuzz entry points.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 if(VXP_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)

@@ -14,11 +14,13 @@ cmake --build --preset fuzz -j "$(nproc)" || exit 1
 out=$root/build/fuzz
 mkdir -p "$out/artifacts" "$out/seeds" "$out/corpus" "$out/logs"
 
-# Seeds: <folder>/fuzz/make_seeds.py <dir> writes seeds, optionally per target in <dir>/<target>/.
-for script in $(find . -path ./build -prune -o -path '*/fuzz/make_seeds.py' -print); do
+# Seeds: every <folder>/fuzz/make_seeds*.py <dir> writes seeds into the folder's
+# seed directory, optionally per target in <dir>/<target>/ (target name without _fuzz).
+rm -rf "$out/seeds"
+for script in $(find . -path ./build -prune -o -path '*/fuzz/make_seeds*.py' -print | sort); do
   folder=$(dirname "$(dirname "$script")")
   dest=$out/seeds/${folder#./}
-  rm -rf "$dest"; mkdir -p "$dest"
+  mkdir -p "$dest"
   /usr/bin/python3 "$script" "$dest" || { echo "seed script failed: $script"; exit 1; }
 done
 

@@ -17,7 +17,8 @@ packages=(
   # benchmarks compare against these
   libvips-dev
   # fixture generators and oracles
-  python3 python3-pil imagemagick netpbm zip unzip
+  python3 python3-pil imagemagick netpbm zip unzip libjpeg-turbo-progs libtiff-tools
+  libimage-exiftool-perl
 )
 
 missing=()

@@ -1,0 +1,147 @@
+// Node pages of a B+-tree index. A node uses the whole page (little-endian):
+//
+//   Leaf:   0 u16 entry count, 2 u32 previous leaf (-1 none), 6 u32 next leaf
+//           (-1 none), 10.. entries, each the key followed by the value.
+//   Inner:  0 u16 key count, 2 u32 leftmost child, 6.. entries, each a key
+//           followed by the u32 id of the child to that key's right.
+//
+//   Slot table: at the page end, one u16 per four entries: the u16 at byte
+//   (page size - 2g) holds the page offset of entry 4g, g = 1 .. count / 4
+//   (when count is a multiple of 4 the last one is the end of the entries).
+//   Inner nodes of indexes whose keys are stored out of line keep none.
+//   A node with c entries ending at byte e is valid while e + 2 x (c / 4) is
+//   at most the page size.
+//
+//   Item encodings:  key, leaf:  6-byte DbLocation when keys are out of line,
+//                                else L bytes for a fixed length L, else an
+//                                8-bit length and 1..255 bytes;
+//                    key, inner: as in a leaf, except that a fixed-length
+//                                key of an index with a prefix function is
+//                                stored with a length byte (separators are
+//                                cut to a prefix);
+//                    value:      6-byte DbLocation when out of line, else L
+//                                bytes, else an 8-bit length and 0..255
+//                                bytes; none in a keys-only index.
+//   Out-of-line records hold the L bytes, or a u32 length and the bytes.
+//
+// Every access is bounds-checked against the page: a damaged count, length
+// or slot makes the access fail instead of leaving the buffer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+constexpr uint32_t kLeafHeader = 10;
+constexpr uint32_t kInnerHeader = 6;
+constexpr uint32_t kChildBytes = 4;
+
+struct NodeFormat {
+    uint32_t pageSize = 0;
+    bool keysOnly = false;
+    bool keysOut = false;
+    bool valuesOut = false;
+    uint32_t fixedKey = 0;
+    uint32_t fixedValue = 0;
+    bool innerKeyHasLength = true; // inner keys carry an 8-bit length
+
+    // Size of one entry when every entry of such a node has the same size,
+    // else 0.
+    uint32_t FixedEntrySize(bool leaf) const;
+    bool HasSlots(bool leaf) const { return leaf || !keysOut; }
+};
+
+// A view over one node page.
+class CNode {
+public:
+    CNode(uint8_t* data, const NodeFormat& format, bool leaf)
+        : m_data(data), m_format(format), m_leaf(leaf) {}
+
+    uint8_t* Data() const { return m_data; }
+    bool IsLeaf() const { return m_leaf; }
+    uint32_t Count() const;
+    uint32_t Header() const { return m_leaf ? kLeafHeader : kInnerHeader; }
+    uint32_t SlotBytes(uint32_t count) const;
+    bool Fits(uint32_t count, uint32_t end) const {
+        return static_cast<uint64_t>(end) + SlotBytes(count) <= m_format.pageSize;
+    }
+    // Offset of entry i (i may equal the count: the end of the entries).
+    bool EntryOffset(uint32_t i, uint32_t* offset) const;
+    bool EntrySizeAt(uint32_t offset, uint32_t* size) const;
+    bool EntryEnd(uint32_t* end) const { return EntryOffset(Count(), end); }
+    // The stored key of entry i without its length byte (or the 6-byte
+    // location of an out-of-line key).
+    bool KeyAt(uint32_t i, const uint8_t** key, uint32_t* length) const;
+    // Leaf only: the stored value (without length byte, or its location).
+    bool ValueAt(uint32_t i, const uint8_t** value, uint32_t* length) const;
+    // Inner only: child i (0 is the leftmost child).
+    bool ChildAt(uint32_t i, uint32_t* child) const;
+    // Raw bytes of entry i.
+    bool EntryAt(uint32_t i, const uint8_t** entry, uint32_t* size) const;
+
+    // In-place edits (the caller has checked that the result fits).
+    bool Insert(uint32_t i, const uint8_t* entry, uint32_t size);
+    bool Remove(uint32_t i);
+
+    uint32_t Prev() const;
+    uint32_t Next() const;
+    void SetPrev(uint32_t id);
+    void SetNext(uint32_t id);
+
+    // Writes a whole leaf: header, the given entries and the slot table; the
+    // rest of the page is zeroed.
+    static void WriteLeaf(uint8_t* page, const NodeFormat& format, uint32_t prev, uint32_t next,
+                          const std::vector<std::vector<uint8_t>>& entries, size_t first,
+                          size_t last);
+    static uint32_t LeafBytes(const std::vector<std::vector<uint8_t>>& entries, size_t first,
+                              size_t last);
+
+private:
+    bool KeySizeAt(uint32_t offset, uint32_t limit, uint32_t* size) const;
+    bool ValueSizeAt(uint32_t offset, uint32_t limit, uint32_t* size) const;
+    uint32_t Limit(uint32_t count) const { return m_format.pageSize - SlotBytes(count); }
+    void RebuildSlots(uint32_t count, uint32_t oldCount);
+
+    uint8_t* m_data;
+    const NodeFormat& m_format;
+    bool m_leaf;
+};
+
+// An inner node decoded into memory, for splits and merges. keys hold the
+// encoded key part of each entry exactly as stored; children may be
+// placeholders until new pages are taken.
+struct InnerImage {
+    uint32_t leftmost = 0;
+    std::vector<std::vector<uint8_t>> keys;
+    std::vector<uint32_t> rights;
+
+    uint32_t Child(uint32_t i) const { return i == 0 ? leftmost : rights[i - 1]; }
+    uint32_t ChildCount() const { return static_cast<uint32_t>(keys.size()) + 1; }
+    // Inserts (key, right) directly after child i.
+    void InsertAfterChild(uint32_t i, std::vector<uint8_t> key, uint32_t right);
+    // Removes child d together with the key beside it (key d-1, or key 0 for
+    // the leftmost child); returns that key.
+    std::vector<uint8_t> RemoveChild(uint32_t d);
+    uint32_t Bytes() const;
+    bool Fits(const NodeFormat& format) const;
+
+    bool Decode(const CNode& node);
+    // Writes the node; ids at or above kPlaceholderBase are mapped through
+    // the resolve table first.
+    void Encode(uint8_t* page, const NodeFormat& format,
+                const std::vector<uint32_t>& resolve) const;
+};
+
+constexpr uint32_t kPlaceholderBase = 0xFFFFF000u;
+
+// Splits an inner image whose key `inserted` was just added: the left part
+// keeps keys [0, m), key m goes up, the right part takes the rest. The count
+// rule of the format is tried first; when it would overflow a page the split
+// point is chosen by bytes. False when no split fits.
+bool SplitInnerImage(const NodeFormat& format, InnerImage& all, uint32_t inserted, InnerImage* left,
+                     std::vector<uint8_t>* up, InnerImage* right);
+
+// Number of entries that stay in the left leaf when a leaf with the given
+// entries (after insertion at `inserted`) splits; 0 when no split fits.
+uint32_t ChooseLeafSplit(const NodeFormat& format, const std::vector<std::vector<uint8_t>>& entries,
+                         uint32_t inserted);

@@ -1,0 +1,323 @@
+// Insertion into a CBTreeIndex. A change that splits nodes is planned in
+// memory first (decoded inner nodes with placeholder ids for new pages); only
+// when every new page has been taken is anything written.
+#include <algorithm>
+#include <cstring>
+
+#include "catalog/btree_plan.h"
+
+namespace {
+
+// Size of the key part at the start of an encoded leaf entry.
+uint32_t LeafKeyPart(const NodeFormat& f, const std::vector<uint8_t>& entry) {
+    if (f.keysOut)
+        return kDbLocationSize;
+    if (f.fixedKey != 0)
+        return f.fixedKey;
+    return 1u + entry[0];
+}
+
+void RawKey(const NodeFormat& f, const std::vector<uint8_t>& entry, const uint8_t** key,
+            uint32_t* length) {
+    bool hasLength = !f.keysOut && f.fixedKey == 0;
+    uint32_t part = LeafKeyPart(f, entry);
+    *key = entry.data() + (hasLength ? 1 : 0);
+    *length = hasLength ? part - 1 : part;
+}
+
+} // namespace
+
+bool CBTreeIndex::LeafSeparator(const std::vector<uint8_t>& lastLeft,
+                                const std::vector<uint8_t>& firstRight,
+                                std::vector<uint8_t>* separator, DbLocation* copied,
+                                uint32_t* copiedSize) {
+    const NodeFormat fmt = Format();
+    *copiedSize = 0;
+    if (fmt.keysOut) {
+        // The separator is a record of its own, so that erasing the key it
+        // was copied from leaves it intact.
+        DbLocation src = DbLocation::Load(firstRight.data());
+        uint32_t size;
+        if (!RecordSize(src, m_spec.fixedKey, &size) || !m_pages->CopyRecord(copied, src, size))
+            return false;
+        *copiedSize = size;
+        separator->assign(kDbLocationSize, 0);
+        copied->Store(separator->data());
+        return true;
+    }
+    const uint8_t *a, *b;
+    uint32_t la, lb;
+    RawKey(fmt, lastLeft, &a, &la);
+    RawKey(fmt, firstRight, &b, &lb);
+    uint32_t cut = lb;
+    if (m_prefix) {
+        uint32_t p = m_prefix(a, la, b, lb);
+        // Keep the cut only when it really separates the two keys.
+        if (p >= 1 && p <= lb && m_compare(a, la, b, p) < 0 && m_compare(b, p, b, lb) <= 0)
+            cut = p;
+    }
+    if (fmt.innerKeyHasLength || fmt.fixedKey == 0) {
+        separator->assign(1, static_cast<uint8_t>(cut));
+        separator->insert(separator->end(), b, b + cut);
+    } else {
+        separator->assign(b, b + lb);
+    }
+    return true;
+}
+
+bool CBTreeIndex::PlanInsertAbove(Plan& plan, std::vector<PathLevel>& path, int level,
+                                  InnerImage image, uint32_t position) {
+    const NodeFormat fmt = Format();
+    for (;;) {
+        if (image.Fits(fmt)) {
+            plan.writes.push_back(Plan::Write{path[level].record, 0, std::move(image)});
+            return true;
+        }
+        InnerImage left, right;
+        std::vector<uint8_t> up;
+        if (!SplitInnerImage(fmt, image, position, &left, &up, &right))
+            return false;
+        uint32_t rightId = plan.Placeholder();
+        ++plan.innerDelta;
+        plan.writes.push_back(Plan::Write{path[level].record, 0, std::move(left)});
+        plan.writes.push_back(Plan::Write{nullptr, rightId, std::move(right)});
+        if (level == 0) {
+            if (m_spec.height + plan.heightDelta + 1 > static_cast<int>(kMaxTreeHeight))
+                return false;
+            InnerImage root;
+            root.leftmost = static_cast<uint32_t>(path[0].record->id);
+            root.keys.push_back(std::move(up));
+            root.rights.push_back(rightId);
+            plan.newRoot = plan.Placeholder();
+            ++plan.innerDelta;
+            ++plan.heightDelta;
+            plan.writes.push_back(Plan::Write{nullptr, plan.newRoot, std::move(root)});
+            return true;
+        }
+        --level;
+        CNode parent(path[level].record->data, fmt, false);
+        if (!image.Decode(parent))
+            return false;
+        position = path[level].child;
+        if (position > image.keys.size())
+            return false;
+        image.InsertAfterChild(position, std::move(up), rightId);
+    }
+}
+
+bool CBTreeIndex::TakePlanPages(Plan& plan) {
+    for (uint32_t i = 0; i < plan.newPages; ++i) {
+        PageRecord* rec = m_pages->NewPage(freeToIndex);
+        if (!rec) {
+            while (!plan.pages.empty()) {
+                m_pages->ReturnUnusedPage(plan.pages.back(), freeToIndex);
+                plan.pages.pop_back();
+            }
+            plan.resolve.clear();
+            return false;
+        }
+        plan.pages.push_back(rec);
+        plan.resolve.push_back(static_cast<uint32_t>(rec->id));
+    }
+    return true;
+}
+
+void CBTreeIndex::CommitPlan(Plan& plan, std::vector<PathLevel>& path) {
+    const NodeFormat fmt = Format();
+    for (Plan::Write& w : plan.writes) {
+        PageRecord* rec = w.record ? w.record : plan.pages[w.placeholder - kPlaceholderBase];
+        w.image.Encode(rec->data, fmt, plan.resolve);
+        rec->dirty = 1;
+    }
+    if (plan.newRoot != kDbNoPage)
+        m_spec.root = plan.Resolve(plan.newRoot);
+    m_spec.height = static_cast<uint8_t>(m_spec.height + plan.heightDelta);
+    m_spec.innerCount =
+        static_cast<uint32_t>(static_cast<int64_t>(m_spec.innerCount) + plan.innerDelta);
+    for (PageRecord* rec : plan.pages)
+        m_pages->ReleasePage(rec);
+    plan.pages.clear();
+}
+
+bool CBTreeIndex::SplitLeafAndPut(std::vector<PathLevel>& path, PageRecord* leaf,
+                                  std::vector<std::vector<uint8_t>>& entries, uint32_t position) {
+    const NodeFormat fmt = Format();
+    const uint32_t keep = ChooseLeafSplit(fmt, entries, position);
+    if (keep == 0)
+        return false;
+    CNode node(leaf->data, fmt, true);
+    const uint32_t leafId = static_cast<uint32_t>(leaf->id);
+    const uint32_t prevId = node.Prev(), nextId = node.Next();
+    PageRecord* next = nullptr;
+    if (nextId != kDbNoPage) {
+        if (!m_pages->IsValidPage(nextId) || !(next = m_pages->GetPage(nextId)))
+            return false;
+    }
+    std::vector<uint8_t> separator;
+    DbLocation copied;
+    uint32_t copiedSize = 0;
+    if (!LeafSeparator(entries[keep - 1], entries[keep], &separator, &copied, &copiedSize)) {
+        m_pages->ReleasePage(next);
+        return false;
+    }
+    Plan plan;
+    const uint32_t newLeaf = plan.Placeholder();
+    bool planned;
+    if (path.empty()) {
+        InnerImage root;
+        root.leftmost = leafId;
+        root.keys.push_back(separator);
+        root.rights.push_back(newLeaf);
+        plan.newRoot = plan.Placeholder();
+        plan.innerDelta = 1;
+        plan.heightDelta = 1;
+        plan.writes.push_back(Plan::Write{nullptr, plan.newRoot, std::move(root)});
+        planned = true;
+    } else {
+        InnerImage parent;
+        const PathLevel& up = path.back();
+        planned =
+            parent.Decode(CNode(up.record->data, fmt, false)) && up.child <= parent.keys.size();
+        if (planned) {
+            parent.InsertAfterChild(up.child, separator, newLeaf);
+            planned = PlanInsertAbove(plan, path, static_cast<int>(path.size()) - 1,
+                                      std::move(parent), up.child);
+        }
+    }
+    if (!planned || !TakePlanPages(plan)) {
+        if (copiedSize)
+            m_pages->FreeRecord(copied, copiedSize);
+        m_pages->ReleasePage(next);
+        return false;
+    }
+    PageRecord* right = plan.pages[0];
+    const uint32_t rightId = static_cast<uint32_t>(right->id);
+    CNode::WriteLeaf(leaf->data, fmt, prevId, rightId, entries, 0, keep);
+    CNode::WriteLeaf(right->data, fmt, leafId, nextId, entries, keep, entries.size());
+    leaf->dirty = 1;
+    if (next) {
+        CNode(next->data, fmt, true).SetPrev(rightId);
+        next->dirty = 1;
+        m_pages->ReleasePage(next);
+    }
+    if (m_spec.lastLeaf == leafId)
+        m_spec.lastLeaf = rightId;
+    ++m_spec.leafCount;
+    m_spec.outOfLineBytes += copiedSize;
+    CommitPlan(plan, path);
+    return true;
+}
+
+bool CBTreeIndex::Put(const DbBuffer& key, const DbBuffer& value) {
+    SearchKey sk;
+    if (readOnly || !Ready() || !EntryFits(key, value) || !MakeSearchKey(key, false, &sk))
+        return false;
+    const NodeFormat fmt = Format();
+    std::vector<PathLevel> path;
+    PageRecord* leafRec;
+    if (!Descend(sk, &path, &leafRec))
+        return false;
+    CNode leaf(leafRec->data, fmt, true);
+    bool found = false;
+    uint32_t pos = 0;
+    auto finish = [&](bool result) {
+        m_pages->ReleasePage(leafRec);
+        ReleasePath(path);
+        return result;
+    };
+    if (!FindSlot(leaf, sk, &found, &pos))
+        return finish(false);
+    if (found && fmt.keysOnly)
+        return finish(true);
+
+    // New out-of-line records are written before the tree changes; the old
+    // value record is freed only once the new entry is in place.
+    std::vector<uint8_t> entry;
+    DbLocation keyLoc, valueLoc, oldValueLoc;
+    uint32_t keySize = 0, valueSize = 0, oldValueSize = 0;
+    auto undo = [&]() {
+        if (keySize)
+            m_pages->FreeRecord(keyLoc, keySize);
+        if (valueSize)
+            m_pages->FreeRecord(valueLoc, valueSize);
+        return finish(false);
+    };
+    if (fmt.keysOut) {
+        if (found) {
+            const uint8_t* stored;
+            uint32_t n;
+            if (!leaf.KeyAt(pos, &stored, &n))
+                return finish(false);
+            keyLoc = DbLocation::Load(stored);
+        } else if (!WriteItemRecord(key, m_spec.fixedKey, &keyLoc, &keySize)) {
+            return finish(false);
+        }
+        entry.resize(kDbLocationSize);
+        keyLoc.Store(entry.data());
+    } else {
+        if (m_spec.fixedKey == 0)
+            entry.push_back(static_cast<uint8_t>(key.length));
+        entry.insert(entry.end(), key.data, key.data + key.length);
+    }
+    if (!fmt.keysOnly) {
+        if (fmt.valuesOut) {
+            if (found) {
+                const uint8_t* stored;
+                uint32_t n;
+                if (!leaf.ValueAt(pos, &stored, &n))
+                    return undo();
+                oldValueLoc = DbLocation::Load(stored);
+                if (!RecordSize(oldValueLoc, m_spec.fixedValue, &oldValueSize))
+                    return undo();
+            }
+            if (!WriteItemRecord(value, m_spec.fixedValue, &valueLoc, &valueSize))
+                return undo();
+            size_t at = entry.size();
+            entry.resize(at + kDbLocationSize);
+            valueLoc.Store(entry.data() + at);
+        } else {
+            if (m_spec.fixedValue == 0)
+                entry.push_back(static_cast<uint8_t>(value.length));
+            if (value.length)
+                entry.insert(entry.end(), value.data, value.data + value.length);
+        }
+    }
+
+    const uint32_t count = leaf.Count();
+    uint32_t end, oldSize = 0, at;
+    if (!leaf.EntryEnd(&end))
+        return undo();
+    if (found && (!leaf.EntryOffset(pos, &at) || !leaf.EntrySizeAt(at, &oldSize)))
+        return undo();
+    const uint32_t newCount = found ? count : count + 1;
+    const uint32_t newEnd = end - oldSize + static_cast<uint32_t>(entry.size());
+    if (newCount <= 0xFFFF && leaf.Fits(newCount, newEnd)) {
+        if (found && !leaf.Remove(pos))
+            return undo();
+        if (!leaf.Insert(pos, entry.data(), static_cast<uint32_t>(entry.size())))
+            return undo();
+        leafRec->dirty = 1;
+    } else {
+        std::vector<std::vector<uint8_t>> entries;
+        entries.reserve(count + 1);
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint8_t* e;
+            uint32_t n;
+            if (!leaf.EntryAt(i, &e, &n))
+                return undo();
+            entries.emplace_back(e, e + n);
+        }
+        if (found)
+            entries[pos] = std::move(entry);
+        else
+            entries.insert(entries.begin() + pos, std::move(entry));
+        if (!SplitLeafAndPut(path, leafRec, entries, pos))
+            return undo();
+    }
+    if (!found)
+        ++m_spec.count;
+    m_spec.outOfLineBytes += keySize + valueSize;
+    if (oldValueSize && m_pages->FreeRecord(oldValueLoc, oldValueSize))
+        m_spec.outOfLineBytes -= std::min<uint64_t>(oldValueSize, m_spec.outOfLineBytes);
+    return finish(true);
+}

@@ -1,0 +1,411 @@
+// The page cache of CPageFile: getting, creating, releasing, freeing and
+// writing back pages. Record chains live in page_records.cpp.
+#include "catalog/page_file.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+CPageFile::CPageFile() : m_file(new CWin32File()) {}
+
+CPageFile::~CPageFile() {
+    Close();
+}
+
+bool CPageFile::SetFile(std::unique_ptr<CWin32File> file) {
+    if (m_open || !file)
+        return false;
+    m_file = std::move(file);
+    return true;
+}
+
+bool CPageFile::Open(const char* path, uint32_t flags) {
+    if (m_open)
+        return false;
+    if (!m_file->Open(path, flags))
+        return false;
+    int64_t size = m_file->GetSize();
+    if (size < 0) {
+        m_file->Close();
+        return false;
+    }
+    m_newFile = size == 0;
+    m_open = true;
+    return true;
+}
+
+bool CPageFile::Close() {
+    if (!m_open)
+        return false;
+    bool ok = Flush(true);
+    ok = DropCache() && ok;
+    m_file->Close();
+    m_pageSize = 0;
+    m_pageCount = 0;
+    m_preBytes = 0;
+    m_maxBytes = 0;
+    m_append = DbLocation{};
+    m_allocator = nullptr;
+    m_newFile = false;
+    m_open = false;
+    return ok;
+}
+
+void CPageFile::Abandon() {
+    if (!m_open)
+        return;
+    while (!m_overflow.empty())
+        DestroyOverflow(m_overflow.back());
+    m_mru.clear();
+    m_pre.clear();
+    m_block.reset();
+    m_cacheReady = false;
+    m_file->Close();
+    m_pageSize = 0;
+    m_pageCount = 0;
+    m_append = DbLocation{};
+    m_allocator = nullptr;
+    m_newFile = false;
+    m_open = false;
+}
+
+void CPageFile::SetCacheBytes(uint32_t preallocated, uint32_t maximum) {
+    m_preBytes = preallocated;
+    m_maxBytes = maximum;
+}
+
+bool CPageFile::SetPageSize(uint32_t size) {
+    if (m_open || size < 64 || size > 0xFFFF)
+        return false;
+    m_pageSize = size;
+    return true;
+}
+
+uint32_t CPageFile::PageLimit() const {
+    if (m_pageSize == 0)
+        return 0;
+    uint32_t limit = static_cast<uint32_t>(kDbMaxFileBytes / m_pageSize);
+    if (m_pageLimitOverride != 0 && m_pageLimitOverride < limit)
+        limit = m_pageLimitOverride;
+    return limit;
+}
+
+bool CPageFile::AllocateCache() {
+    if (m_cacheReady || m_pageSize < 64)
+        return false;
+    uint32_t records = m_preBytes / m_pageSize;
+    if (records == 0)
+        return false;
+    size_t bytes = static_cast<size_t>(records) * m_pageSize;
+    m_block.reset(new (std::nothrow) uint8_t[bytes]);
+    if (!m_block)
+        return false;
+    std::memset(m_block.get(), 0, bytes);
+    m_preBytes = records * m_pageSize;
+    m_pre.assign(records, PageRecord{});
+    m_mru.clear();
+    for (uint32_t i = 0; i < records; ++i) {
+        m_pre[i].data = m_block.get() + static_cast<size_t>(i) * m_pageSize;
+        m_mru.push_back(&m_pre[i]);
+    }
+    m_cacheReady = true;
+    return true;
+}
+
+PageRecord* CPageFile::FindCached(uint32_t id) const {
+    for (PageRecord* r : m_mru)
+        if (r->id >= 0 && static_cast<uint32_t>(r->id) == id)
+            return r;
+    return nullptr;
+}
+
+bool CPageFile::IsCached(uint32_t id) const {
+    return FindCached(id) != nullptr;
+}
+
+uint32_t CPageFile::HeldPageCount() const {
+    uint32_t n = 0;
+    for (PageRecord* r : m_mru)
+        if (r->use > 0)
+            ++n;
+    return n;
+}
+
+void CPageFile::MoveToFront(PageRecord* record) {
+    auto it = std::find(m_mru.begin(), m_mru.end(), record);
+    if (it != m_mru.end())
+        std::rotate(m_mru.begin(), it, it + 1);
+}
+
+void CPageFile::RemoveFromMru(PageRecord* record) {
+    auto it = std::find(m_mru.begin(), m_mru.end(), record);
+    if (it != m_mru.end())
+        m_mru.erase(it);
+}
+
+void CPageFile::DestroyOverflow(PageRecord* record) {
+    RemoveFromMru(record);
+    auto it = std::find(m_overflow.begin(), m_overflow.end(), record);
+    if (it != m_overflow.end())
+        m_overflow.erase(it);
+    delete[] record->data;
+    delete record;
+}
+
+// Forgets a record's page: an overflow record is freed, a preallocated one
+// becomes unused and moves to the back of the list (reused first).
+void CPageFile::ResetRecord(PageRecord* record) {
+    if (record->overflow) {
+        DestroyOverflow(record);
+        return;
+    }
+    record->id = -1;
+    record->use = 0;
+    record->dirty = 0;
+    RemoveFromMru(record);
+    m_mru.push_back(record);
+}
+
+PageRecord* CPageFile::GetPage(uint32_t id) {
+    if (!m_cacheReady || !IsValidPage(id))
+        return nullptr;
+    if (PageRecord* r = FindCached(id)) {
+        ++r->use;
+        MoveToFront(r);
+        return r;
+    }
+    PageRecord* r = NewPageRecord(id);
+    if (!r)
+        return nullptr;
+    if (!ReadPage(r)) {
+        // Never leave the zero-filled buffer cached as the page's content.
+        ResetRecord(r);
+        return nullptr;
+    }
+    return r;
+}
+
+PageRecord* CPageFile::NewPageRecord(uint32_t id) {
+    if (!m_cacheReady || id > 0x7FFFFFFFu)
+        return nullptr;
+    PageRecord* found = FindCached(id);
+    if (found && found->use > 0)
+        return nullptr; // somebody holds this page: it cannot be new
+    if (!found) {
+        for (auto it = m_mru.rbegin(); it != m_mru.rend(); ++it) {
+            PageRecord* r = *it;
+            if (r->use != 0)
+                continue;
+            if (r->dirty && r->id >= 0 && !WritePage(r))
+                continue; // keep its content; try another buffer
+            found = r;
+            break;
+        }
+    }
+    if (!found) {
+        uint32_t maxRecords = m_maxBytes / m_pageSize;
+        if (m_mru.size() >= maxRecords)
+            return nullptr; // cache exhausted
+        PageRecord* r = new (std::nothrow) PageRecord();
+        if (!r)
+            return nullptr;
+        r->data = new (std::nothrow) uint8_t[m_pageSize];
+        if (!r->data) {
+            delete r;
+            return nullptr;
+        }
+        r->overflow = true;
+        m_overflow.push_back(r);
+        m_mru.insert(m_mru.begin(), r);
+        ++m_overflowAllocations;
+        found = r;
+    } else {
+        MoveToFront(found);
+    }
+    std::memset(found->data, 0, m_pageSize);
+    found->id = static_cast<int32_t>(id);
+    found->dirty = 0;
+    found->use = 1;
+    return found;
+}
+
+void CPageFile::ReleasePage(PageRecord* record) {
+    if (!record || record->use <= 0)
+        return;
+    if (--record->use > 0 || !record->overflow)
+        return;
+    if (record->dirty && !WritePage(record))
+        return; // stays cached and dirty until a later write-back succeeds
+    DestroyOverflow(record);
+}
+
+bool CPageFile::FreePage(PageRecord* record, bool toIndex) {
+    if (!record || record->use != 1 || record->id < 0)
+        return false;
+    uint32_t id = static_cast<uint32_t>(record->id);
+    ResetRecord(record); // the content of a freed page is never written back
+    if (m_append.page == id)
+        m_append = DbLocation{};
+    if (!m_allocator)
+        return true;
+    return m_allocator->ReleasePage(id, toIndex, true);
+}
+
+bool CPageFile::WritePage(PageRecord* record) {
+    if (!record->dirty || record->id < 0)
+        return true;
+    uint64_t offset = static_cast<uint64_t>(static_cast<uint32_t>(record->id)) * m_pageSize;
+    if (offset + m_pageSize > kDbMaxFileBytes)
+        return false;
+    if (!WriteAt(offset, record->data, m_pageSize))
+        return false;
+    record->dirty = 0;
+    return true;
+}
+
+bool CPageFile::ReadPage(PageRecord* record) {
+    if (record->id < 0)
+        return false;
+    uint64_t offset = static_cast<uint64_t>(static_cast<uint32_t>(record->id)) * m_pageSize;
+    return ReadAt(offset, record->data, m_pageSize);
+}
+
+bool CPageFile::ReadAt(uint64_t offset, void* data, uint32_t n) {
+    if (!m_open || m_file->Seek(static_cast<int64_t>(offset), 0) != static_cast<int64_t>(offset))
+        return false;
+    return m_file->Read(data, n) == static_cast<int64_t>(n);
+}
+
+bool CPageFile::WriteAt(uint64_t offset, const void* data, uint32_t n) {
+    if (!m_open || m_file->Seek(static_cast<int64_t>(offset), 0) != static_cast<int64_t>(offset))
+        return false;
+    return m_file->Write(data, n) == static_cast<int64_t>(n);
+}
+
+int64_t CPageFile::FileSize() {
+    return m_open ? m_file->GetSize() : -1;
+}
+
+uint32_t CPageFile::TakePageId(bool refill) {
+    if (m_allocator) {
+        uint32_t id = m_allocator->TakePage(refill);
+        if (id != kDbNoPage) {
+            PageRecord* cached = FindCached(id);
+            if (IsValidPage(id) && !(cached && cached->use > 0))
+                return id;
+            // A free id that is out of range or in use comes from a damaged
+            // free list: drop it rather than hand out a live page.
+        }
+    }
+    if (m_pageCount >= PageLimit())
+        return kDbNoPage;
+    return m_pageCount++;
+}
+
+PageRecord* CPageFile::NewPage(bool refill) {
+    uint32_t id = TakePageId(refill);
+    if (id == kDbNoPage)
+        return nullptr;
+    PageRecord* r = NewPageRecord(id);
+    if (!r) {
+        if (id + 1 == m_pageCount)
+            --m_pageCount;
+        else if (m_allocator)
+            m_allocator->ReleasePage(id, true, true);
+        return nullptr;
+    }
+    r->dirty = 1;
+    return r;
+}
+
+void CPageFile::ReturnUnusedPage(PageRecord* record, bool toIndex) {
+    if (record->id >= 0 && static_cast<uint32_t>(record->id) + 1 == m_pageCount &&
+        record->use == 1) {
+        ResetRecord(record); // the last page of the file: just give the id back
+        --m_pageCount;
+        return;
+    }
+    if (!FreePage(record, toIndex))
+        ReleasePage(record);
+}
+
+bool CPageFile::ReservePage() {
+    return TakePageId(false) != kDbNoPage;
+}
+
+bool CPageFile::WriteDirtyPages() {
+    bool ok = true;
+    for (PageRecord* r : m_mru)
+        if (r->dirty && r->id >= 0 && !WritePage(r))
+            ok = false;
+    // Released overflow records whose write-back now succeeded are freed.
+    for (size_t i = m_overflow.size(); i-- > 0;) {
+        PageRecord* r = m_overflow[i];
+        if (r->use == 0 && !r->dirty)
+            DestroyOverflow(r);
+    }
+    return ok;
+}
+
+bool CPageFile::ExtendToPageCount() {
+    if (!m_open)
+        return false;
+    int64_t size = m_file->GetSize();
+    int64_t want = static_cast<int64_t>(static_cast<uint64_t>(m_pageCount) * m_pageSize);
+    if (size == want)
+        return true;
+    return m_file->SetEnd(want);
+}
+
+bool CPageFile::SyncFile() {
+    return m_open && m_file->Flush();
+}
+
+bool CPageFile::Flush(bool spill) {
+    if (!m_open)
+        return false;
+    bool ok = true;
+    if (spill && m_allocator)
+        ok = m_allocator->SpillToIndex();
+    ok = WriteDirtyPages() && ok;
+    ok = ExtendToPageCount() && ok;
+    ok = SyncFile() && ok;
+    return ok;
+}
+
+bool CPageFile::TruncateTail() {
+    if (!m_open || !m_allocator)
+        return m_open;
+    const uint32_t before = m_pageCount;
+    uint32_t cut = m_allocator->TrimFileEnd(before);
+    if (m_pageCount != before || cut >= before || cut == 0)
+        return true;
+    for (PageRecord* r : m_mru)
+        if (r->id >= 0 && static_cast<uint32_t>(r->id) >= cut && r->use > 0)
+            return false; // a held page can't be free: leave the file as it is
+    for (size_t i = m_mru.size(); i-- > 0;) {
+        PageRecord* r = m_mru[i];
+        if (r->id >= 0 && static_cast<uint32_t>(r->id) >= cut)
+            ResetRecord(r);
+    }
+    if (!m_append.IsNone() && m_append.page >= cut)
+        m_append = DbLocation{};
+    m_pageCount = cut;
+    return m_file->SetEnd(static_cast<int64_t>(static_cast<uint64_t>(cut) * m_pageSize));
+}
+
+bool CPageFile::DropCache() {
+    if (!m_cacheReady)
+        return true;
+    bool ok = true;
+    for (PageRecord* r : m_mru)
+        if (r->dirty && r->id >= 0 && !WritePage(r))
+            ok = false;
+    while (!m_overflow.empty())
+        DestroyOverflow(m_overflow.back());
+    m_mru.clear();
+    m_pre.clear();
+    m_block.reset();
+    m_cacheReady = false;
+    return ok;
+}

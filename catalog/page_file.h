@@ -1,0 +1,189 @@
+// Fixed-size pages over one file, a cache of page buffers, and records (byte
+// strings of any length) stored as chains of record pages.
+//
+// Record page layout (every page that holds record bytes):
+//   0  4  u32 id of the next page of a record that continues past this page
+//         (a fresh page holds 0; read only when a record continues)
+//   4  2  u16 bytes in use: how many bytes of live records lie in this page
+//   6  .. data area; DbLocation offsets count from here
+// A record starts at a DbLocation, fills the rest of that page's data area and
+// continues at offset 0 of the page named in the next-page field. Records are
+// appended one after another at the append location, so a page can hold the
+// end of one record and the starts of others; when its bytes in use reach 0
+// the page is freed. Node pages (btree_node.h) use the whole page and are
+// never interpreted here.
+//
+// The cache: a block of preallocated page buffers that stays for the file's
+// open life, plus overflow buffers for pages held at once beyond it, freed
+// when their last holder releases them. Every cached record is on one MRU
+// list; a record nobody holds can be taken for another page at any time, and
+// a dirty one is written back first. A page whose write-back fails stays
+// dirty and cached: its content is never dropped silently.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "catalog/db_format.h"
+#include "imaging/win32_file.h"
+
+struct PageRecord {
+    int32_t id = -1; // -1: unused
+    uint8_t* data = nullptr;
+    uint8_t dirty = 0;
+    int32_t use = 0; // number of holders
+    bool overflow = false;
+};
+
+// The page file's source of free pages (free_page_list.h implements it).
+class CPageAllocator {
+public:
+    virtual ~CPageAllocator() = default;
+    // A free page id, or kDbNoPage when none is at hand.
+    virtual uint32_t TakePage(bool refill) = 0;
+    // Takes back a page that is no longer used. False when it could not be
+    // recorded (the page is then lost to the file, never handed out twice).
+    virtual bool ReleasePage(uint32_t id, bool toIndex, bool fromPageFile) = 0;
+    // The page count without the free pages at the file's end.
+    virtual uint32_t TrimFileEnd(uint32_t count) = 0;
+    // Moves every cached free id into the persistent free-page index.
+    virtual bool SpillToIndex() = 0;
+};
+
+class CPageFile {
+public:
+    CPageFile();
+    ~CPageFile();
+    CPageFile(const CPageFile&) = delete;
+    CPageFile& operator=(const CPageFile&) = delete;
+
+    // Replaces the file object used by the next Open (tests inject failing
+    // files this way). Refused while open.
+    bool SetFile(std::unique_ptr<CWin32File> file);
+
+    bool Open(const char* path, uint32_t flags);
+    // Flushes with spill, drops the cache and closes the file. Returns the
+    // flush result (false also when nothing was open).
+    bool Close();
+    bool IsOpen() const { return m_open; }
+    // Closes without writing anything: a file that failed to open, or a
+    // read-only database, is left exactly as it was found.
+    void Abandon();
+
+    void SetCacheBytes(uint32_t preallocated, uint32_t maximum);
+    bool SetPageSize(uint32_t size);
+    bool AllocateCache();
+    bool CacheReady() const { return m_cacheReady; }
+
+    uint32_t PageSize() const { return m_pageSize; }
+    uint32_t DataSize() const { return m_pageSize - kDbRecordHeader; }
+    uint32_t PageCount() const { return m_pageCount; }
+    void SetPageCount(uint32_t count) { m_pageCount = count; }
+    // Largest page count the format allows: no page may end past 2^32 - 1.
+    uint32_t PageLimit() const;
+    // Lowers the page limit (tests reach the format's limit this way).
+    void SetPageLimit(uint32_t limit) { m_pageLimitOverride = limit; }
+    bool IsValidPage(uint32_t id) const { return id != 0 && id < m_pageCount; }
+
+    DbLocation AppendLocation() const { return m_append; }
+    void SetAppendLocation(DbLocation loc) { m_append = loc; }
+    bool IsNewFile() const { return m_newFile; }
+
+    void SetAllocator(CPageAllocator* allocator) { m_allocator = allocator; }
+    CPageAllocator* Allocator() const { return m_allocator; }
+
+    // ---- pages ----
+    PageRecord* GetPage(uint32_t id);
+    void ReleasePage(PageRecord* record);
+    PageRecord* NewPageRecord(uint32_t id);
+    // Drops the only hold, forgets the page and hands its id to the allocator.
+    // Refused (false, nothing changes) while anyone else holds the page.
+    bool FreePage(PageRecord* record, bool toIndex);
+    bool WritePage(PageRecord* record);
+    bool ReadPage(PageRecord* record);
+    void MarkDirty(PageRecord* record) { record->dirty = 1; }
+
+    // Takes a page id: from the allocator, else from the end of the file.
+    // kDbNoPage when the file would pass its size limit.
+    uint32_t TakePageId(bool refill);
+    // A held, zero-filled, dirty buffer for a freshly taken page.
+    PageRecord* NewPage(bool refill);
+    // Returns a page taken with TakePageId/NewPage that was never used.
+    void ReturnUnusedPage(PageRecord* record, bool toIndex);
+    // Takes the next page id and discards it (page 0 of a new file).
+    bool ReservePage();
+
+    // Writes back dirty pages (with spill first the allocator's cache goes to
+    // its index), makes the file page count x page size long and flushes it.
+    // False when any write or the file flush failed; failed pages stay dirty.
+    bool Flush(bool spill);
+    bool WriteDirtyPages();
+    bool ExtendToPageCount();
+    bool SyncFile();
+    bool TruncateTail();
+    bool DropCache();
+
+    // Raw access below the cache (page 0 holds the database header).
+    bool ReadAt(uint64_t offset, void* data, uint32_t n);
+    bool WriteAt(uint64_t offset, const void* data, uint32_t n);
+    int64_t FileSize();
+
+    // ---- records ----
+    bool AllocateRecord(const void* src, uint32_t n, DbLocation* out);
+    // Appends n bytes (src null: zero-filled) starting at start, which moves to
+    // a fresh page when its page has no room; updates the append location.
+    bool AppendRecord(const void* src, uint32_t n, DbLocation* start);
+    bool ReadRecord(void* dst, uint32_t n, DbLocation* loc, bool advance);
+    bool RewriteRecord(const void* src, uint32_t n, DbLocation* loc, bool advance);
+    // Checks the whole chain before changing anything: a damaged chain
+    // (bad page id, loop, bytes in use too small) fails and frees nothing.
+    bool FreeRecord(DbLocation loc, uint32_t n);
+    bool MovePage(uint32_t dst, uint32_t src);
+    bool CopyRecord(DbLocation* out, DbLocation src, uint32_t n);
+    // -1/1 at the first differing unsigned byte, else length a - length b.
+    bool CompareRecords(DbLocation a, uint32_t lenA, DbLocation b, uint32_t lenB, int* result);
+    // Largest length a record can have in this file (a bound for lengths read
+    // from pages before anything is allocated from them).
+    uint64_t MaxRecordBytes() const;
+
+    // ---- small page operations ----
+    static uint16_t BytesInUse(const PageRecord* r) { return LoadU16(r->data + 4); }
+    static uint32_t NextPageOf(const PageRecord* r) { return LoadU32(r->data); }
+    void SetNextPage(PageRecord* r, uint32_t id) {
+        StoreU32(r->data, id);
+        r->dirty = 1;
+    }
+
+    // ---- inspection (tests, checker) ----
+    uint32_t OverflowRecordCount() const { return static_cast<uint32_t>(m_overflow.size()); }
+    uint64_t OverflowAllocations() const { return m_overflowAllocations; }
+    uint32_t HeldPageCount() const;
+    bool IsCached(uint32_t id) const;
+
+private:
+    PageRecord* FindCached(uint32_t id) const;
+    void MoveToFront(PageRecord* record);
+    void RemoveFromMru(PageRecord* record);
+    void DestroyOverflow(PageRecord* record);
+    void ResetRecord(PageRecord* record);
+    bool WalkRecord(uint8_t* dst, const uint8_t* src, uint32_t n, DbLocation* loc, bool advance);
+    uint32_t MaxChainPages(uint32_t n) const;
+
+    CPageAllocator* m_allocator = nullptr;
+    std::vector<PageRecord*> m_overflow;
+    uint32_t m_pageSize = 0;
+    uint32_t m_pageCount = 0;
+    DbLocation m_append;
+    bool m_newFile = false;
+    uint32_t m_preBytes = 0;
+    uint32_t m_maxBytes = 0;
+    std::unique_ptr<uint8_t[]> m_block;
+    std::vector<PageRecord> m_pre;
+    std::vector<PageRecord*> m_mru; // front = most recently used
+    bool m_cacheReady = false;
+    bool m_open = false;
+    std::unique_ptr<CWin32File> m_file;
+    uint32_t m_pageLimitOverride = 0;
+    uint64_t m_overflowAllocations = 0;
+};

@@ -1,0 +1,286 @@
+// Records of CPageFile: byte strings stored as chains of record pages (the
+// layout is described in page_file.h). Every chain walk checks its page ids
+// and stops after the most pages a record of its length can span, so a
+// damaged next-page field can neither loop nor reach the header page.
+#include "catalog/page_file.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+constexpr uint32_t kPieceBytes = 4096;
+}
+
+uint64_t CPageFile::MaxRecordBytes() const {
+    return m_pageSize > kDbRecordHeader ? static_cast<uint64_t>(m_pageCount) * DataSize() : 0;
+}
+
+uint32_t CPageFile::MaxChainPages(uint32_t n) const {
+    const uint32_t ds = DataSize();
+    return n / ds + (n % ds != 0 ? 1 : 0) + 1;
+}
+
+bool CPageFile::AllocateRecord(const void* src, uint32_t n, DbLocation* out) {
+    *out = m_append;
+    return AppendRecord(src, n, out);
+}
+
+bool CPageFile::AppendRecord(const void* src, uint32_t n, DbLocation* start) {
+    if (n == 0)
+        return true;
+    if (!m_cacheReady)
+        return false;
+    const uint32_t ds = DataSize();
+    const uint8_t* bytes = static_cast<const uint8_t*>(src);
+    PageRecord* cur = nullptr;
+    uint32_t room = 0;
+    if (!start->IsNone()) {
+        if (!IsValidPage(start->page) || start->offset > ds)
+            return false;
+        cur = GetPage(start->page);
+        if (!cur)
+            return false;
+        room = ds - start->offset;
+        if (BytesInUse(cur) + std::min(room, n) > ds) {
+            ReleasePage(cur); // damaged count: appending would overflow it
+            return false;
+        }
+    }
+    // Take every page the record needs before writing a byte, so that a full
+    // file or a failing allocator leaves no half-written record behind.
+    uint32_t need = n > room ? (n - room) / ds + ((n - room) % ds != 0 ? 1 : 0) : 0;
+    std::vector<uint32_t> ids;
+    ids.reserve(need);
+    for (uint32_t i = 0; i < need; ++i) {
+        uint32_t id = TakePageId(true);
+        if (id == kDbNoPage) {
+            for (size_t j = ids.size(); j-- > 0;) {
+                if (ids[j] + 1 == m_pageCount)
+                    --m_pageCount;
+                else if (m_allocator)
+                    m_allocator->ReleasePage(ids[j], true, true);
+            }
+            ReleasePage(cur);
+            return false;
+        }
+        ids.push_back(id);
+    }
+    size_t nextId = 0;
+    DbLocation app = *start;
+    if (!cur) {
+        cur = NewPageRecord(ids[nextId++]);
+        if (!cur)
+            return false;
+        cur->dirty = 1;
+        app = DbLocation{static_cast<uint32_t>(cur->id), 0};
+        *start = app;
+    }
+    uint32_t written = 0;
+    for (;;) {
+        uint32_t k = std::min(ds - app.offset, n - written);
+        if (k > 0) {
+            uint8_t* dst = cur->data + kDbRecordHeader + app.offset;
+            if (bytes)
+                std::memcpy(dst, bytes + written, k);
+            else
+                std::memset(dst, 0, k);
+            app.offset = static_cast<uint16_t>(app.offset + k);
+            StoreU16(cur->data + 4, static_cast<uint16_t>(BytesInUse(cur) + k));
+            cur->dirty = 1;
+            written += k;
+        }
+        if (written == n) {
+            m_append = DbLocation{static_cast<uint32_t>(cur->id), app.offset};
+            ReleasePage(cur);
+            return true;
+        }
+        PageRecord* next = nextId < ids.size() ? NewPageRecord(ids[nextId++]) : nullptr;
+        if (!next) {
+            ReleasePage(cur);
+            return false;
+        }
+        next->dirty = 1;
+        if (written == 0)
+            *start = DbLocation{static_cast<uint32_t>(next->id), 0};
+        SetNextPage(cur, static_cast<uint32_t>(next->id));
+        ReleasePage(cur);
+        cur = next;
+        app = DbLocation{static_cast<uint32_t>(cur->id), 0};
+    }
+}
+
+bool CPageFile::WalkRecord(uint8_t* dst, const uint8_t* src, uint32_t n, DbLocation* loc,
+                           bool advance) {
+    if (n == 0)
+        return true;
+    const uint32_t ds = DataSize();
+    if (!IsValidPage(loc->page) || loc->offset > ds)
+        return false;
+    uint32_t page = loc->page;
+    uint32_t off = loc->offset;
+    uint32_t done = 0;
+    const uint32_t maxPages = MaxChainPages(n);
+    for (uint32_t pages = 1;; ++pages) {
+        PageRecord* r = GetPage(page);
+        if (!r)
+            return false;
+        uint32_t take = std::min(ds - off, n - done);
+        uint8_t* area = r->data + kDbRecordHeader + off;
+        if (dst)
+            std::memcpy(dst + done, area, take);
+        if (src && take > 0) {
+            std::memcpy(area, src + done, take);
+            r->dirty = 1;
+        }
+        done += take;
+        off += take;
+        if (done == n) {
+            if (advance)
+                *loc = DbLocation{page, static_cast<uint16_t>(off)};
+            ReleasePage(r);
+            return true;
+        }
+        uint32_t next = NextPageOf(r);
+        ReleasePage(r);
+        if (pages >= maxPages || !IsValidPage(next) || next == page)
+            return false;
+        page = next;
+        off = 0;
+    }
+}
+
+bool CPageFile::ReadRecord(void* dst, uint32_t n, DbLocation* loc, bool advance) {
+    return WalkRecord(static_cast<uint8_t*>(dst), nullptr, n, loc, advance);
+}
+
+bool CPageFile::RewriteRecord(const void* src, uint32_t n, DbLocation* loc, bool advance) {
+    return WalkRecord(nullptr, static_cast<const uint8_t*>(src), n, loc, advance);
+}
+
+bool CPageFile::FreeRecord(DbLocation loc, uint32_t n) {
+    if (n == 0)
+        return true;
+    const uint32_t ds = DataSize();
+    if (!IsValidPage(loc.page) || loc.offset > ds)
+        return false;
+    struct Piece {
+        uint32_t page;
+        uint32_t bytes;
+    };
+    std::vector<Piece> pieces;
+    uint32_t page = loc.page;
+    uint32_t off = loc.offset;
+    uint32_t done = 0;
+    const uint32_t maxPages = MaxChainPages(n);
+    for (;;) {
+        for (const Piece& p : pieces)
+            if (p.page == page)
+                return false; // the chain loops
+        PageRecord* r = GetPage(page);
+        if (!r)
+            return false;
+        uint32_t take = std::min(ds - off, n - done);
+        if (BytesInUse(r) < take) {
+            ReleasePage(r);
+            return false;
+        }
+        uint32_t next = NextPageOf(r);
+        ReleasePage(r);
+        if (take > 0)
+            pieces.push_back(Piece{page, take});
+        done += take;
+        if (done == n)
+            break;
+        if (pieces.size() >= maxPages || !IsValidPage(next))
+            return false;
+        page = next;
+        off = 0;
+    }
+    bool ok = true;
+    for (const Piece& p : pieces) {
+        PageRecord* r = GetPage(p.page);
+        if (!r) {
+            ok = false;
+            continue;
+        }
+        uint16_t left = static_cast<uint16_t>(BytesInUse(r) - p.bytes);
+        StoreU16(r->data + 4, left);
+        r->dirty = 1;
+        if (left == 0) {
+            if (!FreePage(r, true))
+                ok = false;
+        } else {
+            ReleasePage(r);
+        }
+    }
+    return ok;
+}
+
+bool CPageFile::MovePage(uint32_t dst, uint32_t src) {
+    if (!IsValidPage(dst) || !IsValidPage(src) || dst == src)
+        return false;
+    PageRecord* s = GetPage(src);
+    if (!s)
+        return false;
+    PageRecord* d = NewPageRecord(dst); // the destination is overwritten whole
+    if (!d) {
+        ReleasePage(s);
+        return false;
+    }
+    std::memcpy(d->data, s->data, m_pageSize);
+    d->dirty = 1;
+    s->dirty = 0;
+    ReleasePage(d);
+    // The old page is about to be freed: forget it so that no stale copy stays
+    // cached under its id.
+    if (s->use == 1)
+        ResetRecord(s);
+    else
+        ReleasePage(s);
+    return true;
+}
+
+bool CPageFile::CopyRecord(DbLocation* out, DbLocation src, uint32_t n) {
+    *out = m_append;
+    if (n == 0)
+        return true;
+    std::vector<uint8_t> piece(std::min(n, kPieceBytes));
+    uint32_t done = 0;
+    while (done < n) {
+        uint32_t k = std::min(n - done, kPieceBytes);
+        bool ok = ReadRecord(piece.data(), k, &src, true);
+        DbLocation at = m_append;
+        ok = ok && AppendRecord(piece.data(), k, &at);
+        if (!ok) {
+            if (done > 0)
+                FreeRecord(*out, done);
+            return false;
+        }
+        if (done == 0)
+            *out = at;
+        done += k;
+    }
+    return true;
+}
+
+bool CPageFile::CompareRecords(DbLocation a, uint32_t lenA, DbLocation b, uint32_t lenB,
+                               int* result) {
+    uint32_t m = std::min(lenA, lenB);
+    std::vector<uint8_t> pa(std::min(m, kPieceBytes)), pb(std::min(m, kPieceBytes));
+    for (uint32_t done = 0; done < m;) {
+        uint32_t k = std::min(m - done, kPieceBytes);
+        if (!ReadRecord(pa.data(), k, &a, true) || !ReadRecord(pb.data(), k, &b, true))
+            return false;
+        for (uint32_t i = 0; i < k; ++i) {
+            if (pa[i] != pb[i]) {
+                *result = pa[i] < pb[i] ? -1 : 1;
+                return true;
+            }
+        }
+        done += k;
+    }
+    int64_t diff = static_cast<int64_t>(lenA) - static_cast<int64_t>(lenB);
+    *result = static_cast<int>(std::max<int64_t>(std::min<int64_t>(diff, 0x7FFFFFFF), -0x7FFFFFFF));
+    return true;
+}

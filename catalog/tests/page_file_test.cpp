@@ -1,0 +1,300 @@
+// The page file on its own (no allocator: new pages come from the end of the
+// file): record chains, the cache budget, and I/O failures.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "catalog/memory_file.h"
+#include "catalog/page_file.h"
+
+namespace {
+
+constexpr uint32_t kPs = 8192;
+constexpr uint32_t kDs = kPs - 6;
+
+struct PageFileFixture : ::testing::Test {
+    std::shared_ptr<CMemoryDisk> disk = std::make_shared<CMemoryDisk>();
+    CMemoryFile* file = nullptr;
+    CPageFile pages;
+
+    void SetUp() override { ASSERT_TRUE(OpenPages()); }
+
+    bool OpenPages() {
+        auto f = std::unique_ptr<CMemoryFile>(new CMemoryFile(disk));
+        file = f.get();
+        pages.SetFile(std::unique_ptr<CWin32File>(f.release()));
+        pages.SetPageSize(kPs);
+        pages.SetCacheBytes(32 * kPs, 0xFFFFFFFFu);
+        if (!pages.Open("pages", kFileOpenOrCreate) || !pages.AllocateCache())
+            return false;
+        if (pages.PageCount() == 0)
+            return pages.ReservePage(); // page 0 stands for the header
+        return true;
+    }
+
+    std::vector<uint8_t> Pattern(uint32_t n, uint8_t seed) {
+        std::vector<uint8_t> v(n);
+        for (uint32_t i = 0; i < n; ++i)
+            v[i] = static_cast<uint8_t>(seed + i * 7);
+        return v;
+    }
+
+    uint16_t InUse(uint32_t page) {
+        PageRecord* r = pages.GetPage(page);
+        EXPECT_NE(r, nullptr);
+        uint16_t n = r ? CPageFile::BytesInUse(r) : 0;
+        pages.ReleasePage(r);
+        return n;
+    }
+
+    void SetNext(uint32_t page, uint32_t next) {
+        PageRecord* r = pages.GetPage(page);
+        ASSERT_NE(r, nullptr);
+        pages.SetNextPage(r, next);
+        pages.ReleasePage(r);
+    }
+};
+
+TEST_F(PageFileFixture, RecordsRoundTripAcrossPages) {
+    for (uint32_t n : {1u, 100u, kDs, kDs + 1, 3 * kDs + 17}) {
+        std::vector<uint8_t> data = Pattern(n, static_cast<uint8_t>(n));
+        DbLocation loc;
+        ASSERT_TRUE(pages.AllocateRecord(data.data(), n, &loc)) << n;
+        std::vector<uint8_t> back(n);
+        DbLocation at = loc;
+        ASSERT_TRUE(pages.ReadRecord(back.data(), n, &at, false)) << n;
+        EXPECT_EQ(back, data) << n;
+    }
+    // The same bytes come back after a flush and a reopen.
+    std::vector<uint8_t> data = Pattern(20000, 3);
+    DbLocation loc;
+    ASSERT_TRUE(pages.AllocateRecord(data.data(), 20000, &loc));
+    uint32_t count = pages.PageCount();
+    ASSERT_TRUE(pages.Flush(false));
+    EXPECT_EQ(disk->bytes.size(), static_cast<size_t>(count) * kPs);
+    ASSERT_TRUE(pages.Close());
+    ASSERT_TRUE(OpenPages());
+    pages.SetPageCount(count);
+    std::vector<uint8_t> back(20000);
+    ASSERT_TRUE(pages.ReadRecord(back.data(), 20000, &loc, false));
+    EXPECT_EQ(back, data);
+}
+
+TEST_F(PageFileFixture, RecordFillingThePageEndsThereAndTheNextStartsFresh) {
+    std::vector<uint8_t> first = Pattern(kDs, 1);
+    DbLocation a;
+    ASSERT_TRUE(pages.AllocateRecord(first.data(), kDs, &a));
+    EXPECT_EQ(a.page, 1u);
+    EXPECT_EQ(a.offset, 0u);
+    EXPECT_EQ(pages.AppendLocation().page, 1u);
+    EXPECT_EQ(pages.AppendLocation().offset, kDs);
+    EXPECT_EQ(pages.PageCount(), 2u);
+    // The full page's next-page field is untouched until a record continues.
+    PageRecord* r = pages.GetPage(1);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(CPageFile::NextPageOf(r), 0u);
+    pages.ReleasePage(r);
+
+    // An append whose start page is full starts at (new page, 0).
+    std::vector<uint8_t> second = Pattern(10, 2);
+    DbLocation b;
+    ASSERT_TRUE(pages.AllocateRecord(second.data(), 10, &b));
+    EXPECT_EQ(b.page, 2u);
+    EXPECT_EQ(b.offset, 0u);
+    EXPECT_EQ(InUse(1), kDs);
+    EXPECT_EQ(InUse(2), 10u);
+}
+
+TEST_F(PageFileFixture, FreeingSharedPagesCountsBytesAndFreesTheLastHolder) {
+    DbLocation a, b;
+    std::vector<uint8_t> data = Pattern(100, 5);
+    ASSERT_TRUE(pages.AllocateRecord(data.data(), 100, &a));
+    ASSERT_TRUE(pages.AllocateRecord(data.data(), 60, &b));
+    ASSERT_EQ(a.page, b.page);
+    ASSERT_TRUE(pages.FreeRecord(a, 100));
+    EXPECT_EQ(InUse(a.page), 60u);
+    EXPECT_TRUE(pages.IsCached(a.page));
+    ASSERT_TRUE(pages.FreeRecord(b, 60));
+    // The page was freed: it is forgotten and the next append starts afresh.
+    EXPECT_FALSE(pages.IsCached(a.page));
+    EXPECT_TRUE(pages.AppendLocation().IsNone());
+    DbLocation c;
+    ASSERT_TRUE(pages.AllocateRecord(data.data(), 10, &c));
+    EXPECT_EQ(c.offset, 0u);
+    EXPECT_NE(c.page, a.page); // no allocator here: the id is not reused
+}
+
+TEST_F(PageFileFixture, DamagedChainsFailWithoutLoopingOrFreeing) {
+    std::vector<uint8_t> data = Pattern(3 * kDs, 9);
+    DbLocation loc;
+    ASSERT_TRUE(pages.AllocateRecord(data.data(), 3 * kDs, &loc));
+    const uint32_t second = loc.page + 1;
+    struct Case {
+        const char* what;
+        uint32_t next;
+        bool readFails; // a loop that stays within the record's page bound reads garbage
+    } cases[] = {{"header page", 0, true},
+                 {"past the end", 1000, true},
+                 {"self", second, true},
+                 {"loop", loc.page, false}};
+    for (const Case& c : cases) {
+        SetNext(second, c.next);
+        std::vector<uint8_t> back(3 * kDs);
+        DbLocation at = loc;
+        if (c.readFails) {
+            EXPECT_FALSE(pages.ReadRecord(back.data(), 3 * kDs, &at, false)) << c.what;
+        }
+        uint16_t before = InUse(loc.page);
+        EXPECT_FALSE(pages.FreeRecord(loc, 3 * kDs)) << c.what;
+        EXPECT_EQ(InUse(loc.page), before) << c.what; // nothing changed
+    }
+    SetNext(second, second + 1);
+    EXPECT_TRUE(pages.FreeRecord(loc, 3 * kDs));
+}
+
+TEST_F(PageFileFixture, PagesBeyondThePreallocatedBudgetUseOverflowBuffers) {
+    std::vector<PageRecord*> held;
+    for (uint32_t i = 0; i < 33; ++i) {
+        PageRecord* r = pages.NewPage(false);
+        ASSERT_NE(r, nullptr);
+        r->data[100] = static_cast<uint8_t>(i + 1);
+        held.push_back(r);
+    }
+    EXPECT_EQ(pages.OverflowRecordCount(), 1u);
+    EXPECT_EQ(pages.OverflowAllocations(), 1u);
+    EXPECT_TRUE(held.back()->overflow);
+    const uint32_t last = static_cast<uint32_t>(held.back()->id);
+    for (PageRecord* r : held)
+        pages.ReleasePage(r);
+    // Released: written back and freed.
+    EXPECT_EQ(pages.OverflowRecordCount(), 0u);
+    ASSERT_GE(disk->bytes.size(), (static_cast<size_t>(last) + 1) * kPs);
+    EXPECT_EQ(disk->bytes[static_cast<size_t>(last) * kPs + 100], 33);
+    PageRecord* again = pages.GetPage(last);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->data[100], 33);
+    pages.ReleasePage(again);
+}
+
+TEST_F(PageFileFixture, CompareRecordsIsByteOrderAcrossPieces) {
+    std::vector<uint8_t> a = Pattern(10000, 0), b = a;
+    b[5000] = static_cast<uint8_t>(a[5000] + 1);
+    DbLocation la, lb, lc;
+    ASSERT_TRUE(pages.AllocateRecord(a.data(), 10000, &la));
+    ASSERT_TRUE(pages.AllocateRecord(b.data(), 10000, &lb));
+    ASSERT_TRUE(pages.AllocateRecord(a.data(), 9000, &lc));
+    int r = 0;
+    ASSERT_TRUE(pages.CompareRecords(la, 10000, lb, 10000, &r));
+    EXPECT_EQ(r, -1);
+    ASSERT_TRUE(pages.CompareRecords(lb, 10000, la, 10000, &r));
+    EXPECT_EQ(r, 1);
+    ASSERT_TRUE(pages.CompareRecords(la, 10000, lc, 9000, &r));
+    EXPECT_EQ(r, 1000);
+    ASSERT_TRUE(pages.CompareRecords(la, 0, lc, 9000, &r));
+    EXPECT_EQ(r, -9000);
+    ASSERT_TRUE(pages.CompareRecords(la, 10000, la, 10000, &r));
+    EXPECT_EQ(r, 0);
+
+    DbLocation copy;
+    ASSERT_TRUE(pages.CopyRecord(&copy, lb, 10000));
+    ASSERT_TRUE(pages.CompareRecords(copy, 10000, lb, 10000, &r));
+    EXPECT_EQ(r, 0);
+}
+
+TEST_F(PageFileFixture, FailedReadIsNeverCachedAsZeros) {
+    std::vector<uint8_t> data = Pattern(50, 7);
+    DbLocation loc;
+    ASSERT_TRUE(pages.AllocateRecord(data.data(), 50, &loc));
+    ASSERT_TRUE(pages.Flush(false));
+    ASSERT_TRUE(pages.DropCache());
+    ASSERT_TRUE(pages.AllocateCache());
+    file->SetFaultHook([](CMemoryFile::EOp op, uint64_t, uint32_t n) -> int64_t {
+        return static_cast<int64_t>(op == CMemoryFile::kOpRead ? n / 2 : n); // short reads
+    });
+    EXPECT_EQ(pages.GetPage(loc.page), nullptr);
+    EXPECT_FALSE(pages.IsCached(loc.page));
+    EXPECT_EQ(pages.HeldPageCount(), 0u);
+    file->SetFaultHook(nullptr);
+    std::vector<uint8_t> back(50);
+    DbLocation at = loc;
+    ASSERT_TRUE(pages.ReadRecord(back.data(), 50, &at, false));
+    EXPECT_EQ(back, data);
+}
+
+TEST_F(PageFileFixture, FlushReportsFailedWritesAndKeepsPagesDirty) {
+    std::vector<uint8_t> data = Pattern(300, 4);
+    DbLocation loc;
+    ASSERT_TRUE(pages.AllocateRecord(data.data(), 300, &loc));
+    struct Case {
+        const char* what;
+        CMemoryFile::EOp op;
+        int64_t result; // -1 fails, otherwise the byte count allowed
+    } cases[] = {{"short write", CMemoryFile::kOpWrite, 100},
+                 {"failed write", CMemoryFile::kOpWrite, -1},
+                 {"failed flush", CMemoryFile::kOpFlush, -1}};
+    for (const Case& c : cases) {
+        file->SetFaultHook([c](CMemoryFile::EOp op, uint64_t, uint32_t n) -> int64_t {
+            return op == c.op ? c.result : static_cast<int64_t>(n);
+        });
+        EXPECT_FALSE(pages.Flush(false)) << c.what;
+        file->SetFaultHook(nullptr);
+        if (c.op == CMemoryFile::kOpWrite) {
+            PageRecord* r = pages.GetPage(loc.page);
+            ASSERT_NE(r, nullptr);
+            EXPECT_TRUE(r->dirty) << c.what;
+            pages.ReleasePage(r);
+        }
+    }
+    // The content was kept: a later flush writes it.
+    ASSERT_TRUE(pages.Flush(false));
+    EXPECT_EQ(std::memcmp(disk->bytes.data() + static_cast<size_t>(loc.page) * kPs + 6 + loc.offset,
+                          data.data(), 300),
+              0);
+}
+
+TEST_F(PageFileFixture, EvictionThatCannotWriteKeepsThePage) {
+    std::vector<uint8_t> data = Pattern(40, 8);
+    DbLocation loc;
+    ASSERT_TRUE(pages.AllocateRecord(data.data(), 40, &loc));
+    bool failWrites = true;
+    file->SetFaultHook([&](CMemoryFile::EOp op, uint64_t, uint32_t n) -> int64_t {
+        return op == CMemoryFile::kOpWrite && failWrites ? -1 : static_cast<int64_t>(n);
+    });
+    // Touch more pages than the cache holds: the dirty record page can't be
+    // written, so it must stay cached rather than be dropped.
+    for (int i = 0; i < 40; ++i) {
+        PageRecord* r = pages.NewPage(false);
+        ASSERT_NE(r, nullptr);
+        pages.ReleasePage(r);
+    }
+    EXPECT_TRUE(pages.IsCached(loc.page));
+    failWrites = false;
+    std::vector<uint8_t> back(40);
+    DbLocation at = loc;
+    ASSERT_TRUE(pages.ReadRecord(back.data(), 40, &at, false));
+    EXPECT_EQ(back, data);
+}
+
+TEST_F(PageFileFixture, FileNeverGrowsPastItsLimit) {
+    pages.SetPageLimit(6);
+    std::vector<uint8_t> data = Pattern(3 * kDs, 1);
+    DbLocation loc;
+    ASSERT_TRUE(pages.AllocateRecord(data.data(), 2 * kDs, &loc)); // pages 1, 2
+    const uint32_t count = pages.PageCount();
+    const DbLocation append = pages.AppendLocation();
+    // Needs four more pages where only three remain: refused before writing.
+    EXPECT_FALSE(pages.AllocateRecord(data.data(), 3 * kDs + 1, &loc));
+    EXPECT_EQ(pages.PageCount(), count);
+    EXPECT_EQ(pages.AppendLocation(), append);
+    ASSERT_TRUE(pages.AllocateRecord(data.data(), 3 * kDs, &loc));
+    EXPECT_EQ(pages.PageCount(), 6u);
+    EXPECT_EQ(pages.NewPage(false), nullptr);
+    // The real limit keeps every page below 4 GiB.
+    pages.SetPageLimit(0);
+    EXPECT_EQ(pages.PageLimit(), 524287u);
+    EXPECT_LE(static_cast<uint64_t>(pages.PageLimit()) * kPs, 0xFFFFFFFFull);
+}
+
+} // namespace

@@ -1,0 +1,313 @@
+// Files on POSIX, with the Win32 contract of platform.h: Win32 error codes,
+// dispositions and FILETIME values.
+#include "platform/platform.h"
+#include "platform/posix_util.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace plat {
+
+namespace {
+
+thread_local uint32_t t_lastError = 0;
+
+std::atomic<OpenFileErrorHook> g_openHook{nullptr};
+std::atomic<uintptr_t> g_openHookContext{0};
+
+// True when the folder that would hold path exists.
+bool ParentExists(const char* path) {
+    const char* slash = strrchr(path, '/');
+    if (!slash)
+        return true; // relative name in the current folder
+    if (slash == path)
+        return true; // the root
+    size_t length = static_cast<size_t>(slash - path);
+    if (length >= PATH_MAX)
+        return false;
+    char parent[PATH_MAX];
+    memcpy(parent, path, length);
+    parent[length] = '\0';
+    struct stat st;
+    return stat(parent, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace
+
+namespace posix {
+
+int ToFd(FileHandle file) {
+    if (file == kInvalidFile || file > static_cast<FileHandle>(INT_MAX))
+        return -1;
+    return static_cast<int>(file);
+}
+
+uint32_t ErrnoToWin32(int error, const char* path) {
+    switch (error) {
+    case 0:
+        return kErrorSuccess;
+    case ENOENT:
+        // Win32 tells a missing file from a missing folder on the way to it.
+        return (path && !ParentExists(path)) ? kErrorPathNotFound : kErrorFileNotFound;
+    case ENOTDIR:
+        return kErrorPathNotFound;
+    case EEXIST:
+        return kErrorFileExists;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+        return kErrorAccessDenied;
+    case EMFILE:
+    case ENFILE:
+        return kErrorTooManyOpenFiles;
+    case EBADF:
+        return kErrorInvalidHandle;
+    case ENOMEM:
+        return kErrorNotEnoughMemory;
+    case ENAMETOOLONG:
+        return kErrorFilenameTooLong;
+    case ENOSPC:
+        return kErrorDiskFull;
+    case EROFS:
+        return kErrorWriteProtect;
+    case ENOTEMPTY:
+        return kErrorDirNotEmpty;
+    case EINVAL:
+        return kErrorInvalidParameter;
+    case EIO:
+        return kErrorIoDevice;
+    case ETXTBSY:
+    case EBUSY:
+        return kErrorSharingViolation;
+    default:
+        return kErrorGenFailure;
+    }
+}
+
+void FailWithErrno(const char* path) {
+    SetLastErrorCode(ErrnoToWin32(errno, path));
+}
+
+FileTimeValue ToFileTime(const struct timespec& ts) {
+    if (ts.tv_sec < -static_cast<int64_t>(kFileTimeUnixEpochSeconds))
+        return 0;
+    uint64_t seconds =
+        static_cast<uint64_t>(ts.tv_sec + static_cast<int64_t>(kFileTimeUnixEpochSeconds));
+    return seconds * 10000000ull + static_cast<uint64_t>(ts.tv_nsec) / 100u;
+}
+
+} // namespace posix
+
+using posix::FailWithErrno;
+using posix::ToFd;
+using posix::ToFileTime;
+
+uint32_t LastError() {
+    return t_lastError;
+}
+void SetLastErrorCode(uint32_t code) {
+    t_lastError = code;
+}
+
+void SetOpenFileErrorHook(OpenFileErrorHook hook, uintptr_t context) {
+    g_openHookContext = context;
+    g_openHook = hook;
+}
+
+FileHandle OpenFile(const char* path, uint32_t access, uint32_t share, uint32_t disposition) {
+    if (!path || !*path) {
+        t_lastError = !path ? kErrorInvalidParameter : kErrorPathNotFound;
+        return kInvalidFile;
+    }
+    if (OpenFileErrorHook hook = g_openHook.load()) {
+        uint32_t forced = hook(path, g_openHookContext.load());
+        if (forced != 0) {
+            t_lastError = forced;
+            return kInvalidFile;
+        }
+    }
+    bool wantRead = (access & kAccessRead) != 0;
+    bool wantWrite = (access & kAccessWrite) != 0;
+    int flags = O_CLOEXEC;
+    if (wantRead && wantWrite)
+        flags |= O_RDWR;
+    else if (wantWrite)
+        flags |= O_WRONLY;
+    else
+        flags |= O_RDONLY;
+    switch (disposition) {
+    case kCreateNew:
+        flags |= O_CREAT | O_EXCL;
+        break;
+    case kCreateAlways:
+        flags |= O_CREAT | O_TRUNC;
+        break;
+    case kOpenExisting:
+        break;
+    case kOpenAlways:
+        flags |= O_CREAT;
+        break;
+    case kTruncateExisting:
+        // Truncating needs write access, as on Windows.
+        if (!wantWrite) {
+            t_lastError = kErrorInvalidParameter;
+            return kInvalidFile;
+        }
+        flags |= O_TRUNC;
+        break;
+    default:
+        t_lastError = kErrorInvalidParameter;
+        return kInvalidFile;
+    }
+    int fd;
+    do {
+        fd = open(path, flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        FailWithErrno(path);
+        return kInvalidFile;
+    }
+    // Windows refuses to open a folder as a file.
+    struct stat st;
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        close(fd);
+        t_lastError = kErrorAccessDenied;
+        return kInvalidFile;
+    }
+    t_lastError = kErrorSuccess;
+    return static_cast<FileHandle>(fd);
+}
+
+bool CloseFile(FileHandle file) {
+    int fd = ToFd(file);
+    if (fd < 0 || close(fd) != 0) {
+        t_lastError = kErrorInvalidHandle;
+        return false;
+    }
+    return true;
+}
+
+int64_t SeekFile(FileHandle file, int64_t offset, int origin) {
+    int fd = ToFd(file);
+    if (fd < 0) {
+        t_lastError = kErrorInvalidHandle;
+        return -1;
+    }
+    int whence = origin == kSeekBegin ? SEEK_SET : origin == kSeekCurrent ? SEEK_CUR : SEEK_END;
+    off_t result = lseek(fd, static_cast<off_t>(offset), whence);
+    if (result < 0) {
+        t_lastError = errno == EINVAL ? kErrorNegativeSeek : posix::ErrnoToWin32(errno, nullptr);
+        return -1;
+    }
+    return static_cast<int64_t>(result);
+}
+
+int64_t FileSize(FileHandle file) {
+    int fd = ToFd(file);
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0) {
+        t_lastError = kErrorInvalidHandle;
+        return -1;
+    }
+    return static_cast<int64_t>(st.st_size);
+}
+
+bool ReadFileBytes(FileHandle file, void* buffer, uint32_t count, uint32_t* done) {
+    if (done)
+        *done = 0;
+    int fd = ToFd(file);
+    if (fd < 0) {
+        t_lastError = kErrorInvalidHandle;
+        return false;
+    }
+    uint32_t total = 0;
+    // Like ReadFile on a disk file: keep reading until count or the end.
+    while (total < count) {
+        ssize_t got = read(fd, static_cast<uint8_t*>(buffer) + total, count - total);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            FailWithErrno();
+            if (done)
+                *done = total;
+            return false;
+        }
+        if (got == 0)
+            break;
+        total += static_cast<uint32_t>(got);
+    }
+    if (done)
+        *done = total;
+    return true;
+}
+
+bool WriteFileBytes(FileHandle file, const void* buffer, uint32_t count, uint32_t* done) {
+    if (done)
+        *done = 0;
+    int fd = ToFd(file);
+    if (fd < 0) {
+        t_lastError = kErrorInvalidHandle;
+        return false;
+    }
+    uint32_t total = 0;
+    while (total < count) {
+        ssize_t put = write(fd, static_cast<const uint8_t*>(buffer) + total, count - total);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            FailWithErrno();
+            if (done)
+                *done = total;
+            return false;
+        }
+        total += static_cast<uint32_t>(put);
+    }
+    if (done)
+        *done = total;
+    return true;
+}
+
+bool FlushFile(FileHandle file) {
+    int fd = ToFd(file);
+    if (fd < 0 || fsync(fd) != 0) {
+        fd < 0 ? (void)(t_lastError = kErrorInvalidHandle) : FailWithErrno();
+        return false;
+    }
+    return true;
+}
+
+bool SetFileEndHere(FileHandle file) {
+    int fd = ToFd(file);
+    if (fd < 0) {
+        t_lastError = kErrorInvalidHandle;
+        return false;
+    }
+    off_t here = lseek(fd, 0, SEEK_CUR);
+    if (here < 0 || ftruncate(fd, here) != 0) {
+        FailWithErrno();
+        return false;
+    }
+    return true;
+}
+
+bool FileLastWriteTime(FileHandle file, FileTimeValue* time) {
+    int fd = ToFd(file);
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0) {
+        t_lastError = kErrorInvalidHandle;
+        return false;
+    }
+    if (time)
+        *time = ToFileTime(st.st_mtim);
+    return true;
+}
+
+} // namespace plat

@@ -1,0 +1,94 @@
+// Pixel buffers and metafiles on POSIX. There is no GDI: a pixel buffer is a
+// zeroed, aligned heap block laid out like a top-down DIB section, and there
+// are no metafiles.
+#include "platform/platform.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace plat {
+
+struct NativePixelBuffer {
+    void* bits;
+    size_t bytes;
+};
+
+// Stand-in for ENHMETAHEADER: same size, never filled natively.
+struct NativeMetafileHeader {
+    uint8_t bytes[108];
+};
+
+bool CreatePixelBuffer(const DibInfo* info, BitmapHandle* bitmap, void** bits) {
+    if (bitmap)
+        *bitmap = nullptr;
+    if (bits)
+        *bits = nullptr;
+    if (!info || !bitmap || !bits) {
+        SetLastErrorCode(kErrorInvalidParameter);
+        return false;
+    }
+    const DibHeader& header = info->header;
+    uint32_t bitCount = header.bitCount;
+    if (header.width <= 0 || header.height == 0 ||
+        (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
+         bitCount != 32)) {
+        SetLastErrorCode(kErrorInvalidParameter);
+        return false;
+    }
+    uint64_t rows = header.height < 0 ? 0 - static_cast<int64_t>(header.height)
+                                      : static_cast<uint64_t>(header.height);
+    uint64_t stride = ((static_cast<uint64_t>(header.width) * bitCount + 31) >> 3) & ~3ull;
+    uint64_t bytes = stride * rows;
+    if (bytes == 0 || bytes > kMaxPixelBufferBytes) {
+        SetLastErrorCode(kErrorNotEnoughMemory);
+        return false;
+    }
+    size_t rounded = static_cast<size_t>((bytes + 15) & ~15ull);
+    void* block = aligned_alloc(16, rounded);
+    if (!block) {
+        SetLastErrorCode(kErrorNotEnoughMemory);
+        return false;
+    }
+    memset(block, 0, rounded);
+    NativePixelBuffer* buffer = new NativePixelBuffer{block, rounded};
+    *bitmap = buffer;
+    *bits = block;
+    return true;
+}
+
+void DeletePixelBuffer(BitmapHandle bitmap) {
+    if (!bitmap)
+        return;
+    free(bitmap->bits);
+    delete bitmap;
+}
+
+bool SetPixelBufferColorTable(BitmapHandle bitmap, const PaletteEntry* entries, uint32_t count) {
+    return bitmap != nullptr && (entries != nullptr || count == 0);
+}
+
+uint32_t GetPixelBufferColorTable(BitmapHandle bitmap, PaletteEntry* entries, uint32_t count) {
+    return 0;
+}
+
+size_t MetafileHeaderSize() {
+    return sizeof(NativeMetafileHeader);
+}
+
+MetafileHeader* AllocMetafileHeaderRecord() {
+    return static_cast<MetafileHeader*>(calloc(1, sizeof(NativeMetafileHeader)));
+}
+
+void FreeMetafileHeaderRecord(MetafileHeader* header) {
+    free(header);
+}
+
+void DeleteMetafile(MetafileHandle metafile) {}
+
+bool RenderMetafileInto(BitmapHandle bitmap, int32_t width, int32_t height, uint8_t blue,
+                        uint8_t green, uint8_t red, MetafileHandle metafile) {
+    SetLastErrorCode(kErrorNotSupported);
+    return false;
+}
+
+} // namespace plat

@@ -1,0 +1,118 @@
+// The central directory of an archive: the end record, the entry headers in
+// data order, an optional index sorted by name, and the directory's side of
+// opening and closing an entry.
+//
+// End-of-central-directory record (little-endian), 22 bytes then comment:
+//   0 signature 50 4B 05 06   4 number of this volume
+//   6 volume where the directory starts   8 entries on this volume
+//  10 total entries   12 directory size   16 directory offset (relative to
+//     its volume and to the first byte of the archive proper)   20 comment length
+// A large-archive locator (20 bytes) and record (56 bytes) right before the
+// end record are stepped over; archives that need their 64-bit values are
+// refused. Invariants checked when reading: the record lies within the last 65557
+// bytes; the directory ends at or before the record; entry count and size are
+// both zero or both non-zero; the records fill exactly the stated size; no two
+// entries share a local-header position and no entry's data runs into the
+// next entry (or into the directory). Bytes found before the archive proper
+// (self-extractor stubs) are added to every offset.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "zip/zip_buffer.h"
+#include "zip/zip_header.h"
+#include "zip/zip_wildcard.h"
+
+class CZipVolumeStorage;
+
+class CZipDirectory {
+public:
+    static constexpr uint32_t kEndSignature = 0x06054B50u;
+    static constexpr uint32_t kEndSize = 22;
+    static constexpr uint32_t kMaxEndSearch = 0xFFFF + kEndSize;
+    static constexpr uint32_t kDescriptorSignature = 0x08074B50u;
+    static constexpr uint32_t kZip64LocatorSignature = 0x07064B50u;
+    static constexpr uint32_t kZip64RecordSignature = 0x06064B50u;
+    static constexpr uint32_t kZip64LocatorSize = 20;
+    static constexpr uint32_t kZip64RecordSize = 56;
+
+    CZipDirectory() = default;
+    virtual ~CZipDirectory() = default;
+    CZipDirectory(const CZipDirectory&) = delete;
+    CZipDirectory& operator=(const CZipDirectory&) = delete;
+
+    void SetStorage(CZipVolumeStorage* storage) { m_storage = storage; }
+
+    void Reset();
+    // Finds and reads the end record and every header; throws 101 or 116.
+    void Read();
+    // Absolute position of the end record in the last volume; throws 116.
+    uint64_t Locate();
+
+    // Makes the entry current, checks its local header and reads the local
+    // extra field, leaving the storage at the entry's data; throws 101.
+    void OpenEntry(int index);
+    // Checks a data descriptor unless skipDescriptor; forgets the entry.
+    void CloseEntry(bool skipDescriptor);
+    // Drops the open entry without touching the storage.
+    void DropEntry();
+    // everything: also the headers, the name index and the comment.
+    void Clear(bool everything);
+    // Writes the directory when it changed; read archives never change yet.
+    void Write();
+
+    int FindEntry(const std::string& name, bool caseSensitive, bool linear, bool nameOnly);
+    void EnableNameIndex(bool on, bool caseSensitive);
+
+    bool IsValidIndex(int index) const {
+        return index >= 0 && static_cast<size_t>(index) < m_headers.size();
+    }
+    int GetCount() const { return static_cast<int>(m_headers.size()); }
+    int CountEntries(bool filesOnly) const;
+    CZipEntryHeader* GetHeader(int index) { return m_headers[static_cast<size_t>(index)].get(); }
+    const CZipEntryHeader* GetHeader(int index) const {
+        return m_headers[static_cast<size_t>(index)].get();
+    }
+    CZipEntryHeader* CurrentHeader() { return m_current; }
+    const CZipByteBuffer& LocalExtraField() const { return m_localExtraField; }
+    const CZipByteBuffer& Comment() const { return m_comment; }
+    uint64_t GetSize(bool withHeaders) const;
+    uint64_t BytesBeforeArchive() const { return m_bytesBeforeZip; }
+    bool NamesConverted() const { return m_namesConverted; }
+
+private:
+    struct NameIndexEntry {
+        std::string name;
+        CZipEntryHeader* header;
+        uint16_t index;
+    };
+    // The volume an entry lives on; a single archive has only volume 0.
+    int VolumeOf(const CZipEntryHeader& header) const;
+    void CheckLayout() const;
+    void BuildNameIndex(bool caseSensitive);
+    int SearchNameIndex(const std::string& name) const;
+
+    CZipByteBuffer m_comment;
+    CZipByteBuffer m_localExtraField;
+    CZipEntryHeader* m_current = nullptr;
+    int m_currentIndex = -1;
+    CZipVolumeStorage* m_storage = nullptr;
+    std::vector<std::unique_ptr<CZipEntryHeader>> m_headers;
+    bool m_namesConverted = true;
+    std::vector<NameIndexEntry> m_nameIndex;
+    bool m_nameIndexOn = false;
+    ZipCompareFunction m_nameCompare = GetCompareFunction(false, true);
+    bool m_nameIndexCaseSensitive = false;
+    uint64_t m_endRecordPosition = 0;
+    uint64_t m_bytesBeforeZip = 0;
+    uint16_t m_thisVolume = 0;
+    uint16_t m_directoryStartVolume = 0;
+    uint16_t m_entriesOnThisVolume = 0;
+    uint16_t m_entryCount = 0;
+    uint32_t m_directorySize = 0;
+    uint32_t m_directoryOffset = 0;
+    bool m_directoryOnDisk = false;
+};

@@ -1,0 +1,203 @@
+#include "zip/zip_header.h"
+
+#include <cstring>
+
+#include "zip/zip_platform.h"
+#include "zip/zip_storage.h"
+
+namespace {
+
+bool LocalTime(time_t time, struct tm* out) {
+#ifdef _WIN32
+    return localtime_s(out, &time) == 0;
+#else
+    return localtime_r(&time, out) != nullptr;
+#endif
+}
+
+} // namespace
+
+bool CZipEntryHeader::ReadCentral(CZipVolumeStorage& storage) {
+    uint8_t record[kCentralSize];
+    const int volume = storage.GetCurrentVolume();
+    storage.Read(record, kCentralSize, true);
+    m_signature = ZipGet32(record);
+    if (m_signature != kCentralSignature)
+        return false;
+    m_versionMadeBy = ZipGet16(record + 4);
+    m_versionNeeded = ZipGet16(record + 6);
+    m_flags = ZipGet16(record + 8);
+    m_method = ZipGet16(record + 10);
+    m_modTime = ZipGet16(record + 12);
+    m_modDate = ZipGet16(record + 14);
+    m_crc32 = ZipGet32(record + 16);
+    m_compressedSize = ZipGet32(record + 20);
+    m_uncompressedSize = ZipGet32(record + 24);
+    const uint16_t nameLength = ZipGet16(record + 28);
+    const uint16_t extraLength = ZipGet16(record + 30);
+    const uint16_t commentLength = ZipGet16(record + 32);
+    m_diskStart = ZipGet16(record + 34);
+    m_internalAttributes = ZipGet16(record + 36);
+    m_externalAttributes = ZipGet32(record + 38);
+    m_localHeaderOffset = ZipGet32(record + 42);
+
+    // Name, extra field and comment in one read, then split.
+    const uint32_t variable = uint32_t(nameLength) + extraLength + commentLength;
+    CZipByteBuffer rest(variable);
+    if (variable != 0)
+        storage.Read(rest.Data(), variable, true);
+    m_fileName.Assign(rest.Data(), nameLength);
+    m_extraField.Assign(rest.Data() + nameLength, extraLength);
+    m_comment.Assign(rest.Data() + nameLength + extraLength, commentLength);
+    return storage.GetCurrentVolume() == volume;
+}
+
+bool CZipEntryHeader::CheckLocalBytes(const uint8_t* local, uint16_t* extraLength) const {
+    if (ZipGet32(local) != kLocalSignature)
+        return false;
+    const uint16_t flags = ZipGet16(local + 6);
+    const uint16_t method = ZipGet16(local + 8);
+    if ((flags & 0x0F) != (m_flags & 0x0F))
+        return false;
+    if (method != m_method || (method != 0 && method != 8))
+        return false;
+    if (ZipGet16(local + 26) != m_fileName.Length())
+        return false;
+    if ((m_flags & kFlagDescriptor) == 0 && !CompareCrcAndSizes(local + 14))
+        return false;
+    *extraLength = ZipGet16(local + 28);
+    return true;
+}
+
+bool CZipEntryHeader::CheckLocal(CZipVolumeStorage& storage, uint16_t* extraLength) {
+    uint8_t local[kLocalSize];
+    storage.Read(local, kLocalSize, true);
+    if (!CheckLocalBytes(local, extraLength))
+        return false;
+    const uint32_t nameLength = m_fileName.Length();
+    if (nameLength != 0) {
+        CZipByteBuffer skipped(nameLength);
+        storage.Read(skipped.Data(), nameLength, true);
+    }
+    return true;
+}
+
+bool CZipEntryHeader::PrepareData(int level, bool dataDescriptor, bool encrypted) {
+    m_signature = kCentralSignature;
+    m_internalAttributes = 0;
+    m_versionNeeded = IsDirectory() ? 10 : 20;
+    SetVersion(20);
+    m_crc32 = 0;
+    m_compressedSize = 0;
+    m_uncompressedSize = 0;
+    if (level == 0)
+        m_method = 0;
+    else if (m_method != 0 && m_method != 8)
+        m_method = 8;
+    m_flags = 0;
+    if (m_method == 8) {
+        if (level == 1)
+            m_flags = 6;
+        else if (level == 2)
+            m_flags = 4;
+        else if (level == 8 || level == 9)
+            m_flags = 2;
+    }
+    if (dataDescriptor || encrypted)
+        m_flags |= kFlagDescriptor;
+    if (encrypted) {
+        m_flags |= kFlagEncrypted;
+        m_compressedSize = 12;
+    }
+    return m_fileName.Length() <= 0xFFFF && m_extraField.Length() <= 0xFFFF &&
+           m_comment.Length() <= 0xFFFF;
+}
+
+time_t CZipEntryHeader::GetTime() const {
+    struct tm t;
+    std::memset(&t, 0, sizeof t);
+    t.tm_sec = (m_modTime & 0x1F) * 2;
+    t.tm_min = (m_modTime >> 5) & 0x3F;
+    t.tm_hour = m_modTime >> 11;
+    t.tm_mday = m_modDate & 0x1F;
+    t.tm_mon = ((m_modDate >> 5) & 0x0F) - 1;
+    t.tm_year = (m_modDate >> 9) + 80;
+    t.tm_isdst = -1;
+    return std::mktime(&t);
+}
+
+void CZipEntryHeader::SetTime(time_t time) {
+    struct tm t;
+    if (!LocalTime(time, &t)) {
+        m_modDate = 0x21; // 1 January 1980
+        m_modTime = 0;
+        return;
+    }
+    int year = t.tm_year + 1900;
+    // The field holds 1980..2107; earlier years store 0, later ones clamp
+    // instead of wrapping into the past.
+    int yearField = year <= 1980 ? 0 : year - 1980;
+    if (yearField > 0x7F)
+        yearField = 0x7F;
+    m_modDate = static_cast<uint16_t>(t.tm_mday + (t.tm_mon + 1) * 32 + yearField * 512);
+    m_modTime = static_cast<uint16_t>(t.tm_sec / 2 + t.tm_min * 32 + t.tm_hour * 2048);
+}
+
+uint32_t CZipEntryHeader::GetSize(bool local) const {
+    if (local)
+        return kLocalSize + m_fileName.Length() + m_extraField.Length();
+    return kCentralSize + m_fileName.Length() + m_extraField.Length() + m_comment.Length();
+}
+
+void CZipEntryHeader::SetFileName(const std::string& name) {
+    m_fileName.Assign(name.data(), static_cast<uint32_t>(name.size()));
+}
+
+void CZipEntryHeader::SetComment(const std::string& comment) {
+    m_comment.Assign(comment.data(), static_cast<uint32_t>(comment.size()));
+}
+
+bool CZipEntryHeader::NameEndsWithSeparator() const {
+    const uint32_t n = m_fileName.Length();
+    return n != 0 && ZipStr::IsSeparator(static_cast<char>(m_fileName.Data()[n - 1]));
+}
+
+void CZipEntryHeader::SetSystemAttributes(uint32_t attributes) {
+    m_externalAttributes = ZipPlatformOps::ConvertAttributes(attributes, ZipPlatformOps::kOwnSystem,
+                                                             GetSystemCompatibility());
+}
+
+uint32_t CZipEntryHeader::GetSystemAttributes() const {
+    const int system = GetSystemCompatibility();
+    if (ZipPlatformOps::IsSystemHandled(system)) {
+        if (m_externalAttributes == 0 && NameEndsWithSeparator())
+            return ZipPlatformOps::kDefaultDirAttributes;
+        return ZipPlatformOps::ConvertAttributes(m_externalAttributes, system,
+                                                 ZipPlatformOps::kOwnSystem);
+    }
+    return NameEndsWithSeparator() ? ZipPlatformOps::kDefaultDirAttributes
+                                   : ZipPlatformOps::kDefaultFileAttributes;
+}
+
+bool CZipEntryHeader::IsDirectory() const {
+    return (GetSystemAttributes() & ZipPlatformOps::kAttrDirectory) != 0;
+}
+
+void CZipEntryHeader::SetSystemCompatibility(int system) {
+    m_versionMadeBy = static_cast<uint16_t>((m_versionMadeBy & 0xFF) | ((system & 0xFF) << 8));
+}
+
+void CZipEntryHeader::SetVersion(int version) {
+    m_versionMadeBy = static_cast<uint16_t>((m_versionMadeBy & 0xFF00) | (version & 0xFF));
+}
+
+void CZipEntryHeader::GetCrcAndSizes(uint8_t out[12]) const {
+    ZipPut32(out, m_crc32);
+    ZipPut32(out + 4, m_compressedSize);
+    ZipPut32(out + 8, m_uncompressedSize);
+}
+
+bool CZipEntryHeader::CompareCrcAndSizes(const uint8_t in[12]) const {
+    return ZipGet32(in) == m_crc32 && ZipGet32(in + 4) == m_compressedSize &&
+           ZipGet32(in + 8) == m_uncompressedSize;
+}

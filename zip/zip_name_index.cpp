@@ -1,0 +1,76 @@
+// The directory's name index: headers sorted by name for binary search.
+#include <algorithm>
+
+#include "zip/zip_directory.h"
+#include "zip/zip_platform.h"
+
+void CZipDirectory::BuildNameIndex(bool caseSensitive) {
+    m_nameIndexCaseSensitive = caseSensitive;
+    m_nameCompare = GetCompareFunction(caseSensitive, true);
+    m_nameIndex.clear();
+    m_nameIndex.reserve(m_headers.size());
+    for (size_t i = 0; i < m_headers.size(); ++i)
+        m_nameIndex.push_back(
+            {m_headers[i]->GetFileName(), m_headers[i].get(), static_cast<uint16_t>(i)});
+    // Equal names keep their order in the directory.
+    const ZipCompareFunction compare = m_nameCompare;
+    std::stable_sort(m_nameIndex.begin(), m_nameIndex.end(),
+                     [compare](const NameIndexEntry& a, const NameIndexEntry& b) {
+                         return compare(a.name.c_str(), b.name.c_str()) < 0;
+                     });
+    m_nameIndexOn = true;
+}
+
+int CZipDirectory::SearchNameIndex(const std::string& name) const {
+    int lo = 0, hi = static_cast<int>(m_nameIndex.size()) - 1;
+    while (lo <= hi) {
+        const int mid = lo + (hi - lo) / 2;
+        const int r =
+            m_nameCompare(m_nameIndex[static_cast<size_t>(mid)].name.c_str(), name.c_str());
+        if (r == 0)
+            return mid;
+        if (r < 0)
+            lo = mid + 1;
+        else
+            hi = mid - 1;
+    }
+    return -1;
+}
+
+void CZipDirectory::EnableNameIndex(bool on, bool caseSensitive) {
+    if (on) {
+        BuildNameIndex(caseSensitive);
+    } else {
+        m_nameIndex.clear();
+        m_nameIndexOn = false;
+    }
+}
+
+int CZipDirectory::FindEntry(const std::string& name, bool caseSensitive, bool linear,
+                             bool nameOnly) {
+    if (!m_nameIndexOn)
+        BuildNameIndex(linear ? !caseSensitive : caseSensitive);
+    int found = -1;
+    if (nameOnly) {
+        for (size_t i = 0; i < m_nameIndex.size() && found < 0; ++i) {
+            std::string entry = m_nameIndex[i].name;
+            ZipStr::RemoveTrailingSeparators(entry);
+            const std::string last = CZipPathParts(entry).GetFileName();
+            if (m_nameCompare(last.c_str(), name.c_str()) == 0)
+                found = static_cast<int>(i);
+        }
+    } else if (caseSensitive == m_nameIndexCaseSensitive) {
+        found = SearchNameIndex(name);
+    } else if (linear) {
+        // A walk honours the rule asked for, whatever the index was built with.
+        const ZipCompareFunction compare = GetCompareFunction(caseSensitive, true);
+        for (size_t i = 0; i < m_nameIndex.size() && found < 0; ++i) {
+            if (compare(m_nameIndex[i].name.c_str(), name.c_str()) == 0)
+                found = static_cast<int>(i);
+        }
+    } else {
+        BuildNameIndex(caseSensitive);
+        found = SearchNameIndex(name);
+    }
+    return found < 0 ? -1 : m_nameIndex[static_cast<size_t>(found)].index;
+}
