@@ -34,8 +34,9 @@ for t in $targets; do
   base=${name%_fuzz}
   rel=$(dirname "${t#$out/}")           # e.g. imaging/codecs
   seeds=$out/seeds/$rel                 # from <rel>/fuzz/make_seeds.py
-  [ -d "$seeds/$base" ] && seeds=$seeds/$base
-  [ -d "$seeds/$name" ] && seeds=$seeds/$name
+  for sub in "$name" "$base" "${base#*_}"; do
+    if [ -d "$seeds/$sub" ]; then seeds=$seeds/$sub; break; fi
+  done
   corpus=$out/corpus/$name
   rm -rf "$corpus"; mkdir -p "$corpus"
   dirs=("$corpus")

@@ -17,8 +17,8 @@ packages=(
   # benchmarks compare against these
   libvips-dev
   # fixture generators and oracles
-  python3 python3-pil imagemagick netpbm zip unzip libjpeg-turbo-progs libtiff-tools
-  libimage-exiftool-perl
+  python3 python3-pil imagemagick netpbm zip unzip p7zip-full libjpeg-turbo-progs libtiff-tools
+  libimage-exiftool-perl gifsicle icoutils
 )
 
 missing=()

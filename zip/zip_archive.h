@@ -158,10 +158,8 @@ private:
     CZipVolumeStorage m_storage;
     CZipDirectory m_directory;
     int m_entryState = 0; // 0 none, -1 reading, 1 writing
-    bool m_autoFlush = false;
     bool m_ignoreCrc = false;
     std::string m_rootFolder;
-    std::string m_tempFolder;
     int m_systemCode = 0;
     ZlibBlock* m_zlibBlocks = nullptr;
     bool m_trackZlibBlocks = true;

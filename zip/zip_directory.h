@@ -7,6 +7,9 @@
 //   6 volume where the directory starts   8 entries on this volume
 //  10 total entries   12 directory size   16 directory offset (relative to
 //     its volume and to the first byte of the archive proper)   20 comment length
+// Data descriptor (after an entry's data when flag 8 is set): an optional
+// signature 50 4B 07 08, then CRC-32, compressed and uncompressed size (u32
+// each), which must equal the central record's.
 // A large-archive locator (20 bytes) and record (56 bytes) right before the
 // end record are stepped over; archives that need their 64-bit values are
 // refused. Invariants checked when reading: the record lies within the last 65557

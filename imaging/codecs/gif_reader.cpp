@@ -180,7 +180,8 @@ void DrawFrame(Canvas* canvas, int32_t screenWidth, int32_t screenHeight, const 
         const Palette& own = frame.palette;
         for (int32_t i = 0; i < 256; ++i) {
             // An index past the frame's table shows as its last entry.
-            map[i] = drawn[i] ? MapColour(&canvas->palette, own.entries[i < own.count ? i : own.count - 1])
+            map[i] = drawn[i] ? MapColour(&canvas->palette,
+                                          own.entries[i < own.count ? i : own.count - 1])
                               : 0;
         }
     }

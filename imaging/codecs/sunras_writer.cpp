@@ -29,7 +29,8 @@ bool CSunRasterWriter::Write(const char* path, CImageObject* image) {
         return false;
     const uint32_t width = static_cast<uint32_t>(image->width);
     const uint32_t height = static_cast<uint32_t>(image->height);
-    const uint64_t rowBytes = depth == 1 ? (width + 7) / 8 : static_cast<uint64_t>(width) * (depth / 8);
+    const uint64_t rowBytes =
+        depth == 1 ? (width + 7) / 8 : static_cast<uint64_t>(width) * (depth / 8);
     const uint32_t pad = (depth == 1 ? (width + 7) / 8 : width) & 1;
     const uint64_t length = static_cast<uint64_t>(height) * (rowBytes + pad);
     if (length > UINT32_MAX)

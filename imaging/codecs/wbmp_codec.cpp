@@ -49,7 +49,9 @@ void PutMultiByte(std::vector<uint8_t>& out, uint32_t value) {
     out.push_back(groups[0]);
 }
 
-int32_t Lightness(const PaletteEntry& e) { return 54 * e.red + 183 * e.green + 19 * e.blue; }
+int32_t Lightness(const PaletteEntry& e) {
+    return 54 * e.red + 183 * e.green + 19 * e.blue;
+}
 
 } // namespace
 
@@ -109,8 +111,8 @@ bool CWbmpWriter::Write(const char* path, CImageObject* image) {
     }
     // WBMP bits mean white; a palette whose entry 0 is the lighter one stores
     // white as 0 and is written inverted.
-    const bool invert = source->paletteCount >= 2 &&
-                        Lightness(source->palette[0]) > Lightness(source->palette[1]);
+    const bool invert =
+        source->paletteCount >= 2 && Lightness(source->palette[0]) > Lightness(source->palette[1]);
 
     std::vector<uint8_t> head = {0, 0};
     PutMultiByte(head, static_cast<uint32_t>(source->width));

@@ -2,6 +2,7 @@
 // (cyan-red, magenta-green, yellow-blue) separately in the shadows, midtones
 // and highlights, optionally keeping each pixel's lightness.
 #include "imaging/operations/color_adjustments.h"
+#include "imaging/operations/color_memo.h"
 #include "imaging/operations/hls_color.h"
 
 namespace {
@@ -14,15 +15,6 @@ struct BalanceTables {
     const uint8_t* red;
     const uint8_t* green;
     const uint8_t* blue;
-};
-
-struct MapBalance {
-    BalanceTables t;
-    void operator()(uint8_t* out, const uint8_t* in) const {
-        out[0] = t.blue[in[0]];
-        out[1] = t.green[in[1]];
-        out[2] = t.red[in[2]];
-    }
 };
 
 struct MapBalanceKeepLightness {
@@ -83,6 +75,6 @@ bool CColorBalanceOp::Apply(CImageObject* dest, CImageObject* src) {
     const BalanceTables tables{red, green, blue};
     const MapOptions options{true, true, userValue, true};
     if (preserveLuminosity)
-        return MapImage(dest, src, CacheRepeats(MapBalanceKeepLightness{tables}), options);
-    return MapImage(dest, src, MapBalance{tables}, options);
+        return MapImage(dest, src, MemoizeColors(MapBalanceKeepLightness{tables}), options);
+    return MapThroughTables(dest, src, blue, green, red, options);
 }

@@ -2,6 +2,7 @@
 // yellows, greens, cyans, blues, magentas) picks one set of hue, lightness
 // and saturation tables (master values added), and it is moved back.
 #include "imaging/operations/color_adjustments.h"
+#include "imaging/operations/color_memo.h"
 #include "imaging/operations/hls_color.h"
 
 namespace {
@@ -76,6 +77,6 @@ bool CHueSaturationOp::Apply(CImageObject* dest, CImageObject* src) {
     uint8_t rangeOfHue[256];
     for (int h = 0; h < 256; ++h)
         rangeOfHue[h] = h < 43 ? 0 : h < 85 ? 1 : h < 128 ? 2 : h < 171 ? 3 : h < 213 ? 4 : 5;
-    return MapImage(dest, src, CacheRepeats(MapHueSaturation{ranges, rangeOfHue}),
+    return MapImage(dest, src, MemoizeColors(MapHueSaturation{ranges, rangeOfHue}),
                     {true, true, userValue, true});
 }

@@ -14,15 +14,6 @@ uint8_t ClampToByte(double v) {
     return static_cast<uint8_t>(v);
 }
 
-struct SharedTable {
-    const uint8_t* table;
-    void operator()(uint8_t* out, const uint8_t* in) const {
-        out[0] = table[in[0]];
-        out[1] = table[in[1]];
-        out[2] = table[in[2]];
-    }
-};
-
 } // namespace
 
 void CBrightnessContrastOp::BuildTable(int brightness, int contrast, uint8_t table[256]) {
@@ -61,7 +52,7 @@ bool CBrightnessContrastOp::Apply(CImageObject* dest, CImageObject* src) {
         return CopyUnchanged(dest, src);
     uint8_t table[256];
     BuildTable(brightness, contrast, table);
-    return MapImage(dest, src, SharedTable{table}, {true, true, userValue, true});
+    return MapThroughTables(dest, src, table, table, table, {true, true, userValue, true});
 }
 
 void CPosterizeOp::BuildTable(int levels, uint8_t table[256]) {
@@ -81,5 +72,5 @@ bool CPosterizeOp::Apply(CImageObject* dest, CImageObject* src) {
         return false;
     uint8_t table[256];
     BuildTable(levels, table);
-    return MapImage(dest, src, SharedTable{table}, {true, true, userValue, true});
+    return MapThroughTables(dest, src, table, table, table, {true, true, userValue, true});
 }

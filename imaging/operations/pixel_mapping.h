@@ -8,30 +8,8 @@
 #include <cstring>
 
 #include "imaging/image_object.h"
+#include "imaging/operations/channel_lookup.h"
 #include "imaging/operations/image_operation.h"
-
-// Wraps a costly per-colour mapping (one that goes through HLS) so that a run
-// of equal pixels is mapped once.
-template <class Fn> struct RepeatCache {
-    Fn fn;
-    uint32_t lastKey = 0xFFFFFFFFu; // no 24-bit colour has this key
-    uint8_t lastOut[3] = {};
-
-    void operator()(uint8_t* out, const uint8_t* in) {
-        const uint32_t key = in[0] | (in[1] << 8) | (static_cast<uint32_t>(in[2]) << 16);
-        if (key != lastKey) {
-            fn(lastOut, in);
-            lastKey = key;
-        }
-        out[0] = lastOut[0];
-        out[1] = lastOut[1];
-        out[2] = lastOut[2];
-    }
-};
-
-template <class Fn> RepeatCache<Fn> CacheRepeats(Fn fn) {
-    return RepeatCache<Fn>{fn};
-}
 
 class CColorMapOp : public CImageOperation {
 public:
@@ -75,26 +53,61 @@ protected:
     template <class Fn>
     bool MapImage(CImageObject* dest, const CImageObject* src, Fn fn, const MapOptions& options) {
         const bool ok = src->bitsPerPixel == 8    ? MapPalette(dest, src, fn, options)
-                        : src->bitsPerPixel == 32 ? MapRows<4>(dest, src, fn, options)
-                                                  : MapRows<3>(dest, src, fn, options);
+                        : src->bitsPerPixel == 32 ? MapPixels<4>(dest, src, fn, options)
+                                                  : MapPixels<3>(dest, src, fn, options);
         if (ok)
             FinishDestination(dest);
         return ok;
     }
 
+    // Maps src into dest (same layout, already prepared) through one byte
+    // table per channel; the three may be the same table.
+    bool MapThroughTables(CImageObject* dest, const CImageObject* src, const uint8_t blue[256],
+                          const uint8_t green[256], const uint8_t red[256],
+                          const MapOptions& options) {
+        if (src->bitsPerPixel == 8) {
+            auto mapEntry = [blue, green, red](uint8_t* out, const uint8_t* in) {
+                out[0] = blue[in[0]];
+                out[1] = green[in[1]];
+                out[2] = red[in[2]];
+            };
+            return MapImage(dest, src, mapEntry, options);
+        }
+        // A member rather than a local: the operation may run on a thread
+        // with a small stack.
+        lookup_.Prepare(blue, green, red, src->bitsPerPixel);
+        const CChannelLookup& lookup = lookup_;
+        auto mapRow = [&lookup](uint8_t* d, const uint8_t* s, int width) {
+            lookup.MapRow(d, s, width);
+        };
+        if (!MapRows(dest, src, mapRow, options))
+            return false;
+        FinishDestination(dest);
+        return true;
+    }
+
 private:
     template <int Bytes, class Fn>
-    bool MapRows(CImageObject* dest, const CImageObject* src, Fn& fn, const MapOptions& options) {
-        const size_t stride = static_cast<size_t>(src->stride);
-        const int width = src->width;
-        for (int y = 0; y < src->height; ++y) {
-            const uint8_t* s = src->bits + stride * static_cast<size_t>(y);
-            uint8_t* d = dest->bits + stride * static_cast<size_t>(y);
+    bool MapPixels(CImageObject* dest, const CImageObject* src, Fn& fn,
+                   const MapOptions& options) {
+        auto mapRow = [&fn](uint8_t* d, const uint8_t* s, int width) {
             for (int x = 0; x < width; ++x, s += Bytes, d += Bytes) {
                 fn(d, s);
                 if (Bytes == 4)
                     d[3] = s[3];
             }
+        };
+        return MapRows(dest, src, mapRow, options);
+    }
+
+    // rowFn(destRow, srcRow, width) maps one row of pixels.
+    template <class RowFn>
+    bool MapRows(CImageObject* dest, const CImageObject* src, RowFn& rowFn,
+                 const MapOptions& options) {
+        const size_t stride = static_cast<size_t>(src->stride);
+        for (int y = 0; y < src->height; ++y) {
+            const size_t offset = stride * static_cast<size_t>(y);
+            rowFn(dest->bits + offset, src->bits + offset, src->width);
             if (options.rowProgress)
                 ReportRowDone(options.rowValue, y, src->height);
             if (options.cancellable && IsCancelled())
@@ -138,4 +151,6 @@ private:
         }
         return true;
     }
+
+    CChannelLookup lookup_;
 };

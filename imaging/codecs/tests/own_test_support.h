@@ -155,11 +155,11 @@ inline bool RunPnm(const std::string& command, ExpectedPixels* out) {
             if (kind == '4') {
                 r = g = bl = (row[x / 8] >> (7 - x % 8)) & 1 ? 0 : 255; // 1 = black
             } else if (kind == '5') {
-                r = g = bl = row[x];
+                r = g = bl = static_cast<uint8_t>(row[x] * 255 / maxval);
             } else {
-                r = row[3 * x];
-                g = row[3 * x + 1];
-                bl = row[3 * x + 2];
+                r = static_cast<uint8_t>(row[3 * x] * 255 / maxval);
+                g = static_cast<uint8_t>(row[3 * x + 1] * 255 / maxval);
+                bl = static_cast<uint8_t>(row[3 * x + 2] * 255 / maxval);
             }
             out->pixels.push_back(bl);
             out->pixels.push_back(g);

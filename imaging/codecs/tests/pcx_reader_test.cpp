@@ -48,8 +48,8 @@ TEST(PcxReader, FilesMatchTheirReference) {
         const char* name;
         int32_t bpp;
     } cases[] = {
-        {"pil_1", 1},    {"pil_pal", 8}, {"pil_grey", 8}, {"pil_rgb", 24},        {"no_marker", 8},
-        {"pnm_8", 8},    {"pnm_24", 24}, {"im_rgb", 24},  {"pnm_planes4", 8},
+        {"pil_1", 1}, {"pil_pal", 8}, {"pil_grey", 8}, {"pil_rgb", 24},    {"no_marker", 8},
+        {"pnm_8", 8}, {"pnm_24", 24}, {"im_rgb", 24},  {"pnm_planes4", 8},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

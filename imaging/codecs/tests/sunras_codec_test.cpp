@@ -38,9 +38,9 @@ TEST(SunRasterReader, FilesFromOtherToolsMatchTheirReference) {
         const char* name;
         int32_t bpp;
     } cases[] = {
-        {"pnm_24", 24},        {"pnm_8", 8},          {"pnm_8_rle", 8},     {"pnm_1", 1},         {"pnm_1_rle", 1},
-        {"im_24", 24},         {"im_8", 8},           {"hand_32_odd", 32},  {"hand_32_bgr", 32},
-        {"hand_24_raw", 24},   {"hand_24_rle", 24},   {"hand_1_longmap", 1},
+        {"pnm_24", 24},      {"pnm_8", 8},        {"pnm_8_rle", 8},    {"pnm_1", 1},
+        {"pnm_1_rle", 1},    {"im_24", 24},       {"im_8", 8},         {"hand_32_odd", 32},
+        {"hand_32_bgr", 32}, {"hand_24_raw", 24}, {"hand_24_rle", 24}, {"hand_1_longmap", 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -138,7 +138,7 @@ struct WriteCase {
     int32_t width, height, bpp;
 };
 const WriteCase kWrites[] = {
-    {"1 bpp", 21, 4, 1},   {"8 bpp", 9, 5, 8},   {"24 bpp width 5", 5, 3, 24},
+    {"1 bpp", 21, 4, 1},       {"8 bpp", 9, 5, 8},        {"24 bpp width 5", 5, 3, 24},
     {"24 bpp even", 6, 2, 24}, {"32 bpp even", 4, 3, 32}, {"32 bpp odd", 3, 3, 32},
 };
 
@@ -178,8 +178,8 @@ TEST(SunRasterWriter, RoundTripsEveryDepth) {
     ASSERT_TRUE(writer.Write(path.c_str(), &five));
     std::vector<uint8_t> bytes = ReadBytes(path);
     EXPECT_EQ(bytes.size(), 32u + 3 * 16);
-    EXPECT_EQ(bytes[23], 3);      // type
-    EXPECT_EQ(bytes[19], 3 * 16); // length
+    EXPECT_EQ(bytes[23], 3);                       // type
+    EXPECT_EQ(bytes[19], 3 * 16);                  // length
     EXPECT_EQ(bytes[32], five.GetRow(0, true)[2]); // red first
 }
 

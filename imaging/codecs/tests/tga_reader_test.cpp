@@ -45,12 +45,12 @@ TEST(TargaReader, FilesMatchTheirReference) {
         int32_t bpp;
         bool topDown;
     } cases[] = {
-        {"pil_rgb", 24, false},       {"pil_rgb_rle", 24, false},   {"pil_rgb_top", 24, true},
-        {"pil_rgb_rle_top", 24, true}, {"pil_rgba", 32, false},     {"pil_rgba_rle", 32, false},
-        {"pil_grey", 8, false},       {"pil_grey_rle", 8, false},   {"pil_pal", 8, false},
-        {"pil_pal_rle", 8, false},    {"im_rgb", 24, false},        {"pnm_rgb", 24, false},
-        {"pnm_rgb_rle", 24, false},   {"pnm_cmap", 8, false},       {"hand_15", 24, false},
-        {"hand_16", 24, false},       {"hand_16_rle", 24, false},   {"hand_rgb_map", 24, true},
+        {"pil_rgb", 24, false},        {"pil_rgb_rle", 24, false}, {"pil_rgb_top", 24, true},
+        {"pil_rgb_rle_top", 24, true}, {"pil_rgba", 32, false},    {"pil_rgba_rle", 32, false},
+        {"pil_grey", 8, false},        {"pil_grey_rle", 8, false}, {"pil_pal", 8, false},
+        {"pil_pal_rle", 8, false},     {"im_rgb", 24, false},      {"pnm_rgb", 24, false},
+        {"pnm_rgb_rle", 24, false},    {"pnm_cmap", 8, false},     {"hand_15", 24, false},
+        {"hand_16", 24, false},        {"hand_16_rle", 24, false}, {"hand_rgb_map", 24, true},
         {"hand_map_first", 8, true},
     };
     for (const Case& c : cases) {
