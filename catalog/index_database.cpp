@@ -214,13 +214,16 @@ bool CIndexDatabase::SaveIndexSpec(CBTreeIndex* index) {
 // Order matters for a crash in the middle: the free-page cache goes into its
 // index first (it may take pages), then every description, then the pages,
 // and the header, which names the page count, last.
+// The cache is spilled at every flush, not only when asked: ids that exist
+// only in memory would be lost to the file (neither free nor used) when the
+// process dies before the next flush.
 bool CIndexDatabase::Flush(bool spill) {
     if (!m_open)
         return false;
     if (m_readOnly)
         return true;
     bool ok = true;
-    if (spill)
+    if (spill || !m_freeList->Cached().empty())
         ok = m_freeList->SpillToIndex();
     for (CBTreeIndex* index : m_indexes)
         ok = SaveIndexSpec(index) && ok;
@@ -229,6 +232,8 @@ bool CIndexDatabase::Flush(bool spill) {
     ok = m_pages.ExtendToPageCount() && ok;
     ok = WriteHeaderBytes() && ok;
     ok = m_pages.SyncFile() && ok;
+    if (ok)
+        m_pages.MarkFlushed();
     return ok;
 }
 

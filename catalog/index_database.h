@@ -55,6 +55,9 @@ public:
     // Closes without writing anything: a file found not to be the caller's is
     // left exactly as it was.
     void CloseWithoutWriting();
+    // Writes every change and the header, then syncs the file. Cached free
+    // page ids always go into the free-page index first (spill is kept for
+    // callers that ask for it explicitly).
     bool Flush(bool spill = false);
     bool IsNewFile() const { return m_open && m_newFile; }
     bool IsOpen() const { return m_open; }

@@ -22,6 +22,7 @@ bool CPageFile::SetFile(std::unique_ptr<CWin32File> file) {
 bool CPageFile::Open(const char* path, uint32_t flags) {
     if (m_open)
         return false;
+    m_filePos = -1;
     if (!m_file->Open(path, flags))
         return false;
     int64_t size = m_file->GetSize();
@@ -42,6 +43,8 @@ bool CPageFile::Close() {
     m_file->Close();
     m_pageSize = 0;
     m_pageCount = 0;
+    m_flushedCount = 0;
+    m_filePos = -1;
     m_preBytes = 0;
     m_maxBytes = 0;
     m_append = DbLocation{};
@@ -63,6 +66,8 @@ void CPageFile::Abandon() {
     m_file->Close();
     m_pageSize = 0;
     m_pageCount = 0;
+    m_flushedCount = 0;
+    m_filePos = -1;
     m_append = DbLocation{};
     m_allocator = nullptr;
     m_newFile = false;
@@ -196,8 +201,12 @@ PageRecord* CPageFile::NewPageRecord(uint32_t id) {
             PageRecord* r = *it;
             if (r->use != 0)
                 continue;
-            if (r->dirty && r->id >= 0 && !WritePage(r))
-                continue; // keep its content; try another buffer
+            if (r->dirty && r->id >= 0) {
+                if (!r->overflow && IsPastFlushedEnd(r))
+                    continue; // written at the next flush, with the header
+                if (!WritePage(r))
+                    continue; // keep its content; try another buffer
+            }
             found = r;
             break;
         }
@@ -270,19 +279,37 @@ bool CPageFile::ReadPage(PageRecord* record) {
     return ReadAt(offset, record->data, m_pageSize);
 }
 
-bool CPageFile::ReadAt(uint64_t offset, void* data, uint32_t n) {
-    if (!m_open || m_file->Seek(static_cast<int64_t>(offset), 0) != static_cast<int64_t>(offset))
+// The file position is remembered after every complete transfer, so that
+// pages written or read one after another cost no seek. Anything else that
+// may move it (a failure, a resize, a size query) forgets it.
+bool CPageFile::SeekTo(uint64_t offset) {
+    if (m_filePos == static_cast<int64_t>(offset))
+        return true;
+    m_filePos = -1;
+    if (m_file->Seek(static_cast<int64_t>(offset), 0) != static_cast<int64_t>(offset))
         return false;
-    return m_file->Read(data, n) == static_cast<int64_t>(n);
+    m_filePos = static_cast<int64_t>(offset);
+    return true;
+}
+
+bool CPageFile::ReadAt(uint64_t offset, void* data, uint32_t n) {
+    if (!m_open || !SeekTo(offset))
+        return false;
+    bool ok = m_file->Read(data, n) == static_cast<int64_t>(n);
+    m_filePos = ok ? static_cast<int64_t>(offset + n) : -1;
+    return ok;
 }
 
 bool CPageFile::WriteAt(uint64_t offset, const void* data, uint32_t n) {
-    if (!m_open || m_file->Seek(static_cast<int64_t>(offset), 0) != static_cast<int64_t>(offset))
+    if (!m_open || !SeekTo(offset))
         return false;
-    return m_file->Write(data, n) == static_cast<int64_t>(n);
+    bool ok = m_file->Write(data, n) == static_cast<int64_t>(n);
+    m_filePos = ok ? static_cast<int64_t>(offset + n) : -1;
+    return ok;
 }
 
 int64_t CPageFile::FileSize() {
+    m_filePos = -1;
     return m_open ? m_file->GetSize() : -1;
 }
 
@@ -333,10 +360,22 @@ bool CPageFile::ReservePage() {
     return TakePageId(false) != kDbNoPage;
 }
 
+bool CPageFile::IsPastFlushedEnd(const PageRecord* record) const {
+    return record->id >= 0 && static_cast<uint32_t>(record->id) >= m_flushedCount;
+}
+
+// Pages inside the flushed file first, then the new ones in ascending order:
+// the file grows only in the last writes before the header names its size.
 bool CPageFile::WriteDirtyPages() {
-    bool ok = true;
+    std::vector<PageRecord*> dirty;
     for (PageRecord* r : m_mru)
-        if (r->dirty && r->id >= 0 && !WritePage(r))
+        if (r->dirty && r->id >= 0)
+            dirty.push_back(r);
+    std::sort(dirty.begin(), dirty.end(),
+              [](const PageRecord* a, const PageRecord* b) { return a->id < b->id; });
+    bool ok = true;
+    for (PageRecord* r : dirty)
+        if (!WritePage(r))
             ok = false;
     // Released overflow records whose write-back now succeeded are freed.
     for (size_t i = m_overflow.size(); i-- > 0;) {
@@ -350,6 +389,7 @@ bool CPageFile::WriteDirtyPages() {
 bool CPageFile::ExtendToPageCount() {
     if (!m_open)
         return false;
+    m_filePos = -1;
     int64_t size = m_file->GetSize();
     int64_t want = static_cast<int64_t>(static_cast<uint64_t>(m_pageCount) * m_pageSize);
     if (size == want)
@@ -370,6 +410,8 @@ bool CPageFile::Flush(bool spill) {
     ok = WriteDirtyPages() && ok;
     ok = ExtendToPageCount() && ok;
     ok = SyncFile() && ok;
+    if (ok)
+        MarkFlushed();
     return ok;
 }
 
@@ -391,6 +433,8 @@ bool CPageFile::TruncateTail() {
     if (!m_append.IsNone() && m_append.page >= cut)
         m_append = DbLocation{};
     m_pageCount = cut;
+    m_flushedCount = std::min(m_flushedCount, cut);
+    m_filePos = -1;
     return m_file->SetEnd(static_cast<int64_t>(static_cast<uint64_t>(cut) * m_pageSize));
 }
 

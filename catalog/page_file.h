@@ -19,6 +19,16 @@
 // list; a record nobody holds can be taken for another page at any time, and
 // a dirty one is written back first. A page whose write-back fails stays
 // dirty and cached: its content is never dropped silently.
+//
+// Crash safety: between flushes, a preallocated buffer holding a dirty page at
+// or past the page count of the last flush is not taken for another page (an
+// overflow buffer is used instead), so a writer that dies between flushes
+// after a few changes leaves a file whose length still matches its header.
+// Overflow buffers are written back when released, as always, which bounds
+// the memory of a writer that changes many pages between flushes.
+// A flush writes the pages inside the old file first, then the new pages in
+// ascending order, so that the file is longer than its header says only for
+// the last few writes before the header.
 #pragma once
 
 #include <cstdint>
@@ -79,7 +89,11 @@ public:
     uint32_t PageSize() const { return m_pageSize; }
     uint32_t DataSize() const { return m_pageSize - kDbRecordHeader; }
     uint32_t PageCount() const { return m_pageCount; }
-    void SetPageCount(uint32_t count) { m_pageCount = count; }
+    // Sets the page count of a file as it is on disk (also the flushed count).
+    void SetPageCount(uint32_t count) { m_pageCount = m_flushedCount = count; }
+    // The page count the file had at the last completed flush.
+    uint32_t FlushedPageCount() const { return m_flushedCount; }
+    void MarkFlushed() { m_flushedCount = m_pageCount; }
     // Largest page count the format allows: no page may end past 2^32 - 1.
     uint32_t PageLimit() const;
     // Lowers the page limit (tests reach the format's limit this way).
@@ -169,11 +183,15 @@ private:
     void ResetRecord(PageRecord* record);
     bool WalkRecord(uint8_t* dst, const uint8_t* src, uint32_t n, DbLocation* loc, bool advance);
     uint32_t MaxChainPages(uint32_t n) const;
+    bool IsPastFlushedEnd(const PageRecord* record) const;
+    bool SeekTo(uint64_t offset);
 
     CPageAllocator* m_allocator = nullptr;
     std::vector<PageRecord*> m_overflow;
     uint32_t m_pageSize = 0;
     uint32_t m_pageCount = 0;
+    uint32_t m_flushedCount = 0;
+    int64_t m_filePos = -1; // the file's position when known, else -1
     DbLocation m_append;
     bool m_newFile = false;
     uint32_t m_preBytes = 0;

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds the Windows x86_64 programs and runs them under
-# Wine on the given image (default: a picture generated here).
-#   scripts/run.sh [image]
-# The windowed program is not built yet; until it is, this runs the image tool
-# of the test tree, which decodes the image with the program's readers,
-# prints the decoder's progress and writes the result back as a bitmap.
+# Sets up the machine, builds the Windows x86_64 program and starts it under
+# Wine: on this machine's display when there is one, otherwise on a virtual
+# X server (Xvfb), which is said on the terminal.
+#   scripts/run.sh [path]    (a folder or image for the program to open)
+# When the program cannot be built, the image tool of the test tree runs
+# instead on the given image (default: a picture generated here), decoding it
+# with the program's readers and writing the result back as a bitmap.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,18 +13,36 @@ export CCACHE_DIR=${CCACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/velmorantix-ccac
 
 scripts/setup.sh
 cmake --preset mingw-x64 >/dev/null
-cmake --build --preset mingw-x64 --target codecs_imgtool | tail -n 20
+prefix=$root/build/mingw-x64/wineprefix
+arg=${1:-}
 
+if cmake --build --preset mingw-x64 --target VelmorantixXP | tail -n 20; then
+  exe=$(find build/mingw-x64 -name VelmorantixXP.exe | head -n 1)
+  args=()
+  [ -n "$arg" ] && args=("Z:$(readlink -f "$arg")")
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    echo "Starting Velmorantix XP under Wine on display $DISPLAY"
+    export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+    [ -f "$prefix/system.reg" ] || { wine wineboot -i >/dev/null 2>&1; wineserver -w; }
+    exec wine "$exe" "${args[@]}"
+  fi
+  echo "No display found: starting Velmorantix XP under Wine on a virtual X server (Xvfb)."
+  echo "It runs until it is ended (Ctrl+C, or: wine $exe /Shutdown)."
+  exec scripts/with-wine-session.sh "$prefix" \
+    scripts/wine-run.sh "$exe" "${args[@]}"
+fi
+
+echo "The program did not build; running the image tool instead." >&2
+cmake --build --preset mingw-x64 --target codecs_imgtool | tail -n 20
 out=$root/build/run
 mkdir -p "$out"
-image=${1:-}
+image=$arg
 if [ -z "$image" ]; then
   image=$out/sample.bmp
   /usr/bin/convert -seed 7 -size 640x400 plasma:fractal BMP3:"$image" 2>/dev/null ||
     /usr/bin/convert -size 640x400 gradient:navy-orange BMP3:"$image"
 fi
 image=$(readlink -f "$image")
-
-exec scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" \
+exec scripts/with-wine-session.sh "$prefix" \
   scripts/wine-run.sh "$(find build/mingw-x64 -name codecs_imgtool.exe | head -n 1)" \
   "Z:$image" "Z:$out/decoded.bmp"

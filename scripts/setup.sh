@@ -11,11 +11,11 @@ packages=(
   cmake ninja-build ccache g++ clang libclang-rt-14-dev clang-format dpkg-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools nasm
   # Windows test environment
-  wine wine64 xvfb xauth
+  wine wine64 xvfb xauth x11-utils
   # libraries: native -dev packages; zlib for MinGW
   googletest zlib1g-dev libpng-dev libjpeg62-turbo-dev libtiff-dev libz-mingw-w64-dev
   # benchmarks compare against these
-  libvips-dev
+  libvips-dev libvips-tools
   # fixture generators and oracles
   python3 python3-pil imagemagick netpbm zip unzip p7zip-full libjpeg-turbo-progs libtiff-tools
   libimage-exiftool-perl gifsicle icoutils

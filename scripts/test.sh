@@ -16,16 +16,16 @@ step() { printf '\n==== %s\n' "$*"; }
 step "setup"
 scripts/setup.sh
 
+status=0
+
 step "format check"
-scripts/check-format.sh
+scripts/check-format.sh || status=1
 
 for preset in native mingw-x64 mingw-i686; do
   step "build $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
-
-status=0
 
 step "tests: native (ASan+UBSan)"
 ctest --preset native -j "$jobs" || status=1

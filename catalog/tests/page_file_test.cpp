@@ -154,6 +154,45 @@ TEST_F(PageFileFixture, DamagedChainsFailWithoutLoopingOrFreeing) {
     EXPECT_TRUE(pages.FreeRecord(loc, 3 * kDs));
 }
 
+// A writer that dies between flushes must leave a file whose length matches
+// the page count of its last flush: new pages are not written back when their
+// buffers are wanted, only by the next flush. Pages inside the file still are.
+TEST_F(PageFileFixture, NewPagesReachTheFileOnlyAtTheNextFlush) {
+    std::vector<uint8_t> data = Pattern(5 * kDs, 9); // pages 1..5
+    DbLocation loc;
+    ASSERT_TRUE(pages.AllocateRecord(data.data(), 5 * kDs, &loc));
+    ASSERT_TRUE(pages.Flush(false));
+    const size_t flushedSize = disk->bytes.size();
+    ASSERT_EQ(flushedSize, static_cast<size_t>(pages.PageCount()) * kPs);
+    // Change the flushed pages, then make fresh pages until the unchanged
+    // buffers run out and dirty ones must be given up.
+    DbLocation at = loc;
+    std::vector<uint8_t> changed = Pattern(5 * kDs, 10);
+    ASSERT_TRUE(pages.RewriteRecord(changed.data(), 5 * kDs, &at, false));
+    uint32_t firstNew = 0;
+    for (uint32_t i = 0; i < 26; ++i) {
+        PageRecord* r = pages.NewPage(false);
+        ASSERT_NE(r, nullptr);
+        firstNew = i == 0 ? static_cast<uint32_t>(r->id) : firstNew;
+        r->data[100] = static_cast<uint8_t>(i + 1);
+        pages.ReleasePage(r);
+    }
+    EXPECT_EQ(disk->bytes.size(), flushedSize);
+    EXPECT_EQ(pages.OverflowRecordCount(), 0u);
+    // The pages read back from the cache, and the flush writes them all.
+    at = loc;
+    std::vector<uint8_t> back(5 * kDs);
+    ASSERT_TRUE(pages.ReadRecord(back.data(), 5 * kDs, &at, false));
+    EXPECT_EQ(back, changed);
+    ASSERT_TRUE(pages.Flush(false));
+    ASSERT_EQ(disk->bytes.size(), static_cast<size_t>(pages.PageCount()) * kPs);
+    for (uint32_t i = 0; i < 26; ++i)
+        EXPECT_EQ(disk->bytes[static_cast<size_t>(firstNew + i) * kPs + 100], i + 1) << i;
+    EXPECT_EQ(std::memcmp(disk->bytes.data() + static_cast<size_t>(loc.page) * kPs + 6 + loc.offset,
+                          changed.data(), kDs - loc.offset),
+              0);
+}
+
 TEST_F(PageFileFixture, PagesBeyondThePreallocatedBudgetUseOverflowBuffers) {
     std::vector<PageRecord*> held;
     for (uint32_t i = 0; i < 33; ++i) {
@@ -258,6 +297,11 @@ TEST_F(PageFileFixture, EvictionThatCannotWriteKeepsThePage) {
     std::vector<uint8_t> data = Pattern(40, 8);
     DbLocation loc;
     ASSERT_TRUE(pages.AllocateRecord(data.data(), 40, &loc));
+    // Flushed and changed again: the page lies inside the file, so eviction
+    // would write it in place.
+    ASSERT_TRUE(pages.Flush(false));
+    DbLocation again = loc;
+    ASSERT_TRUE(pages.RewriteRecord(data.data(), 40, &again, false));
     bool failWrites = true;
     file->SetFaultHook([&](CMemoryFile::EOp op, uint64_t, uint32_t n) -> int64_t {
         return op == CMemoryFile::kOpWrite && failWrites ? -1 : static_cast<int64_t>(n);
@@ -275,6 +319,7 @@ TEST_F(PageFileFixture, EvictionThatCannotWriteKeepsThePage) {
     DbLocation at = loc;
     ASSERT_TRUE(pages.ReadRecord(back.data(), 40, &at, false));
     EXPECT_EQ(back, data);
+    file->SetFaultHook(nullptr); // the hook refers to this test's locals
 }
 
 TEST_F(PageFileFixture, FileNeverGrowsPastItsLimit) {

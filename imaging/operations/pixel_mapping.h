@@ -1,6 +1,9 @@
 // Shared engine of the colour operations that map each colour on its own
 // (adjustments, invert, equalize, desaturate): 24/32-bpp images pixel by
-// pixel, 8-bpp images through the palette entries their pixels use.
+// pixel, 8-bpp images through the palette entries their pixels use. The
+// operations that are three byte tables (brightness/contrast, posterize,
+// colour balance without kept lightness, invert, equalize) map whole rows
+// through CChannelLookup; the others call a per-colour function.
 #pragma once
 
 #include <cstddef>
@@ -88,8 +91,7 @@ protected:
 
 private:
     template <int Bytes, class Fn>
-    bool MapPixels(CImageObject* dest, const CImageObject* src, Fn& fn,
-                   const MapOptions& options) {
+    bool MapPixels(CImageObject* dest, const CImageObject* src, Fn& fn, const MapOptions& options) {
         auto mapRow = [&fn](uint8_t* d, const uint8_t* s, int width) {
             for (int x = 0; x < width; ++x, s += Bytes, d += Bytes) {
                 fn(d, s);

@@ -1,0 +1,119 @@
+// The explorer side of frame management: showing, selecting, hiding and
+// closing the explorer, the start-up dialogs, and opening handed-over paths.
+#include <shlwapi.h>
+
+#include "app/app_globals.h"
+#include "app/application_state.h"
+#include "config/config_services.h"
+#include "explorer/main_frame.h"
+
+namespace {
+
+// OpenPath's "show the explorer without selecting anything".
+const char* const kNoSelection = reinterpret_cast<const char*>(~uintptr_t(0));
+
+constexpr UINT kAcquireCommand = 415;
+
+} // namespace
+
+bool CApplicationState::ShowExplorer() {
+    if (explorer) {
+        ShowWindow(explorer->m_hWnd, IsIconic(explorer->m_hWnd) ? SW_SHOWNORMAL : SW_SHOW);
+    } else {
+        auto* frame = new CMainFrame;
+        if (!frame->CreateEx()) {
+            delete frame;
+            return false;
+        }
+        explorer = frame;
+        ShowWindow(explorer->m_hWnd, SW_SHOW);
+    }
+    SetForegroundWindow(explorer->m_hWnd);
+    return true;
+}
+
+bool CApplicationState::IsExplorerVisible() const {
+    return explorer && (GetWindowLongPtrA(explorer->m_hWnd, GWL_STYLE) & WS_VISIBLE);
+}
+
+void CApplicationState::DestroyExplorerWindow() {
+    // The window's last message frees the frame (OnExplorerDestroyed).
+    if (explorer && explorer->m_hWnd)
+        DestroyWindow(explorer->m_hWnd);
+}
+
+void CApplicationState::OnExplorerDestroyed(CMainFrame* frame) {
+    if (explorer == frame)
+        explorer = nullptr;
+    if (g_lastActiveWindow && !IsWindow(g_lastActiveWindow))
+        g_lastActiveWindow = nullptr;
+    delete frame;
+}
+
+void CApplicationState::ShowStartupDialogs() {
+    if (options.showWelcome) {
+        // A modal wizard must not keep a second start waiting on the mutex.
+        ReleaseInstanceMutex();
+        CConfigWizard wizard;
+        if (wizard.DoModal(GetActiveWindow()) == IDOK) {
+            CRegistryOptionStore store;
+            if (store.Open()) {
+                store.WriteNumber("ShowWelcome", 0);
+                store.Close();
+            }
+        }
+    }
+    // At most once per process, whatever the wizard's answer.
+    options.showWelcome = false;
+}
+
+HWND CApplicationState::OpenPath(const char* path, bool newViewer) {
+    HWND shown = nullptr;
+    if (path == kNoSelection || !path || PathIsDirectoryA(path)) {
+        if (ShowExplorer()) {
+            if (path != kNoSelection) {
+                explorer->SelectPath(path ? path : options.explorerHomeFolder);
+                ShowStartupDialogs();
+            }
+            shown = explorer ? explorer->m_hWnd : nullptr;
+        }
+    } else {
+        // A file opens in a viewer; until the viewer frame exists no viewer
+        // can be had, and the caller falls back to the explorer.
+        (void)newViewer;
+    }
+    g_lastActiveWindow = shown;
+    return shown;
+}
+
+void CApplicationState::CloseExplorer(bool force) {
+    if (!explorer)
+        return;
+    if (force || viewers.empty()) {
+        DestroyExplorerWindow();
+        if (!trayIconShown)
+            PostQuitMessage(0);
+    } else {
+        explorer->SaveSettings();
+        ShowWindow(explorer->m_hWnd, SW_HIDE);
+    }
+    SaveOptions();
+}
+
+void CApplicationState::CloseAllViewers() {
+    plat::ScopedLock lock(viewerListLock);
+    viewers.clear();
+}
+
+void CApplicationState::StartAcquire() {
+    if (ShowExplorer()) {
+        explorer->SelectPath(options.outputSettingFilenamePath);
+        ShowStartupDialogs();
+    }
+    if (explorer)
+        PostMessageA(explorer->m_hWnd, WM_COMMAND, kAcquireCommand, 0);
+}
+
+LRESULT CApplicationState::SendToExplorer(UINT message, WPARAM wParam, LPARAM lParam) {
+    return explorer ? SendMessageA(explorer->m_hWnd, message, wParam, lParam) : 0;
+}

@@ -1,0 +1,295 @@
+// Catalogue database benchmark: the same pre-generated workloads (fixed seed)
+// against our engine, SQLite and LMDB, each store in a child process of its
+// own so that its peak memory can be told apart.
+//
+//   catalog_bench [--dir D] [--scale S] [--runs N] [--only a|b] [--sqlite-cache-kib K]
+//
+// (a) 50,000 thumbnail-like records: "#%d#%s" keys of 20-60 bytes, values of
+//     4-24 KB; insert with a flush (commit) every 50, read all in random
+//     order, scan all, erase a random half (a flush every 50), close.
+// (b) 1,000,000 catalogue-like entries: keys of the same form, values of
+//     0-200 bytes; insert in random order (a flush every 1,000), look up
+//     every key in random order (hits), as many absent keys (misses), scan.
+// --scale divides the record counts (quick runs). With --runs N every figure
+// is the median of N runs. Files go to D (default /dev/shm/vxp-catalog-bench:
+// the stores are compared, not the disk). SQLite keeps its default page cache
+// (2000 KiB) unless --sqlite-cache-kib sets it; ours uses the program's
+// 256 KiB, LMDB the operating system's.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench_engines.h"
+
+namespace {
+
+struct Workload {
+    std::vector<std::string> keys, absent;
+    std::string pool; // values are slices of this
+    std::vector<uint32_t> offset, length;
+    std::vector<uint32_t> order, readOrder; // insertion and lookup orders
+    bool big = false;
+    uint32_t batch = 50;
+    std::string Value(size_t i) const { return pool.substr(offset[i], length[i]); }
+};
+
+std::string MakeKey(std::mt19937& rng, uint32_t unique, uint32_t minLen, uint32_t maxLen) {
+    char head[32];
+    std::snprintf(head, sizeof head, "#%u#", static_cast<unsigned>(rng() % 20000));
+    std::string key = head;
+    char tail[16];
+    std::snprintf(tail, sizeof tail, "_%x.jpg", unique);
+    const uint32_t want = minLen + rng() % (maxLen - minLen + 1);
+    while (key.size() + std::strlen(tail) < want)
+        key += static_cast<char>('a' + rng() % 26);
+    return key + tail;
+}
+
+Workload Generate(bool big, uint32_t count, uint32_t seed) {
+    Workload w;
+    w.big = big;
+    w.batch = big ? 50 : 1000;
+    std::mt19937 rng(seed);
+    const uint32_t minValue = big ? 4096 : 0, maxValue = big ? 24576 : 200;
+    w.pool.resize(maxValue + 65536);
+    for (char& c : w.pool)
+        c = static_cast<char>(rng());
+    for (uint32_t i = 0; i < count; ++i) {
+        w.keys.push_back(MakeKey(rng, i, 20, 60));
+        w.absent.push_back(MakeKey(rng, count + i, 20, 60));
+        w.length.push_back(minValue + rng() % (maxValue - minValue + 1));
+        w.offset.push_back(rng() % 65536);
+    }
+    for (uint32_t i = 0; i < count; ++i)
+        w.order.push_back(i);
+    w.readOrder = w.order;
+    std::shuffle(w.order.begin(), w.order.end(), rng);
+    std::shuffle(w.readOrder.begin(), w.readOrder.end(), rng);
+    return w;
+}
+
+using Clock = std::chrono::steady_clock;
+double Since(Clock::time_point t) {
+    return std::chrono::duration<double>(Clock::now() - t).count();
+}
+
+uint64_t WrittenBytes() {
+    FILE* f = std::fopen("/proc/self/io", "r");
+    unsigned long long v = 0;
+    char line[128];
+    while (f && std::fgets(line, sizeof line, f))
+        if (std::sscanf(line, "wchar: %llu", &v) == 1)
+            break;
+    if (f)
+        std::fclose(f);
+    return v;
+}
+
+// Runs one workload on one store; writes "name value" lines to out.
+int RunEngine(CBenchEngine& e, const Workload& w, const std::string& path, FILE* out) {
+    auto report = [&](const char* what, double value) { std::fprintf(out, "%s %.6g\n", what, value); };
+    auto fail = [&](const char* what) {
+        std::fprintf(stderr, "%s: %s failed\n", e.Name(), what);
+        return 1;
+    };
+    const size_t n = w.keys.size();
+    std::vector<uint8_t> buffer(32768);
+    const uint64_t written0 = WrittenBytes();
+    if (!e.Open(path, w.big))
+        return fail("open");
+
+    Clock::time_point t = Clock::now();
+    for (size_t i = 0; i < n; i += w.batch) {
+        if (!e.Begin())
+            return fail("begin");
+        for (size_t j = i; j < n && j < i + w.batch; ++j)
+            if (!e.Put(w.keys[w.order[j]], w.Value(w.order[j])))
+                return fail("put");
+        if (!e.Commit())
+            return fail("commit");
+    }
+    report("insert", n / Since(t));
+
+    auto lookups = [&](const std::vector<std::string>& keys, bool hit) {
+        Clock::time_point t0 = Clock::now();
+        if (!e.BeginRead())
+            return -1.0;
+        for (size_t i = 0; i < n; ++i) {
+            const uint32_t k = w.readOrder[i];
+            int64_t got = e.Get(keys[k], buffer.data(), static_cast<uint32_t>(buffer.size()));
+            if (hit ? got != static_cast<int64_t>(w.length[k]) : got != -1) {
+                std::fprintf(stderr, "%s: key %s gave %lld\n", e.Name(), keys[k].c_str(),
+                             static_cast<long long>(got));
+                return -1.0;
+            }
+        }
+        e.EndRead();
+        return n / Since(t0);
+    };
+    double hits = lookups(w.keys, true);
+    if (hits < 0)
+        return fail("lookup");
+    report(w.big ? "read" : "hit", hits);
+    if (!w.big) {
+        double misses = lookups(w.absent, false);
+        if (misses < 0)
+            return fail("miss lookup");
+        report("miss", misses);
+    }
+
+    t = Clock::now();
+    uint64_t bytes = 0;
+    e.BeginRead();
+    uint64_t seen = e.Scan(&bytes);
+    e.EndRead();
+    if (seen != n)
+        return fail("scan");
+    report("scan", n / Since(t));
+    report("size-full", static_cast<double>(e.FileBytes(path)));
+
+    if (w.big) {
+        t = Clock::now();
+        const size_t half = n / 2;
+        for (size_t i = 0; i < half; i += w.batch) {
+            if (!e.Begin())
+                return fail("begin");
+            for (size_t j = i; j < half && j < i + w.batch; ++j)
+                if (!e.Erase(w.keys[w.readOrder[j]]))
+                    return fail("erase");
+            if (!e.Commit())
+                return fail("commit");
+        }
+        report("erase", half / Since(t));
+    }
+    t = Clock::now();
+    if (!e.Close())
+        return fail("close");
+    report("close-ms", Since(t) * 1000);
+    report("size", static_cast<double>(e.FileBytes(path)));
+    report("written-mb", (WrittenBytes() - written0) / 1048576.0);
+    return 0;
+}
+
+using Results = std::map<std::string, std::vector<double>>; // line -> one figure per run
+
+// Runs the store in a child process; adds its figures and peak memory.
+bool RunChild(std::unique_ptr<CBenchEngine> (*make)(), const Workload& w, const std::string& path,
+              Results* results) {
+    int fds[2];
+    if (pipe(fds) != 0)
+        return false;
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        FILE* out = fdopen(fds[1], "w");
+        struct rusage before;
+        getrusage(RUSAGE_SELF, &before);
+        std::fprintf(out, "rss-start-mb %.1f\n", before.ru_maxrss / 1024.0);
+        std::unique_ptr<CBenchEngine> e = make();
+        int rc = RunEngine(*e, w, path, out);
+        std::fclose(out);
+        _exit(rc);
+    }
+    close(fds[1]);
+    FILE* in = fdopen(fds[0], "r");
+    char name[64];
+    double value;
+    while (in && std::fscanf(in, "%63s %lf", name, &value) == 2)
+        (*results)[name].push_back(value);
+    if (in)
+        std::fclose(in);
+    int status = 0;
+    struct rusage ru;
+    wait4(pid, &status, 0, &ru);
+    (*results)["rss-peak-mb"].push_back(ru.ru_maxrss / 1024.0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+double Median(std::vector<double> v) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void PrintTable(const char* title, const std::vector<const char*>& lines,
+                const std::vector<Results>& byEngine) {
+    std::printf("\n%s\n%-14s %14s %14s %14s %12s %12s\n", title, "line", "ours", "sqlite", "lmdb",
+                "ours/sqlite", "ours/lmdb");
+    for (const char* line : lines) {
+        double v[3];
+        for (int i = 0; i < 3; ++i) {
+            auto it = byEngine[i].find(line);
+            v[i] = it == byEngine[i].end() ? 0 : Median(it->second);
+        }
+        std::printf("%-14s %14.1f %14.1f %14.1f %12.2f %12.2f\n", line, v[0], v[1], v[2],
+                    v[1] > 0 ? v[0] / v[1] : 0, v[2] > 0 ? v[0] / v[2] : 0);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string dir = "/dev/shm/vxp-catalog-bench", only;
+    uint32_t scale = 1, runs = 1;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string a = argv[i];
+        if (a == "--dir")
+            dir = argv[i + 1];
+        else if (a == "--scale")
+            scale = std::max(1u, static_cast<uint32_t>(std::atoi(argv[i + 1])));
+        else if (a == "--runs")
+            runs = std::max(1u, static_cast<uint32_t>(std::atoi(argv[i + 1])));
+        else if (a == "--only")
+            only = argv[i + 1];
+        else if (a == "--sqlite-cache-kib")
+            SetSqliteCacheKiB(std::atoi(argv[i + 1]));
+    }
+    if (std::system(("mkdir -p '" + dir + "'").c_str()) != 0)
+        return 1;
+    struct Engine {
+        const char* name;
+        std::unique_ptr<CBenchEngine> (*make)();
+    } engines[] = {{"ours", MakeOurEngine}, {"sqlite", MakeSqliteEngine}, {"lmdb", MakeLmdbEngine}};
+    struct Job {
+        const char* id;
+        const char* title;
+        bool big;
+        uint32_t count;
+        std::vector<const char*> lines;
+    } jobs[] = {
+        {"a", "(a) thumbnail-like records, ops/s (sizes in bytes, memory in MB)", true, 50000,
+         {"insert", "read", "scan", "erase", "close-ms", "size-full", "size", "written-mb",
+          "rss-start-mb", "rss-peak-mb"}},
+        {"b", "(b) catalogue-like entries, ops/s (sizes in bytes, memory in MB)", false, 1000000,
+         {"insert", "hit", "miss", "scan", "close-ms", "size-full", "size", "written-mb",
+          "rss-start-mb", "rss-peak-mb"}},
+    };
+    bool ok = true;
+    for (const Job& job : jobs) {
+        if (!only.empty() && only != job.id)
+            continue;
+        Workload w = Generate(job.big, job.count / scale, 20240 + job.big);
+        std::vector<Results> byEngine(3);
+        for (uint32_t r = 0; r < runs; ++r)
+            for (int i = 0; i < 3; ++i) {
+                std::string path = dir + "/" + job.id + "." + engines[i].name;
+                ok = RunChild(engines[i].make, w, path, &byEngine[i]) && ok;
+                std::remove(path.c_str());
+                std::remove((path + "-lock").c_str());
+            }
+        std::printf("%s: %zu records, %u run(s)", job.id, w.keys.size(), runs);
+        PrintTable(job.title, job.lines, byEngine);
+    }
+    return ok ? 0 : 1;
+}

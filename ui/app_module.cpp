@@ -1,0 +1,54 @@
+// The module object and its per-thread registry of message loops.
+#include "ui/app_module.h"
+
+#include <atomic>
+
+namespace {
+// The module that Init made current; read from any thread.
+std::atomic<HINSTANCE> g_moduleInstance{NULL};
+} // namespace
+
+HINSTANCE UiModuleInstance() {
+    HINSTANCE inst = g_moduleInstance.load();
+    return inst != NULL ? inst : ::GetModuleHandleA(NULL);
+}
+
+CAppModule::~CAppModule() {
+    Term();
+}
+
+HRESULT CAppModule::Init(HINSTANCE hInstance) {
+    m_hInst = hInstance != NULL ? hInstance : ::GetModuleHandleA(NULL);
+    g_moduleInstance.store(m_hInst);
+    return S_OK;
+}
+
+void CAppModule::Term() {
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_loops.clear();
+    }
+    if (m_hInst != NULL) {
+        HINSTANCE expected = m_hInst;
+        g_moduleInstance.compare_exchange_strong(expected, NULL);
+    }
+    m_hInst = NULL;
+}
+
+BOOL CAppModule::AddMessageLoop(CMessageLoop* pLoop, DWORD threadId) {
+    if (pLoop == NULL)
+        return FALSE;
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_loops.emplace(threadId, pLoop).second ? TRUE : FALSE;
+}
+
+BOOL CAppModule::RemoveMessageLoop(DWORD threadId) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_loops.erase(threadId) != 0 ? TRUE : FALSE;
+}
+
+CMessageLoop* CAppModule::GetMessageLoop(DWORD threadId) const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto it = m_loops.find(threadId);
+    return it != m_loops.end() ? it->second : NULL;
+}
