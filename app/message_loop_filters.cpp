@@ -1,40 +1,27 @@
 #include "app/message_loop_filters.h"
 
-bool CMainMessageFilter::PreTranslateMessage(MSG* msg) {
+CAppModule g_module;
+
+BOOL CMainMessageFilter::PreTranslateMessage(MSG* msg) {
     if (msg->message != kFreeFrameMessage || msg->hwnd != nullptr)
-        return false;
+        return FALSE;
     // The viewer frame object arrives with the viewer; until then nothing
     // posts this message with an object.
-    return true;
+    return TRUE;
 }
 
 int RunMainMessageLoop() {
+    CMessageLoop loop;
     CMainMessageFilter filter;
     CMainIdleHandler idle;
-    MSG msg;
-    bool runIdle = true;
-    for (;;) {
-        while (runIdle && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-            if (!idle.OnIdle())
-                runIdle = false;
-        }
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got == -1)
-            return -1;
-        if (!got)
-            return int(msg.wParam);
-        if (!filter.PreTranslateMessage(&msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        switch (msg.message) {
-        case WM_MOUSEMOVE:
-        case WM_NCMOUSEMOVE:
-        case WM_PAINT:
-        case 0x0118: // the caret's blink timer
-            break;
-        default:
-            runIdle = true;
-        }
-    }
+    // Frames and modal loops of this thread find the loop through the module.
+    const bool registered = g_module.AddMessageLoop(&loop) != FALSE;
+    loop.AddMessageFilter(&filter);
+    loop.AddIdleHandler(&idle);
+    const int exitCode = loop.Run();
+    loop.RemoveIdleHandler(&idle);
+    loop.RemoveMessageFilter(&filter);
+    if (registered)
+        g_module.RemoveMessageLoop();
+    return exitCode;
 }

@@ -13,76 +13,34 @@ namespace {
 
 constexpr ULONG_PTR kCodeQuit = 100;
 
-LRESULT CALLBACK HiddenWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<CTrayIconWnd*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        const auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        self = static_cast<CTrayIconWnd*>(cs->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->m_hWnd = hwnd;
-    }
-    LRESULT result = 0;
-    if (self && self->ProcessWindowMessage(message, wParam, lParam, result))
-        return result;
-    if (message == WM_NCDESTROY && self) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        self->m_hWnd = nullptr;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
 } // namespace
 
 CTrayIconWnd::~CTrayIconWnd() {
-    DestroyWindow();
-}
-
-HWND CTrayIconWnd::Create() {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = HiddenWndProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kClassName;
-    if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        return nullptr;
-    return CreateWindowExA(0, kClassName, "Hidden", WS_DISABLED, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, wc.hInstance, this);
-}
-
-void CTrayIconWnd::DestroyWindow() {
+    // Bound while the body runs, so the window's last messages still find us.
     if (m_hWnd)
         ::DestroyWindow(m_hWnd);
-    m_hWnd = nullptr;
 }
 
-bool CTrayIconWnd::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
-                                        LRESULT& result) {
-    if (message == g_trayIconNotify) {
-        OnTrayIconNotify(UINT(lParam));
-        result = 0;
-        return true;
-    }
-    if (message == g_velmorantixXPGetForegroundHandle) {
-        result = reinterpret_cast<LRESULT>(g_lastActiveWindow);
-        return true;
-    }
-    if (message == WM_COPYDATA) {
-        OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-        result = 1;
-        return true;
-    }
-    if (message == WM_COMMAND && LOWORD(wParam) == ID_TRAY_EXIT) {
-        OnExit();
-        result = 0;
-        return true;
-    }
-    return false;
+HWND CTrayIconWnd::CreateHidden() {
+    return Create(nullptr, CWindow::rcDefault, "Hidden", WS_DISABLED);
 }
 
-void CTrayIconWnd::OnTrayIconNotify(UINT mouseMessage) {
+LRESULT CTrayIconWnd::OnGetForegroundHandle(UINT, WPARAM, LPARAM, BOOL&) {
+    return reinterpret_cast<LRESULT>(g_lastActiveWindow);
+}
+
+LRESULT CTrayIconWnd::OnCopyData(UINT, WPARAM, LPARAM data, BOOL&) {
+    HandOver(reinterpret_cast<const COPYDATASTRUCT*>(data));
+    return 1;
+}
+
+LRESULT CTrayIconWnd::OnExit(WORD, WORD, HWND, BOOL&) {
+    g_applicationState.ExitFromTray();
+    return 0;
+}
+
+LRESULT CTrayIconWnd::OnTrayIconNotify(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    const UINT mouseMessage = UINT(lParam);
     CApplicationState& app = g_applicationState;
     if (mouseMessage == WM_LBUTTONDOWN) {
         const bool existed = app.explorer != nullptr;
@@ -94,17 +52,18 @@ void CTrayIconWnd::OnTrayIconNotify(UINT mouseMessage) {
     } else if (mouseMessage == WM_RBUTTONDOWN) {
         HMENU menu = CreatePopupMenu();
         if (!menu)
-            return;
+            return 0;
         AppendMenuA(menu, MF_STRING, ID_TRAY_EXIT, "Exit");
         POINT pt{};
         GetCursorPos(&pt);
         // Without the foreground and the WM_NULL the menu would not close on
         // a click elsewhere.
-        SetForegroundWindow(m_hWnd);
+        ::SetForegroundWindow(m_hWnd);
         TrackPopupMenu(menu, TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
-        PostMessageA(m_hWnd, WM_NULL, 0, 0);
+        ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
         DestroyMenu(menu);
     }
+    return 0;
 }
 
 bool ReadHandOverText(const COPYDATASTRUCT* data, char* text, bool* hasText) {
@@ -122,7 +81,7 @@ bool ReadHandOverText(const COPYDATASTRUCT* data, char* text, bool* hasText) {
     return true;
 }
 
-void CTrayIconWnd::OnCopyData(const COPYDATASTRUCT* data) {
+void CTrayIconWnd::HandOver(const COPYDATASTRUCT* data) {
     CApplicationState& app = g_applicationState;
     if (data && data->dwData == kCodeQuit) {
         app.CloseExplorer(true);
@@ -139,10 +98,6 @@ void CTrayIconWnd::OnCopyData(const COPYDATASTRUCT* data) {
         app.StartAcquire();
     else
         app.OpenPath(hasText ? text : nullptr, false);
-}
-
-void CTrayIconWnd::OnExit() {
-    g_applicationState.ExitFromTray();
 }
 
 BOOL AddNotifyIcon(HWND window, UINT id, HICON icon, const char* tip) {
@@ -173,8 +128,11 @@ void CApplicationState::AddTrayIcon() {
     HICON icon =
         static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY),
                                       IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-    AddNotifyIcon(hiddenWindow, 0, icon, kProductName);
+    // Marked first: the shell call waits on the tray's window, and messages
+    // sent to us meanwhile (a frame closing) must already see the icon that
+    // keeps the process alive.
     trayIconShown = true;
+    AddNotifyIcon(hiddenWindow, 0, icon, kProductName);
 }
 
 void CApplicationState::RemoveTrayIcon() {

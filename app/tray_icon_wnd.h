@@ -5,25 +5,35 @@
 
 #include <windows.h>
 
-class CTrayIconWnd {
+#include "app/app_globals.h"
+#include "resources/resource.h"
+#include "ui/ui.h"
+
+class CTrayIconWnd : public CWindowImpl<CTrayIconWnd, CWindowImplBase, CNullTraits> {
 public:
     static constexpr const char* kClassName = "HiddenWnd";
+    DECLARE_WND_CLASS_EX(kClassName, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, COLOR_WINDOW)
 
     CTrayIconWnd() = default;
-    ~CTrayIconWnd();
-    CTrayIconWnd(const CTrayIconWnd&) = delete;
-    CTrayIconWnd& operator=(const CTrayIconWnd&) = delete;
+    ~CTrayIconWnd() override;
 
-    HWND Create(); // no parent, "Hidden", WS_DISABLED, default position
-    void DestroyWindow();
-    HWND m_hWnd = nullptr;
+    // No parent, "Hidden", WS_DISABLED, default position; never shown.
+    HWND CreateHidden();
 
-    // The message map; true when the message was handled, with its result.
-    bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    BEGIN_MSG_MAP(CTrayIconWnd)
+    MESSAGE_HANDLER(g_trayIconNotify, OnTrayIconNotify)
+    MESSAGE_HANDLER(g_velmorantixXPGetForegroundHandle, OnGetForegroundHandle)
+    MESSAGE_HANDLER(WM_COPYDATA, OnCopyData)
+    COMMAND_ID_HANDLER(ID_TRAY_EXIT, OnExit)
+    END_MSG_MAP()
 
-    void OnTrayIconNotify(UINT mouseMessage);
-    void OnCopyData(const COPYDATASTRUCT* data);
-    void OnExit();
+    LRESULT OnTrayIconNotify(UINT, WPARAM, LPARAM mouseMessage, BOOL&);
+    LRESULT OnGetForegroundHandle(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnCopyData(UINT, WPARAM, LPARAM data, BOOL&);
+    LRESULT OnExit(WORD, WORD, HWND, BOOL&);
+
+private:
+    void HandOver(const COPYDATASTRUCT* data);
 };
 
 // Copies the text of a hand-over record into `text` (MAX_PATH bytes). The

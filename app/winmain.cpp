@@ -100,7 +100,7 @@ int RunMessageLoop(int argc, char** argv) {
 int RunRunningCopy(HINSTANCE instance, int argc, char** argv) {
     CApplicationState& app = g_applicationState;
     auto* hidden = new CTrayIconWnd;
-    app.hiddenWindow = hidden->Create();
+    app.hiddenWindow = hidden->CreateHidden();
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_USEREX_CLASSES |
                                               ICC_COOL_CLASSES};
@@ -142,9 +142,7 @@ int RunRunningCopy(HINSTANCE instance, int argc, char** argv) {
     return exitCode;
 }
 
-} // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int Main(HINSTANCE instance) {
     const int argc = __argc;
     char** argv = __argv;
     (void)g_dockingBoxMessage; // the docking statics live from before WinMain
@@ -209,4 +207,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 0;
     }
     return RunRunningCopy(instance, argc, argv);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    g_module.Init(instance);
+    const int exitCode = Main(instance);
+    g_module.Term();
+    return exitCode;
 }

@@ -461,8 +461,13 @@ void CChecker::Run() {
         }
     }
     DbLocation append = m_pages.AppendLocation();
-    if (!append.IsNone() && (append.page >= m_count || m_owner[append.page] != kRecordPage))
+    if (!append.IsNone() && (append.page >= m_count || m_owner[append.page] != kRecordPage)) {
         Problem("append location page %u is not a record page", append.page);
+    } else if (!append.IsNone() && m_recordBytes[append.page] > append.offset) {
+        // Live bytes past the location: it is stale (a flush cut short).
+        Problem("append location (%u,%u) lies before %llu live bytes of its page", append.page,
+                append.offset, static_cast<unsigned long long>(m_recordBytes[append.page]));
+    }
 }
 
 } // namespace

@@ -42,9 +42,15 @@ bool CPageFile::AppendRecord(const void* src, uint32_t n, DbLocation* start) {
         if (!cur)
             return false;
         room = ds - start->offset;
-        if (BytesInUse(cur) + std::min(room, n) > ds) {
-            ReleasePage(cur); // damaged count: appending would overflow it
-            return false;
+        // Live bytes of the append page all lie before the append location.
+        // A page that holds more has a stale location (a flush cut short
+        // after this page was written but before the header) or a damaged
+        // count; its bytes may be live, so leave it and start a fresh page.
+        if (BytesInUse(cur) > start->offset || BytesInUse(cur) + std::min(room, n) > ds) {
+            ReleasePage(cur);
+            cur = nullptr;
+            room = 0;
+            *start = DbLocation{};
         }
     }
     // Take every page the record needs before writing a byte, so that a full

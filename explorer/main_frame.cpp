@@ -3,88 +3,53 @@
 #include "app/application_state.h"
 #include "resources/resource.h"
 
-namespace {
-
-constexpr UINT kItemListChanged = WM_USER + 7;
-constexpr UINT kDecodeStarted = WM_USER + 91;
-constexpr UINT kDecodeEnded = WM_USER + 92;
-
-LRESULT CALLBACK MainFrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<CMainFrame*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        const auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        self = static_cast<CMainFrame*>(cs->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->m_hWnd = hwnd;
-    }
-    LRESULT result = 0;
-    if (self && self->ProcessWindowMessage(message, wParam, lParam, result))
-        return result;
-    if (message == WM_NCDESTROY && self) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        self->m_hWnd = nullptr;
-        g_applicationState.OnExplorerDestroyed(self);
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-} // namespace
-
 CMainFrame::~CMainFrame() {
+    // Reached with a live window only when the frame is dropped without its
+    // window's last message; cut the link first so that message cannot free
+    // this object a second time.
     if (m_hWnd) {
-        SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
-        DestroyWindow(m_hWnd);
+        HWND window = m_hWnd;
+        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(::DefWindowProcA));
+        ::DestroyWindow(window);
     }
 }
 
 HWND CMainFrame::CreateEx() {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = MainFrameProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(IDR_MAINFRAME));
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kClassName;
-    if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    CWndClassInfo& wc = GetWndClassInfo();
+    if (!wc.m_hIcon)
+        wc.m_hIcon = LoadIconA(UiModuleInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    if (!Create(nullptr, CWindow::rcDefault, "Velmorantix XP",
+                WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_APPWINDOW))
         return nullptr;
-    return CreateWindowExA(WS_EX_APPWINDOW, kClassName, "Velmorantix XP",
-                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 640,
-                           480, nullptr, nullptr, wc.hInstance, this);
+    // The system picks the place; the stand-in keeps a fixed first size.
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 640, 480, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return m_hWnd;
 }
 
 bool CMainFrame::SelectPath(const char* path) {
     lstrcpynA(m_path, path ? path : "", MAX_PATH);
     if (m_hWnd)
-        InvalidateRect(m_hWnd, nullptr, TRUE);
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
     return true;
 }
 
-bool CMainFrame::ProcessWindowMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
-    switch (message) {
-    case WM_CLOSE:
-        SaveSettings();
-        g_applicationState.CloseExplorer(false);
-        result = 0;
-        return true;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(m_hWnd, &ps);
-        RECT rc;
-        GetClientRect(m_hWnd, &rc);
-        InflateRect(&rc, -12, -12);
-        DrawTextA(dc, m_path, -1, &rc, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
-        EndPaint(m_hWnd, &ps);
-        result = 0;
-        return true;
-    }
-    case kItemListChanged:
-    case kDecodeStarted:
-    case kDecodeEnded:
-        result = 0;
-        return true;
-    default:
-        return false;
-    }
+void CMainFrame::OnFinalMessage(HWND) {
+    g_applicationState.OnExplorerDestroyed(this);
+}
+
+LRESULT CMainFrame::OnClose(UINT, WPARAM, LPARAM, BOOL&) {
+    SaveSettings();
+    g_applicationState.CloseExplorer(false);
+    return 0;
+}
+
+LRESULT CMainFrame::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(m_hWnd, &ps);
+    RECT rc;
+    ::GetClientRect(m_hWnd, &rc);
+    InflateRect(&rc, -12, -12);
+    DrawTextA(dc, m_path, -1, &rc, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+    EndPaint(m_hWnd, &ps);
+    return 0;
 }

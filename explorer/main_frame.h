@@ -6,18 +6,18 @@
 
 #include <windows.h>
 
-class CMainFrame {
+#include "ui/ui.h"
+
+class CMainFrame : public CWindowImpl<CMainFrame, CWindowImplBase, CFrameWinTraits> {
 public:
     static constexpr const char* kClassName = "MainFrame";
+    DECLARE_WND_CLASS_EX(kClassName, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, COLOR_WINDOW)
 
     CMainFrame() = default;
-    ~CMainFrame();
-    CMainFrame(const CMainFrame&) = delete;
-    CMainFrame& operator=(const CMainFrame&) = delete;
+    ~CMainFrame() override;
 
     // No parent, default position, the frame's own styles (not yet visible).
     HWND CreateEx();
-    HWND m_hWnd = nullptr;
 
     // Records the path and shows it in the window; true.
     bool SelectPath(const char* path);
@@ -26,8 +26,26 @@ public:
     bool IsExplorer() const { return true; }
     const char* SelectedPath() const { return m_path; }
 
-    bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    BEGIN_MSG_MAP(CMainFrame)
+    MESSAGE_HANDLER(WM_CLOSE, OnClose)
+    MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    MESSAGE_HANDLER(kItemListChanged, OnIgnored)
+    MESSAGE_HANDLER(kDecodeStarted, OnIgnored)
+    MESSAGE_HANDLER(kDecodeEnded, OnIgnored)
+    END_MSG_MAP()
+
+    // The window is gone: the application state frees this object.
+    void OnFinalMessage(HWND) override;
 
 private:
+    // Notices the real explorer will act on; the stand-in only takes them.
+    static constexpr UINT kItemListChanged = WM_USER + 7;
+    static constexpr UINT kDecodeStarted = WM_USER + 91;
+    static constexpr UINT kDecodeEnded = WM_USER + 92;
+
+    LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnIgnored(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+
     char m_path[MAX_PATH] = {};
 };

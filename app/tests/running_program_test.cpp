@@ -375,6 +375,121 @@ TEST_F(RunningProgram, DeleteThumbnailDatabaseAsksAndReports) {
     EXPECT_FALSE(Exists(thumbs));
 }
 
+// One stored value of the options key: its type and bytes; type 0 when absent.
+struct Stored {
+    DWORD type = 0;
+    std::string bytes;
+};
+Stored ReadOption(const char* name) {
+    Stored v;
+    char data[1024];
+    DWORD size = sizeof(data);
+    if (RegGetValueA(HKEY_CURRENT_USER, kOptionsKey, name, RRF_RT_ANY | RRF_NOEXPAND, &v.type, data,
+                     &size) == ERROR_SUCCESS)
+        v.bytes.assign(data, size);
+    else
+        v.type = 0;
+    return v;
+}
+Stored Number(DWORD n) {
+    return Stored{REG_DWORD, std::string(reinterpret_cast<const char*>(&n), 4)};
+}
+Stored Text(const std::string& text) {
+    return Stored{REG_SZ, std::string(text.c_str(), text.size() + 1)};
+}
+void Preset(const char* name, const Stored& value) {
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kOptionsKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, value.type, reinterpret_cast<const BYTE*>(value.bytes.data()),
+                   DWORD(value.bytes.size()));
+    RegCloseKey(key);
+}
+DWORD CountOptions() {
+    DWORD count = 0;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kOptionsKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
+                         nullptr, nullptr, nullptr);
+        RegCloseKey(key);
+    }
+    return count;
+}
+std::string MyPictures() {
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_MYPICTURES, nullptr, 0, path);
+    return path;
+}
+
+TEST_F(RunningProgram, ShutDownSavesEveryOptionWithItsDefault) {
+    Process& a = LaunchRunningCopy();
+    ASSERT_TRUE(WaitFor([] { return VisibleMainFrame() != nullptr; }));
+    StopRunningCopy();
+    EXPECT_EQ(WaitExit(a, 10000), 0);
+
+    // The unit tests of the options hold the whole table; here the real
+    // program shows that it saved all of them with the shell's folders.
+    EXPECT_EQ(CountOptions(), 71u);
+    const std::pair<const char*, Stored> expected[] = {
+        {"TrayIcon", Number(0)}, // as preset by SetUp
+        {"SlideShowDelay", Number(0x1388)},
+        {"ViewerBackgroundClr", Number(0xC09E7D)},
+        {"ExplorerThumbnailWidth", Number(100)},
+        {"SortBy", Number(1)},
+        {"JPEGQuality", Number(75)},
+        {"FolderPreviewFrameColor", Number(0xE1FFFF)},
+        {"OutuptSettingFilenamePrefix", Text("PHOTO")},
+        {"ExplorerHomeFolder", Text(MyPictures())},
+        {"ExplorerMyCollectionsFolder", Text(MyPictures())},
+        {"OutuptSettingFilenamePath", Text(MyPictures())},
+    };
+    for (const auto& e : expected) {
+        const Stored v = ReadOption(e.first);
+        EXPECT_EQ(v.type, e.second.type) << e.first;
+        EXPECT_EQ(v.bytes, e.second.bytes) << e.first;
+    }
+    for (const char* loadOnly : {"Halftone", "ShowWelcome", "ExplorerPreload",
+                                 "ExplorerCacheBehind", "ViewerPreload", "ViewerCacheBehind"})
+        EXPECT_EQ(ReadOption(loadOnly).type, 0u) << loadOnly;
+}
+
+TEST_F(RunningProgram, PresetOptionsComeBackClamped) {
+    const DWORD three = 3;
+    const std::string binaryThree(reinterpret_cast<const char*>(&three), sizeof three);
+    struct Case {
+        const char* name;
+        Stored preset;
+        Stored saved;
+    };
+    const Case cases[] = {
+        {"ExplorerThumbnailWidth", Number(500), Number(200)},
+        {"ExplorerThumbnailHeight", Number(10), Number(50)},
+        {"SlideShowDelay", Number(50), Number(100)},
+        {"OutuptSettingEncoderType", Number(9), Number(7)},
+        {"SortBy", Number(0), Number(1)},
+        {"ViewerMouseWheel", Number(7), Number(2)},
+        {"ViewerRepeat", Number(0xFFFFFFFFu), Number(0)},         // true only for exactly 1
+        {"ViewerLeft", Number(0xFFFFFF9Cu), Number(0xFFFFFF9Cu)}, // signed: -100 stays
+        // Values of the wrong type count as missing and come back as defaults.
+        {"SortOrder", Text("2"), Number(1)},
+        {"JPEGQuality", Stored{REG_BINARY, binaryThree}, Number(75)},
+        {"OutuptSettingFilenamePrefix", Number(5), Text("PHOTO")},
+        {"ExplorerHomeFolder", Text("C:\\no such folder"), Text(MyPictures())},
+    };
+    for (const Case& c : cases)
+        Preset(c.name, c.preset);
+
+    Process& a = LaunchRunningCopy();
+    ASSERT_TRUE(WaitFor([] { return VisibleMainFrame() != nullptr; }));
+    StopRunningCopy();
+    EXPECT_EQ(WaitExit(a, 10000), 0);
+
+    for (const Case& c : cases) {
+        const Stored v = ReadOption(c.name);
+        EXPECT_EQ(v.type, c.saved.type) << c.name;
+        EXPECT_EQ(v.bytes, c.saved.bytes) << c.name;
+    }
+}
+
 TEST_F(RunningProgram, DamagedMainDatabaseFailsAndIsKept) {
     std::string damaged;
     for (int i = 0; i < 4096; ++i)

@@ -162,8 +162,8 @@ public:
         std::remove(path.c_str());
         std::remove((path + "-lock").c_str());
         return mdb_env_create(&m_env) == 0 && mdb_env_set_mapsize(m_env, 8ull << 30) == 0 &&
-               mdb_env_open(m_env, path.c_str(), MDB_NOSUBDIR | MDB_NOSYNC, 0644) == 0 &&
-               Begin() && mdb_dbi_open(m_txn, nullptr, 0, &m_dbi) == 0 && Commit();
+               mdb_env_open(m_env, path.c_str(), MDB_NOSUBDIR | MDB_NOSYNC, 0644) == 0 && Begin() &&
+               mdb_dbi_open(m_txn, nullptr, 0, &m_dbi) == 0 && Commit();
     }
     bool Begin() override { return mdb_txn_begin(m_env, nullptr, 0, &m_txn) == 0; }
     bool Commit() override {

@@ -97,7 +97,9 @@ uint64_t WrittenBytes() {
 
 // Runs one workload on one store; writes "name value" lines to out.
 int RunEngine(CBenchEngine& e, const Workload& w, const std::string& path, FILE* out) {
-    auto report = [&](const char* what, double value) { std::fprintf(out, "%s %.6g\n", what, value); };
+    auto report = [&](const char* what, double value) {
+        std::fprintf(out, "%s %.6g\n", what, value);
+    };
     auto fail = [&](const char* what) {
         std::fprintf(stderr, "%s: %s failed\n", e.Name(), what);
         return 1;
@@ -268,10 +270,16 @@ int main(int argc, char** argv) {
         uint32_t count;
         std::vector<const char*> lines;
     } jobs[] = {
-        {"a", "(a) thumbnail-like records, ops/s (sizes in bytes, memory in MB)", true, 50000,
+        {"a",
+         "(a) thumbnail-like records, ops/s (sizes in bytes, memory in MB)",
+         true,
+         50000,
          {"insert", "read", "scan", "erase", "close-ms", "size-full", "size", "written-mb",
           "rss-start-mb", "rss-peak-mb"}},
-        {"b", "(b) catalogue-like entries, ops/s (sizes in bytes, memory in MB)", false, 1000000,
+        {"b",
+         "(b) catalogue-like entries, ops/s (sizes in bytes, memory in MB)",
+         false,
+         1000000,
          {"insert", "hit", "miss", "scan", "close-ms", "size-full", "size", "written-mb",
           "rss-start-mb", "rss-peak-mb"}},
     };

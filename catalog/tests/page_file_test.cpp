@@ -193,6 +193,38 @@ TEST_F(PageFileFixture, NewPagesReachTheFileOnlyAtTheNextFlush) {
               0);
 }
 
+// A flush cut short after the append page was written but before the header
+// leaves an append location behind the page's live bytes. Appending there
+// would overwrite them; refusing would stop every later record. The record
+// goes to a fresh page instead.
+TEST_F(PageFileFixture, StaleAppendLocationStartsAFreshPage) {
+    // A small record would fit in the room after the stale location (it
+    // would overwrite live bytes); a long one would overflow the page count.
+    for (uint32_t n : {4u, kDs + 10}) {
+        std::vector<uint8_t> first = Pattern(100, 5);
+        DbLocation a;
+        ASSERT_TRUE(pages.AllocateRecord(first.data(), 100, &a));
+        const uint16_t end = static_cast<uint16_t>(a.offset + 100);
+        ASSERT_EQ(pages.AppendLocation(), (DbLocation{a.page, end}));
+        const uint16_t inUse = InUse(a.page);
+        pages.SetAppendLocation(DbLocation{a.page, static_cast<uint16_t>(end - 60)});
+        std::vector<uint8_t> second = Pattern(n, 6);
+        DbLocation b;
+        ASSERT_TRUE(pages.AllocateRecord(second.data(), n, &b)) << n;
+        EXPECT_NE(b.page, a.page) << n;
+        EXPECT_EQ(b.offset, 0u) << n;
+        EXPECT_EQ(InUse(a.page), inUse) << n;
+        std::vector<uint8_t> back(100);
+        DbLocation at = a;
+        ASSERT_TRUE(pages.ReadRecord(back.data(), 100, &at, false)) << n;
+        EXPECT_EQ(back, first) << n;
+        std::vector<uint8_t> back2(n);
+        at = b;
+        ASSERT_TRUE(pages.ReadRecord(back2.data(), n, &at, false)) << n;
+        EXPECT_EQ(back2, second) << n;
+    }
+}
+
 TEST_F(PageFileFixture, PagesBeyondThePreallocatedBudgetUseOverflowBuffers) {
     std::vector<PageRecord*> held;
     for (uint32_t i = 0; i < 33; ++i) {

@@ -9,8 +9,8 @@
 //
 // VXP_CRASH_ROUNDS (default 200) sets the number of kills, VXP_CRASH_SEED the
 // seed of the kill times; a writer lives VXP_CRASH_MIN_DELAY_US (default
-// 40000, about its start-up time) plus up to VXP_CRASH_SPREAD_US (120000). A damaged file is kept as damaged-<round>.tdb in the
-// test folder and the run starts again with a new file.
+// 40000, about its start-up time) plus up to VXP_CRASH_SPREAD_US (120000). A damaged file is kept
+// as damaged-<round>.tdb in the test folder and the run starts again with a new file.
 #include <gtest/gtest.h>
 
 #include <signal.h>
