@@ -27,14 +27,20 @@ for preset in native mingw-x64 mingw-i686; do
   cmake --build --preset "$preset" -j "$jobs"
 done
 
+summary=$(mktemp)
+trap 'rm -f "$summary"' EXIT
+
 step "tests: native (ASan+UBSan)"
-ctest --preset native -j "$jobs" || status=1
+ctest --preset native -j "$jobs" | tee -a "$summary" || status=1
 
 step "tests: Windows x86_64 under Wine"
 scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" \
-  ctest --preset mingw-x64 -j "$jobs" || status=1
+  ctest --preset mingw-x64 -j "$jobs" | tee -a "$summary" || status=1
 
 step "fuzz"
 scripts/fuzz.sh "${VXP_FUZZ_SECONDS:-60}" || status=1
 
+# One closing line for both ctest runs: "N passed, N failed".
+awk '/tests passed, [0-9]+ tests failed out of/ { failed += $4; total += $NF }
+     END { printf "tests: %d passed, %d failed\n", total - failed, failed }' "$summary"
 exit $status
