@@ -57,6 +57,10 @@ CApplicationState::CApplicationState() {
 
 CApplicationState::~CApplicationState() {
     SaveOptions();
+    // Every window is gone by now; what the caches still hold is the kept
+    // list and the kept image, each with the application's one reference.
+    ReleaseFileItemList(nullptr);
+    ReleaseImage(nullptr);
     databases.CloseThumbnailDatabase();
     databases.CloseMainDatabase();
     if (screenSaverActiveAtStart && !screenSaverActiveNow &&

@@ -15,6 +15,9 @@
 
 class CMainFrame;
 class CImageFrame;
+class CImageView;
+class CImageObject;
+class CFileItemList;
 
 // The catalogue's view of the running program: its data folder, its message
 // boxes (no owner) and the favorites root of a new main database.
@@ -63,6 +66,40 @@ public:
     bool IsExplorerVisible() const;
     void DestroyExplorerWindow();
 
+    // Viewers (frame management, viewer side).
+    bool ShowExplorerOnItem(CFileItemList* list, int index);
+    CImageFrame* GetViewer(bool& newViewer, COLORREF background);
+    CImageFrame* OpenViewerOnItem(CFileItemList* list, int index, COLORREF background,
+                                  bool fullScreen, bool newViewer);
+    CImageFrame* OpenViewerOnDocument(CFileItemList* list, int index, CImageObject* image,
+                                      COLORREF background, bool fullScreen, bool newViewer);
+    void OnViewerDestroyed(CImageFrame* viewer);
+    void ShowOptionsSheet();
+    bool SetViewerToolbarVisible(bool visible);
+    void BringViewersToTop();
+    void ArrangeViewers(int k, char mode);
+
+    // File item lists (cached by source; see app/file_item_list.h).
+    CFileItemList* GetFileItemList(int kind, const char* key);
+    CFileItemList* FindFileItemList(int kind, const char* key);
+    CFileItemList* NewSearchResultList();
+    CFileItemList* ListFirstItems(int kind, const char* key, int limit);
+    bool FillFileItemList(CFileItemList* list);
+    bool RefreshFileItemList(const char* folder);
+    void NotifyListChanged(CFileItemList* list);
+    void ReleaseFileItemList(CFileItemList* list);
+    bool IsSearchRunning();
+    void CollectImagesRecursive(const char* folder, CFileItemList* list);
+
+    // Image cache and decode threads (see app/image_cache.h).
+    CImageObject* OpenImage(const char* path, int boxWidth, int boxHeight, double zoom);
+    bool NeedsLargerDecode(CImageObject* image, int boxWidth, int boxHeight, double zoom);
+    void ReleaseImage(CImageObject* image);
+    CImageObject* OpenListImage(CFileItemList* list, int index, int boxWidth, int boxHeight,
+                                double zoom);
+    bool ForgetCachedImagePath(const char* path);
+    bool ForgetCachedImage(CImageObject* image);
+
     int BroadcastToViewers(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT SendToExplorer(UINT message, WPARAM wParam, LPARAM lParam);
     void SetScreenSaverActive(bool active);
@@ -85,6 +122,17 @@ public:
     plat::CriticalSection itemListLock;
     plat::CriticalSection imageLock;
     plat::CriticalSection archiveLock;
+
+    // Guarded by itemListLock: the list cache (holds no references), the kept
+    // list (holds one) and the next search-result key.
+    std::vector<CFileItemList*> itemListCache;
+    CFileItemList* keptItemList = nullptr;
+    uintptr_t nextSearchResult = 1;
+
+    // Guarded by imageLock: the live images (no references) and the kept
+    // image (one reference).
+    std::vector<CImageObject*> imageCache;
+    CImageObject* keptImage = nullptr;
 };
 
 extern CApplicationState g_applicationState;

@@ -1,11 +1,15 @@
 // The explorer side of frame management: showing, selecting, hiding and
-// closing the explorer, the start-up dialogs, and opening handed-over paths.
+// closing the explorer, the start-up dialogs, and opening handed-over paths
+// (a folder in the explorer, a file in a viewer). The viewers' side is in
+// viewer_management.cpp.
 #include <shlwapi.h>
 
 #include "app/app_globals.h"
 #include "app/application_state.h"
+#include "app/draw_trace.h"
 #include "config/config_services.h"
 #include "explorer/main_frame.h"
+#include "viewer/image_frame.h"
 
 namespace {
 
@@ -78,9 +82,15 @@ HWND CApplicationState::OpenPath(const char* path, bool newViewer) {
             shown = explorer ? explorer->m_hWnd : nullptr;
         }
     } else {
-        // A file opens in a viewer; until the viewer frame exists no viewer
-        // can be had, and the caller falls back to the explorer.
-        (void)newViewer;
+        // A file: a viewer lists its folder and shows it.
+        DrawTraceMark("open");
+        CImageFrame* viewer = GetViewer(newViewer, options.viewerBackgroundClr);
+        if (viewer) {
+            viewer->LoadFolderList(path);
+            if (options.viewerFullscreen)
+                viewer->SetFullScreen(true);
+            shown = viewer->m_hWnd;
+        }
     }
     g_lastActiveWindow = shown;
     return shown;
@@ -93,16 +103,14 @@ void CApplicationState::CloseExplorer(bool force) {
         DestroyExplorerWindow();
         if (!trayIconShown)
             PostQuitMessage(0);
+        // The application's reference to the list kept for a quick return
+        // goes with the explorer.
+        ReleaseFileItemList(nullptr);
     } else {
         explorer->SaveSettings();
         ShowWindow(explorer->m_hWnd, SW_HIDE);
     }
     SaveOptions();
-}
-
-void CApplicationState::CloseAllViewers() {
-    plat::ScopedLock lock(viewerListLock);
-    viewers.clear();
 }
 
 void CApplicationState::StartAcquire() {

@@ -1,27 +1,32 @@
 #include "app/message_loop_filters.h"
 
+#include "viewer/image_frame.h"
+
 CAppModule g_module;
 
 BOOL CMainMessageFilter::PreTranslateMessage(MSG* msg) {
     if (msg->message != kFreeFrameMessage || msg->hwnd != nullptr)
         return FALSE;
-    // The viewer frame object arrives with the viewer; until then nothing
-    // posts this message with an object.
+    // A viewer frame whose window has received its last message.
+    delete reinterpret_cast<CImageFrame*>(msg->wParam);
     return TRUE;
 }
 
-int RunMainMessageLoop() {
-    CMessageLoop loop;
-    CMainMessageFilter filter;
-    CMainIdleHandler idle;
+CMainMessageLoop::CMainMessageLoop() {
     // Frames and modal loops of this thread find the loop through the module.
-    const bool registered = g_module.AddMessageLoop(&loop) != FALSE;
-    loop.AddMessageFilter(&filter);
-    loop.AddIdleHandler(&idle);
-    const int exitCode = loop.Run();
-    loop.RemoveIdleHandler(&idle);
-    loop.RemoveMessageFilter(&filter);
-    if (registered)
+    m_registered = g_module.AddMessageLoop(&m_loop) != FALSE;
+    m_loop.AddMessageFilter(&m_filter);
+    m_loop.AddIdleHandler(&m_idle);
+}
+
+CMainMessageLoop::~CMainMessageLoop() {
+    m_loop.RemoveIdleHandler(&m_idle);
+    m_loop.RemoveMessageFilter(&m_filter);
+    if (m_registered)
         g_module.RemoveMessageLoop();
-    return exitCode;
+}
+
+int RunMainMessageLoop() {
+    CMainMessageLoop loop;
+    return loop.Run();
 }

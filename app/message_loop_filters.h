@@ -26,6 +26,27 @@ public:
     BOOL OnIdle() override { return FALSE; }
 };
 
-// Runs the thread's loop, registered with g_module, until WM_QUIT and returns
-// its exit code.
+// The user-interface thread's loop with the program's filter and idle
+// handler, registered with g_module for the object's lifetime. It exists
+// before the first frames are made, so that they find it and register their
+// own filters (a viewer's keyboard shortcuts go through its filter).
+class CMainMessageLoop {
+public:
+    CMainMessageLoop();
+    ~CMainMessageLoop();
+    CMainMessageLoop(const CMainMessageLoop&) = delete;
+    CMainMessageLoop& operator=(const CMainMessageLoop&) = delete;
+
+    // Runs until WM_QUIT and returns its exit code.
+    int Run() { return m_loop.Run(); }
+
+private:
+    CMessageLoop m_loop;
+    CMainMessageFilter m_filter;
+    CMainIdleHandler m_idle;
+    bool m_registered = false;
+};
+
+// Runs a loop of its own, registered with g_module, until WM_QUIT and
+// returns its exit code.
 int RunMainMessageLoop();

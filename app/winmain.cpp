@@ -74,6 +74,9 @@ int RunMessageLoop(int argc, char** argv) {
     // The path of this module, never argv[0]: the shell extension's command
     // line begins with a blank, which leaves argv[0] empty.
     GetModuleFileNameA(nullptr, app.programPath, MAX_PATH);
+    // The loop exists before the first frames, which register their filters
+    // with it as they are made.
+    CMainMessageLoop loop;
 
     // The mutex is released once the first windows exist, and before any
     // modal start-up dialog (ShowStartupDialogs releases it itself), so a
@@ -94,7 +97,7 @@ int RunMessageLoop(int argc, char** argv) {
         }
         ReleaseInstanceMutex();
     }
-    return RunMainMessageLoop();
+    return loop.Run();
 }
 
 int RunRunningCopy(HINSTANCE instance, int argc, char** argv) {

@@ -9,7 +9,7 @@
 
 void CBTreeCursor::Reset() {
     if (m_leaf)
-        m_index->Pages()->ReleasePage(m_leaf);
+        m_index->Pages()->ReleasePageCold(m_leaf); // walks pass each leaf once
     m_leaf = nullptr;
     m_slot = -1;
 }

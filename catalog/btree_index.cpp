@@ -21,10 +21,11 @@ int Sign(int64_t v) {
 } // namespace
 
 int DbCompareBytes(const uint8_t* a, uint32_t lengthA, const uint8_t* b, uint32_t lengthB) {
-    uint32_t m = std::min(lengthA, lengthB);
-    for (uint32_t i = 0; i < m; ++i)
-        if (a[i] != b[i])
-            return static_cast<int>(a[i]) - static_cast<int>(b[i]);
+    const uint32_t m = std::min(lengthA, lengthB);
+    if (m > 0) {
+        if (int r = std::memcmp(a, b, m)) // unsigned byte order
+            return r < 0 ? -1 : 1;
+    }
     return Sign(static_cast<int64_t>(lengthA) - static_cast<int64_t>(lengthB));
 }
 
@@ -255,8 +256,18 @@ bool CBTreeIndex::CopyItem(const uint8_t* stored, uint32_t length, bool outOfLin
     }
     uint32_t total;
     DbLocation data;
-    if (!RecordLength(DbLocation::Load(stored), fixed, &total, &data))
+    const DbLocation at = DbLocation::Load(stored);
+    // The length comes first in the record: without a guess its page would
+    // be read alone, then the rest. Items of an index tend to be alike.
+    const bool whole = (out->data || out->capacity == kDbAllocate) && out->offset == 0;
+    if (whole && m_lastItemBytes > 0) {
+        const uint64_t want = std::min<uint64_t>(m_lastItemBytes, out->capacity) + 4;
+        m_pages->Prefetch(at, want);
+    }
+    if (!RecordLength(at, fixed, &total, &data))
         return false;
+    if (out->offset == 0)
+        m_lastItemBytes = total;
     out->length = out->offset < total ? total - out->offset : 0;
     uint32_t n = out->length;
     if (out->capacity == kDbAllocate) {
@@ -438,7 +449,7 @@ bool CBTreeIndex::Get(const DbBuffer& key, DbBuffer* value) {
     bool ok = FindSlot(node, sk, &found, &slot) && found;
     if (ok && value)
         ok = ReadValueOf(node, slot, value);
-    m_pages->ReleasePage(leaf);
+    m_pages->ReleasePageCold(leaf);
     return ok;
 }
 
@@ -452,7 +463,7 @@ bool CBTreeIndex::Contains(const DbBuffer& key) {
     bool found = false;
     uint32_t slot;
     bool ok = FindSlot(node, sk, &found, &slot) && found;
-    m_pages->ReleasePage(leaf);
+    m_pages->ReleasePageCold(leaf);
     return ok;
 }
 

@@ -186,4 +186,7 @@ private:
     DbPrefixFn m_prefix = nullptr;
     CPageFile* m_pages = nullptr;
     std::vector<CBTreeCursor*> m_cursors;
+    // Length of the last out-of-line item read whole: the guess for how many
+    // pages to fetch at once when the next one starts on an uncached page.
+    uint32_t m_lastItemBytes = 0;
 };

@@ -1,5 +1,6 @@
 // The page cache of CPageFile: getting, creating, releasing, freeing and
-// writing back pages. Record chains live in page_records.cpp.
+// writing back pages. Transfers to and from the file live in page_io.cpp,
+// record chains in page_records.cpp.
 #include "catalog/page_file.h"
 
 #include <algorithm>
@@ -16,6 +17,7 @@ bool CPageFile::SetFile(std::unique_ptr<CWin32File> file) {
     if (m_open || !file)
         return false;
     m_file = std::move(file);
+    m_positionedIo = false;
     return true;
 }
 
@@ -62,6 +64,7 @@ void CPageFile::Abandon() {
     m_mru.clear();
     m_pre.clear();
     m_block.reset();
+    m_runBuffer.reset();
     m_cacheReady = false;
     m_file->Close();
     m_pageSize = 0;
@@ -107,6 +110,8 @@ bool CPageFile::AllocateCache() {
         return false;
     std::memset(m_block.get(), 0, bytes);
     m_preBytes = records * m_pageSize;
+    // Without the run buffer records are read page by page: slower, not wrong.
+    m_runBuffer.reset(new (std::nothrow) uint8_t[static_cast<size_t>(kDbRunPages) * m_pageSize]);
     m_pre.assign(records, PageRecord{});
     m_mru.clear();
     for (uint32_t i = 0; i < records; ++i) {
@@ -179,7 +184,7 @@ PageRecord* CPageFile::GetPage(uint32_t id) {
         MoveToFront(r);
         return r;
     }
-    PageRecord* r = NewPageRecord(id);
+    PageRecord* r = TakeBuffer(id, false); // the read fills the whole buffer
     if (!r)
         return nullptr;
     if (!ReadPage(r)) {
@@ -191,6 +196,10 @@ PageRecord* CPageFile::GetPage(uint32_t id) {
 }
 
 PageRecord* CPageFile::NewPageRecord(uint32_t id) {
+    return TakeBuffer(id, true);
+}
+
+PageRecord* CPageFile::TakeBuffer(uint32_t id, bool zero) {
     if (!m_cacheReady || id > 0x7FFFFFFFu)
         return nullptr;
     PageRecord* found = FindCached(id);
@@ -231,7 +240,8 @@ PageRecord* CPageFile::NewPageRecord(uint32_t id) {
     } else {
         MoveToFront(found);
     }
-    std::memset(found->data, 0, m_pageSize);
+    if (zero)
+        std::memset(found->data, 0, m_pageSize);
     found->id = static_cast<int32_t>(id);
     found->dirty = 0;
     found->use = 1;
@@ -248,6 +258,15 @@ void CPageFile::ReleasePage(PageRecord* record) {
     DestroyOverflow(record);
 }
 
+void CPageFile::ReleasePageCold(PageRecord* record) {
+    if (record && record->use == 1 && !record->overflow) {
+        auto it = std::find(m_mru.begin(), m_mru.end(), record);
+        if (it != m_mru.end())
+            std::rotate(it, it + 1, m_mru.end());
+    }
+    ReleasePage(record);
+}
+
 bool CPageFile::FreePage(PageRecord* record, bool toIndex) {
     if (!record || record->use != 1 || record->id < 0)
         return false;
@@ -258,59 +277,6 @@ bool CPageFile::FreePage(PageRecord* record, bool toIndex) {
     if (!m_allocator)
         return true;
     return m_allocator->ReleasePage(id, toIndex, true);
-}
-
-bool CPageFile::WritePage(PageRecord* record) {
-    if (!record->dirty || record->id < 0)
-        return true;
-    uint64_t offset = static_cast<uint64_t>(static_cast<uint32_t>(record->id)) * m_pageSize;
-    if (offset + m_pageSize > kDbMaxFileBytes)
-        return false;
-    if (!WriteAt(offset, record->data, m_pageSize))
-        return false;
-    record->dirty = 0;
-    return true;
-}
-
-bool CPageFile::ReadPage(PageRecord* record) {
-    if (record->id < 0)
-        return false;
-    uint64_t offset = static_cast<uint64_t>(static_cast<uint32_t>(record->id)) * m_pageSize;
-    return ReadAt(offset, record->data, m_pageSize);
-}
-
-// The file position is remembered after every complete transfer, so that
-// pages written or read one after another cost no seek. Anything else that
-// may move it (a failure, a resize, a size query) forgets it.
-bool CPageFile::SeekTo(uint64_t offset) {
-    if (m_filePos == static_cast<int64_t>(offset))
-        return true;
-    m_filePos = -1;
-    if (m_file->Seek(static_cast<int64_t>(offset), 0) != static_cast<int64_t>(offset))
-        return false;
-    m_filePos = static_cast<int64_t>(offset);
-    return true;
-}
-
-bool CPageFile::ReadAt(uint64_t offset, void* data, uint32_t n) {
-    if (!m_open || !SeekTo(offset))
-        return false;
-    bool ok = m_file->Read(data, n) == static_cast<int64_t>(n);
-    m_filePos = ok ? static_cast<int64_t>(offset + n) : -1;
-    return ok;
-}
-
-bool CPageFile::WriteAt(uint64_t offset, const void* data, uint32_t n) {
-    if (!m_open || !SeekTo(offset))
-        return false;
-    bool ok = m_file->Write(data, n) == static_cast<int64_t>(n);
-    m_filePos = ok ? static_cast<int64_t>(offset + n) : -1;
-    return ok;
-}
-
-int64_t CPageFile::FileSize() {
-    m_filePos = -1;
-    return m_open ? m_file->GetSize() : -1;
 }
 
 uint32_t CPageFile::TakePageId(bool refill) {
@@ -374,9 +340,13 @@ bool CPageFile::WriteDirtyPages() {
     std::sort(dirty.begin(), dirty.end(),
               [](const PageRecord* a, const PageRecord* b) { return a->id < b->id; });
     bool ok = true;
-    for (PageRecord* r : dirty)
-        if (!WritePage(r))
-            ok = false;
+    for (size_t i = 0; i < dirty.size();) {
+        size_t j = i + 1;
+        while (j < dirty.size() && j - i < kDbRunPages && dirty[j]->id == dirty[j - 1]->id + 1)
+            ++j;
+        ok = WriteRun(&dirty[i], static_cast<uint32_t>(j - i)) && ok;
+        i = j;
+    }
     // Released overflow records whose write-back now succeeded are freed.
     for (size_t i = m_overflow.size(); i-- > 0;) {
         PageRecord* r = m_overflow[i];
@@ -450,6 +420,7 @@ bool CPageFile::DropCache() {
     m_mru.clear();
     m_pre.clear();
     m_block.reset();
+    m_runBuffer.reset();
     m_cacheReady = false;
     return ok;
 }

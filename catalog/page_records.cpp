@@ -116,6 +116,84 @@ bool CPageFile::AppendRecord(const void* src, uint32_t n, DbLocation* start) {
     }
 }
 
+uint32_t CPageFile::UncachedRunFrom(uint32_t page, uint32_t pagesWanted) const {
+    if (!m_runBuffer || !IsValidPage(page))
+        return 0;
+    uint32_t run = std::min(std::min(pagesWanted, kDbRunPages), m_pageCount - page);
+    for (uint32_t k = 0; k < run; ++k)
+        if (FindCached(page + k))
+            return k; // a cached page may be newer than the file
+    return run;
+}
+
+bool CPageFile::ReadRun(uint8_t* dst, uint32_t n, uint32_t run, uint32_t* page, uint32_t* off,
+                        uint32_t* done, uint32_t* pages, uint32_t maxPages, DbLocation* loc,
+                        bool advance, bool* result) {
+    const uint32_t ds = DataSize();
+    const size_t ps = m_pageSize;
+    uint8_t* scratch = m_runBuffer.get();
+    // Every page but the last: its header (with the bytes before the start
+    // offset) to its slot in the run buffer, its data area to the caller.
+    // The run never covers more pages than the record needs, so this stays
+    // inside the n bytes of dst.
+    plat::IoSlice slices[2 * kDbRunPages];
+    uint32_t count = 0;
+    uint32_t pos = *done;
+    for (uint32_t k = 0; k + 1 < run; ++k) {
+        const uint32_t skip = k == 0 ? *off : 0;
+        slices[count++] = plat::IoSlice{scratch + k * ps, kDbRecordHeader + skip};
+        slices[count++] = plat::IoSlice{dst + pos, ds - skip};
+        pos += ds - skip;
+    }
+    // The last page whole, into a cache buffer when one can be had.
+    const uint32_t first = *page;
+    PageRecord* last = TakeBuffer(first + run - 1, false);
+    uint8_t* lastImage = last ? last->data : scratch + (run - 1) * ps;
+    slices[count++] = plat::IoSlice{lastImage, m_pageSize};
+    if (!ReadSlicesAt(static_cast<uint64_t>(first) * ps, slices, count)) {
+        if (last)
+            ResetRecord(last); // what it holds is not the page
+        return false;
+    }
+    uint32_t p = first, o = *off, d = *done;
+    bool ok = false;
+    for (uint32_t k = 0;; ++k) {
+        const bool isLast = k + 1 == run;
+        const uint8_t* image = isLast ? lastImage : scratch + k * ps;
+        const uint32_t take = std::min(ds - o, n - d);
+        if (isLast)
+            std::memcpy(dst + d, lastImage + kDbRecordHeader + o, take);
+        d += take;
+        o += take;
+        if (d == n) {
+            if (advance)
+                *loc = DbLocation{p, static_cast<uint16_t>(o)};
+            ok = true;
+            break;
+        }
+        const uint32_t next = LoadU32(image);
+        if (*pages >= maxPages || !IsValidPage(next) || next == p) {
+            p = kDbNoPage; // damaged chain: the walk fails
+            break;
+        }
+        ++*pages;
+        const bool consecutive = next == p + 1;
+        p = next;
+        o = 0;
+        if (isLast || !consecutive)
+            break; // read on from p; bytes read past this point are overwritten
+    }
+    // The end page usually starts the next record: keep it, first in line
+    // for reuse.
+    if (last)
+        ReleasePageCold(last);
+    *page = p;
+    *off = o;
+    *done = d;
+    *result = ok;
+    return true;
+}
+
 bool CPageFile::WalkRecord(uint8_t* dst, const uint8_t* src, uint32_t n, DbLocation* loc,
                            bool advance) {
     if (n == 0)
@@ -127,7 +205,24 @@ bool CPageFile::WalkRecord(uint8_t* dst, const uint8_t* src, uint32_t n, DbLocat
     uint32_t off = loc->offset;
     uint32_t done = 0;
     const uint32_t maxPages = MaxChainPages(n);
-    for (uint32_t pages = 1;; ++pages) {
+    uint32_t pages = 1;
+    for (;;) {
+        // A read over pages that are not cached: one transfer for the pages
+        // the record would occupy if its chain ran through consecutive ids
+        // (page_file.h).
+        const uint64_t span = (static_cast<uint64_t>(off) + (n - done) + ds - 1) / ds;
+        const uint32_t run =
+            dst && !src && span >= 2
+                ? UncachedRunFrom(page,
+                                  static_cast<uint32_t>(std::min<uint64_t>(span, kDbRunPages)))
+                : 0;
+        bool result = false;
+        if (run >= 2 &&
+            ReadRun(dst, n, run, &page, &off, &done, &pages, maxPages, loc, advance, &result)) {
+            if (result || page == kDbNoPage)
+                return result;
+            continue;
+        }
         PageRecord* r = GetPage(page);
         if (!r)
             return false;
@@ -144,13 +239,14 @@ bool CPageFile::WalkRecord(uint8_t* dst, const uint8_t* src, uint32_t n, DbLocat
         if (done == n) {
             if (advance)
                 *loc = DbLocation{page, static_cast<uint16_t>(off)};
-            ReleasePage(r);
+            src ? ReleasePage(r) : ReleasePageCold(r);
             return true;
         }
         uint32_t next = NextPageOf(r);
-        ReleasePage(r);
+        src ? ReleasePage(r) : ReleasePageCold(r);
         if (pages >= maxPages || !IsValidPage(next) || next == page)
             return false;
+        ++pages;
         page = next;
         off = 0;
     }

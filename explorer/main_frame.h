@@ -8,6 +8,9 @@
 
 #include "ui/ui.h"
 
+class CImageView;
+class CImageWindow;
+
 class CMainFrame : public CWindowImpl<CMainFrame, CWindowImplBase, CFrameWinTraits> {
 public:
     static constexpr const char* kClassName = "MainFrame";
@@ -25,6 +28,13 @@ public:
     void SaveSettings() {}
     bool IsExplorer() const { return true; }
     const char* SelectedPath() const { return m_path; }
+    // The preview pane's view and its canvas; the stand-in has no preview.
+    CImageView* GetImageView() { return nullptr; }
+    CImageWindow* GetImageWindow() { return nullptr; }
+    // Whether the find dialog exists and its search runs. The stand-in has no
+    // find dialog, only the state one would report.
+    bool IsSearchRunning() const { return m_searchRunning; }
+    void SetSearchRunning(bool running) { m_searchRunning = running; }
 
     BEGIN_MSG_MAP(CMainFrame)
     MESSAGE_HANDLER(WM_CLOSE, OnClose)
@@ -48,4 +58,5 @@ private:
     LRESULT OnIgnored(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
 
     char m_path[MAX_PATH] = {};
+    bool m_searchRunning = false;
 };

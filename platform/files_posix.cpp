@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -272,6 +273,147 @@ bool WriteFileBytes(FileHandle file, const void* buffer, uint32_t count, uint32_
     }
     if (done)
         *done = total;
+    return true;
+}
+
+bool ReadFileAt(FileHandle file, uint64_t offset, void* buffer, uint32_t count, uint32_t* done) {
+    if (done)
+        *done = 0;
+    int fd = ToFd(file);
+    if (fd < 0 || offset > static_cast<uint64_t>(INT64_MAX) - count) {
+        t_lastError = fd < 0 ? kErrorInvalidHandle : kErrorInvalidParameter;
+        return false;
+    }
+    uint32_t total = 0;
+    while (total < count) {
+        ssize_t got = pread(fd, static_cast<uint8_t*>(buffer) + total, count - total,
+                            static_cast<off_t>(offset + total));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            FailWithErrno();
+            if (done)
+                *done = total;
+            return false;
+        }
+        if (got == 0)
+            break;
+        total += static_cast<uint32_t>(got);
+    }
+    if (done)
+        *done = total;
+    return true;
+}
+
+bool WriteFileAt(FileHandle file, uint64_t offset, const void* buffer, uint32_t count,
+                 uint32_t* done) {
+    if (done)
+        *done = 0;
+    int fd = ToFd(file);
+    if (fd < 0 || offset > static_cast<uint64_t>(INT64_MAX) - count) {
+        t_lastError = fd < 0 ? kErrorInvalidHandle : kErrorInvalidParameter;
+        return false;
+    }
+    uint32_t total = 0;
+    while (total < count) {
+        ssize_t put = pwrite(fd, static_cast<const uint8_t*>(buffer) + total, count - total,
+                             static_cast<off_t>(offset + total));
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            FailWithErrno();
+            if (done)
+                *done = total;
+            return false;
+        }
+        total += static_cast<uint32_t>(put);
+    }
+    if (done)
+        *done = total;
+    return true;
+}
+
+bool ReadFileScatterAt(FileHandle file, uint64_t offset, const IoSlice* slices, uint32_t count,
+                       uint32_t* done) {
+    if (done)
+        *done = 0;
+    int fd = ToFd(file);
+    uint64_t total = 0;
+    for (uint32_t i = 0; i < count; ++i)
+        total += slices[i].bytes;
+    if (fd < 0 || total > 0xFFFFFFFFu || offset > static_cast<uint64_t>(INT64_MAX) - total) {
+        t_lastError = fd < 0 ? kErrorInvalidHandle : kErrorInvalidParameter;
+        return false;
+    }
+    constexpr uint32_t kMaxVectors = 64;
+    struct iovec vec[kMaxVectors];
+    uint32_t got = 0;
+    // Resumes after a partial transfer at the first byte not yet read.
+    while (got < total) {
+        uint32_t n = 0, skip = got;
+        for (uint32_t i = 0; i < count && n < kMaxVectors; ++i) {
+            if (skip >= slices[i].bytes) {
+                skip -= slices[i].bytes;
+                continue;
+            }
+            vec[n].iov_base = static_cast<uint8_t*>(slices[i].data) + skip;
+            vec[n].iov_len = slices[i].bytes - skip;
+            skip = 0;
+            ++n;
+        }
+        ssize_t r = preadv(fd, vec, static_cast<int>(n), static_cast<off_t>(offset + got));
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            FailWithErrno();
+            if (done)
+                *done = got;
+            return false;
+        }
+        if (r == 0)
+            break;
+        got += static_cast<uint32_t>(r);
+    }
+    if (done)
+        *done = got;
+    return true;
+}
+
+bool WriteFileGatherAt(FileHandle file, uint64_t offset, const void* const* pieces,
+                       uint32_t pieceBytes, uint32_t count) {
+    int fd = ToFd(file);
+    const uint64_t total = static_cast<uint64_t>(pieceBytes) * count;
+    if (fd < 0 || offset > static_cast<uint64_t>(INT64_MAX) - total) {
+        t_lastError = fd < 0 ? kErrorInvalidHandle : kErrorInvalidParameter;
+        return false;
+    }
+    // pwritev takes at most IOV_MAX buffers and may stop early: resume from
+    // the first byte not yet written.
+    constexpr uint32_t kMaxVectors = 64;
+    struct iovec vec[kMaxVectors];
+    uint64_t written = 0;
+    while (written < total) {
+        uint32_t first = static_cast<uint32_t>(written / pieceBytes);
+        uint32_t skip = static_cast<uint32_t>(written % pieceBytes);
+        uint32_t n = 0;
+        for (uint32_t i = first; i < count && n < kMaxVectors; ++i, ++n) {
+            uint32_t from = i == first ? skip : 0;
+            vec[n].iov_base = const_cast<uint8_t*>(static_cast<const uint8_t*>(pieces[i]) + from);
+            vec[n].iov_len = pieceBytes - from;
+        }
+        ssize_t put = pwritev(fd, vec, static_cast<int>(n), static_cast<off_t>(offset + written));
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            FailWithErrno();
+            return false;
+        }
+        if (put == 0) {
+            t_lastError = kErrorDiskFull;
+            return false;
+        }
+        written += static_cast<uint64_t>(put);
+    }
     return true;
 }
 

@@ -3,7 +3,10 @@
 
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
+#include <vector>
 
 namespace plat {
 
@@ -93,6 +96,113 @@ bool WriteFileBytes(FileHandle file, const void* buffer, uint32_t count, uint32_
     if (done)
         *done = put;
     return ok != FALSE;
+}
+
+namespace {
+
+OVERLAPPED AtOffset(uint64_t offset) {
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return at;
+}
+
+} // namespace
+
+bool ReadFileAt(FileHandle file, uint64_t offset, void* buffer, uint32_t count, uint32_t* done) {
+    uint32_t total = 0;
+    BOOL ok = TRUE;
+    // A synchronous handle with an OVERLAPPED offset reads at that offset.
+    while (ok && total < count) {
+        OVERLAPPED at = AtOffset(offset + total);
+        DWORD got = 0;
+        ok = ReadFile(ToHandle(file), static_cast<uint8_t*>(buffer) + total, count - total, &got,
+                      &at);
+        if (!ok && GetLastError() == ERROR_HANDLE_EOF) {
+            ok = TRUE; // past the end: a short read, as without an offset
+            got = 0;
+        }
+        total += got;
+        if (ok && got == 0)
+            break;
+    }
+    if (done)
+        *done = total;
+    return ok != FALSE;
+}
+
+bool WriteFileAt(FileHandle file, uint64_t offset, const void* buffer, uint32_t count,
+                 uint32_t* done) {
+    uint32_t total = 0;
+    BOOL ok = TRUE;
+    while (ok && total < count) {
+        OVERLAPPED at = AtOffset(offset + total);
+        DWORD put = 0;
+        ok = WriteFile(ToHandle(file), static_cast<const uint8_t*>(buffer) + total, count - total,
+                       &put, &at);
+        if (ok && put == 0) {
+            SetLastError(ERROR_DISK_FULL);
+            ok = FALSE;
+        }
+        total += put;
+    }
+    if (done)
+        *done = total;
+    return ok != FALSE;
+}
+
+bool ReadFileScatterAt(FileHandle file, uint64_t offset, const IoSlice* slices, uint32_t count,
+                       uint32_t* done) {
+    if (done)
+        *done = 0;
+    uint64_t total = 0;
+    for (uint32_t i = 0; i < count; ++i)
+        total += slices[i].bytes;
+    if (total > 0xFFFFFFFFu) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    // ReadFileScatter needs unbuffered, sector-aligned handles: stage instead.
+    std::vector<uint8_t> stage(static_cast<size_t>(total));
+    uint32_t got = 0;
+    if (!ReadFileAt(file, offset, stage.data(), static_cast<uint32_t>(total), &got))
+        return false;
+    uint32_t at = 0;
+    for (uint32_t i = 0; i < count && at < got; ++i) {
+        uint32_t n = std::min(slices[i].bytes, got - at);
+        std::memcpy(slices[i].data, stage.data() + at, n);
+        at += n;
+    }
+    if (done)
+        *done = got;
+    return true;
+}
+
+bool WriteFileGatherAt(FileHandle file, uint64_t offset, const void* const* pieces,
+                       uint32_t pieceBytes, uint32_t count) {
+    // WriteFileGather needs unbuffered, sector-aligned handles: stage the
+    // pieces in one buffer instead, a bounded slice at a time.
+    constexpr uint32_t kStageBytes = 256 * 1024;
+    const uint32_t perCall = pieceBytes == 0 ? 0 : std::max(1u, kStageBytes / pieceBytes);
+    if (perCall <= 1 || count <= 1) {
+        for (uint32_t i = 0; i < count; ++i)
+            if (!WriteFileAt(file, offset + static_cast<uint64_t>(i) * pieceBytes, pieces[i],
+                             pieceBytes, nullptr))
+                return false;
+        return true;
+    }
+    std::vector<uint8_t> stage(static_cast<size_t>(std::min(perCall, count)) * pieceBytes);
+    for (uint32_t i = 0; i < count;) {
+        uint32_t n = std::min(perCall, count - i);
+        for (uint32_t k = 0; k < n; ++k)
+            std::memcpy(stage.data() + static_cast<size_t>(k) * pieceBytes, pieces[i + k],
+                        pieceBytes);
+        if (!WriteFileAt(file, offset + static_cast<uint64_t>(i) * pieceBytes, stage.data(),
+                         n * pieceBytes, nullptr))
+            return false;
+        i += n;
+    }
+    return true;
 }
 
 bool FlushFile(FileHandle file) {

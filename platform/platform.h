@@ -111,6 +111,28 @@ int64_t FileSize(FileHandle file);
 bool ReadFileBytes(FileHandle file, void* buffer, uint32_t count, uint32_t* done);
 bool WriteFileBytes(FileHandle file, const void* buffer, uint32_t count, uint32_t* done);
 
+// Reads or writes up to count bytes at a byte offset, without using or
+// moving the file pointer as far as the caller can rely on (pread/pwrite; on
+// Windows an OVERLAPPED offset, after which the pointer is unspecified). A
+// read stops early only at the end of the file; *done holds the bytes moved.
+bool ReadFileAt(FileHandle file, uint64_t offset, void* buffer, uint32_t count, uint32_t* done);
+bool WriteFileAt(FileHandle file, uint64_t offset, const void* buffer, uint32_t count,
+                 uint32_t* done);
+// One piece of a scattered read: bytes go to data.
+struct IoSlice {
+    void* data;
+    uint32_t bytes;
+};
+// Reads into count slices one after another from offset (readv at an
+// offset; staged through one buffer where the system has no such call).
+// *done holds the bytes read; it falls short only at the end of the file.
+bool ReadFileScatterAt(FileHandle file, uint64_t offset, const IoSlice* slices, uint32_t count,
+                       uint32_t* done);
+// Writes count buffers of pieceBytes each, one after another from offset,
+// in as few calls as the system allows. True when every byte was written.
+bool WriteFileGatherAt(FileHandle file, uint64_t offset, const void* const* pieces,
+                       uint32_t pieceBytes, uint32_t count);
+
 bool FlushFile(FileHandle file);
 
 // Cuts or extends the file at the current file pointer (SetEndOfFile).

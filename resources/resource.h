@@ -26,3 +26,184 @@
 #define IDI_TRAY 365 // notification-area icon
 
 #define ID_TRAY_EXIT 8 // the tray menu's only command
+
+// ---------------------------------------------------------------------------
+// Viewer frame: menu and accelerator table share one id.
+// ---------------------------------------------------------------------------
+#define IDR_IMAGEFRAME 202
+
+// Viewer toolbar strips, 20 images of 16x16 each. The 32-bit sets carry an
+// alpha channel; the classic sets are 24-bit with magenta (0xFF00FF) as mask.
+#define IDB_VIEWER_TOOLBAR32 250
+#define IDB_VIEWER_TOOLBAR32_DISABLED 251
+#define IDB_VIEWER_TOOLBAR32_HOT 252
+#define IDB_VIEWER_TOOLBAR 365
+#define IDB_VIEWER_TOOLBAR_DISABLED 366
+#define IDB_VIEWER_TOOLBAR_HOT 367
+#define VIEWER_TOOLBAR_IMAGE_COUNT 20
+
+// Image view cursors.
+#define IDC_HAND_CLOSED 215 // while dragging the picture
+#define IDC_HAND_OPEN 216   // over a picture that can be scrolled
+
+// ---------------------------------------------------------------------------
+// Viewer dialogs and their controls.
+// ---------------------------------------------------------------------------
+#define IDD_SLIDE_SHOW 329
+#define IDD_ZOOM_TO 334
+#define IDD_GOTO_PAGE 396
+#define IDD_MARQUEE_SETTING 412
+
+#define IDC_ZOOM_PERCENT 1163 // Zoom To: the percentage
+
+#define IDC_PAGE_NUMBER 1102 // Goto Page: the page edit
+#define IDC_PAGE_SPIN 1251   // its up-down control
+#define IDC_PAGE_COUNT 1129  // "of %d"
+
+#define IDC_MARQUEE_NO 1264  // Marquee Setting: free selection
+#define IDC_MARQUEE_YES 1265 // fixed dimensions
+#define IDC_MARQUEE_WIDTH 1087
+#define IDC_MARQUEE_HEIGHT 1088
+
+#define IDC_SLIDE_FORWARD 1031 // Slide Show: sequence radios, in sequence order
+#define IDC_SLIDE_BACKWARD 1032
+#define IDC_SLIDE_RANDOM 1033
+#define IDC_SLIDE_REPEAT 1034
+#define IDC_SLIDE_DELAY 1035
+#define IDC_SLIDE_FULLSCREEN 1073
+#define IDC_SLIDE_PLAY 1151 // drop-down list of the play scope
+#define IDC_SLIDE_BACKGROUND 1225
+#define IDC_SLIDE_CAPTION_COLOR 1226
+#define IDC_SLIDE_CAPTION 1271
+
+// ---------------------------------------------------------------------------
+// Strings.
+// ---------------------------------------------------------------------------
+#define IDS_DIMENSION_RANGE 137     // "Image dimensions must be between %d and %d"
+#define IDS_VALUE_RANGE 10008       // "Value must be between %d and %d"
+#define IDS_SAVE_CHANGES 41416      // "Do you want to save the changes to %s?"
+#define IDS_SLIDE_DELAY_RANGE 41418 // "Slide Show delay must be between %.2f and %.2f second(s)"
+
+// ---------------------------------------------------------------------------
+// Commands of the frames (menus, accelerators, toolbars). The ids in the
+// framework's standard range (0xE000 and up) are guarded so that a header of
+// the template layer may define the same names with the same values.
+// ---------------------------------------------------------------------------
+#define ID_VIEW_RANDOM_IMAGE 104
+#define ID_EDIT_DELETE_ITEMS 106
+#define ID_VIEW_MARQUEE 107
+#define ID_MARQUEE_CANCEL 108
+#define ID_MARQUEE_SETTING 109
+#define ID_TOOLS_EDITOR 277
+#define ID_IMAGE_MODE_GRAYSCALE 285
+#define ID_FILE_EMAIL 287
+#define ID_IMAGE_SIZE 290
+#define ID_HELP_WEB_HOME 293
+#define ID_HELP_WEB_SUPPORT 294
+#define ID_TOOLS_CONFIGURE_EDITORS 304
+#define ID_FILE_DELETE 311
+#define ID_FILE_RENAME 312
+#define ID_SORT_BY_NAME 314
+#define ID_SORT_BY_SIZE 315
+#define ID_SORT_BY_TYPE 316
+#define ID_SORT_BY_DATE 317
+#define ID_SORT_ASCENDING 318
+#define ID_SORT_DESCENDING 319
+#define ID_IMAGE_CROP 348
+#define ID_IMAGE_SAVE_SELECTION 349
+#define ID_FILE_CONVERT 367
+#define ID_ADJUST_BRIGHTNESS_CONTRAST 379
+#define ID_ADJUST_COLOR_BALANCE 382
+#define ID_ADJUST_HUE_SATURATION 385
+#define ID_ADJUST_DESATURATE 386
+#define ID_ADJUST_POSTERIZE 388
+#define ID_ADJUST_INVERT 389
+#define ID_ADJUST_EQUALIZE 390
+#define ID_IMAGE_MODE_INDEXED 393
+#define ID_VIEW_GOTO_PAGE 397
+#define ID_IMAGE_MODE_RGB 404
+#define ID_IMAGE_MODE_BITMAP 406
+#define ID_HELP_WEB_REGISTER 414
+#define ID_WINDOW_ARRANGE 416
+#define ID_WINDOW_ARRANGE_HORZ 417
+#define ID_WINDOW_ARRANGE_VERT 418
+#define ID_WINDOW_EXPLORER 419
+#define ID_WINDOW_BRING_VIEWERS 420
+#define ID_WINDOW_CLOSE_VIEWERS 421
+#define ID_VIEW_OPTIONS 32772
+#define ID_ROTATE_180 32775
+#define ID_ROTATE_90CW 32776
+#define ID_ROTATE_90CCW 32777
+#define ID_ROTATE_ARBITRARY 32778
+#define ID_FLIP_HORIZONTAL 32779
+#define ID_FLIP_VERTICAL 32780
+#define ID_ZOOM_TO 32782
+#define ID_ZOOM_IN 32783
+#define ID_ZOOM_OUT 32784
+#define ID_ZOOM_100 32785          // zoom to 100 % (a custom zoom)
+#define ID_ZOOM_TYPE_FIRST 32786   // + the view's zoom type 0..4
+#define ID_ZOOM_TYPE_ACTUAL 32786  // type 0 Actual Size
+#define ID_ZOOM_TYPE_FIT 32787     // type 1 Fit on Screen
+#define ID_ZOOM_TYPE_SHRINK 32788  // type 2 Shrink to Fit
+#define ID_ZOOM_TYPE_ENLARGE 32789 // type 3 Enlarge to Fit
+#define ID_ZOOM_TYPE_LOCK 32790    // type 4 Lock
+#define ID_ZOOM_TYPE_LAST 32790
+#define ID_VIEW_PREV_IMAGE 32791
+#define ID_VIEW_NEXT_IMAGE 32792
+#define ID_VIEW_FIRST_IMAGE 32793
+#define ID_VIEW_LAST_IMAGE 32794
+#define ID_FILE_COPY_TO 32796
+#define ID_FILE_MOVE_TO 32797
+#define ID_FILE_NEW_VIEWER 32808
+#define ID_VIEW_FULLSCREEN 32819
+#define ID_WALLPAPER_CENTER 32820
+#define ID_WALLPAPER_TILE 32821
+#define ID_WALLPAPER_STRETCH 32822
+#define ID_WALLPAPER_REMOVE 32823
+#define ID_VIEW_ESCAPE 32824
+#define ID_VIEW_SLIDESHOW 32826
+#define ID_FILE_PROPERTIES 32834
+#define ID_FAVORITES_ADD 32845
+#define ID_FILE_BROWSE 32853
+#define ID_VIEW_NEXT_PAGE 32856
+#define ID_VIEW_PREV_PAGE 32857
+#define ID_VIEW_STOP_ANIMATION 32858
+#define ID_EDITOR_FIRST 61440 // editor i of the drop-down: 61440 + i
+#define ID_EDITOR_LAST 61450
+
+#ifndef ID_FILE_SAVE
+#define ID_FILE_SAVE 57603
+#endif
+#ifndef ID_FILE_SAVE_AS
+#define ID_FILE_SAVE_AS 57604
+#endif
+#ifndef ID_FILE_PRINT
+#define ID_FILE_PRINT 57607
+#endif
+#ifndef ID_EDIT_COPY
+#define ID_EDIT_COPY 57634
+#endif
+#ifndef ID_EDIT_CUT
+#define ID_EDIT_CUT 57635
+#endif
+#ifndef ID_EDIT_PASTE
+#define ID_EDIT_PASTE 57637
+#endif
+#ifndef ID_EDIT_UNDO
+#define ID_EDIT_UNDO 57643
+#endif
+#ifndef ID_APP_ABOUT
+#define ID_APP_ABOUT 57664
+#endif
+#ifndef ID_APP_EXIT
+#define ID_APP_EXIT 57665
+#endif
+#ifndef ID_HELP_INDEX
+#define ID_HELP_INDEX 57670
+#endif
+#ifndef ID_VIEW_TOOLBAR
+#define ID_VIEW_TOOLBAR 59392
+#endif
+#ifndef ID_VIEW_REFRESH
+#define ID_VIEW_REFRESH 59395
+#endif

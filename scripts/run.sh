@@ -2,7 +2,8 @@
 # Sets up the machine, builds the Windows x86_64 program and starts it under
 # Wine: on this machine's display when there is one, otherwise on a virtual
 # X server (Xvfb), which is said on the terminal.
-#   scripts/run.sh [path]    (a folder or image for the program to open)
+#   scripts/run.sh [path]    (a folder or image for the program to open;
+#                            default: pictures generated here, in the viewer)
 # When the program cannot be built, the image tool of the test tree runs
 # instead on the given image (default: a picture generated here), decoding it
 # with the program's readers and writing the result back as a bitmap.
@@ -15,6 +16,19 @@ scripts/setup.sh
 cmake --preset mingw-x64 >/dev/null
 prefix=$root/build/mingw-x64/wineprefix
 arg=${1:-}
+if [ -z "$arg" ]; then
+  # Something to look at: three pictures made here, opened in the viewer
+  # (Space or the arrows step through them).
+  pictures=$root/build/run/pictures
+  mkdir -p "$pictures"
+  [ -f "$pictures/garden.jpg" ] ||
+    /usr/bin/convert -size 800x600 -seed 11 plasma:fractal -blur 0x2 "$pictures/garden.jpg"
+  [ -f "$pictures/harbour.jpg" ] ||
+    /usr/bin/convert -size 800x600 gradient:skyblue-navy "$pictures/harbour.jpg"
+  [ -f "$pictures/sunset.png" ] ||
+    /usr/bin/convert -size 800x600 radial-gradient:gold-firebrick "$pictures/sunset.png"
+  arg=$pictures/garden.jpg
+fi
 
 if cmake --build --preset mingw-x64 --target VelmorantixXP | tail -n 20; then
   exe=$(find build/mingw-x64 -name VelmorantixXP.exe | head -n 1)
@@ -37,7 +51,7 @@ cmake --build --preset mingw-x64 --target codecs_imgtool | tail -n 20
 out=$root/build/run
 mkdir -p "$out"
 image=$arg
-if [ -z "$image" ]; then
+if [ ! -f "$image" ]; then
   image=$out/sample.bmp
   /usr/bin/convert -seed 7 -size 640x400 plasma:fractal BMP3:"$image" 2>/dev/null ||
     /usr/bin/convert -size 640x400 gradient:navy-orange BMP3:"$image"

@@ -6,11 +6,16 @@
 namespace {
 // The module that Init made current; read from any thread.
 std::atomic<HINSTANCE> g_moduleInstance{NULL};
+std::atomic<CAppModule*> g_currentModule{NULL};
 } // namespace
 
 HINSTANCE UiModuleInstance() {
     HINSTANCE inst = g_moduleInstance.load();
     return inst != NULL ? inst : ::GetModuleHandleA(NULL);
+}
+
+CAppModule* UiCurrentModule() {
+    return g_currentModule.load();
 }
 
 CAppModule::~CAppModule() {
@@ -20,6 +25,7 @@ CAppModule::~CAppModule() {
 HRESULT CAppModule::Init(HINSTANCE hInstance) {
     m_hInst = hInstance != NULL ? hInstance : ::GetModuleHandleA(NULL);
     g_moduleInstance.store(m_hInst);
+    g_currentModule.store(this);
     return S_OK;
 }
 
@@ -28,6 +34,8 @@ void CAppModule::Term() {
         std::lock_guard<std::mutex> guard(m_lock);
         m_loops.clear();
     }
+    CAppModule* self = this;
+    g_currentModule.compare_exchange_strong(self, NULL);
     if (m_hInst != NULL) {
         HINSTANCE expected = m_hInst;
         g_moduleInstance.compare_exchange_strong(expected, NULL);

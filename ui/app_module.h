@@ -41,3 +41,6 @@ private:
 
 // The instance of the module given to CAppModule::Init, else the executable's.
 HINSTANCE UiModuleInstance();
+// The module that Init made current (NULL before Init and after Term): the
+// controls that register themselves with their thread's loop find it here.
+CAppModule* UiCurrentModule();

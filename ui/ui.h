@@ -9,3 +9,7 @@
 #include "ui/message_loop.h"
 #include "ui/app_module.h"
 #include "ui/com_ptr.h"
+#include "ui/frame_window.h"
+#include "ui/command_bar.h"
+#include "ui/update_ui.h"
+#include "ui/wait_cursor.h"

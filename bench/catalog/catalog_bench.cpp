@@ -2,7 +2,8 @@
 // against our engine, SQLite and LMDB, each store in a child process of its
 // own so that its peak memory can be told apart.
 //
-//   catalog_bench [--dir D] [--scale S] [--runs N] [--only a|b] [--sqlite-cache-kib K]
+//   catalog_bench [--dir D] [--scale S] [--runs N] [--only a|b] [--engine E]
+//                 [--sqlite-cache-kib K]
 //
 // (a) 50,000 thumbnail-like records: "#%d#%s" keys of 20-60 bytes, values of
 //     4-24 KB; insert with a flush (commit) every 50, read all in random
@@ -10,11 +11,13 @@
 // (b) 1,000,000 catalogue-like entries: keys of the same form, values of
 //     0-200 bytes; insert in random order (a flush every 1,000), look up
 //     every key in random order (hits), as many absent keys (misses), scan.
-// --scale divides the record counts (quick runs). With --runs N every figure
-// is the median of N runs. Files go to D (default /dev/shm/vxp-catalog-bench:
-// the stores are compared, not the disk). SQLite keeps its default page cache
-// (2000 KiB) unless --sqlite-cache-kib sets it; ours uses the program's
-// 256 KiB, LMDB the operating system's.
+// --scale divides the record counts (quick runs); --engine runs one store
+// only (ours, sqlite or lmdb: for profiling). With --runs N every figure is
+// the median of N runs, and a ratio the median of the N per-run ratios.
+// Files go to D (default /dev/shm/vxp-catalog-bench: the stores are
+// compared, not the disk). SQLite keeps its default page cache (2000 KiB)
+// unless --sqlite-cache-kib sets it; ours uses the program's 256 KiB, LMDB
+// the operating system's.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -99,6 +102,7 @@ uint64_t WrittenBytes() {
 int RunEngine(CBenchEngine& e, const Workload& w, const std::string& path, FILE* out) {
     auto report = [&](const char* what, double value) {
         std::fprintf(out, "%s %.6g\n", what, value);
+        std::fflush(out); // one write per phase: phases show in a system-call trace
     };
     auto fail = [&](const char* what) {
         std::fprintf(stderr, "%s: %s failed\n", e.Name(), what);
@@ -230,19 +234,35 @@ void PrintTable(const char* title, const std::vector<const char*>& lines,
                 "ours/sqlite", "ours/lmdb");
     for (const char* line : lines) {
         double v[3];
+        const std::vector<double>* runs[3];
+        static const std::vector<double> none;
         for (int i = 0; i < 3; ++i) {
             auto it = byEngine[i].find(line);
-            v[i] = it == byEngine[i].end() ? 0 : Median(it->second);
+            runs[i] = it == byEngine[i].end() ? &none : &it->second;
+            v[i] = Median(*runs[i]);
         }
-        std::printf("%-14s %14.1f %14.1f %14.1f %12.2f %12.2f\n", line, v[0], v[1], v[2],
-                    v[1] > 0 ? v[0] / v[1] : 0, v[2] > 0 ? v[0] / v[2] : 0);
+        // Each run measures the stores one after another, so a ratio within
+        // a run sees the same machine load; the median of those ratios is
+        // steadier than the ratio of the medians on a busy machine.
+        auto ratio = [&](int other) {
+            const std::vector<double>& a = *runs[0];
+            const std::vector<double>& b = *runs[other];
+            if (a.size() != b.size() || a.empty())
+                return v[other] > 0 ? v[0] / v[other] : 0.0;
+            std::vector<double> r;
+            for (size_t k = 0; k < a.size(); ++k)
+                r.push_back(b[k] > 0 ? a[k] / b[k] : 0.0);
+            return Median(r);
+        };
+        std::printf("%-14s %14.1f %14.1f %14.1f %12.2f %12.2f\n", line, v[0], v[1], v[2], ratio(1),
+                    ratio(2));
     }
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string dir = "/dev/shm/vxp-catalog-bench", only;
+    std::string dir = "/dev/shm/vxp-catalog-bench", only, engineName;
     uint32_t scale = 1, runs = 1;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string a = argv[i];
@@ -254,6 +274,8 @@ int main(int argc, char** argv) {
             runs = std::max(1u, static_cast<uint32_t>(std::atoi(argv[i + 1])));
         else if (a == "--only")
             only = argv[i + 1];
+        else if (a == "--engine")
+            engineName = argv[i + 1];
         else if (a == "--sqlite-cache-kib")
             SetSqliteCacheKiB(std::atoi(argv[i + 1]));
     }
@@ -291,6 +313,8 @@ int main(int argc, char** argv) {
         std::vector<Results> byEngine(3);
         for (uint32_t r = 0; r < runs; ++r)
             for (int i = 0; i < 3; ++i) {
+                if (!engineName.empty() && engineName != engines[i].name)
+                    continue;
                 std::string path = dir + "/" + job.id + "." + engines[i].name;
                 ok = RunChild(engines[i].make, w, path, &byEngine[i]) && ok;
                 std::remove(path.c_str());

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds the catalogue benchmark natively in Release and runs it. Needs the
 # packages libsqlite3-dev and liblmdb-dev. Arguments go to catalog_bench
-# (--scale S, --runs N, --only a|b, --dir D).
+# (--scale S, --runs N, --only a|b, --engine E, --sqlite-cache-kib K, --dir D).
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
 src=$(cd "$here/../.." && pwd)

@@ -8,6 +8,7 @@
 
 #include "catalog/memory_file.h"
 #include "catalog/page_file.h"
+#include "db_test_util.h"
 
 namespace {
 
@@ -47,6 +48,14 @@ struct PageFileFixture : ::testing::Test {
         uint16_t n = r ? CPageFile::BytesInUse(r) : 0;
         pages.ReleasePage(r);
         return n;
+    }
+
+    uint32_t NextOf(uint32_t page) {
+        PageRecord* r = pages.GetPage(page);
+        EXPECT_NE(r, nullptr);
+        uint32_t next = r ? CPageFile::NextPageOf(r) : 0;
+        pages.ReleasePage(r);
+        return next;
     }
 
     void SetNext(uint32_t page, uint32_t next) {
@@ -372,6 +381,173 @@ TEST_F(PageFileFixture, FileNeverGrowsPastItsLimit) {
     pages.SetPageLimit(0);
     EXPECT_EQ(pages.PageLimit(), 524287u);
     EXPECT_LE(static_cast<uint64_t>(pages.PageLimit()) * kPs, 0xFFFFFFFFull);
+}
+
+// Records over pages that are not cached are read in one transfer when their
+// chain runs through consecutive ids. What was read must never win over a
+// cached page (it may be newer than the file), a chain that jumps must be
+// followed, a damaged one refused, and a short transfer must fall back to
+// reading page by page. The same holds when the pages were first fetched
+// into the cache by a prefetch hint.
+TEST_F(PageFileFixture, ColdRecordReadsFollowTheChainAndPreferTheCache) {
+    const uint32_t n = 5 * kDs - 100;
+    struct Case {
+        const char* what;
+        int change; // 0 none, 1 cached newer page, 2 chain jumps, 3 damaged next, 4 short reads
+        uint32_t damagedNext;
+        bool readOk;
+    } cases[] = {{"cold", 0, 0, true},
+                 {"newer cached page", 1, 0, true},
+                 {"chain jumps", 2, 0, true},
+                 {"next is the header", 3, 0, false},
+                 {"next past the end", 3, 100000, false},
+                 {"next is itself", 3, ~0u, false},
+                 {"short transfers", 4, 0, true}};
+    for (bool prefetch : {false, true})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(prefetch ? "prefetched" : "read directly");
+            std::vector<uint8_t> data = Pattern(n, static_cast<uint8_t>(c.change * 3 + 1));
+            DbLocation loc;
+            ASSERT_TRUE(pages.AllocateRecord(data.data(), n, &loc)) << c.what;
+            const uint32_t second = NextOf(loc.page), third = NextOf(second);
+            if (c.change == 2) {
+                // Move the third page to the end of the file and relink.
+                PageRecord* fresh = pages.NewPage(false);
+                ASSERT_NE(fresh, nullptr);
+                const uint32_t moved = static_cast<uint32_t>(fresh->id);
+                pages.ReleasePage(fresh);
+                ASSERT_TRUE(pages.MovePage(moved, third)) << c.what;
+                SetNext(second, moved);
+            }
+            if (c.change == 3)
+                SetNext(second, c.damagedNext == ~0u ? second : c.damagedNext);
+            ASSERT_TRUE(pages.Flush(false)) << c.what;
+            ASSERT_TRUE(pages.DropCache());
+            ASSERT_TRUE(pages.AllocateCache());
+            if (c.change == 1) {
+                PageRecord* r = pages.GetPage(third);
+                ASSERT_NE(r, nullptr);
+                r->data[6 + 10] ^= 0xFF;
+                data[(kDs - loc.offset) + kDs + 10] ^= 0xFF;
+                pages.MarkDirty(r);
+                pages.ReleasePage(r);
+            }
+            int reads = 0;
+            file->SetFaultHook([&](CMemoryFile::EOp op, uint64_t, uint32_t count) -> int64_t {
+                if (op != CMemoryFile::kOpRead)
+                    return count;
+                ++reads;
+                return c.change == 4 && count > kPs ? count / 2 : count;
+            });
+            if (prefetch)
+                pages.Prefetch(loc, n);
+            std::vector<uint8_t> back(n);
+            DbLocation at = loc;
+            EXPECT_EQ(pages.ReadRecord(back.data(), n, &at, true), c.readOk) << c.what;
+            file->SetFaultHook(nullptr);
+            if (!c.readOk)
+                continue;
+            EXPECT_EQ(back, data) << c.what;
+            EXPECT_EQ(at, pages.AppendLocation()) << c.what;
+            if (c.change == 0) {
+                ASSERT_EQ(third, loc.page + 2); // appended pages follow each other
+                EXPECT_EQ(reads, 1) << c.what;
+                // Only the end page, where the next record starts, stays cached.
+                EXPECT_TRUE(pages.IsCached(at.page));
+                EXPECT_EQ(pages.IsCached(second), prefetch);
+            }
+        }
+}
+
+// The file object made by the page file is used through positioned calls
+// and gathered writes; a file handed in is used through seek, read and write.
+// The same work must leave the same bytes either way.
+TEST_F(PageFileFixture, PositionedFileHoldsTheSameBytes) {
+    const std::string dir = ScratchFolder("positioned");
+    ASSERT_FALSE(dir.empty());
+    const std::string path = dir + "/pages.bin";
+    CPageFile real;
+    real.SetPageSize(kPs);
+    real.SetCacheBytes(32 * kPs, 0xFFFFFFFFu);
+    ASSERT_TRUE(real.Open(path.c_str(), kFileOpenOrCreate));
+    ASSERT_TRUE(real.AllocateCache());
+    ASSERT_TRUE(real.ReservePage());
+    // About 26 pages of records between flushes (runs longer than one
+    // transfer), and pages rewritten inside the file after the first flush.
+    std::vector<DbLocation> locs;
+    for (int round = 0; round < 3; ++round) {
+        for (uint32_t i = 0; i < 12; ++i) {
+            const uint32_t n = 1000 + i * 3001 + round * 17;
+            std::vector<uint8_t> data = Pattern(n, static_cast<uint8_t>(i + round));
+            DbLocation a, b;
+            ASSERT_TRUE(pages.AllocateRecord(data.data(), n, &a));
+            ASSERT_TRUE(real.AllocateRecord(data.data(), n, &b));
+            ASSERT_EQ(a, b);
+            locs.push_back(a);
+        }
+        if (round > 0) {
+            std::vector<uint8_t> data = Pattern(900, static_cast<uint8_t>(round * 5));
+            DbLocation a = locs[round], b = locs[round];
+            ASSERT_TRUE(pages.RewriteRecord(data.data(), 900, &a, false));
+            ASSERT_TRUE(real.RewriteRecord(data.data(), 900, &b, false));
+        }
+        ASSERT_TRUE(pages.Flush(false));
+        ASSERT_TRUE(real.Flush(false));
+    }
+    ASSERT_TRUE(real.DropCache());
+    ASSERT_TRUE(real.AllocateCache());
+    ASSERT_TRUE(pages.DropCache());
+    ASSERT_TRUE(pages.AllocateCache());
+    for (size_t i = 0; i < locs.size(); ++i) {
+        const uint32_t n = 1000 + static_cast<uint32_t>(i % 12) * 3001 + (i / 12) * 17;
+        std::vector<uint8_t> a(n), b(n);
+        DbLocation la = locs[i], lb = locs[i];
+        ASSERT_TRUE(pages.ReadRecord(a.data(), n, &la, false)) << i;
+        ASSERT_TRUE(real.ReadRecord(b.data(), n, &lb, false)) << i;
+        ASSERT_EQ(a, b) << i;
+    }
+    ASSERT_TRUE(real.Close());
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::vector<uint8_t> bytes(disk->bytes.size() + 1);
+    size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    bytes.resize(got);
+    // Page 0 is never written by the page file: the memory disk holds zeros.
+    EXPECT_EQ(bytes, disk->bytes);
+}
+
+// Pages passed once (a leaf after a point lookup, a value's pages) go first
+// when a buffer is wanted, so that pages used by every lookup stay cached; a
+// page somebody else still holds is not moved.
+TEST_F(PageFileFixture, ColdReleasedPagesAreReusedFirst) {
+    std::vector<uint8_t> data = Pattern(40, 3);
+    std::vector<DbLocation> locs(3);
+    for (DbLocation& loc : locs) {
+        ASSERT_TRUE(pages.AllocateRecord(data.data(), 40, &loc));
+        pages.SetAppendLocation(DbLocation{}); // each record on a page of its own
+    }
+    ASSERT_TRUE(pages.Flush(false));
+    ASSERT_TRUE(pages.DropCache());
+    ASSERT_TRUE(pages.AllocateCache());
+    PageRecord* upper = pages.GetPage(locs[0].page);
+    PageRecord* cold = pages.GetPage(locs[1].page);
+    PageRecord* shared = pages.GetPage(locs[2].page);
+    PageRecord* sharedAgain = pages.GetPage(locs[2].page);
+    ASSERT_TRUE(upper && cold && shared && sharedAgain);
+    pages.ReleasePage(upper);
+    pages.ReleasePageCold(cold);
+    pages.ReleasePageCold(sharedAgain); // still held: stays where it is
+    pages.ReleasePage(shared);
+    // The 29 unused buffers go before the cold page, the cold one next.
+    for (uint32_t i = 0; i < 30; ++i) {
+        PageRecord* r = pages.NewPage(false);
+        ASSERT_NE(r, nullptr);
+        pages.ReleasePage(r);
+    }
+    EXPECT_FALSE(pages.IsCached(locs[1].page));
+    EXPECT_TRUE(pages.IsCached(locs[0].page));
+    EXPECT_TRUE(pages.IsCached(locs[2].page));
 }
 
 } // namespace

@@ -1,8 +1,13 @@
 #include "imaging/operations/channel_lookup.h"
 
+#include <atomic>
 #include <cstring>
 
+#include "imaging/operations/wide_lookup.h"
+
 namespace {
+
+std::atomic<bool> wideAllowed{true};
 
 bool IsIdentity(const uint8_t table[256]) {
     for (int i = 0; i < 256; ++i)
@@ -27,12 +32,22 @@ void CChannelLookup::Prepare(const uint8_t blue[256], const uint8_t green[256],
     std::memcpy(green_, green, 256);
     std::memcpy(red_, red, 256);
     const bool shared = std::memcmp(blue, green, 256) == 0 && std::memcmp(blue, red, 256) == 0;
+    shared_ = shared;
+    wide_ = WidePathEnabled();
     if (shared && IsIdentity(blue))
         method_ = Method::kCopy;
     else if (shared && IsInversion(blue))
         method_ = Method::kInvert;
     else
         method_ = Method::kByteTables;
+}
+
+void CChannelLookup::AllowWidePath(bool allowed) {
+    wideAllowed.store(allowed, std::memory_order_relaxed);
+}
+
+bool CChannelLookup::WidePathEnabled() {
+    return wideAllowed.load(std::memory_order_relaxed) && WideLookupSupported();
 }
 
 void CChannelLookup::MapRow(uint8_t* dest, const uint8_t* src, int width) const {
@@ -59,8 +74,14 @@ void CChannelLookup::MapRowBytes(uint8_t* dest, const uint8_t* src, int width) c
     const uint8_t* const g = green_;
     const uint8_t* const r = red_;
     const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(bytesPerPixel_);
+    // The wide path maps the whole row or nothing; one table passed thrice
+    // tells it the channels need no telling apart.
+    size_t start = 0;
+    if (wide_)
+        start = shared_ ? MapRowWide(dest, src, bytes, b, b, b, bytesPerPixel_)
+                        : MapRowWide(dest, src, bytes, b, g, r, bytesPerPixel_);
     if (bytesPerPixel_ == 4) {
-        for (size_t i = 0; i < bytes; i += 4) {
+        for (size_t i = start; i < bytes; i += 4) {
             const uint8_t v0 = b[src[i]], v1 = g[src[i + 1]], v2 = r[src[i + 2]], v3 = src[i + 3];
             dest[i] = v0;
             dest[i + 1] = v1;
@@ -69,7 +90,7 @@ void CChannelLookup::MapRowBytes(uint8_t* dest, const uint8_t* src, int width) c
         }
         return;
     }
-    for (size_t i = 0; i < bytes; i += 3) {
+    for (size_t i = start; i < bytes; i += 3) {
         const uint8_t v0 = b[src[i]], v1 = g[src[i + 1]], v2 = r[src[i + 2]];
         dest[i] = v0;
         dest[i + 1] = v1;

@@ -7,11 +7,15 @@
 // - every table is the identity: the row is copied;
 // - every table is 255 - i: the colour bytes are XORed with 0xFF, which the
 //   compiler turns into wide vector operations;
-// - otherwise each byte goes through its channel's table, the loads of a
-//   pixel issued before its stores.
+// - otherwise each byte goes through its channel's table: the whole row
+//   64 bytes at a time with byte permutes where the processor has them
+//   (wide_lookup.h), else one pixel at a time, the loads of a pixel issued
+//   before its stores.
 // 65536-entry tables that map two bytes at once were measured slower than
 // the byte tables: at 128 KB each they miss the first-level cache on
-// photographs, where the byte tables never do.
+// photographs, where the byte tables never do. Splitting the tables into
+// sixteen-entry shuffles (128/256-bit vectors) and mapping 64-bit words at
+// a time were measured no faster than the byte loop.
 #pragma once
 
 #include <cstddef>
@@ -35,12 +39,23 @@ public:
 
     Method method() const { return method_; }
 
+    // Whether Prepare may choose the 64-byte path where the processor has
+    // it (default true). Lets the tests compare both paths on one machine;
+    // takes effect at the next Prepare.
+    static void AllowWidePath(bool allowed);
+    // Allowed and supported by the processor.
+    static bool WidePathEnabled();
+    // Whether the last Prepare chose the 64-byte path for byte tables.
+    bool usesWidePath() const { return wide_; }
+
 private:
     void MapRowBytes(uint8_t* dest, const uint8_t* src, int width) const;
     void InvertRow(uint8_t* dest, const uint8_t* src, int width) const;
 
     Method method_ = Method::kByteTables;
     int bytesPerPixel_ = 3;
+    bool shared_ = false; // the three tables are equal
+    bool wide_ = false;
     uint8_t blue_[256] = {};
     uint8_t green_[256] = {};
     uint8_t red_[256] = {};

@@ -1,6 +1,9 @@
 #include "imaging/operations/tone_operations.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include "imaging/operations/wide_lookup.h"
 
 namespace {
 
@@ -24,32 +27,68 @@ struct LumaWeights {
     }
 };
 
-// Counts the luma of every pixel into four histograms in turn and adds them
-// up at the end: neighbouring pixels of a photograph mostly share their
-// luma, and one histogram would make each count wait for the previous one.
+// Adds each value of `values` to one of kParts histograms in turn, summed
+// into `bins` at the end: neighbouring pixels of a photograph mostly share
+// their luma, and a single histogram would make each count wait for the
+// store of the one before. 32-bit counts keep the parts in the first-level
+// cache; they are added up before any could overflow. The increments then
+// run at about one per cycle whatever the data, which bounds the whole
+// count; counting pairs of neighbours in 65536-entry tables halves them but
+// misses the first-level cache, and chains every increment on one entry in
+// flat areas.
+class LumaCounter {
+public:
+    static constexpr int kParts = 8;
+
+    void Count(const uint8_t* values, int n, uint64_t bins[256]) {
+        if (pending_ > (uint64_t{1} << 31) - static_cast<uint64_t>(n))
+            Flush(bins);
+        pending_ += static_cast<uint64_t>(n);
+        int k = 0;
+        for (; k + kParts <= n; k += kParts)
+            for (int p = 0; p < kParts; ++p)
+                ++part_[p][values[k + p]];
+        for (; k < n; ++k)
+            ++part_[0][values[k]];
+    }
+
+    void Flush(uint64_t bins[256]) {
+        for (int p = 0; p < kParts; ++p)
+            for (int i = 0; i < 256; ++i)
+                bins[i] += part_[p][i];
+        std::memset(part_, 0, sizeof part_);
+        pending_ = 0;
+    }
+
+private:
+    uint32_t part_[kParts][256] = {};
+    uint64_t pending_ = 0;
+};
+
+// The histogram of the luma of every pixel, computed a stretch of a row at
+// a time (64 pixels at once where the processor allows).
 template <int Bytes> void CountLuma(const CImageObject* src, uint64_t bins[256]) {
     const LumaWeights luma;
-    uint64_t part[4][256] = {};
+    LumaCounter counter;
+    constexpr int kStretch = 1024;
+    uint8_t values[kStretch];
+    const bool wide = CChannelLookup::WidePathEnabled();
     const size_t stride = static_cast<size_t>(src->stride);
     const int width = src->width;
     for (int y = 0; y < src->height; ++y) {
         const uint8_t* s = src->bits + stride * static_cast<size_t>(y);
-        int x = 0;
-        for (; x + 4 <= width; x += 4, s += 4 * Bytes) {
-            const int y0 = luma(s);
-            const int y1 = luma(s + Bytes);
-            const int y2 = luma(s + 2 * Bytes);
-            const int y3 = luma(s + 3 * Bytes);
-            ++part[0][y0];
-            ++part[1][y1];
-            ++part[2][y2];
-            ++part[3][y3];
+        for (int x = 0; x < width;) {
+            const int n = std::min(kStretch, width - x);
+            int k =
+                wide ? static_cast<int>(LumaRowWide(values, s, static_cast<size_t>(n), Bytes)) : 0;
+            for (; k < n; ++k)
+                values[k] = static_cast<uint8_t>(luma(s + k * Bytes));
+            counter.Count(values, n, bins);
+            x += n;
+            s += static_cast<size_t>(n) * Bytes;
         }
-        for (; x < width; ++x, s += Bytes)
-            ++part[0][luma(s)];
     }
-    for (int i = 0; i < 256; ++i)
-        bins[i] += part[0][i] + part[1][i] + part[2][i] + part[3][i];
+    counter.Flush(bins);
 }
 
 const CColorMapOp::MapOptions kSilent{false, false, 0, false};

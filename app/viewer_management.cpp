@@ -1,0 +1,254 @@
+// The viewer side of frame management: making or reusing a viewer, opening
+// items and documents in it, its end (and with the last one, possibly the
+// process's), the toolbar option, and bringing forward and arranging all
+// viewers. Everything runs on the user-interface thread; the viewer list is
+// changed and walked under its lock.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/app_globals.h"
+#include "app/application_state.h"
+#include "app/file_item_list.h"
+#include "explorer/main_frame.h"
+#include "imaging/image_object.h"
+#include "viewer/image_frame.h"
+#include "viewer/logic/arrange_geometry.h"
+
+namespace {
+
+constexpr UINT kToolbarBandId = 60161;     // the viewer's toolbar band
+constexpr int kViewToolbarCommand = 59392; // View > Toolbar
+
+viewer::ScreenRect WorkArea() {
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    return {work.left, work.top, work.right, work.bottom};
+}
+
+// Places a new viewer: the saved rectangle when it lies wholly in the work
+// area, otherwise the whole work area.
+void PlaceNewViewer(CImageFrame* frame, const CAppOptions& options) {
+    viewer::ScreenRect saved{options.viewerLeft, options.viewerTop, options.viewerRight,
+                             options.viewerBottom};
+    if (viewer::UseSavedViewerRect(saved, options.viewerMaximized, WorkArea()))
+        MoveWindow(frame->m_hWnd, saved.left, saved.top, saved.right - saved.left,
+                   saved.bottom - saved.top, TRUE);
+    else
+        frame->MoveToWorkArea();
+}
+
+// Lays the view out below the rebar and above the status bar.
+void LayOutViewer(CImageFrame* frame) {
+    RECT client{};
+    GetClientRect(frame->m_hWnd, &client);
+    HWND rebar = frame->GetRebarWindow();
+    if (rebar && IsWindowVisible(rebar)) {
+        SendMessageA(rebar, WM_SIZE, 0, 0);
+        RECT rect{};
+        GetWindowRect(rebar, &rect);
+        client.top += rect.bottom - rect.top;
+    }
+    HWND statusBar = frame->GetStatusBarWindow();
+    if (statusBar && IsWindowVisible(statusBar)) {
+        SendMessageA(statusBar, WM_SIZE, 0, 0);
+        RECT rect{};
+        GetWindowRect(statusBar, &rect);
+        client.bottom -= rect.bottom - rect.top;
+    }
+    HWND view = frame->GetViewWindow();
+    if (view)
+        SetWindowPos(view, nullptr, client.left, client.top, client.right - client.left,
+                     client.bottom - client.top, SWP_NOACTIVATE | SWP_NOZORDER);
+}
+
+// The viewer that a reused viewer request goes to: the first one marked
+// last active, else the newest.
+CImageFrame* LastActiveViewer(const std::vector<CImageFrame*>& viewers) {
+    for (CImageFrame* viewer : viewers)
+        if (viewer->m_lastActive)
+            return viewer;
+    return viewers.empty() ? nullptr : viewers.back();
+}
+
+// Gives the viewer `list` with `index` as its current item. The viewer holds
+// one reference to its list: a new list gets one, the list it already holds
+// keeps the one it has.
+void AdoptList(CImageFrame* viewer, CFileItemList* list, int index) {
+    if (list && list != viewer->GetItemList())
+        list->AddRef();
+    viewer->SetItemList(list, index);
+}
+
+} // namespace
+
+bool CApplicationState::ShowExplorerOnItem(CFileItemList* list, int index) {
+    if (!ShowExplorer())
+        return false;
+    if (explorer)
+        explorer->ShowItem(index, list);
+    ShowStartupDialogs();
+    return true;
+}
+
+CImageFrame* CApplicationState::GetViewer(bool& newViewer, COLORREF background) {
+    CImageFrame* viewer = nullptr;
+    {
+        plat::ScopedLock lock(viewerListLock);
+        if (newViewer || viewers.empty()) {
+            auto* frame = new CImageFrame;
+            if (!frame->CreateViewer()) {
+                delete frame;
+                return nullptr;
+            }
+            newViewer = true;
+            frame->SetZoomType((int)options.viewerZoomType);
+            frame->SetBackgroundColor(background, false);
+            // A viewer that sizes itself to its image is placed and shown
+            // by the frame once the image's size is known.
+            if (!options.viewerResizeFitImage || options.viewerMaximized) {
+                PlaceNewViewer(frame, options);
+                ShowWindow(frame->m_hWnd, SW_SHOW);
+            }
+            viewers.push_back(frame);
+            viewer = frame;
+        } else {
+            viewer = LastActiveViewer(viewers);
+            if (viewer->GetBackgroundColor() != background)
+                viewer->SetBackgroundColor(background, true);
+            if (!options.viewerResizeFitImage && IsIconic(viewer->m_hWnd))
+                ShowWindow(viewer->m_hWnd, SW_SHOWNORMAL);
+        }
+    }
+    SetForegroundWindow(viewer->m_hWnd);
+    return viewer;
+}
+
+CImageFrame* CApplicationState::OpenViewerOnItem(CFileItemList* list, int index,
+                                                 COLORREF background, bool fullScreen,
+                                                 bool newViewer) {
+    CImageFrame* viewer = GetViewer(newViewer, background);
+    if (!viewer)
+        return nullptr;
+    AdoptList(viewer, list, index);
+    viewer->OpenCurrentItem(true);
+    if (fullScreen)
+        viewer->SetFullScreen(true);
+    return viewer;
+}
+
+CImageFrame* CApplicationState::OpenViewerOnDocument(CFileItemList* list, int index,
+                                                     CImageObject* image, COLORREF background,
+                                                     bool fullScreen, bool newViewer) {
+    CImageFrame* viewer = GetViewer(newViewer, background);
+    if (!viewer)
+        return nullptr;
+    AdoptList(viewer, list, index);
+    if (image) {
+        // The viewer takes over this reference.
+        image->AddRef();
+        viewer->ShowDocument(image, false);
+    }
+    if (fullScreen)
+        viewer->SetFullScreen(true);
+    return viewer;
+}
+
+void CApplicationState::OnViewerDestroyed(CImageFrame* viewer) {
+    plat::ScopedLock lock(viewerListLock);
+    for (auto it = viewers.begin(); it != viewers.end(); ++it) {
+        if (*it == viewer) {
+            viewers.erase(it);
+            break;
+        }
+    }
+    options.viewerZoomType = (uint32_t)viewer->GetZoomType();
+    if (viewer->m_hWnd)
+        DestroyWindow(viewer->m_hWnd);
+    if (viewers.empty() && !IsExplorerVisible() && !trayIconShown) {
+        DestroyExplorerWindow();
+        PostQuitMessage(0);
+        ReleaseFileItemList(nullptr); // drops the kept list
+    }
+}
+
+void CApplicationState::CloseAllViewers() {
+    plat::ScopedLock lock(viewerListLock);
+    // The list is emptied first, so that what the windows do while they are
+    // destroyed (activating one another) sees no half-closed viewer.
+    std::vector<CImageFrame*> closing;
+    closing.swap(viewers);
+    for (CImageFrame* viewer : closing)
+        if (viewer->m_hWnd)
+            DestroyWindow(viewer->m_hWnd);
+    // With nothing left on screen and no tray icon to come back through, the
+    // process ends as it does after its last viewer closes.
+    if (!closing.empty() && !IsExplorerVisible() && !trayIconShown) {
+        DestroyExplorerWindow();
+        PostQuitMessage(0);
+        ReleaseFileItemList(nullptr);
+    }
+}
+
+void CApplicationState::ShowOptionsSheet() {
+    bool viewerActive = false;
+    {
+        plat::ScopedLock lock(viewerListLock);
+        for (CImageFrame* viewer : viewers)
+            viewerActive = viewerActive || viewer->m_active;
+    }
+    // The options sheet opens on its viewer page when a viewer is the active
+    // frame (start page 1), otherwise on its first page (0). The sheet's
+    // pages do not exist yet; nothing is shown until they do.
+    int startPage = viewerActive ? 1 : 0;
+    (void)startPage;
+}
+
+bool CApplicationState::SetViewerToolbarVisible(bool visible) {
+    options.viewerShowToolbar = visible;
+    plat::ScopedLock lock(viewerListLock);
+    for (CImageFrame* viewer : viewers) {
+        HWND rebar = viewer->GetRebarWindow();
+        if (rebar) {
+            int band = (int)SendMessageA(rebar, RB_IDTOINDEX, kToolbarBandId, 0);
+            if (band >= 0)
+                SendMessageA(rebar, RB_SHOWBAND, band, visible ? TRUE : FALSE);
+        }
+        viewer->UISetCheck(kViewToolbarCommand, visible ? 1 : 0);
+        LayOutViewer(viewer);
+    }
+    return options.viewerShowToolbar;
+}
+
+void CApplicationState::BringViewersToTop() {
+    plat::ScopedLock lock(viewerListLock);
+    CImageFrame* focus = nullptr;
+    for (CImageFrame* viewer : viewers) {
+        BringWindowToTop(viewer->m_hWnd);
+        if (viewer->m_lastActive && !focus)
+            focus = viewer;
+    }
+    if (focus)
+        SetFocus(focus->m_hWnd);
+}
+
+void CApplicationState::ArrangeViewers(int k, char mode) {
+    plat::ScopedLock lock(viewerListLock);
+    std::vector<viewer::WindowPlace> places =
+        viewer::ArrangeViewerPlaces((int)viewers.size(), k, mode, WorkArea());
+    if (places.empty())
+        return;
+    for (size_t i = 0; i < places.size(); ++i) {
+        HWND window = viewers[i]->m_hWnd;
+        if (IsZoomed(window))
+            ShowWindow(window, SW_SHOWNOACTIVATE);
+        const viewer::WindowPlace& place = places[i];
+        SetWindowPos(window, nullptr, place.x, place.y, place.width, place.height, SWP_SHOWWINDOW);
+    }
+    for (CImageFrame* viewer : viewers) {
+        if (viewer->m_lastActive) {
+            SetFocus(viewer->m_hWnd);
+            break;
+        }
+    }
+}

@@ -1,0 +1,210 @@
+#include "viewer/frame_commands.h"
+
+#include <cstdio>
+
+#include "app/application_state.h"
+#include "viewer/image_frame_lists.h"
+#include "imaging/image_object.h"
+#include "viewer/image_view.h"
+#include "viewer/viewer_messages.h"
+
+namespace {
+
+constexpr WORD kCmdMarquee = 107;
+constexpr WORD kCmdMarqueeCancel = 108;
+constexpr WORD kCmdArrange = 416;
+constexpr WORD kCmdArrangeHorizontally = 417;
+constexpr WORD kCmdArrangeVertically = 418;
+constexpr WORD kCmdBringViewersToFront = 420;
+constexpr WORD kCmdCloseAllViewers = 421;
+constexpr WORD kCmdUndo = 57643;
+
+constexpr UINT kSaveChangesString = 41416;
+constexpr const char* kSaveChangesText = "Do you want to save the changes to %s?";
+
+const char* FileNamePart(const char* path) {
+    const char* name = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/' || *p == ':')
+            name = p + 1;
+    return name;
+}
+
+} // namespace
+
+BOOL CFrameCommands::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                                          LRESULT& lResult, DWORD dwMsgMapID) {
+    if (dwMsgMapID != 0)
+        return FALSE;
+    BOOL handled = TRUE;
+    if (uMsg == WM_NOTIFY && lParam != 0) {
+        auto* header = reinterpret_cast<LPNMHDR>(lParam);
+        if (header->code == kViewNotifyZoomChanged) {
+            lResult = OnViewZoomChanged(static_cast<int>(wParam), header, handled);
+            return handled;
+        }
+        if (header->code == kViewNotifyFullyShown) {
+            lResult = PreloadNextImage(static_cast<int>(wParam), header, handled);
+            return handled;
+        }
+        return FALSE;
+    }
+    if (uMsg != WM_COMMAND)
+        return FALSE;
+    const WORD id = LOWORD(wParam);
+    switch (id) {
+    case kCmdMarquee:
+    case kCmdMarqueeCancel:
+        OnMarquee(id);
+        break;
+    case kCmdUndo:
+        OnUndo();
+        break;
+    case kCmdArrange:
+    case kCmdArrangeHorizontally:
+    case kCmdArrangeVertically:
+        OnArrangeViewers(id);
+        break;
+    case kCmdBringViewersToFront:
+        g_applicationState.BringViewersToTop();
+        break;
+    case kCmdCloseAllViewers:
+        g_applicationState.CloseAllViewers();
+        break;
+    default:
+        return FALSE;
+    }
+    lResult = 0;
+    return TRUE;
+}
+
+CFrameCommands::SavePrompt CFrameCommands::AskToSaveChanges() {
+    CImageObject* document = GetDocument();
+    if (!document || !document->modified)
+        return SavePrompt::NothingToSave;
+    if (NeedsSaveConfirmation()) {
+        char pattern[256];
+        if (LoadStringA(GetModuleHandleA(nullptr), kSaveChangesString, pattern, sizeof pattern) <=
+            0)
+            lstrcpynA(pattern, kSaveChangesText, sizeof pattern);
+        char text[512 + MAX_PATH];
+        std::snprintf(text, sizeof text, pattern, FileNamePart(document->path));
+        if (::MessageBoxA(GetFrameWindow(), text, "Velmorantix XP", MB_YESNO | MB_ICONWARNING) !=
+            IDYES)
+            return SavePrompt::Declined;
+    }
+    return SaveDocument(document) ? SavePrompt::Saved : SavePrompt::Failed;
+}
+
+bool CFrameCommands::SaveDocument(CImageObject*) {
+    ::MessageBoxA(GetFrameWindow(), "Saving images is not available in this version.", "Failed!",
+                  MB_OK | MB_ICONERROR);
+    return false;
+}
+
+void CFrameCommands::ReloadIfChangedOnDisk() {
+    CImageObject* document = GetDocument();
+    if (!m_watchChanges || !document || document->modified || document->notLoaded ||
+        document->fileTime == 0 || document->path[0] == '\0')
+        return;
+    HANDLE file = CreateFileA(document->path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    FILETIME written{};
+    const bool known = GetFileTime(file, nullptr, nullptr, &written) != FALSE;
+    CloseHandle(file);
+    const uint64_t onDisk =
+        (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+    if (!known || onDisk == document->fileTime)
+        return;
+    // The cached copy is stale: drop it and read the file again.
+    g_applicationState.ForgetCachedImagePath(document->path);
+    OpenCurrentItem(false);
+}
+
+void CFrameCommands::MoveToWorkArea() {
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    MoveWindow(GetFrameWindow(), work.left, work.top, work.right - work.left,
+               work.bottom - work.top, TRUE);
+}
+
+LRESULT CFrameCommands::OnViewZoomChanged(int, LPNMHDR, BOOL&) {
+    CImageObject* document = GetDocument();
+    CImageView* view = GetImageView();
+    if (!document || !view)
+        return 0;
+    double zoom = 0;
+    int width = 0, height = 0;
+    view->GetZoom(zoom, width, height);
+    if (!g_applicationState.NeedsLargerDecode(document, width, height, zoom))
+        return 0;
+    if (CImageObject* larger = g_applicationState.OpenImage(document->path, width, height, zoom))
+        view->SetImageKeepView(larger);
+    return 0;
+}
+
+LRESULT CFrameCommands::PreloadNextImage(int, LPNMHDR, BOOL&) {
+    CImageObject* document = GetDocument();
+    CImageView* view = GetImageView();
+    CFileItemList* list = GetFileItemList();
+    if (!IsPreloadEnabled() || !document || !view || !list || view->GetPreloadedImage())
+        return 0;
+    if (document->rowsDecoded.load() != document->height)
+        return 0;
+    int index = m_preloadIndex;
+    if (index == -1)
+        index = frame_lists::Neighbour(list, m_currentIndex, m_backward != FALSE);
+    if (index < 0)
+        return 0;
+    int width = 0, height = 0;
+    double zoom = 0;
+    GetViewArea(width, height, zoom);
+    if (CImageObject* next = g_applicationState.OpenListImage(list, index, width, height, zoom))
+        view->SetPreloadedImage(next);
+    return 0;
+}
+
+void CFrameCommands::OnMarquee(WORD) {
+    CImageView* view = GetImageView();
+    if (!view)
+        return;
+    view->SetSelectionMode(!view->IsSelectionMode());
+    UpdateToolBar();
+}
+
+void CFrameCommands::OnUndo() {
+    CImageView* view = GetImageView();
+    if (!view || !view->HasUndoImage())
+        return;
+    CImageObject* undo = view->TakeUndoImage();
+    if (!undo)
+        return;
+    CImageObject* shown = GetDocument();
+    const bool sameSize = shown && shown->width == undo->width && shown->height == undo->height;
+    ShowDocument(undo, sameSize);
+}
+
+void CFrameCommands::OnArrangeViewers(WORD id) {
+    if (ViewerCount() < 2)
+        return;
+    switch (id) {
+    case kCmdArrangeHorizontally:
+        g_applicationState.ArrangeViewers(0, 's');
+        break;
+    case kCmdArrangeVertically:
+        g_applicationState.ArrangeViewers(0, 't');
+        break;
+    default:
+        // The Arrange Viewers dialog is not built yet; its first choice,
+        // the grid, is what it offers first.
+        g_applicationState.ArrangeViewers(0, 'r');
+        break;
+    }
+}
+
+int CFrameCommands::ViewerCount() {
+    plat::ScopedLock lock(g_applicationState.viewerListLock);
+    return static_cast<int>(g_applicationState.viewers.size());
+}

@@ -1,0 +1,310 @@
+// The viewer frame: construction, window creation with its bars and view,
+// layout, fitting the window to an image, and the end of the window.
+#include "viewer/image_frame.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+
+#include "app/application_state.h"
+#include "app/file_item_list.h"
+#include "app/message_loop_filters.h"
+#include "imaging/image_object.h"
+
+namespace {
+
+constexpr UINT kToolbarBandId = 60161;
+constexpr UINT kCmdViewToolbar = 59392;
+
+// Toolbar bitmaps: 32-bit strips, and the older masked strips.
+constexpr int kBitmapNormal32 = 250, kBitmapDisabled32 = 251, kBitmapHot32 = 252;
+constexpr int kBitmapNormal = 365, kBitmapDisabled = 366, kBitmapHot = 367;
+constexpr COLORREF kMaskColour = RGB(255, 0, 255);
+
+struct ToolButton {
+    int image; // -1 for a separator
+    int command;
+    BYTE style;
+};
+
+constexpr ToolButton kToolButtons[27] = {
+    {0, 32853, BTNS_BUTTON},  {1, 57603, BTNS_BUTTON}, {2, 57607, BTNS_BUTTON},
+    {-1, 0, BTNS_SEP},        {3, 32793, BTNS_BUTTON}, {4, 32791, BTNS_BUTTON},
+    {5, 32792, BTNS_BUTTON},  {-1, 0, BTNS_SEP},       {6, 32797, BTNS_BUTTON},
+    {7, 32796, BTNS_BUTTON},  {8, 311, BTNS_BUTTON},   {-1, 0, BTNS_SEP},
+    {9, 32845, BTNS_BUTTON},  {-1, 0, BTNS_SEP},       {10, 32783, BTNS_BUTTON},
+    {11, 32784, BTNS_BUTTON}, {-1, 0, BTNS_SEP},       {12, 32777, BTNS_BUTTON},
+    {13, 32776, BTNS_BUTTON}, {-1, 0, BTNS_SEP},       {14, 107, BTNS_CHECK},
+    {15, 32819, BTNS_BUTTON}, {16, 32826, BTNS_CHECK}, {17, 32820, BTNS_BUTTON},
+    {18, 277, BTNS_DROPDOWN}, {-1, 0, BTNS_SEP},       {19, 32834, BTNS_BUTTON},
+};
+
+// The 32-bit strips need a system newer than the first of its line.
+bool UseAlphaBitmaps() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version))
+        return false;
+    return version.dwMajorVersion > 4 && version.dwMinorVersion != 0;
+}
+
+HIMAGELIST LoadStrip(int id, bool alpha) {
+    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(UiModuleInstance(), MAKEINTRESOURCEA(id),
+                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!bitmap)
+        return nullptr;
+    HIMAGELIST list =
+        ImageList_Create(16, 16, alpha ? ILC_COLOR32 : (ILC_COLOR24 | ILC_MASK), 20, 0);
+    if (list) {
+        if (alpha)
+            ImageList_Add(list, bitmap, nullptr);
+        else
+            ImageList_AddMasked(list, bitmap, kMaskColour);
+    }
+    DeleteObject(bitmap);
+    return list;
+}
+
+} // namespace
+
+CImageFrame::CImageFrame() {
+    const CAppOptions& options = g_applicationState.options;
+    m_slideShowSequence = static_cast<int>(options.slideShowSequence);
+    m_slideShowDelay = static_cast<int>(options.slideShowDelay);
+    m_slideShowRepeat = options.slideShowRepeat;
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+}
+
+CImageFrame::~CImageFrame() {
+    // Normally WM_DESTROY has done all of this; an object whose window never
+    // existed still owns its thread and list.
+    WaitForFolderThread(true);
+    AdoptFolderResult();
+    if (m_itemList) {
+        g_applicationState.ReleaseFileItemList(m_itemList);
+        m_itemList = nullptr;
+    }
+    for (HIMAGELIST& list : m_toolImages) {
+        if (list)
+            ImageList_Destroy(list);
+        list = nullptr;
+    }
+}
+
+HWND CImageFrame::CreateViewer() {
+    return CreateEx(nullptr, UiRectArg(), 0, 0, nullptr, kInitialTitle);
+}
+
+HWND CImageFrame::GetRebarWindow() const {
+    return m_hWndToolBar;
+}
+
+HWND CImageFrame::GetStatusBarWindow() const {
+    return m_hWndStatusBar;
+}
+
+void CImageFrame::SetZoomType(int type) {
+    if (m_view.m_hWnd)
+        m_view.SetZoomType(type);
+}
+
+void CImageFrame::SetBackgroundColor(COLORREF colour, bool redraw) {
+    m_view.SetBackgroundColor(colour, redraw);
+}
+
+HWND CImageFrame::CreateViewerToolBar() {
+    const bool alpha = UseAlphaBitmaps();
+    m_toolImages[0] = LoadStrip(alpha ? kBitmapNormal32 : kBitmapNormal, alpha);
+    m_toolImages[1] = LoadStrip(alpha ? kBitmapHot32 : kBitmapHot, alpha);
+    m_toolImages[2] = LoadStrip(alpha ? kBitmapDisabled32 : kBitmapDisabled, alpha);
+
+    TBBUTTON buttons[27] = {};
+    for (int i = 0; i < 27; ++i) {
+        buttons[i].iBitmap = kToolButtons[i].image < 0 ? 0 : kToolButtons[i].image;
+        buttons[i].idCommand = kToolButtons[i].command;
+        buttons[i].fsState = TBSTATE_ENABLED;
+        buttons[i].fsStyle = kToolButtons[i].style;
+    }
+    const DWORD style = WS_CHILD | WS_VISIBLE | TBSTYLE_LIST | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
+                        CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_TOP;
+    HWND toolBar = CreateSimpleToolBarCtrl(m_hWnd, buttons, 27, m_toolImages[0], m_toolImages[1],
+                                           m_toolImages[2], style);
+    if (toolBar)
+        ::SendMessageA(toolBar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
+    return toolBar;
+}
+
+LRESULT CImageFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
+    const CAppOptions& options = g_applicationState.options;
+
+    // The menu moves onto the command bar; without one it stays a menu bar.
+    if (m_commandBar.Create(m_hWnd) &&
+        m_commandBar.AttachMenu(m_hMenu ? m_hMenu : ::GetMenu(m_hWnd)))
+        ::SetMenu(m_hWnd, nullptr);
+    else if (m_commandBar.m_hWnd)
+        m_commandBar.DestroyWindow();
+
+    m_toolBar = CreateViewerToolBar();
+    if (CreateSimpleReBar(UI_SIMPLE_REBAR_NOBORDER_STYLE)) {
+        if (m_commandBar.m_hWnd)
+            AddSimpleReBarBand(m_commandBar.m_hWnd);
+        if (m_toolBar)
+            AddSimpleReBarBandCtrl(m_hWndToolBar, m_toolBar, kToolbarBandId, nullptr, TRUE);
+    } else {
+        m_hWndToolBar = m_toolBar;
+    }
+
+    if (m_toolBar)
+        UIAddToolBar(m_toolBar);
+    UISetCheck(kCmdViewToolbar, options.viewerShowToolbar ? 1 : 0);
+    ShowBand(kToolbarBandId, options.viewerShowToolbar ? TRUE : FALSE);
+
+    m_view.Create(m_hWnd, UiRectArg(), nullptr,
+                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, WS_EX_CLIENTEDGE,
+                  kViewId);
+    m_hWndClient = m_view.m_hWnd;
+    m_view.SetBackgroundColor(options.viewerBackgroundClr, false);
+    m_view.SetZoomType(static_cast<int>(options.viewerZoomType));
+    m_view.SetFixedSelection(options.marqueeDimensions, static_cast<int>(options.marqueeWidth),
+                             static_cast<int>(options.marqueeHeight));
+    UpdateLayout();
+
+    if (CMessageLoop* loop = g_module.GetMessageLoop()) {
+        loop->AddMessageFilter(this);
+        loop->AddIdleHandler(this);
+        m_filterRegistered = true;
+    }
+    m_backward = FALSE;
+    UpdateTitle();
+    return 0;
+}
+
+LRESULT CImageFrame::OnSize(UINT, WPARAM wParam, LPARAM, BOOL&) {
+    if (wParam != SIZE_MINIMIZED) {
+        UpdateLayout();
+        const int type = m_view.GetZoomType();
+        if (type >= kZoomFitOnScreen && type <= kZoomEnlargeToFit)
+            UpdateTitle();
+    }
+    return 0;
+}
+
+LRESULT CImageFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled) {
+    WaitForFolderThread(true);
+    AdoptFolderResult();
+    m_view.ReleaseUndoImage();
+    m_view.SetImage(nullptr, false, false, nullptr);
+    if (m_itemList) {
+        g_applicationState.ReleaseFileItemList(m_itemList);
+        m_itemList = nullptr;
+    }
+    m_currentIndex = -1;
+    UpdateTitle();
+    if (m_filterRegistered) {
+        if (CMessageLoop* loop = g_module.GetMessageLoop()) {
+            loop->RemoveMessageFilter(this);
+            loop->RemoveIdleHandler(this);
+        }
+        m_filterRegistered = false;
+    }
+    SavePlacement();
+    bHandled = FALSE; // the frame base forgets its bars too
+    return 0;
+}
+
+void CImageFrame::SavePlacement() {
+    CAppOptions& options = g_applicationState.options;
+    RECT rect{};
+    bool maximised = ::IsZoomed(m_hWnd) != FALSE;
+    if (m_fullScreen) {
+        // Full screen wears WS_MAXIMIZE; what counts is the placement from
+        // before it.
+        maximised = (m_savedStyle & WS_MAXIMIZE) != 0;
+        rect = m_savedRect;
+    } else {
+        ::GetWindowRect(m_hWnd, &rect);
+    }
+    options.viewerMaximized = maximised;
+    if (!maximised) {
+        options.viewerLeft = rect.left;
+        options.viewerTop = rect.top;
+        options.viewerRight = rect.right;
+        options.viewerBottom = rect.bottom;
+    }
+}
+
+void CImageFrame::SetFullScreen(bool on) {
+    // Full screen itself comes later. The placement it would change is
+    // taken now, so that a viewer closed in full screen records where it was
+    // before, not a maximised window.
+    if (on && !m_fullScreen) {
+        ::GetWindowRect(m_hWnd, &m_savedRect);
+        m_savedStyle = static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE));
+    }
+}
+
+void CImageFrame::SizeToImage(CImageObject* image) {
+    const CAppOptions& options = g_applicationState.options;
+    if (!options.viewerResizeFitImage || !image || !image->headerReady || ::IsZoomed(m_hWnd))
+        return;
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const int workWidth = work.right - work.left;
+    const int workHeight = work.bottom - work.top;
+    RECT bar{};
+    // The bars' own style, not IsWindowVisible: a viewer sizes itself before
+    // it is first shown.
+    if (m_hWndToolBar && (::GetWindowLongPtrA(m_hWndToolBar, GWL_STYLE) & WS_VISIBLE))
+        ::GetWindowRect(m_hWndToolBar, &bar);
+    const int borderWidth = 2 * GetSystemMetrics(SM_CXFRAME) + 4;
+    const int borderHeight = 2 * GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) +
+                             (bar.bottom - bar.top) + 4;
+
+    double zoom = 0;
+    int boxWidth = 0, boxHeight = 0;
+    m_view.GetZoom(zoom, boxWidth, boxHeight);
+    int contentWidth, contentHeight;
+    if (boxWidth == -1 && boxHeight == -1) {
+        contentWidth = static_cast<int>(image->fullWidth * zoom);
+        contentHeight = static_cast<int>(image->fullHeight * zoom);
+    } else {
+        contentWidth = image->width;
+        contentHeight = image->height;
+        const int spaceWidth = workWidth - borderWidth;
+        const int spaceHeight = workHeight - borderHeight;
+        if ((contentWidth >= spaceWidth || contentHeight >= spaceHeight) && contentWidth > 0 &&
+            contentHeight > 0 && spaceWidth > 0 && spaceHeight > 0) {
+            const double rx = static_cast<double>(spaceWidth) / contentWidth;
+            const double ry = static_cast<double>(spaceHeight) / contentHeight;
+            if (rx < ry) {
+                contentWidth = spaceWidth;
+                contentHeight = static_cast<int>(contentHeight * rx);
+            } else {
+                contentHeight = spaceHeight;
+                contentWidth = static_cast<int>(contentWidth * ry);
+            }
+        }
+    }
+    int width = std::min(contentWidth, image->width) + borderWidth;
+    int height = std::min(contentHeight, image->height) + borderHeight;
+    width = std::max(std::min(width, workWidth), 300);
+    height = std::max(std::min(height, workHeight), 150);
+    const int x = width < workWidth ? work.left + (workWidth - width) / 2 : work.left;
+    const int y = height < workHeight ? work.top + (workHeight - height) / 2 : work.top;
+
+    CImageWindow& canvas = m_view.GetCanvas();
+    canvas.EnablePaint(false);
+    ::SetWindowPos(m_hWnd, nullptr, x, y, width, height,
+                   SWP_NOSENDCHANGING | SWP_NOCOPYBITS | SWP_SHOWWINDOW | SWP_NOZORDER);
+    canvas.EnablePaint(true);
+    UpdateLayout();
+}
+
+void CImageFrame::OnFinalMessage(HWND) {
+    // The object outlives its window until the user-interface thread's
+    // message filter frees it, after every message to it has been handled.
+    ::PostThreadMessageA(::GetCurrentThreadId(), kFreeFrameMessage, reinterpret_cast<WPARAM>(this),
+                         0);
+}

@@ -1,0 +1,323 @@
+// CImageFrame: the viewer window ("ImageFrame"). A top-level frame with a
+// command bar, a toolbar in a rebar, and one CImageView as its client. It
+// shows one image document at a time out of an item list (the image's folder,
+// listed on a thread of its own, or the list it was opened on), steps through
+// it, pages through multi-page and animated images and copies the image to
+// the clipboard. The commands it shares with the explorer come from
+// CFrameCommands, whose sixteen operations it implements.
+//
+// Lifetime: CApplicationState::GetViewer creates the object and its window
+// (CreateViewer); the window's last message posts WM_USER+2 with the object
+// to the user-interface thread, whose message filter deletes it.
+//
+// Message order: the viewer's own entries, then CFrameCommands, then the
+// update-UI map, then the frame base.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "ui/command_bar.h"
+#include "ui/frame_window.h"
+#include "ui/update_ui.h"
+#include "viewer/frame_commands.h"
+#include "viewer/image_view.h"
+#include "viewer/viewer_messages.h"
+
+class CImageObject;
+class CFileItemList;
+
+class CImageFrame : public CFrameWindowImpl<CImageFrame>,
+                    public CUpdateUI<CImageFrame>,
+                    public CFrameCommands,
+                    public CMessageFilter,
+                    public CIdleHandler {
+public:
+    DECLARE_FRAME_WND_CLASS_EX("ImageFrame", 202, 0, COLOR_WINDOW)
+
+    // The title of a viewer before it shows anything.
+    static constexpr const char* kInitialTitle = "Velmorantix XP";
+    // Control id of the view (the frame's client).
+    static constexpr UINT kViewId = 0xE900; // ATL_IDW_PANE_FIRST
+
+    CImageFrame();
+    ~CImageFrame() override;
+
+    // Creates the (not yet visible) frame window with menu 202 and
+    // accelerators 202 at the system's default place. Null on failure.
+    HWND CreateViewer();
+
+    // --- what frame management and the decode threads use ---
+
+    CImageView& GetView() { return m_view; }
+    HWND GetViewWindow() const { return m_view.m_hWnd; }
+    HWND GetRebarWindow() const;
+    HWND GetStatusBarWindow() const;
+
+    int GetZoomType() const { return m_view.GetZoomType(); }
+    void SetZoomType(int type);
+    COLORREF GetBackgroundColor() const { return m_view.GetBackgroundColor(); }
+    void SetBackgroundColor(COLORREF colour, bool redraw);
+
+    // The item list (one reference held by the frame; null until listed).
+    CFileItemList* GetItemList() const { return m_itemList; }
+    // Takes over one reference to `list` (the old one is released) and
+    // makes `index` the current item, normalised into the list.
+    void SetItemList(CFileItemList* list, int index);
+    int GetCurrentIndex() const { return m_currentIndex; }
+    void SetCurrentIndex(int index) { m_currentIndex = index; }
+
+    // Set through SetActiveFrame (WM_ACTIVATE): this viewer is the active
+    // frame / the viewer that was active last.
+    bool m_active = false;
+    bool m_lastActive = false;
+
+    // Shows the file at `path` and lists its folder on the folder thread.
+    void LoadFolderList(const char* path);
+    // Puts the current index into the list (wrap-around per ViewerRepeat, or
+    // the slide show's repeat while a show runs).
+    void NormalizeIndex();
+    // Full screen is not built yet: remembers the wish only.
+    void SetFullScreen(bool on);
+    bool IsFullScreen() const { return m_fullScreen; }
+
+    // --- CFrameCommands operations ---
+    CImageObject* GetDocument() override;
+    CImageObject* GetCurrentImage() override;
+    CFileItemList* GetFileItemList() override { return m_itemList; }
+    HWND GetFrameWindow() override { return m_hWnd; }
+    void ShowDocument(CImageObject* image, bool keepView) override;
+    void OpenCurrentItem(bool askToSave = true) override;
+    CImageView* GetImageView() override { return &m_view; }
+    bool IsPreloadEnabled() override;
+    void GetSelectedIndexes(std::vector<int>& indexes) override;
+    bool IsExplorer() override { return false; }
+    bool NeedsSaveConfirmation() override;
+    bool SelectPath(const char* path) override;
+    void UpdateToolBar() override;
+    void UpdateTitle() override;
+    void SyncToPath(const char*) override {}
+    void GetViewArea(int& width, int& height, double& zoom) override;
+
+    // The title as it would be set now (also what UpdateTitle sets).
+    std::string FormatTitle();
+
+    // Sends `window` an item-list change in the form the viewer receives.
+    static LRESULT SendItemListChange(HWND window, CFileItemList* list, const char* name, int code);
+
+    // CMessageFilter: accelerators for this frame's own windows only.
+    BOOL PreTranslateMessage(MSG* msg) override;
+    // CIdleHandler: the update-UI pass.
+    BOOL OnIdle() override;
+
+    // The commands whose states the idle pass keeps (rules in
+    // image_frame_title.cpp); toolbar buttons follow the first group.
+    BEGIN_UPDATE_UI_MAP(CImageFrame)
+    UPDATE_ELEMENT(57603, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(32834, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(57607, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(311, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(32845, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(32796, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(32797, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(32792, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(32791, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(32793, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(32794, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(32819, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(32783, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(32784, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(32777, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(32776, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(107, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(32826, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(32820, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(367, UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(57604, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(287, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(57635, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(57634, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(57637, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(57643, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(59392, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(397, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(32856, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(32857, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(32858, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(32782, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(32786, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(32787, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(32788, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(32789, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(32790, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(314, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(315, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(316, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(317, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(318, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(319, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(32775, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(32778, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(32779, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(32780, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(285, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(393, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(406, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(379, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(382, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(385, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(386, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(389, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(390, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(388, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(290, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(277, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(348, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(32821, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(32822, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(32823, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(419, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(420, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(416, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(417, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(418, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(421, UPDUI_MENUPOPUP)
+    END_UPDATE_UI_MAP()
+
+    BEGIN_MSG_MAP(CImageFrame)
+    MESSAGE_HANDLER(WM_CREATE, OnCreate)
+    MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    MESSAGE_HANDLER(WM_SIZE, OnSize)
+    MESSAGE_HANDLER(WM_ACTIVATE, OnActivate)
+    MESSAGE_HANDLER(WM_CLOSE, OnClose)
+    MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
+    MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
+    MESSAGE_HANDLER(WM_MOUSEWHEEL, OnMouseWheel)
+    MESSAGE_HANDLER(WM_APPCOMMAND, OnAppCommand)
+    MESSAGE_HANDLER(kMsgItemListChanged, OnItemListChanged)
+    MESSAGE_HANDLER(kMsgFrameUpdateTitle, OnUpdateTitleMessage)
+    MESSAGE_HANDLER(kMsgFrameUpdateUI, OnUpdateUIMessage)
+    MESSAGE_HANDLER(kMsgDecodeStarted, OnDecodeStarted)
+    MESSAGE_HANDLER(kMsgDecodeEnded, OnDecodeEnded)
+    MESSAGE_HANDLER(OptionsChangedMessage(), OnOptionsChanged)
+    MESSAGE_HANDLER(WM_DEVICECHANGE, OnDeviceChange)
+    MESSAGE_HANDLER(kMsgReportUnreadable, OnReportUnreadable)
+    MESSAGE_HANDLER(WM_TIMER, OnTimer)
+    NOTIFY_HANDLER(kViewId, NM_DBLCLK, OnViewDoubleClick)
+    COMMAND_ID_HANDLER(104, OnNavigate)
+    COMMAND_RANGE_HANDLER(32791, 32794, OnNavigate)
+    COMMAND_ID_HANDLER(107, OnMarqueeCommand)
+    COMMAND_ID_HANDLER(311, OnDeleteCommand)
+    COMMAND_ID_HANDLER(397, OnGotoPage)
+    COMMAND_ID_HANDLER(419, OnBrowse)
+    COMMAND_ID_HANDLER(32853, OnBrowse)
+    COMMAND_RANGE_HANDLER(32782, 32790, OnZoomCommand)
+    COMMAND_ID_HANDLER(32808, OnOpenNewViewer)
+    COMMAND_RANGE_HANDLER(32856, 32858, OnPageCommand)
+    COMMAND_ID_HANDLER(57634, OnCopy)
+    COMMAND_ID_HANDLER(57635, OnCopy)
+    COMMAND_ID_HANDLER(57665, OnCloseCommand)
+    COMMAND_ID_HANDLER(59392, OnToggleToolbar)
+    COMMAND_ID_HANDLER(59395, OnRefresh)
+    CHAIN_MSG_MAP(CFrameCommands)
+    CHAIN_MSG_MAP(CUpdateUI<CImageFrame>)
+    CHAIN_MSG_MAP(CFrameWindowImpl<CImageFrame>)
+    END_MSG_MAP()
+
+    void OnFinalMessage(HWND hWnd) override;
+
+private:
+    // Posted to itself to tell the user about a file that cannot be read.
+    static constexpr UINT kMsgReportUnreadable = WM_APP + 1;
+    // Watches a document whose decode has not produced a picture yet: a
+    // reader that fails before the header sends no progress at all.
+    static constexpr UINT_PTR kDecodeWatchTimer = 3;
+    LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
+    static UINT OptionsChangedMessage();
+
+    // create and layout (image_frame.cpp)
+    LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL&);
+    HWND CreateViewerToolBar();
+    void SizeToImage(CImageObject* image);
+    void SavePlacement();
+
+    // messages (image_frame_messages.cpp)
+    LRESULT OnActivate(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnKeyDown(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMouseWheel(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnAppCommand(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnItemListChanged(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnUpdateTitleMessage(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnUpdateUIMessage(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDecodeStarted(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDecodeEnded(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOptionsChanged(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDeviceChange(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnViewDoubleClick(int, LPNMHDR, BOOL&);
+    LRESULT OnCloseCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnToggleToolbar(WORD, WORD, HWND, BOOL&);
+    LRESULT OnOpenNewViewer(WORD, WORD, HWND, BOOL&);
+    LRESULT OnOptions(WORD, WORD, HWND, BOOL&);
+    LRESULT OnMarqueeCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnDeleteCommand(WORD, WORD, HWND, BOOL&);
+    void MarkActive();
+
+    // navigation and the folder thread (image_frame_navigation.cpp)
+    LRESULT OnNavigate(WORD, WORD, HWND, BOOL&);
+    LRESULT OnRefresh(WORD, WORD, HWND, BOOL&);
+    LRESULT OnBrowse(WORD, WORD, HWND, BOOL&);
+    bool OpenPath(const char* path);
+    void StartFolderThread(const char* documentPath);
+    void AdoptFolderResult();
+    // Waits for the folder thread (answering messages sent meanwhile) and
+    // closes its handle; with `stop` its late list is released.
+    void WaitForFolderThread(bool stop);
+    LRESULT OnReportUnreadable(UINT, WPARAM, LPARAM, BOOL&);
+    static unsigned __stdcall FolderThreadProc(void* param);
+    void ReportUnreadable(const char* path);
+
+    // title, zoom, pages and update-UI (image_frame_title.cpp)
+    LRESULT OnZoomCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnPageCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnGotoPage(WORD, WORD, HWND, BOOL&);
+    void RunUpdateRules();
+    bool WrapsAround() const;
+
+    // copy and context menu (image_frame_copy.cpp)
+    LRESULT OnCopy(WORD, WORD, HWND, BOOL&);
+    LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
+    bool CopyDocumentToClipboard();
+
+    CImageView m_view;
+    CFileItemList* m_itemList = nullptr;
+    std::atomic<bool> m_stopFolderThread{false};
+    HANDLE m_folderThread = nullptr;
+    // The folder thread's result, adopted by the user-interface thread on
+    // WM_USER+21 so that the list and index only change on that thread.
+    std::mutex m_folderResultLock;
+    CFileItemList* m_folderResultList = nullptr;
+    int m_folderResultIndex = -1;
+    std::string m_folderThreadPath;
+    std::string m_unreadablePath;
+    bool m_fullScreen = false;
+    bool m_slideShowRunning = false;
+    int m_slideShowSequence = 0;
+    int m_slideShowDelay = 0;
+    bool m_slideShowRepeat = false;
+    bool m_contextMenuOpen = false;
+    int m_nextRandomIndex = -1;
+    HWND m_toolBar = nullptr;
+    HIMAGELIST m_toolImages[3] = {nullptr, nullptr, nullptr}; // normal, hot, disabled
+    RECT m_savedRect = {0, 0, 0, 0};                          // placement before full screen
+    DWORD m_savedStyle = 0;
+    CCommandBarCtrl m_commandBar;
+    HACCEL m_accelerators = nullptr;
+    bool m_filterRegistered = false;
+};

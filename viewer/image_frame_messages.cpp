@@ -1,0 +1,307 @@
+// The viewer frame's messages: activation, closing, keys, wheel and
+// application commands, list changes, decode progress, options and volume
+// removal, and its message filter and idle pass.
+#include <windows.h>
+
+#include <dbt.h>
+#include <shlwapi.h>
+
+#include <cctype>
+
+#include "app/app_globals.h"
+#include "app/application_state.h"
+#include "app/file_item_list.h"
+#include "imaging/image_object.h"
+#include "viewer/image_frame.h"
+#include "viewer/image_frame_lists.h"
+
+namespace {
+
+constexpr WORD kCmdPrevious = 32791;
+constexpr WORD kCmdNext = 32792;
+constexpr WORD kCmdFirst = 32793;
+constexpr WORD kCmdLast = 32794;
+constexpr WORD kCmdZoomIn = 32783;
+constexpr WORD kCmdZoomOut = 32784;
+constexpr WORD kCmdBrowse = 32853;
+constexpr WORD kCmdDelete = 106;
+
+void SendCommand(HWND window, WORD id) {
+    ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+// WM_APPCOMMAND's command numbers and the frame commands they stand for.
+struct AppCommandMap {
+    int appCommand;
+    WORD command;
+};
+constexpr AppCommandMap kAppCommands[] = {
+    {1, kCmdPrevious}, {2, kCmdNext}, {27, 57670}, {29, 32808}, {30, kCmdBrowse}, {31, 57665},
+    {32, 57603},       {33, 57607},   {36, 57634}, {37, 57635}, {38, 57637},      {41, 287},
+};
+
+} // namespace
+
+UINT CImageFrame::OptionsChangedMessage() {
+    return g_optionsChanged;
+}
+
+void CImageFrame::MarkActive() {
+    // The viewer side of recording the active frame: this viewer becomes
+    // the active and the last active one.
+    plat::ScopedLock lock(g_applicationState.viewerListLock);
+    for (CImageFrame* viewer : g_applicationState.viewers) {
+        viewer->m_active = false;
+        viewer->m_lastActive = false;
+    }
+    m_active = true;
+    m_lastActive = true;
+}
+
+LRESULT CImageFrame::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL&) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        m_active = false;
+        return 0;
+    }
+    MarkActive();
+    if (m_view.m_hWnd)
+        m_view.SetFocus();
+    ReloadIfChangedOnDisk();
+    return 0;
+}
+
+LRESULT CImageFrame::OnClose(UINT, WPARAM, LPARAM, BOOL&) {
+    // A save that was wanted and failed keeps the viewer open with its edits.
+    if (AskToSaveChanges() == SavePrompt::Failed)
+        return 0;
+    g_applicationState.OnViewerDestroyed(this);
+    return 0;
+}
+
+LRESULT CImageFrame::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
+    switch (wParam) {
+    case VK_BACK:
+    case VK_PRIOR:
+        SendCommand(m_hWnd, kCmdPrevious);
+        break;
+    case VK_SPACE:
+        SendCommand(m_hWnd, (GetKeyState(VK_SHIFT) & 0x8000) ? kCmdPrevious : kCmdNext);
+        break;
+    case VK_NEXT:
+        SendCommand(m_hWnd, kCmdNext);
+        break;
+    case VK_END:
+        SendCommand(m_hWnd, kCmdLast);
+        break;
+    case VK_HOME:
+        SendCommand(m_hWnd, kCmdFirst);
+        break;
+    default:
+        break;
+    }
+    bHandled = FALSE; // the key also gets the default handling
+    return 0;
+}
+
+LRESULT CImageFrame::OnMouseWheel(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
+    const WORD keys = GET_KEYSTATE_WPARAM(wParam);
+    if (keys & MK_SHIFT) {
+        bHandled = FALSE;
+        return 0;
+    }
+    const bool towardsUser = GET_WHEEL_DELTA_WPARAM(wParam) < 0;
+    const uint32_t mode = g_applicationState.options.viewerMouseWheel;
+    if (mode == 1 || (keys & MK_CONTROL))
+        SendCommand(m_hWnd, towardsUser ? kCmdZoomIn : kCmdZoomOut);
+    else if (mode == 0)
+        SendCommand(m_hWnd, towardsUser ? kCmdNext : kCmdPrevious);
+    else if (mode == 2)
+        m_view.ScrollTo(-1, m_view.GetOffsetY() + (towardsUser ? 50 : -50));
+    return 0;
+}
+
+LRESULT CImageFrame::OnAppCommand(UINT, WPARAM, LPARAM lParam, BOOL& bHandled) {
+    const int appCommand = HIWORD(lParam) & 0x0FFF;
+    for (const AppCommandMap& entry : kAppCommands) {
+        if (entry.appCommand == appCommand) {
+            SendCommand(m_hWnd, entry.command);
+            return TRUE;
+        }
+    }
+    bHandled = FALSE;
+    return 0;
+}
+
+LRESULT CImageFrame::OnItemListChanged(UINT, WPARAM wParam, LPARAM, BOOL&) {
+    const auto* change = reinterpret_cast<const ItemListChange*>(wParam);
+    if (!change || !change->list || change->list != m_itemList)
+        return 0;
+    switch (change->code) {
+    case kListChangeAdded:
+        UpdateTitle();
+        break;
+    case kListChangeRemoved:
+        if (frame_lists::Count(m_itemList) > 0) {
+            NormalizeIndex();
+            OpenCurrentItem(false);
+        } else {
+            ::PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
+        }
+        break;
+    case kListChangeRenamed:
+        if (change->item && frame_lists::FindItem(m_itemList, change->item) == m_currentIndex)
+            UpdateTitle();
+        break;
+    case kListChangeFolderRenamed:
+        OpenCurrentItem(false);
+        break;
+    case kListChangeFolderRemoved:
+    case kListChangeResultEmptied:
+        ::PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
+        break;
+    case kListChangeFileChanged: {
+        CImageObject* document = GetDocument();
+        if (change->item && frame_lists::FindItem(m_itemList, change->item) == m_currentIndex &&
+            !(document && document->modified))
+            OpenCurrentItem(false);
+        break;
+    }
+    case kListChangeRefilled:
+        if (CImageObject* document = GetDocument()) {
+            const int kind = frame_lists::Kind(m_itemList);
+            m_currentIndex =
+                (kind == kListFolder || kind == kListArchive)
+                    ? frame_lists::FindItem(m_itemList, PathFindFileNameA(document->path))
+                    : frame_lists::FindItem(m_itemList, document->path);
+        }
+        UpdateTitle();
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+LRESULT CImageFrame::OnUpdateTitleMessage(UINT, WPARAM, LPARAM, BOOL&) {
+    AdoptFolderResult();
+    UpdateTitle();
+    return 0;
+}
+
+LRESULT CImageFrame::OnUpdateUIMessage(UINT, WPARAM, LPARAM, BOOL&) {
+    // The folder thread is done with its work: its handle is closed here.
+    if (m_folderThread) {
+        ::CloseHandle(m_folderThread);
+        m_folderThread = nullptr;
+    }
+    UpdateToolBar();
+    return 0;
+}
+
+LRESULT CImageFrame::OnDecodeStarted(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&) {
+    SizeToImage(GetDocument());
+    m_view.SendMessage(uMsg, wParam, lParam);
+    UpdateTitle();
+    return 0;
+}
+
+LRESULT CImageFrame::OnDecodeEnded(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&) {
+    m_view.SendMessage(uMsg, wParam, lParam);
+    UpdateTitle();
+    UpdateToolBar();
+    CImageObject* document = GetDocument();
+    if (document && document->complete && !document->headerReady)
+        ReportUnreadable(document->path);
+    return 0;
+}
+
+LRESULT CImageFrame::OnOptionsChanged(UINT, WPARAM wParam, LPARAM, BOOL&) {
+    const COLORREF colour = g_applicationState.options.viewerBackgroundClr;
+    if (wParam == 0 && colour != m_view.GetBackgroundColor())
+        m_view.SetBackgroundColor(colour, true);
+    return 0;
+}
+
+LRESULT CImageFrame::OnDeviceChange(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+    if ((wParam == DBT_DEVICEQUERYREMOVE || wParam == DBT_DEVICEREMOVECOMPLETE) && lParam != 0) {
+        const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam);
+        if (header->dbch_devicetype == DBT_DEVTYP_VOLUME &&
+            frame_lists::Kind(m_itemList) == kListFolder) {
+            const auto* volume = reinterpret_cast<const DEV_BROADCAST_VOLUME*>(lParam);
+            int bit = 0;
+            while (bit < 26 && !(volume->dbcv_unitmask & (1u << bit)))
+                ++bit;
+            const std::string folder = frame_lists::Folder(m_itemList);
+            const char letter =
+                folder.empty()
+                    ? '\0'
+                    : static_cast<char>(std::toupper(static_cast<unsigned char>(folder[0])));
+            if (bit < 26 && letter == static_cast<char>('A' + bit))
+                ::PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
+        }
+    }
+    return TRUE;
+}
+
+LRESULT CImageFrame::OnViewDoubleClick(int, LPNMHDR, BOOL&) {
+    const uint32_t action = g_applicationState.options.viewerMouseLDblClk;
+    if (action == 0)
+        SendCommand(m_hWnd, kCmdNext);
+    else if (action == 1)
+        SendCommand(m_hWnd, kCmdBrowse);
+    return 0;
+}
+
+LRESULT CImageFrame::OnCloseCommand(WORD, WORD, HWND, BOOL&) {
+    ::PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+LRESULT CImageFrame::OnToggleToolbar(WORD, WORD, HWND, BOOL&) {
+    g_applicationState.SetViewerToolbarVisible(!g_applicationState.options.viewerShowToolbar);
+    return 0;
+}
+
+LRESULT CImageFrame::OnOpenNewViewer(WORD, WORD, HWND, BOOL&) {
+    CImageObject* document = GetDocument();
+    if (!document)
+        return 0;
+    g_applicationState.OpenViewerOnDocument(m_itemList, m_currentIndex, document,
+                                            m_view.GetBackgroundColor(),
+                                            g_applicationState.options.viewerFullscreen, true);
+    return 0;
+}
+
+LRESULT CImageFrame::OnOptions(WORD, WORD, HWND, BOOL&) {
+    g_applicationState.ShowOptionsSheet();
+    // The sheet may have changed what this viewer copied from the options.
+    const CAppOptions& options = g_applicationState.options;
+    SetFullScreen(options.viewerFullscreen);
+    m_slideShowSequence = static_cast<int>(options.slideShowSequence);
+    m_slideShowDelay = static_cast<int>(options.slideShowDelay);
+    m_slideShowRepeat = options.slideShowRepeat;
+    return 0;
+}
+
+LRESULT CImageFrame::OnMarqueeCommand(WORD, WORD, HWND, BOOL& bHandled) {
+    // The hidden cursor of full screen would come back here; the command
+    // base then toggles selection mode.
+    bHandled = FALSE;
+    return 0;
+}
+
+LRESULT CImageFrame::OnDeleteCommand(WORD, WORD, HWND, BOOL&) {
+    SendCommand(m_hWnd, kCmdDelete);
+    return 0;
+}
+
+LRESULT CImageFrame::SendItemListChange(HWND window, CFileItemList* list, const char* name,
+                                        int code) {
+    ItemListChange change{list, name, code};
+    return ::SendMessageA(window, kMsgItemListChanged, reinterpret_cast<WPARAM>(&change), 0);
+}
+
+BOOL CImageFrame::PreTranslateMessage(MSG* msg) {
+    // Only keys of this frame's own windows: another frame's keys are theirs.
+    return CFrameWindowImpl<CImageFrame>::PreTranslateMessage(msg);
+}

@@ -1,0 +1,149 @@
+// Helpers of the in-process viewer frame tests: bitmaps written by the
+// tests, a message pump that frees frames the way the program's loop does,
+// and an answerer for this process's message boxes.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/message_loop_filters.h"
+#include "viewer/image_frame.h"
+
+namespace frame_test {
+
+// A BMP with 8-bit (palette of `colours`) or 24-bit pixels; pixel(x, y) is a
+// palette index or a 0xRRGGBB value, y from the top.
+inline void WriteBmp(const std::string& path, int width, int height, int bits,
+                     const std::vector<uint32_t>& colours,
+                     const std::function<uint32_t(int, int)>& pixel) {
+    const int stride = ((width * bits / 8) + 3) & ~3;
+    const uint32_t paletteBytes = bits == 8 ? 4u * static_cast<uint32_t>(colours.size()) : 0u;
+    const uint32_t offset = 54 + paletteBytes;
+    std::vector<uint8_t> file(offset + static_cast<size_t>(stride) * height, 0);
+    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&file[at], &v, 4); };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, static_cast<uint32_t>(file.size()));
+    put32(10, offset);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    file[26] = 1;
+    file[28] = static_cast<uint8_t>(bits);
+    if (bits == 8)
+        put32(46, static_cast<uint32_t>(colours.size()));
+    for (size_t i = 0; i < colours.size() && bits == 8; ++i)
+        put32(54 + 4 * i, colours[i]);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = &file[offset + static_cast<size_t>(height - 1 - y) * stride];
+        for (int x = 0; x < width; ++x) {
+            const uint32_t v = pixel(x, y);
+            if (bits == 8) {
+                row[x] = static_cast<uint8_t>(v);
+            } else {
+                row[3 * x] = static_cast<uint8_t>(v);
+                row[3 * x + 1] = static_cast<uint8_t>(v >> 8);
+                row[3 * x + 2] = static_cast<uint8_t>(v >> 16);
+            }
+        }
+    }
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(h, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
+    CloseHandle(h);
+}
+
+// Dispatches this thread's messages; frees frames the way the program's
+// loop does, and lets a WM_QUIT of the last viewer pass.
+inline void PumpFor(int ms) {
+    const DWORD end = GetTickCount() + ms;
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == kFreeFrameMessage && msg.hwnd == nullptr) {
+                delete reinterpret_cast<CImageFrame*>(msg.wParam);
+                continue;
+            }
+            if (msg.message == WM_QUIT)
+                continue;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(5);
+    } while (static_cast<int>(end - GetTickCount()) > 0);
+}
+
+template <typename Pred> bool PumpUntil(Pred pred, int ms = 5000) {
+    for (int waited = 0; waited < ms; waited += 20) {
+        if (pred())
+            return true;
+        PumpFor(20);
+    }
+    return pred();
+}
+
+// A message box of this process (other test programs share the desktop).
+// FindWindowEx reads captions without sending messages, so this thread never
+// waits for the test's own thread.
+inline HWND FindOwnBox(const char* caption) {
+    HWND box = nullptr;
+    while ((box = FindWindowExA(nullptr, box, "#32770", caption)) != nullptr) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(box, &process);
+        if (process == GetCurrentProcessId())
+            return box;
+    }
+    return nullptr;
+}
+
+// Answers the message boxes with caption `caption` that appear while it
+// lives, and keeps their texts.
+class BoxAnswerer {
+public:
+    explicit BoxAnswerer(const char* caption) : m_caption(caption) {
+        m_thread = std::thread([this] {
+            while (!m_stop) {
+                HWND box = FindOwnBox(m_caption);
+                if (box && box != m_lastBox) {
+                    m_lastBox = box;
+                    char text[512] = {};
+                    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                    m_texts.push_back(text);
+                }
+                if (box)
+                    PostMessageA(box, WM_COMMAND, IDOK, 0);
+                Sleep(20);
+            }
+        });
+    }
+    ~BoxAnswerer() {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    std::vector<std::string> Texts() {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_texts;
+    }
+
+private:
+    const char* m_caption;
+    std::atomic<bool> m_stop{false};
+    std::vector<std::string> m_texts;
+    HWND m_lastBox = nullptr;
+    std::thread m_thread;
+};
+
+} // namespace frame_test

@@ -1,0 +1,446 @@
+// The viewer frame in this process: folder listing and the title, stepping
+// with the update rules, the mouse wheel, reading a file that changed on
+// disk, sizing to the image, volume removal and list changes that close it,
+// the clipboard copy of an indexed image, a save that fails keeping the
+// viewer open, an unreadable file, and the message filter that keeps each
+// frame's shortcuts to itself.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <dbt.h>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/application_state.h"
+#include "app/file_item_list.h"
+#include "app/message_loop_filters.h"
+#include "imaging/image_object.h"
+#include "viewer/image_frame.h"
+#include "viewer/tests/frame_test_support.h"
+
+namespace {
+
+const char kFolder[] = "C:\\vxpframe";
+
+constexpr WORD kCmdPrevious = 32791;
+constexpr WORD kCmdNext = 32792;
+constexpr WORD kCmdFirst = 32793;
+constexpr WORD kCmdLast = 32794;
+constexpr WORD kCmdCopy = 57634;
+
+std::string Path(const char* name) {
+    return std::string(kFolder) + "\\" + name;
+}
+
+using namespace frame_test;
+
+std::string Title(HWND window) {
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string Listed(const char* name, int percent, int index, int count) {
+    return Path(name) + " @ " + std::to_string(percent) + "% (" + std::to_string(index) + " of " +
+           std::to_string(count) + ")";
+}
+
+class ImageFrameTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CreateDirectoryA(kFolder, nullptr);
+        WriteBmp(Path("a.bmp"), 200, 100, 24, {},
+                 [](int x, int) { return x < 100 ? 0xFF0000u : 0x0000FFu; });
+        WriteBmp(Path("b.bmp"), 60, 40, 24, {}, [](int, int) { return 0x00C800u; });
+        // c.bmp: 8 bits, three colours, every row a different index pattern.
+        WriteBmp(Path("c.bmp"), 5, 3, 8, {0x000000u, 0x102030u, 0xA0B0C0u},
+                 [](int x, int y) { return static_cast<uint32_t>((x + y) % 3); });
+    }
+
+    void SetUp() override {
+        CAppOptions& o = g_applicationState.options;
+        o.viewerRepeat = false;
+        o.viewerZoomType = 0;
+        o.viewerResizeFitImage = false;
+        o.viewerSaveConfirmation = false;
+        o.viewerShowToolbar = true;
+        o.viewerBackgroundClr = RGB(125, 158, 192);
+        o.viewerCacheBehind = false;
+        o.viewerPreload = false;
+        o.sortOrder = 1; // ascending
+        o.sortBy = 1;    // by name
+    }
+
+    void TearDown() override {
+        for (CImageFrame* frame : m_frames) {
+            if (IsWindow(m_windows[frame]))
+                DestroyWindow(m_windows[frame]);
+        }
+        PumpFor(100);
+        plat::ScopedLock lock(g_applicationState.viewerListLock);
+        g_applicationState.viewers.clear();
+    }
+
+    // A viewer showing `name` of the test folder, once listed.
+    CImageFrame* OpenViewer(const char* name, int index, int count) {
+        return OpenViewerOn(Path(name), Listed(name, 100, index, count));
+    }
+
+    // A viewer on the file at `path`, once its title is `expected`.
+    CImageFrame* OpenViewerOn(const std::string& path, const std::string& expected) {
+        auto* frame = new CImageFrame;
+        HWND window = frame->CreateViewer();
+        EXPECT_NE(window, nullptr);
+        if (!window) {
+            delete frame;
+            return nullptr;
+        }
+        {
+            plat::ScopedLock lock(g_applicationState.viewerListLock);
+            g_applicationState.viewers.push_back(frame);
+        }
+        m_frames.push_back(frame);
+        m_windows[frame] = window;
+        MoveWindow(window, 50, 50, 600, 400, TRUE);
+        ShowWindow(window, SW_SHOW);
+        frame->LoadFolderList(path.c_str());
+        EXPECT_TRUE(PumpUntil([&] { return Title(window) == expected; })) << Title(window);
+        return frame;
+    }
+
+    std::vector<CImageFrame*> m_frames;
+    std::map<CImageFrame*, HWND> m_windows;
+};
+
+bool Disabled(CImageFrame* frame, int id) {
+    return (frame->UIGetState(id) & UPDUI_DISABLED) != 0;
+}
+
+TEST_F(ImageFrameTest, StepsThroughItsFolderWithTheUpdateRules) {
+    CImageFrame* frame = OpenViewer("a.bmp", 1, 3);
+    ASSERT_NE(frame, nullptr);
+    const char* names[] = {"a.bmp", "b.bmp", "c.bmp"};
+    struct Step {
+        WORD command;
+        bool repeat;
+        int index; // expected afterwards
+    };
+    const Step steps[] = {
+        {kCmdNext, false, 1},     {kCmdLast, false, 2}, {kCmdNext, false, 2}, // stays on the last
+        {kCmdNext, true, 0},                                                  // wraps to the first
+        {kCmdPrevious, false, 0},                                             // stays on the first
+        {kCmdPrevious, true, 2},                                              // wraps to the last
+        {kCmdFirst, false, 0},
+    };
+    for (const Step& step : steps) {
+        g_applicationState.options.viewerRepeat = step.repeat;
+        SendMessageA(frame->m_hWnd, WM_COMMAND, step.command, 0);
+        const std::string expected = Listed(names[step.index], 100, step.index + 1, 3);
+        EXPECT_TRUE(PumpUntil([&] { return Title(frame->m_hWnd) == expected; }))
+            << "command " << step.command << ": " << Title(frame->m_hWnd);
+        EXPECT_EQ(frame->GetCurrentIndex(), step.index);
+    }
+
+    // The rules on the first and on the last item, with and without repeat.
+    struct Rule {
+        int index;
+        bool repeat;
+        bool next, previous, first, last; // disabled?
+    };
+    const Rule rules[] = {
+        {0, false, false, true, true, false},
+        {0, true, false, false, true, false},
+        {2, false, true, false, false, true},
+        {2, true, false, false, false, true},
+    };
+    for (const Rule& rule : rules) {
+        g_applicationState.options.viewerRepeat = rule.repeat;
+        frame->SetCurrentIndex(rule.index);
+        frame->UpdateToolBar();
+        SCOPED_TRACE("index " + std::to_string(rule.index) + (rule.repeat ? " repeat" : ""));
+        EXPECT_EQ(Disabled(frame, kCmdNext), rule.next);
+        EXPECT_EQ(Disabled(frame, kCmdPrevious), rule.previous);
+        EXPECT_EQ(Disabled(frame, kCmdFirst), rule.first);
+        EXPECT_EQ(Disabled(frame, kCmdLast), rule.last);
+    }
+    // Commands whose work does not exist yet stay disabled; arranging needs
+    // two viewers.
+    for (int id : {57603, 32776, 311, 32826, 416})
+        EXPECT_TRUE(Disabled(frame, id)) << id;
+}
+
+TEST_F(ImageFrameTest, TheWheelStepsZoomsOrDoesNothingByItsOption) {
+    CImageFrame* frame = OpenViewer("a.bmp", 1, 3);
+    ASSERT_NE(frame, nullptr);
+    struct Turn {
+        WORD keys;
+        short delta; // negative: towards the user
+        uint32_t option;
+        const char* name;
+        int percent, index;
+    };
+    const Turn turns[] = {
+        {MK_SHIFT, -120, 0, "a.bmp", 100, 1},  // Shift: left to the default handling
+        {0, -120, 0, "b.bmp", 100, 2},         // towards the user: next image
+        {0, 120, 0, "a.bmp", 100, 1},          // away: previous image
+        {0, -120, 1, "a.bmp", 125, 1},         // option 1: zoom in
+        {MK_CONTROL, 120, 0, "a.bmp", 100, 1}, // Ctrl zooms whatever the option
+    };
+    for (const Turn& turn : turns) {
+        g_applicationState.options.viewerMouseWheel = turn.option;
+        SendMessageA(frame->m_hWnd, WM_MOUSEWHEEL, MAKEWPARAM(turn.keys, turn.delta), 0);
+        const std::string expected = Listed(turn.name, turn.percent, turn.index, 3);
+        EXPECT_TRUE(PumpUntil([&] { return Title(frame->m_hWnd) == expected; }, 2000))
+            << "keys " << turn.keys << " delta " << turn.delta << ": " << Title(frame->m_hWnd);
+    }
+    g_applicationState.options.viewerMouseWheel = 0;
+}
+
+TEST_F(ImageFrameTest, ActivationReadsAFileThatChangedOnDisk) {
+    CreateDirectoryA("C:\\vxpframe_touch", nullptr);
+    const std::string path = "C:\\vxpframe_touch\\t.bmp";
+    WriteBmp(path, 40, 30, 24, {}, [](int, int) { return 0x808080u; });
+    CImageFrame* frame = OpenViewerOn(path, path + " @ 100% (1 of 1)");
+    ASSERT_NE(frame, nullptr);
+    ASSERT_EQ(frame->GetDocument()->width, 40);
+
+    // Activation with the file unchanged keeps the document.
+    CImageObject* before = frame->GetDocument();
+    SendMessageA(frame->m_hWnd, WM_ACTIVATE, WA_ACTIVE, 0);
+    PumpFor(100);
+    EXPECT_EQ(frame->GetDocument(), before);
+
+    Sleep(50); // a later write time
+    WriteBmp(path, 24, 16, 24, {}, [](int, int) { return 0x404040u; });
+    SendMessageA(frame->m_hWnd, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_TRUE(PumpUntil([&] {
+        CImageObject* document = frame->GetDocument();
+        return document && document->headerReady && document->width == 24;
+    }));
+    EXPECT_TRUE(PumpUntil([&] { return Title(frame->m_hWnd) == path + " @ 100% (1 of 1)"; }))
+        << Title(frame->m_hWnd);
+}
+
+TEST_F(ImageFrameTest, AViewerThatFitsItsImageShowsItselfAtTheImagesSize) {
+    g_applicationState.options.viewerResizeFitImage = true;
+    struct Case {
+        const char* path;
+        bool readable;
+    };
+    const Case cases[] = {
+        {"C:\\vxpframe\\a.bmp", true},
+        {"C:\\vxpframe\\missing.bmp", false}, // no image at all: shown to say so
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        auto* frame = new CImageFrame;
+        HWND window = frame->CreateViewer();
+        ASSERT_NE(window, nullptr);
+        m_frames.push_back(frame);
+        m_windows[frame] = window;
+        {
+            plat::ScopedLock lock(g_applicationState.viewerListLock);
+            g_applicationState.viewers.push_back(frame);
+        }
+        ASSERT_FALSE(IsWindowVisible(window));
+        BoxAnswerer answer("Failed!");
+        frame->LoadFolderList(c.path);
+        EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(window) != FALSE; }));
+        PumpFor(200);
+        EXPECT_EQ(answer.Texts().empty(), c.readable);
+        if (c.readable) {
+            // 200 x 100 is below the smallest window: 300 wide, and the
+            // height of the picture plus the frame's bars.
+            RECT rect{};
+            GetWindowRect(window, &rect);
+            EXPECT_EQ(rect.right - rect.left, 300);
+            RECT work{};
+            SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+            EXPECT_EQ(rect.left, work.left + (work.right - work.left - 300) / 2);
+            // The whole picture fits in the view below the bars.
+            RECT view{};
+            GetClientRect(frame->GetViewWindow(), &view);
+            EXPECT_GE(view.bottom, 100);
+        }
+        DestroyWindow(window);
+        PumpFor(50);
+    }
+}
+
+TEST_F(ImageFrameTest, RemovingTheVolumeOfItsFolderClosesIt) {
+    struct Case {
+        DWORD mask;
+        bool closes;
+    };
+    const Case cases[] = {
+        {1u << 19, false},              // T: is another volume
+        {(1u << 19) | (1u << 2), true}, // the lowest bit names the volume: C:
+        {1u << 2, true},
+    };
+    for (const Case& c : cases) {
+        CImageFrame* frame = OpenViewer("a.bmp", 1, 3);
+        ASSERT_NE(frame, nullptr);
+        HWND window = frame->m_hWnd;
+        DEV_BROADCAST_VOLUME volume{};
+        volume.dbcv_size = sizeof volume;
+        volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+        volume.dbcv_unitmask = c.mask;
+        EXPECT_EQ(SendMessageA(window, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE,
+                               reinterpret_cast<LPARAM>(&volume)),
+                  TRUE);
+        PumpFor(200);
+        EXPECT_EQ(IsWindow(window) == FALSE, c.closes) << "mask " << c.mask;
+        if (IsWindow(window))
+            DestroyWindow(window);
+        PumpFor(50);
+    }
+}
+
+TEST_F(ImageFrameTest, ListChangesThatEndTheListCloseIt) {
+    struct Case {
+        int code;
+        bool ownList;
+        bool closes;
+    };
+    const Case cases[] = {
+        {kListChangeFolderRemoved, true, true},
+        {kListChangeResultEmptied, true, true},
+        {kListChangeFolderRemoved, false, false}, // another list's change
+        {kListChangeAdded, true, false},
+    };
+    for (const Case& c : cases) {
+        CImageFrame* frame = OpenViewer("a.bmp", 1, 3);
+        ASSERT_NE(frame, nullptr);
+        HWND window = frame->m_hWnd;
+        CFileItemList other;
+        CImageFrame::SendItemListChange(window, c.ownList ? frame->GetItemList() : &other, nullptr,
+                                        c.code);
+        PumpFor(200);
+        EXPECT_EQ(IsWindow(window) == FALSE, c.closes) << "code " << c.code;
+        if (IsWindow(window)) {
+            EXPECT_EQ(Title(window), Listed("a.bmp", 100, 1, 3));
+            DestroyWindow(window);
+        }
+        PumpFor(50);
+    }
+}
+
+TEST_F(ImageFrameTest, CopiesAnIndexedImageWithItsPalette) {
+    CImageFrame* frame = OpenViewer("c.bmp", 3, 3);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    CloseClipboard();
+    SendMessageA(frame->m_hWnd, WM_COMMAND, kCmdCopy, 0);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE data = GetClipboardData(CF_DIB);
+    ASSERT_NE(data, nullptr);
+    std::vector<uint8_t> block(GlobalSize(data));
+    std::memcpy(block.data(), GlobalLock(data), block.size());
+    GlobalUnlock(data);
+    CloseClipboard();
+
+    BITMAPINFOHEADER header;
+    ASSERT_GE(block.size(), sizeof header);
+    std::memcpy(&header, block.data(), sizeof header);
+    EXPECT_EQ(header.biBitCount, 8);
+    EXPECT_EQ(header.biHeight, 3);
+    EXPECT_EQ(header.biSizeImage, 8u * 3u);
+    ASSERT_GE(header.biClrUsed, 3u);
+    ASSERT_EQ(block.size(), 40u + 4u * header.biClrUsed + 24u);
+    const uint8_t* palette = block.data() + 40;
+    const uint8_t* rows = palette + 4 * header.biClrUsed;
+    // Bottom row first: row y = 2 has indexes (x + 2) % 3.
+    for (int stored = 0; stored < 3; ++stored) {
+        const int y = 2 - stored;
+        for (int x = 0; x < 5; ++x) {
+            const uint8_t index = rows[stored * 8 + x];
+            const uint32_t expected = static_cast<uint32_t>((x + y) % 3);
+            const uint32_t colours[3] = {0x000000u, 0x102030u, 0xA0B0C0u};
+            uint32_t got;
+            std::memcpy(&got, palette + 4 * index, 4);
+            EXPECT_EQ(got & 0xFFFFFFu, colours[expected]) << "x " << x << " y " << y;
+        }
+    }
+}
+
+TEST_F(ImageFrameTest, AFailedSaveKeepsTheViewerOpen) {
+    CImageFrame* frame = OpenViewer("b.bmp", 2, 3);
+    ASSERT_NE(frame, nullptr);
+    HWND window = frame->m_hWnd;
+    frame->GetDocument()->modified = true;
+    frame->UpdateTitle();
+    EXPECT_EQ(Title(window), Path("b.bmp") + " *  @ 100% (2 of 3)");
+    {
+        BoxAnswerer answer("Failed!");
+        SendMessageA(window, WM_CLOSE, 0, 0);
+        PumpFor(100);
+        EXPECT_EQ(answer.Texts().size(), 1u);
+    }
+    EXPECT_TRUE(IsWindow(window));
+    {
+        // Stepping away is refused the same way.
+        BoxAnswerer answer("Failed!");
+        SendMessageA(window, WM_COMMAND, kCmdNext, 0);
+        PumpFor(100);
+    }
+    EXPECT_EQ(frame->GetCurrentIndex(), 1);
+    frame->GetDocument()->modified = false;
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    PumpFor(200);
+    EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(ImageFrameTest, AnUnreadableFileIsReportedAndTheViewerStays) {
+    // In a folder of its own, so the other cases keep their three items.
+    CreateDirectoryA("C:\\vxpframe_bad", nullptr);
+    const std::string bad = "C:\\vxpframe_bad\\broken.bmp";
+    HANDLE h = CreateFileA(bad.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(h, "BM this is no bitmap", 20, &written, nullptr);
+    CloseHandle(h);
+
+    auto* frame = new CImageFrame;
+    HWND window = frame->CreateViewer();
+    ASSERT_NE(window, nullptr);
+    m_frames.push_back(frame);
+    m_windows[frame] = window;
+    {
+        plat::ScopedLock lock(g_applicationState.viewerListLock);
+        g_applicationState.viewers.push_back(frame);
+    }
+    BoxAnswerer answer("Failed!");
+    frame->LoadFolderList(bad.c_str()); // never shown before: it shows itself to tell
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(window) != FALSE; }, 5000));
+    PumpFor(300);
+    const std::vector<std::string> texts = answer.Texts();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_NE(texts.front().find(bad), std::string::npos) << texts.front();
+    EXPECT_TRUE(IsWindow(window));
+}
+
+TEST_F(ImageFrameTest, EachFilterTranslatesOnlyItsOwnFramesKeys) {
+    CImageFrame* first = OpenViewer("a.bmp", 1, 3);
+    CImageFrame* second = OpenViewer("b.bmp", 2, 3);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    MSG key{};
+    key.hwnd = second->GetViewWindow();
+    key.message = WM_KEYDOWN;
+    key.wParam = VK_ADD; // Zoom In
+    key.lParam = 1;
+    EXPECT_FALSE(first->PreTranslateMessage(&key));
+    EXPECT_EQ(Title(first->m_hWnd), Listed("a.bmp", 100, 1, 3));
+    EXPECT_TRUE(second->PreTranslateMessage(&key));
+    EXPECT_EQ(Title(second->m_hWnd), Listed("b.bmp", 125, 2, 3));
+    EXPECT_EQ(Title(first->m_hWnd), Listed("a.bmp", 100, 1, 3));
+}
+
+} // namespace
