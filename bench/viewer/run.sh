@@ -3,7 +3,9 @@
 # a BMP of the same size, the time from the open request to the first band on
 # screen and to the whole image, beside the reader's decode alone, in one run.
 # The viewer shows images at actual size here (ViewerZoomType 0), so it decodes
-# the whole file, as the reader alone does.
+# the whole file, as the reader alone does. VXP_BENCH_ZOOM_TYPE chooses another
+# zoom type (2: shrink to fit, the default of the program); a JPEG is then
+# decoded reduced, so only the BMP line stays comparable.
 #
 #   bench/viewer/run.sh [runs]        (default 7)
 #
@@ -16,6 +18,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 win=${VXP_BENCH_WIN_BUILD:-$root/build/mingw-x64}
 prefix=${VXP_BENCH_PREFIX:-${TMPDIR:-/tmp}/vxp-bench-viewer-prefix}
 runs=${1:-7}
+zoom_type=${VXP_BENCH_ZOOM_TYPE:-0}
 
 cmake -S "$root" -B "$win" -DVXP_BENCH=ON >/dev/null &&
   cmake --build "$win" --target VelmorantixXP viewer_draw_probe >/dev/null || {
@@ -39,11 +42,11 @@ winpath() { echo "Z:${1//\//\\}"; }
 session() {
   local key='HKCU\Software\Velmorantix\Velmorantix XP'
   wine reg add "$key" /v TrayIcon /t REG_DWORD /d 0 /f >/dev/null 2>&1
-  wine reg add "$key" /v ViewerZoomType /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wine reg add "$key" /v ViewerZoomType /t REG_DWORD /d "$zoom_type" /f >/dev/null 2>&1
   wine reg add "$key" /v ViewerResizeFitImage /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wine reg add "$key" /v ShowWelcome /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wine "$probe" "$app" "$runs" "$(winpath "$work/jpeg/big.jpg")" "$(winpath "$work/bmp/big.bmp")"
 }
 export -f session winpath
-export probe app runs work
+export probe app runs work zoom_type
 "$root/scripts/with-wine-session.sh" "$prefix" bash -c session

@@ -25,6 +25,7 @@ const char kExe[] = VXP_APP_EXE;
 const char kFolder[] = "C:\\vxpview";
 const char kCopyFolder[] = "C:\\vxpcopy";
 const char kTallFolder[] = "C:\\vxptall";
+const char kPagesFolder[] = "C:\\vxppages";
 
 constexpr WORD kCmdZoomTo = 32782;
 constexpr WORD kCmdZoomIn = 32783;
@@ -33,11 +34,53 @@ constexpr WORD kCmdPrevious = 32791;
 constexpr WORD kCmdNext = 32792;
 constexpr WORD kCmdLast = 32794;
 constexpr WORD kCmdCopy = 57634;
+constexpr WORD kCmdGotoPage = 397;
+constexpr WORD kCmdNextPage = 32856;
 
 const Rgb kRed{255, 0, 0}, kBlue{0, 0, 255}, kBackground{125, 158, 192};
 
 Process Start(const std::string& args) {
     return program_driver::Start(kExe, args);
+}
+
+// A dialog is ready for input once it is visible: its initialisation would
+// otherwise replace text typed before.
+HWND WaitForDialog(const char* caption) {
+    HWND dialog = nullptr;
+    WaitFor([&] {
+        dialog = FindWindowA("#32770", caption);
+        return dialog != nullptr && IsWindowVisible(dialog);
+    });
+    return dialog;
+}
+
+// Types `value` into the dialog's edit and presses OK; the program must answer
+// with a "Failed!" box saying `message`, which is then closed, and the dialog
+// must stay for another value.
+void ExpectValueRefused(HWND dialog, int edit, const char* value, const char* message) {
+    SetDlgItemTextA(dialog, edit, value);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindWindowA("#32770", "Failed!")) != nullptr; }));
+    char text[256] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    EXPECT_STREQ(text, message);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_TRUE(IsWindow(dialog));
+}
+
+// Opens the dialog of `command`, has it refuse `bad` with `message`, then
+// gives it `good`, which closes it; the caller checks what `good` did.
+void RefuseThenAccept(HWND frame, WORD command, const char* caption, int edit, const char* bad,
+                      const char* message, const char* good) {
+    Command(frame, command);
+    HWND dialog = WaitForDialog(caption);
+    ASSERT_NE(dialog, nullptr) << caption;
+    ExpectValueRefused(dialog, edit, bad, message);
+    SetDlgItemTextA(dialog, edit, good);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); })) << caption;
 }
 
 class ViewerProgram : public ::testing::Test {
@@ -46,6 +89,10 @@ protected:
         CreateDirectoryA(kFolder, nullptr);
         CreateDirectoryA(kCopyFolder, nullptr);
         CreateDirectoryA(kTallFolder, nullptr);
+        CreateDirectoryA(kPagesFolder, nullptr);
+        // Three pages of 120x90, written by make_pages.py at build time.
+        CopyFileA(VXP_TEST_DATA_DIR "/viewer/pages3.tif", Path(kPagesFolder, "pages3.tif").c_str(),
+                  FALSE);
         // a.bmp: left half red, right half blue; b and c differ in size so
         // that each step shows another picture.
         WriteBmp(Path(kFolder, "a.bmp"), 200, 100, false,
@@ -191,30 +238,9 @@ TEST_F(ViewerProgram, ZoomToRefusesAValueOutOfRange) {
     Launch(Path(kFolder, "a.bmp"));
     HWND frame = WaitForViewerTitled(ListedTitle("a.bmp", 100, 1));
     ASSERT_NE(frame, nullptr);
-    Command(frame, kCmdZoomTo);
-    HWND dialog = nullptr;
-    // Visible means its initialisation is over: text typed earlier would be
-    // replaced by the current zoom.
-    ASSERT_TRUE(WaitFor([&] {
-        dialog = FindWindowA("#32770", "Zoom To");
-        return dialog != nullptr && IsWindowVisible(dialog);
-    }));
-
-    SetDlgItemTextA(dialog, 1163, "0");
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = FindWindowA("#32770", "Failed!")) != nullptr; }));
-    char text[256] = {};
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    EXPECT_STREQ(text, "Value must be between 1 and 10000");
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
-    EXPECT_TRUE(IsWindow(dialog)); // the dialog stays for another value
-
-    SetDlgItemTextA(dialog, 1163, "250");
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    RefuseThenAccept(frame, kCmdZoomTo, "Zoom To", 1163, "0", "Value must be between 1 and 10000",
+                     "250");
     EXPECT_TRUE(WaitForTitle(frame, ListedTitle("a.bmp", 250, 1))) << Title(frame);
-    EXPECT_FALSE(IsWindow(dialog));
 }
 
 TEST_F(ViewerProgram, ViewersAtTheFirstStartAndAfterHandOver) {
@@ -411,3 +437,21 @@ TEST_F(ViewerProgram, DrawsProgressivelyWhileTheImageDecodes) {
 }
 
 } // namespace
+
+TEST_F(ViewerProgram, PagesOfAMultiPageImageStepAndGotoPageRefusesAPageBeyondTheEnd) {
+    const std::string file = Path(kPagesFolder, "pages3.tif");
+    const auto title = [&](int page) {
+        return file + " @ 100% (1 of 1) [Page " + std::to_string(page) + " of 3]";
+    };
+    Launch(file);
+    HWND frame = WaitForViewerTitled(title(1));
+    ASSERT_NE(frame, nullptr) << "no viewer titled " << title(1);
+    for (int page : {2, 3, 3}) {
+        Command(frame, kCmdNextPage);
+        EXPECT_TRUE(WaitForTitle(frame, title(page))) << Title(frame);
+    }
+
+    RefuseThenAccept(frame, kCmdGotoPage, "Goto Page", 1102, "4", "Value must be between 1 and 3",
+                     "1");
+    EXPECT_TRUE(WaitForTitle(frame, title(1))) << Title(frame);
+}
