@@ -221,116 +221,81 @@ int64_t FileSize(FileHandle file) {
     return static_cast<int64_t>(st.st_size);
 }
 
-bool ReadFileBytes(FileHandle file, void* buffer, uint32_t count, uint32_t* done) {
+namespace {
+
+// Repeats `step(moved)` (one read or write of the bytes not moved yet) until
+// `count` bytes are moved, an error, or, for reads, the end of the file: what
+// ReadFile and WriteFile do on a disk file.
+template <typename Step> bool MoveAll(uint32_t count, uint32_t* done, bool stopAtEnd, Step step) {
+    uint32_t total = 0;
+    bool ok = true;
+    while (total < count) {
+        ssize_t moved = step(total);
+        if (moved < 0) {
+            if (errno == EINTR)
+                continue;
+            FailWithErrno();
+            ok = false;
+            break;
+        }
+        if (moved == 0 && stopAtEnd)
+            break;
+        total += static_cast<uint32_t>(moved);
+    }
+    if (done)
+        *done = total;
+    return ok;
+}
+
+// The descriptor of `file`, or -1 with the Win32 error set; positioned calls
+// also check that the last byte's offset fits a file offset.
+int CheckedFd(FileHandle file, uint32_t* done, const uint64_t* offset = nullptr,
+              uint64_t count = 0) {
     if (done)
         *done = 0;
     int fd = ToFd(file);
     if (fd < 0) {
         t_lastError = kErrorInvalidHandle;
-        return false;
+        return -1;
     }
-    uint32_t total = 0;
-    // Like ReadFile on a disk file: keep reading until count or the end.
-    while (total < count) {
-        ssize_t got = read(fd, static_cast<uint8_t*>(buffer) + total, count - total);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            FailWithErrno();
-            if (done)
-                *done = total;
-            return false;
-        }
-        if (got == 0)
-            break;
-        total += static_cast<uint32_t>(got);
+    if (offset && *offset > static_cast<uint64_t>(INT64_MAX) - count) {
+        t_lastError = kErrorInvalidParameter;
+        return -1;
     }
-    if (done)
-        *done = total;
-    return true;
+    return fd;
+}
+
+} // namespace
+
+bool ReadFileBytes(FileHandle file, void* buffer, uint32_t count, uint32_t* done) {
+    int fd = CheckedFd(file, done);
+    return fd >= 0 && MoveAll(count, done, true, [&](uint32_t total) {
+               return read(fd, static_cast<uint8_t*>(buffer) + total, count - total);
+           });
 }
 
 bool WriteFileBytes(FileHandle file, const void* buffer, uint32_t count, uint32_t* done) {
-    if (done)
-        *done = 0;
-    int fd = ToFd(file);
-    if (fd < 0) {
-        t_lastError = kErrorInvalidHandle;
-        return false;
-    }
-    uint32_t total = 0;
-    while (total < count) {
-        ssize_t put = write(fd, static_cast<const uint8_t*>(buffer) + total, count - total);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            FailWithErrno();
-            if (done)
-                *done = total;
-            return false;
-        }
-        total += static_cast<uint32_t>(put);
-    }
-    if (done)
-        *done = total;
-    return true;
+    int fd = CheckedFd(file, done);
+    return fd >= 0 && MoveAll(count, done, false, [&](uint32_t total) {
+               return write(fd, static_cast<const uint8_t*>(buffer) + total, count - total);
+           });
 }
 
 bool ReadFileAt(FileHandle file, uint64_t offset, void* buffer, uint32_t count, uint32_t* done) {
-    if (done)
-        *done = 0;
-    int fd = ToFd(file);
-    if (fd < 0 || offset > static_cast<uint64_t>(INT64_MAX) - count) {
-        t_lastError = fd < 0 ? kErrorInvalidHandle : kErrorInvalidParameter;
-        return false;
-    }
-    uint32_t total = 0;
-    while (total < count) {
-        ssize_t got = pread(fd, static_cast<uint8_t*>(buffer) + total, count - total,
+    int fd = CheckedFd(file, done, &offset, count);
+    return fd >= 0 && MoveAll(count, done, true, [&](uint32_t total) {
+               return pread(fd, static_cast<uint8_t*>(buffer) + total, count - total,
                             static_cast<off_t>(offset + total));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            FailWithErrno();
-            if (done)
-                *done = total;
-            return false;
-        }
-        if (got == 0)
-            break;
-        total += static_cast<uint32_t>(got);
-    }
-    if (done)
-        *done = total;
-    return true;
+           });
 }
 
 bool WriteFileAt(FileHandle file, uint64_t offset, const void* buffer, uint32_t count,
                  uint32_t* done) {
-    if (done)
-        *done = 0;
-    int fd = ToFd(file);
-    if (fd < 0 || offset > static_cast<uint64_t>(INT64_MAX) - count) {
-        t_lastError = fd < 0 ? kErrorInvalidHandle : kErrorInvalidParameter;
-        return false;
-    }
-    uint32_t total = 0;
-    while (total < count) {
-        ssize_t put = pwrite(fd, static_cast<const uint8_t*>(buffer) + total, count - total,
+    int fd = CheckedFd(file, done, &offset, count);
+    return fd >= 0 && MoveAll(count, done, false, [&](uint32_t total) {
+               return pwrite(fd, static_cast<const uint8_t*>(buffer) + total, count - total,
                              static_cast<off_t>(offset + total));
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            FailWithErrno();
-            if (done)
-                *done = total;
-            return false;
-        }
-        total += static_cast<uint32_t>(put);
-    }
-    if (done)
-        *done = total;
-    return true;
+           });
 }
 
 bool ReadFileScatterAt(FileHandle file, uint64_t offset, const IoSlice* slices, uint32_t count,

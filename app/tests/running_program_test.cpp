@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/child_process.h"
+
 namespace {
 
 const char kExe[] = VXP_APP_EXE;
@@ -24,52 +26,13 @@ const char kOptionsKey[] = "Software\\Velmorantix\\Velmorantix XP";
 const char kStiKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\StillImage\\Registered "
                        "Applications";
 
-struct Process {
-    HANDLE handle = nullptr;
-    DWORD id = 0;
-};
+using test_support::Kill;
+using test_support::Process;
+using test_support::WaitExit;
+using test_support::WaitFor;
 
 Process Start(const std::string& args) {
-    std::string line = std::string("\"") + kExe + "\"" + (args.empty() ? "" : " " + args);
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    Process p;
-    if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(pi.hThread);
-        p.handle = pi.hProcess;
-        p.id = pi.dwProcessId;
-    }
-    return p;
-}
-
-// The exit code, or -1 when the process still runs after `ms`.
-long WaitExit(Process& p, DWORD ms) {
-    if (!p.handle || WaitForSingleObject(p.handle, ms) != WAIT_OBJECT_0)
-        return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(p.handle, &code);
-    return long(code);
-}
-
-void Kill(Process& p) {
-    if (p.handle) {
-        if (WaitForSingleObject(p.handle, 0) != WAIT_OBJECT_0) {
-            TerminateProcess(p.handle, 99);
-            WaitForSingleObject(p.handle, 5000);
-        }
-        CloseHandle(p.handle);
-    }
-    p.handle = nullptr;
-}
-
-template <typename Pred> bool WaitFor(Pred pred, int ms = 10000) {
-    for (int waited = 0; waited < ms; waited += 50) {
-        if (pred())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return pred();
+    return test_support::Start(kExe, args);
 }
 
 struct EnumContext {

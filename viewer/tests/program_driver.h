@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/child_process.h"
+
 namespace program_driver {
 
 struct Rgb {
@@ -63,49 +65,13 @@ inline void WriteBmp(const std::string& path, int width, int height, bool topDow
     ASSERT_EQ(written, file.size());
 }
 
-struct Process {
-    HANDLE handle = nullptr;
-};
+using test_support::Kill;
+using test_support::Process;
+using test_support::WaitExit;
+using test_support::WaitFor;
 
 inline Process Start(const char* exe, const std::string& args) {
-    std::string line = std::string("\"") + exe + "\"" + (args.empty() ? "" : " " + args);
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    Process p;
-    if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(pi.hThread);
-        p.handle = pi.hProcess;
-    }
-    return p;
-}
-
-inline long WaitExit(Process& p, DWORD ms) {
-    if (!p.handle || WaitForSingleObject(p.handle, ms) != WAIT_OBJECT_0)
-        return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(p.handle, &code);
-    return long(code);
-}
-
-inline void Kill(Process& p) {
-    if (p.handle) {
-        if (WaitForSingleObject(p.handle, 0) != WAIT_OBJECT_0) {
-            TerminateProcess(p.handle, 99);
-            WaitForSingleObject(p.handle, 5000);
-        }
-        CloseHandle(p.handle);
-    }
-    p.handle = nullptr;
-}
-
-template <typename Pred> bool WaitFor(Pred pred, int ms = 10000) {
-    for (int waited = 0; waited < ms; waited += 25) {
-        if (pred())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    }
-    return pred();
+    return test_support::Start(exe, args);
 }
 
 struct ClassSearch {
