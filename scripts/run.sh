@@ -37,7 +37,7 @@ if cmake --build --preset mingw-x64 --target VelmorantixXP | tail -n 20; then
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "Starting Velmorantix XP under Wine on display $DISPLAY"
     export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-    [ -f "$prefix/system.reg" ] || { wine wineboot -i >/dev/null 2>&1; wineserver -w; }
+    scripts/wine-prefix.sh "$prefix"
     exec wine "$exe" "${args[@]}"
   fi
   echo "No display found: starting Velmorantix XP under Wine on a virtual X server (Xvfb)."

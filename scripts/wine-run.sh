@@ -4,7 +4,7 @@
 # With --gtest the program must write its GoogleTest XML report: Wine can exit 0
 # when a program cannot even be loaded, and that must count as a failure.
 # The prefix lives in the build tree (VXP_WINEPREFIX overrides it) and is made
-# once; scripts/test.sh keeps one wineserver and one Xvfb for a whole run.
+# once by wine-prefix.sh; scripts/test.sh keeps one wineserver and one Xvfb for a whole run.
 set -u
 gtest=0
 if [ "${1:-}" = "--gtest" ]; then gtest=1; shift; fi
@@ -25,21 +25,7 @@ export WINEARCH=win64
 
 wine_bin=$(command -v wine64 || command -v wine)
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  mkdir -p "$WINEPREFIX"
-  (
-    flock 9
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-      "$wine_bin" wineboot -i >/dev/null 2>&1
-      # Without a window manager Wine waits about 2 s for one to withdraw
-      # every managed top-level window it destroys; the test displays have
-      # none, so the windows are left unmanaged.
-      "$wine_bin" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-        >/dev/null 2>&1
-      wineserver -w
-    fi
-  ) 9>"$WINEPREFIX.lock"
-fi
+"$(dirname "$0")/wine-prefix.sh" "$WINEPREFIX"
 
 # Wine's helper processes (services, the desktop window) outlive the program and
 # inherit its output handles; if those were ctest's pipes, ctest would wait for

@@ -24,15 +24,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p "$prefix"
-if [ ! -f "$prefix/system.reg" ]; then
-  echo "creating Wine prefix $prefix"
-  wine wineboot -i >/dev/null 2>&1
-  wineserver -w
-fi
-# Unmanaged windows: with no window manager on the test display, Wine would
-# wait about 2 s for one at every top-level window it destroys.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+"$(dirname "$0")/wine-prefix.sh" "$prefix"
 wineserver -p >/dev/null 2>&1
 # Start Wine's helper processes now, detached from the caller's output, so that
 # the first test does not pay for them or hand them its pipes.

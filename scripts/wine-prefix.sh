@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# wine-prefix.sh PREFIX
+# Makes sure the Wine prefix PREFIX exists. A fresh prefix is about 700 MB,
+# almost all of it Wine's own DLLs and programs, and the tests need several
+# prefixes (the shared one and those of the black-box tests), so one pristine
+# template is made beside PREFIX and every prefix is a copy of it in which those
+# binaries are hard links. Wine replaces a file it updates rather than writing
+# into it only for the registry, so everything that is not such a binary (the
+# registry, .ini files, fonts lists) is a real copy of its own.
+set -euo pipefail
+prefix=$(realpath -m "$1")
+template=$(dirname "$prefix")/wineprefix-template
+
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+wine_bin=$(command -v wine64 || command -v wine)
+
+[ -f "$prefix/system.reg" ] && exit 0
+
+make_template() {
+  [ -f "$template/complete" ] && return 0
+  rm -rf "$template"
+  mkdir -p "$template"
+  WINEPREFIX=$template "$wine_bin" wineboot -i >/dev/null 2>&1
+  # Without a window manager Wine waits about 2 s for one to withdraw every
+  # managed top-level window it destroys; the test displays have none, so the
+  # windows are left unmanaged.
+  WINEPREFIX=$template "$wine_bin" reg add 'HKCU\Software\Wine\X11 Driver' \
+    /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  WINEPREFIX=$template wineserver -w
+  touch "$template/complete"
+}
+
+clone_template() {
+  local tmp=$prefix.partial
+  rm -rf "$tmp"
+  cp -al "$template" "$tmp"
+  rm -f "$tmp/complete" "$tmp/wineserver"
+  find "$tmp" -type f ! \( -iname '*.dll' -o -iname '*.exe' -o -iname '*.drv' \
+    -o -iname '*.sys' -o -iname '*.ocx' -o -iname '*.acm' -o -iname '*.cpl' \
+    -o -iname '*.nls' -o -iname '*.tlb' -o -iname '*.ds' -o -iname '*.ax' \
+    -o -iname '*.com' -o -iname '*.msstyles' \) -print0 |
+    while IFS= read -r -d '' f; do
+      cp -p "$f" "$f.own" && mv -f "$f.own" "$f"
+    done
+  rm -rf "$prefix"
+  mv "$tmp" "$prefix"
+}
+
+mkdir -p "$(dirname "$prefix")"
+(
+  flock 9
+  if [ ! -f "$prefix/system.reg" ]; then
+    make_template
+    clone_template
+  fi
+) 9>"$template.lock"
