@@ -18,9 +18,14 @@
 
 namespace {
 
-// One progress event for one canvas, under that canvas's lock.
+// One progress event for one canvas: rows under its row lock only (see
+// QueueRowsOf), the start and the end under the canvas lock.
 void TellCanvas(HWND frame, CImageWindow& canvas, CImageObject* image, int32_t event, int32_t first,
                 int32_t count) {
+    if (event == 4) {
+        canvas.QueueRowsOf(image, count, first);
+        return;
+    }
     canvas.Lock();
     if (canvas.GetImage() == image) {
         switch (event) {
@@ -29,9 +34,6 @@ void TellCanvas(HWND frame, CImageWindow& canvas, CImageObject* image, int32_t e
             break;
         case 3:
             SendNotifyMessageA(frame, kMsgDecodeEnded, 0, 0);
-            break;
-        case 4:
-            canvas.QueueRows(count, first);
             break;
         default:
             break;

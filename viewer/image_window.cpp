@@ -161,9 +161,9 @@ LRESULT CImageWindow::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) {
 void CImageWindow::Reset(bool keepScroll) {
     Lock();
     StopAnimation();
-    m_image = nullptr;
     {
         plat::ScopedLock rows(m_rowLock);
+        m_image = nullptr;
         m_planner.Clear();
         m_planner.SetReady(false);
     }
@@ -180,7 +180,10 @@ void CImageWindow::Reset(bool keepScroll) {
 void CImageWindow::AttachImage(CImageObject* image, bool keepScroll) {
     Lock();
     Reset(keepScroll);
-    m_image = image;
+    {
+        plat::ScopedLock rows(m_rowLock);
+        m_image = image;
+    }
     m_frameIndex = 0;
     m_traceFirstBand = image != nullptr;
     if (image != nullptr && image->complete)
@@ -259,14 +262,20 @@ void CImageWindow::ApplyMapping() {
 // ---------------------------------------------------------------------------
 
 void CImageWindow::QueueRows(int count, int first) {
-    CImageObject* image = m_image;
+    QueueRowsOf(m_image, count, first);
+}
+
+void CImageWindow::QueueRowsOf(CImageObject* image, int count, int first) {
     if (image == nullptr)
         return;
-    {
-        plat::ScopedLock rows(m_rowLock);
-        m_planner.Queue(count, first, image->rowsDecoded.load(), image->height);
-    }
-    SignalRender();
+    plat::ScopedLock rows(m_rowLock);
+    // The shown image changes under the row lock too, so this check cannot
+    // pass for an image that has just been detached.
+    if (m_image != image)
+        return;
+    m_planner.Queue(count, first, image->rowsDecoded.load(), image->height);
+    if (m_wakeEvent != NULL && m_planner.TakeWake(image->height))
+        ::SetEvent(m_wakeEvent);
 }
 
 void CImageWindow::SignalRender() {
@@ -274,7 +283,7 @@ void CImageWindow::SignalRender() {
     if (image == nullptr)
         return;
     plat::ScopedLock rows(m_rowLock);
-    if (m_planner.ShouldWake(image->height) && m_wakeEvent != NULL)
+    if (m_wakeEvent != NULL && m_planner.TakeWake(image->height))
         ::SetEvent(m_wakeEvent);
 }
 

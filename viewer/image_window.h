@@ -15,9 +15,10 @@
 // thread, each only while holding the canvas lock; ApplyMapping, RenderRows,
 // SetScroll, the selection drawing and WM_PAINT take it themselves (it is
 // recursive), so a caller that already holds an image's lock must take the
-// canvas lock BEFORE that image lock. QueueRows and SignalRender take only
-// the row lock, so the decode thread (which holds the canvas lock) and the
-// view's layout (which may hold an image lock) can both call them.
+// canvas lock BEFORE that image lock. QueueRows, QueueRowsOf and SignalRender
+// take only the row lock, so the decode thread and the view's layout (which
+// may hold an image lock) can both call them. The shown image is set under
+// the canvas lock and the row lock both, so either lock is enough to read it.
 #pragma once
 
 #include <windows.h>
@@ -116,6 +117,11 @@ public:
     // so far from first on); wakes the render thread. Called by the decode
     // thread under the canvas lock and by the view's layout.
     void QueueRows(int count, int first);
+    // QueueRows for the decode thread, without the canvas lock: nothing
+    // happens unless `image` is the one shown. A render pass holds the
+    // canvas lock while it draws, and a decoder that waited for it at every
+    // row would decode only as fast as the screen is drawn.
+    void QueueRowsOf(CImageObject* image, int count, int first);
     // Wakes the render thread when ready, rows are pending and they make up
     // one hundredth of the image or reach its end.
     void SignalRender();

@@ -45,6 +45,9 @@ session() {
   wine reg add "$key" /v ViewerZoomType /t REG_DWORD /d "$zoom_type" /f >/dev/null 2>&1
   wine reg add "$key" /v ViewerResizeFitImage /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wine reg add "$key" /v ShowWelcome /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  # No read-ahead of the next file: it would decode beside the next measured
+  # open, and an image it finished is shown at once, without the bands.
+  wine reg add "$key" /v ViewerPreload /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wine "$probe" "$app" "$runs" "$(winpath "$work/jpeg/big.jpg")" "$(winpath "$work/bmp/big.bmp")"
 }
 export -f session winpath

@@ -5,13 +5,16 @@
 //
 //   viewer_draw_probe APP RUNS FILE...
 //
-// For each FILE the probe first times the reader alone (best of RUNS), then
-// hands RUNS fresh copies of the file to the running program (the first call
-// starts it; that cold start is reported apart) and reads the marks the
-// program appends to the file named by VXP_DRAW_TRACE ("open", "first",
-// "whole", QueryPerformanceCounter ticks: one clock for every process).
-// Copies, not the file itself, so that each open really decodes instead of
-// finding the image in the program's cache. Prints one table row per file.
+// For each FILE the probe hands RUNS fresh copies of the file to the running
+// program (the first call starts it; that cold start is reported apart) and
+// reads the marks the program appends to the file named by VXP_DRAW_TRACE
+// ("open", "first", "whole", QueryPerformanceCounter ticks: one clock for
+// every process). Before each open it times the reader alone on the same
+// file, so that both see the machine in the same state: on a shared machine
+// the decode time of one file drifts by a third between minutes, and ratios
+// are only fair between neighbours. Both columns are medians. Copies, not
+// the file itself, so that each open really decodes instead of finding the
+// image in the program's cache. Prints one table row per file.
 #include <windows.h>
 
 #include <algorithm>
@@ -52,22 +55,16 @@ std::unique_ptr<CImageReader> ReaderFor(const std::string& path) {
     return nullptr;
 }
 
-// Best of `runs` full-size reads on this thread, after one warm-up read.
-double DecodeMs(const std::string& path, int runs) {
-    double best = -1.0;
-    for (int i = 0; i <= runs; ++i) {
-        std::unique_ptr<CImageReader> reader = ReaderFor(path);
-        if (!reader)
-            return -1.0;
-        CImageObject image;
-        const long long start = Now();
-        if (!reader->Read(path.c_str(), &image))
-            return -1.0;
-        const double ms = TicksToMs(Now() - start);
-        if (i > 0 && (best < 0 || ms < best))
-            best = ms;
-    }
-    return best;
+// One full-size read on this thread, in milliseconds (-1 when it fails).
+double DecodeOnceMs(const std::string& path) {
+    std::unique_ptr<CImageReader> reader = ReaderFor(path);
+    if (!reader)
+        return -1.0;
+    CImageObject image;
+    const long long start = Now();
+    if (!reader->Read(path.c_str(), &image))
+        return -1.0;
+    return TicksToMs(Now() - start);
 }
 
 struct Marks {
@@ -147,8 +144,7 @@ int main(int argc, char** argv) {
     bool allOk = true;
     for (int i = 3; i < argc; ++i) {
         const std::string file = argv[i];
-        const double decode = DecodeMs(file, runs);
-        std::vector<double> first, whole;
+        std::vector<double> decodes, first, whole, firstRatio, wholeRatio;
         double cold = -1.0;
         const std::string::size_type slash = file.find_last_of("\\/");
         const std::string folder = file.substr(0, slash + 1);
@@ -156,6 +152,12 @@ int main(int argc, char** argv) {
         for (int r = 0; r <= runs; ++r) {
             const std::string copy = folder + "run" + std::to_string(r) + "-" + name;
             if (!CopyFileA(file.c_str(), copy.c_str(), FALSE)) {
+                allOk = false;
+                break;
+            }
+            const double decodeMs = DecodeOnceMs(copy);
+            if (decodeMs < 0) {
+                std::fprintf(stderr, "%s: the reader failed\n", copy.c_str());
                 allOk = false;
                 break;
             }
@@ -173,18 +175,22 @@ int main(int argc, char** argv) {
                     cold = TicksToMs(m.whole - launched);
                 continue;
             }
+            decodes.push_back(decodeMs);
             first.push_back(TicksToMs(m.first - m.open));
             whole.push_back(TicksToMs(m.whole - m.open));
+            firstRatio.push_back(first.back() / decodeMs);
+            wholeRatio.push_back(whole.back() / decodeMs);
         }
-        const double f = Median(first), w = Median(whole);
+        const double decode = Median(decodes), f = Median(first), w = Median(whole);
         std::printf("%-10s %7.1fms %7.1fms %7.2f %7.1fms %7.2f %7.1fms\n", name.c_str(), decode, f,
-                    decode > 0 ? f / decode : 0.0, w, decode > 0 ? w / decode : 0.0, cold);
+                    Median(firstRatio), w, Median(wholeRatio), cold);
         std::fflush(stdout);
     }
-    std::printf("decode: the reader alone, full size, best of %d; first/whole: open request to the "
-                "first band / the last row on screen, median of %d opens in the running program; "
-                "cold: start of the program until the whole first image\n",
-                runs, runs);
+    std::printf("decode: the reader alone, full size, just before each open; first/whole: open "
+                "request to the first band / the last row on screen in the running program; "
+                "medians of %d (the ratios: of each open to the decode just before it); cold: "
+                "start of the program until the whole first image\n",
+                runs);
     Launch(app, "/Shutdown");
     return allOk ? 0 : 1;
 }

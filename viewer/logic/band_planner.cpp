@@ -33,12 +33,21 @@ bool CBandPlanner::ShouldWake(int imageHeight) const {
     return m_pending >= imageHeight / 100 || m_startRow + m_pending == imageHeight;
 }
 
+bool CBandPlanner::TakeWake(int imageHeight) {
+    if (m_woken || !ShouldWake(imageHeight))
+        return false;
+    m_woken = true;
+    return true;
+}
+
 void CBandPlanner::Clear() {
     m_startRow = 0;
     m_pending = 0;
+    m_woken = false;
 }
 
 BandStep CBandPlanner::TakeBand(int imageHeight, bool decoding) {
+    m_woken = false;
     BandStep step;
     if (m_pending <= 0)
         return step;

@@ -37,6 +37,11 @@ public:
     // True when a wake-up is due: ready, rows pending, and they make up one
     // hundredth of the image or reach its end.
     bool ShouldWake(int imageHeight) const;
+    // ShouldWake, once per wake-up: after it said yes it says no until the
+    // thread takes its next band (or the rows are cleared). A decoder that
+    // reports row by row would otherwise signal the thread at every row
+    // between the wake-up and the thread's pass, each a system call.
+    bool TakeWake(int imageHeight);
     // Forgets every pending row (start row 0).
     void Clear();
 
@@ -60,6 +65,7 @@ private:
     int m_startRow = 0;
     int m_pending = 0;
     bool m_ready = false;
+    bool m_woken = false;
 };
 
 // Where a copy of decoded rows lands, in image pixels of the current frame.

@@ -154,6 +154,24 @@ TEST(BandPlanner, NotReadyOrClearedNeverWakes) {
     EXPECT_EQ(p.TakeBand(100, true).pass, EBandPass::kWait);
 }
 
+TEST(BandPlanner, RowByRowReportsWakeOncePerPass) {
+    CBandPlanner p;
+    p.SetReady(true);
+    int wakes = 0;
+    for (int row = 0; row < 60; ++row) {
+        p.Queue(1, row, row + 1, 100);
+        if (p.TakeWake(100))
+            ++wakes;
+    }
+    EXPECT_EQ(wakes, 1) << "the thread has not taken a band since the first wake-up";
+    ASSERT_EQ(p.TakeBand(100, true).pass, EBandPass::kBand);
+    p.Queue(1, 60, 61, 100);
+    EXPECT_TRUE(p.TakeWake(100)) << "rows still pending after the pass wake it again";
+    p.Clear();
+    p.Queue(1, 0, 1, 1);
+    EXPECT_TRUE(p.TakeWake(1)) << "cleared rows forget the earlier wake-up";
+}
+
 TEST(BandPlanner, ReportsOutsideTheImageAreClamped) {
     struct Case {
         int count, first, decoded;
