@@ -137,6 +137,7 @@ void CImageView::UpdateLayout(bool progressive) {
             } else {
                 m_canvas.Invalidate(FALSE);
                 m_canvas.UpdateWindow();
+                m_canvas.TraceShown(true);
                 notifyShown = true;
             }
         }
@@ -220,6 +221,7 @@ bool CImageView::LayoutImmediate(CImageObject* frame, int displayedWidth, int di
     ::SetMapMode(windowDC, MM_TEXT);
     ::SetViewportOrgEx(windowDC, 0, 0, NULL);
     ::BitBlt(windowDC, 0, 0, displayedWidth, displayedHeight, temp, 0, 0, SRCCOPY);
+    m_canvas.TraceShown(allRows);
     ::SelectObject(temp, tempOld);
     ::SelectObject(memoryDC, m_canvas.GetMemoryDCFirstBitmap());
     m_canvas.ApplyMapping();

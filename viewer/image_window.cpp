@@ -294,6 +294,15 @@ void CImageWindow::ClearPendingRows() {
     m_planner.Clear();
 }
 
+void CImageWindow::TraceShown(bool whole) {
+    if (m_traceFirstBand) {
+        m_traceFirstBand = false;
+        DrawTraceMark("first");
+    }
+    if (whole)
+        DrawTraceMark("whole");
+}
+
 bool CImageWindow::HasPendingRows() const {
     plat::ScopedLock rows(const_cast<plat::CriticalSection&>(m_rowLock));
     return m_planner.PendingRows() > 0;
@@ -345,10 +354,8 @@ void CImageWindow::RenderRows(int count, int first, bool fillFirst, bool postDon
             // Batched drawing of this thread reaches the screen now, not at
             // the next band.
             ::GdiFlush();
-            if (plan.copy && m_traceFirstBand) {
-                m_traceFirstBand = false;
-                DrawTraceMark("first");
-            }
+            if (plan.copy)
+                TraceShown(false);
             post = plan.postDone;
             if (post)
                 DrawTraceMark("whole");

@@ -127,6 +127,9 @@ public:
     void SignalRender();
     // Resets the wake-up event and forgets the pending rows.
     void ClearPendingRows();
+    // For the draw benchmark (builds with test hooks): the current image
+    // has reached the screen, by any of the drawing paths; whole: all of it.
+    void TraceShown(bool whole);
     // True while decoded rows wait to be drawn.
     bool HasPendingRows() const;
     // Draws rows now on the calling thread: count -1 means every row decoded
@@ -221,6 +224,6 @@ private:
     volatile LONG m_stop = 0;
     HANDLE m_wakeEvent = NULL;     // auto-reset; guarded by the row lock
     HWND m_parent = NULL;          // receives WM_USER+15
-    bool m_traceFirstBand = false; // the benchmark's "first band" mark is due
+    bool m_traceFirstBand = false; // the draw benchmark's "first" mark is due
     HANDLE m_renderThread = NULL;
 };
