@@ -92,11 +92,6 @@ void CApplicationState::LoadFolderSymbols() {
     ::LoadFolderSymbols(databases.folderSymbol, &folderSymbols);
 }
 
-int CApplicationState::BroadcastToViewers(UINT, WPARAM, LPARAM) {
-    // Viewer windows register themselves once the viewer frame exists.
-    return int(viewers.size());
-}
-
 void CApplicationState::SetScreenSaverActive(bool active) {
     if (active != screenSaverActiveNow &&
         SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, active ? TRUE : FALSE, nullptr,

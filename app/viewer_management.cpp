@@ -7,6 +7,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 #include "app/app_globals.h"
 #include "app/application_state.h"
 #include "app/file_item_list.h"
@@ -218,6 +220,20 @@ bool CApplicationState::SetViewerToolbarVisible(bool visible) {
         LayOutViewer(viewer);
     }
     return options.viewerShowToolbar;
+}
+
+int CApplicationState::BroadcastToViewers(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The list changes only on this thread, so it is read without its lock;
+    // but a viewer may close while it handles the message, which takes it
+    // out of the list, so the windows are taken first.
+    std::vector<HWND> windows;
+    windows.reserve(viewers.size());
+    for (CImageFrame* viewer : viewers)
+        windows.push_back(viewer->m_hWnd);
+    for (HWND window : windows)
+        if (IsWindow(window))
+            SendMessageA(window, message, wParam, lParam);
+    return int(windows.size());
 }
 
 void CApplicationState::BringViewersToTop() {

@@ -9,6 +9,7 @@
 
 #include <vector>
 
+#include "app/app_globals.h"
 #include "app/application_state.h"
 #include "app/message_loop_filters.h"
 #include "viewer/image_frame.h"
@@ -218,6 +219,24 @@ TEST_F(ViewerManagementTest, LastViewerClosingEndsTheProcessOnlyWithoutTrayOrExp
     EXPECT_FALSE(Pump());
     g_applicationState.OnViewerDestroyed(second);
     EXPECT_TRUE(Pump());
+}
+
+TEST_F(ViewerManagementTest, BroadcastReachesEveryViewerEvenOneThatCloses) {
+    CImageFrame* first = NewViewer(RGB(1, 1, 1));
+    CImageFrame* second = NewViewer(RGB(2, 2, 2));
+    g_applicationState.options.viewerBackgroundClr = RGB(40, 50, 60);
+    EXPECT_EQ(2, g_applicationState.BroadcastToViewers(g_optionsChanged, 0, 0));
+    EXPECT_EQ(RGB(40, 50, 60), first->GetBackgroundColor());
+    EXPECT_EQ(RGB(40, 50, 60), second->GetBackgroundColor());
+
+    // Each viewer leaves the list while it handles the message.
+    const HWND windows[] = {first->m_hWnd, second->m_hWnd, NewViewer()->m_hWnd};
+    EXPECT_EQ(3, g_applicationState.BroadcastToViewers(WM_CLOSE, 0, 0));
+    EXPECT_TRUE(g_applicationState.viewers.empty());
+    for (HWND window : windows)
+        EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(0, g_applicationState.BroadcastToViewers(WM_CLOSE, 0, 0));
+    Pump();
 }
 
 TEST_F(ViewerManagementTest, CloseAllViewersDestroysEveryWindow) {
