@@ -1,9 +1,10 @@
 // The dialog procedure shared by every CDialogImpl class.
 #include "ui/dialog.h"
+#include "ui/window_link.h"
 
 namespace {
 
-const char kObjectProperty[] = "VxpUiDialogObject";
+const CWindowLink<CDialogImplBase> kLink("VxpUiDialogObject");
 
 // The dialog object whose window is being made on this thread.
 CDialogImplBase*& PendingDialog() {
@@ -53,19 +54,16 @@ CDialogImplBase::~CDialogImplBase() {
 }
 
 CDialogImplBase* CDialogImplBase::FromHandle(HWND hWnd) {
-    if (hWnd == NULL)
-        return NULL;
-    return static_cast<CDialogImplBase*>(::GetPropA(hWnd, kObjectProperty));
+    return kLink.Get(hWnd);
 }
 
 void CDialogImplBase::Bind(HWND hWnd) {
     m_hWnd = hWnd;
-    ::SetPropA(hWnd, kObjectProperty, static_cast<HANDLE>(this));
+    kLink.Set(hWnd, this);
 }
 
 void CDialogImplBase::Unbind() {
-    if (m_hWnd != NULL)
-        ::RemovePropA(m_hWnd, kObjectProperty);
+    kLink.Clear(m_hWnd);
 }
 
 BOOL CDialogImplBase::EndDialog(int nRetCode) {

@@ -4,10 +4,11 @@
 
 #include <cstdio>
 
+#include "ui/window_link.h"
+
 namespace {
 
-// The window property that holds the object of a bound window.
-const char kObjectProperty[] = "VxpUiWindowObject";
+const CWindowLink<CWindowImplBase> kLink("VxpUiWindowObject");
 
 // The object whose window is being created on this thread; its first message
 // takes it (see window_impl.h).
@@ -64,19 +65,16 @@ CWindowImplBase::~CWindowImplBase() {
 }
 
 CWindowImplBase* CWindowImplBase::FromHandle(HWND hWnd) {
-    if (hWnd == NULL)
-        return NULL;
-    return static_cast<CWindowImplBase*>(::GetPropA(hWnd, kObjectProperty));
+    return kLink.Get(hWnd);
 }
 
 void CWindowImplBase::Bind(HWND hWnd) {
     m_hWnd = hWnd;
-    ::SetPropA(hWnd, kObjectProperty, static_cast<HANDLE>(this));
+    kLink.Set(hWnd, this);
 }
 
 void CWindowImplBase::Unbind() {
-    if (m_hWnd != NULL)
-        ::RemovePropA(m_hWnd, kObjectProperty);
+    kLink.Clear(m_hWnd);
 }
 
 HWND CWindowImplBase::CreateImpl(ATOM atom, HWND hWndParent, const RECT* rect, LPCSTR windowName,
