@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -148,6 +149,12 @@ private:
     CZipActionCallback* GetCallback(int type);
     void CheckLimits(const CZipEntryHeader& header, const std::string& folder) const;
     void DropOpenEntry();
+    // Reads the open entry to its end in pieces of up to bufferSize bytes,
+    // hands each to `sink` (when there is one) and counts it on `callback`.
+    // Returns 0, or the abort code of a callback that asked to stop: "safely"
+    // when nothing of the entry was left to read.
+    int PumpOpenEntry(uint32_t bufferSize, CZipActionCallback* callback,
+                      const std::function<void(const uint8_t*, uint32_t)>& sink);
     std::string BuildExtractedPath(const std::string& entryName, const std::string& folder,
                                    bool keepPath, const char* newName, std::string* relative) const;
 

@@ -227,22 +227,10 @@ bool CZipArchive::ExtractFile(int index, const std::string& folder, bool keepPat
             CZipException::ThrowError(ENOENT, target);
         }
         output.Create(parent, target);
-        CZipByteBuffer buffer(bufferSize);
-        for (;;) {
-            const uint32_t n = ReadEntry(buffer.Data(), bufferSize);
-            if (n > 0) {
-                output.File().Write(buffer.Data(), n);
-                written += n;
-                if (callback != nullptr && !callback->Advance(n)) {
-                    abortCode = (n == bufferSize && m_info.m_uncompressedLeft > 0)
-                                    ? CZipException::kAbortedAction
-                                    : CZipException::kAbortedSafely;
-                    break;
-                }
-            }
-            if (n < bufferSize)
-                break;
-        }
+        abortCode = PumpOpenEntry(bufferSize, callback, [&](const uint8_t* data, uint32_t n) {
+            output.File().Write(data, n);
+            written += n;
+        });
         result = CloseEntryToFile(output.File());
     } catch (...) {
         output.Discard();
@@ -263,6 +251,24 @@ bool CZipArchive::ExtractFile(int index, const std::string& folder, bool keepPat
     output.Commit();
     m_extractedTotal += written;
     return true;
+}
+
+int CZipArchive::PumpOpenEntry(uint32_t bufferSize, CZipActionCallback* callback,
+                               const std::function<void(const uint8_t*, uint32_t)>& sink) {
+    CZipByteBuffer buffer(bufferSize);
+    for (;;) {
+        const uint32_t n = ReadEntry(buffer.Data(), bufferSize);
+        if (n > 0) {
+            if (sink)
+                sink(buffer.Data(), n);
+            if (callback != nullptr && !callback->Advance(n))
+                return (n == bufferSize && m_info.m_uncompressedLeft > 0)
+                           ? CZipException::kAbortedAction
+                           : CZipException::kAbortedSafely;
+        }
+        if (n < bufferSize)
+            return 0;
+    }
 }
 
 bool CZipArchive::ExtractToMemory(int index, CZipMemoryStream& stream, uint32_t bufferSize) {
@@ -288,21 +294,8 @@ bool CZipArchive::ExtractToMemory(int index, CZipMemoryStream& stream, uint32_t 
     int abortCode = 0;
     try {
         stream.SeekToEnd();
-        CZipByteBuffer buffer(bufferSize);
-        for (;;) {
-            const uint32_t n = ReadEntry(buffer.Data(), bufferSize);
-            if (n > 0) {
-                stream.Write(buffer.Data(), n);
-                if (callback != nullptr && !callback->Advance(n)) {
-                    abortCode = (n == bufferSize && m_info.m_uncompressedLeft > 0)
-                                    ? CZipException::kAbortedAction
-                                    : CZipException::kAbortedSafely;
-                    break;
-                }
-            }
-            if (n < bufferSize)
-                break;
-        }
+        abortCode = PumpOpenEntry(bufferSize, callback,
+                                  [&](const uint8_t* data, uint32_t n) { stream.Write(data, n); });
         result = CloseEntry(nullptr, false);
     } catch (...) {
         if (m_entryState == -1)
@@ -353,18 +346,7 @@ bool CZipArchive::TestEntry(int index, uint32_t bufferSize) {
     int result = kNotOpen;
     int abortCode = 0;
     try {
-        CZipByteBuffer buffer(bufferSize);
-        for (;;) {
-            const uint32_t n = ReadEntry(buffer.Data(), bufferSize);
-            if (n > 0 && callback != nullptr && !callback->Advance(n)) {
-                abortCode = (n == bufferSize && m_info.m_uncompressedLeft > 0)
-                                ? CZipException::kAbortedAction
-                                : CZipException::kAbortedSafely;
-                break;
-            }
-            if (n < bufferSize)
-                break;
-        }
+        abortCode = PumpOpenEntry(bufferSize, callback, nullptr);
         result = CloseEntry(nullptr, false);
     } catch (...) {
         if (m_entryState == -1)
