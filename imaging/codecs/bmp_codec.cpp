@@ -315,11 +315,8 @@ void DecodeRunLength(const BmpLayout& h, const uint8_t* p, uint64_t len, CImageO
 } // namespace
 
 bool CBmpReader::Read(const char* path, CImageObject* image) {
-    CMappedFile file;
-    CByteStream view;
-    if (!OpenSource(path, file, view, image))
-        return false;
-    return ReadFromStream(view, image, true);
+    return ReadMapped(path, image,
+                      [&](CByteStream& view) { return ReadFromStream(view, image, true); });
 }
 
 bool CBmpReader::ReadFromStream(CByteStream& stream, CImageObject* image) {

@@ -463,11 +463,7 @@ int GifDecoder::Run() {
 } // namespace
 
 bool CGifReader::Read(const char* path, CImageObject* image) {
-    CMappedFile file;
-    CByteStream view;
-    if (!OpenSource(path, file, view, image))
-        return false;
-    return ReadFromStream(view, image);
+    return ReadMapped(path, image, [&](CByteStream& view) { return ReadFromStream(view, image); });
 }
 
 bool CGifReader::ReadFromStream(CByteStream& stream, CImageObject* image) {

@@ -87,11 +87,7 @@ bool FindMask(const uint8_t* data, uint32_t size, int32_t width, int32_t height,
 } // namespace
 
 bool CIconReader::Read(const char* path, CImageObject* image) {
-    CMappedFile file;
-    CByteStream view;
-    if (!OpenSource(path, file, view, image))
-        return false;
-    return ReadIcon(view, image);
+    return ReadMapped(path, image, [&](CByteStream& view) { return ReadIcon(view, image); });
 }
 
 bool CIconReader::DecodeEntry(const uint8_t* bytes, uint32_t size, CImageObject* entry) {

@@ -24,9 +24,10 @@
 
 #include <cstdint>
 
+#include "imaging/byte_stream.h"
+#include "imaging/win32_file.h"
+
 class CImageObject;
-class CByteStream;
-class CMappedFile;
 
 // Events of the progress callback; the numbers are part of the protocol.
 enum EDecodeEvent : int32_t {
@@ -69,6 +70,14 @@ protected:
     // On success view is a non-owning stream over the whole mapped file.
     static bool OpenSource(const char* path, CMappedFile& file, CByteStream& view,
                            CImageObject* image);
+    // Read(path) of a reader that works on the mapped bytes alone: OpenSource,
+    // then decode(view) while the mapping lives.
+    template <class Decode>
+    static bool ReadMapped(const char* path, CImageObject* image, Decode decode) {
+        CMappedFile file;
+        CByteStream view;
+        return OpenSource(path, file, view, image) && decode(view);
+    }
 
     // True when a bitmap of width x height may be created under m_pixelLimit:
     // both sides positive and the pixel count within the limit.

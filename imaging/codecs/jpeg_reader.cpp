@@ -94,12 +94,7 @@ int32_t CJpegReader::ChooseScaleDenominator(int32_t width, int32_t height, int32
 }
 
 bool CJpegReader::Read(const char* path, CImageObject* image) {
-    CMappedFile file;
-    CByteStream view;
-    if (!OpenSource(path, file, view, image)) {
-        return false;
-    }
-    return ReadFromStream(view, image);
+    return ReadMapped(path, image, [&](CByteStream& view) { return ReadFromStream(view, image); });
 }
 
 bool CJpegReader::ReadScaled(const char* path, CImageObject* image) {

@@ -77,11 +77,7 @@ private:
 } // namespace
 
 bool CPcxReader::Read(const char* path, CImageObject* image) {
-    CMappedFile file;
-    CByteStream view;
-    if (!OpenSource(path, file, view, image))
-        return false;
-    return ReadFromStream(view, image);
+    return ReadMapped(path, image, [&](CByteStream& view) { return ReadFromStream(view, image); });
 }
 
 bool CPcxReader::ReadFromStream(CByteStream& s, CImageObject* image) {

@@ -49,12 +49,9 @@ struct CPngReader::DecodeState {
 };
 
 bool CPngReader::Read(const char* path, CImageObject* image) {
-    CMappedFile file;
-    CByteStream view;
-    if (!OpenSource(path, file, view, image)) {
-        return false;
-    }
-    return ReadFromMemory(view.buffer, view.size, image);
+    return ReadMapped(path, image, [&](CByteStream& view) {
+        return ReadFromMemory(view.buffer, view.size, image);
+    });
 }
 
 bool CPngReader::ReadFromMemory(const uint8_t* data, size_t size, CImageObject* image) {

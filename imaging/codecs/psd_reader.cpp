@@ -93,11 +93,7 @@ uint8_t MulDiv255(uint32_t a, uint32_t b) {
 } // namespace
 
 bool CPsdReader::Read(const char* path, CImageObject* image) {
-    CMappedFile file;
-    CByteStream view;
-    if (!OpenSource(path, file, view, image))
-        return false;
-    return ReadFromStream(view, image);
+    return ReadMapped(path, image, [&](CByteStream& view) { return ReadFromStream(view, image); });
 }
 
 bool CPsdReader::ReadFromStream(CByteStream& s, CImageObject* image) {

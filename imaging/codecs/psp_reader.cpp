@@ -60,11 +60,7 @@ struct PspState {
 } // namespace
 
 bool CPspReader::Read(const char* path, CImageObject* image) {
-    CMappedFile file;
-    CByteStream view;
-    if (!OpenSource(path, file, view, image))
-        return false;
-    return ReadFromStream(view, image);
+    return ReadMapped(path, image, [&](CByteStream& view) { return ReadFromStream(view, image); });
 }
 
 namespace {

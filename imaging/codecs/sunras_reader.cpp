@@ -87,11 +87,7 @@ private:
 } // namespace
 
 bool CSunRasterReader::Read(const char* path, CImageObject* image) {
-    CMappedFile file;
-    CByteStream view;
-    if (!OpenSource(path, file, view, image))
-        return false;
-    return ReadFromStream(view, image);
+    return ReadMapped(path, image, [&](CByteStream& view) { return ReadFromStream(view, image); });
 }
 
 bool CSunRasterReader::ReadFromStream(CByteStream& s, CImageObject* image) {

@@ -87,11 +87,7 @@ void Unpack555(uint16_t v, uint8_t* blue, uint8_t* green, uint8_t* red) {
 } // namespace
 
 bool CTargaReader::Read(const char* path, CImageObject* image) {
-    CMappedFile file;
-    CByteStream view;
-    if (!OpenSource(path, file, view, image))
-        return false;
-    return ReadFromStream(view, image);
+    return ReadMapped(path, image, [&](CByteStream& view) { return ReadFromStream(view, image); });
 }
 
 bool CTargaReader::ReadFromStream(CByteStream& s, CImageObject* image) {

@@ -157,12 +157,9 @@ void SetIndexedPalette(TIFF* tif, const PageInfo& p, CImageObject* page) {
 } // namespace
 
 bool CTiffReader::Read(const char* path, CImageObject* image) {
-    CMappedFile file;
-    CByteStream view;
-    if (!OpenSource(path, file, view, image)) {
-        return false;
-    }
-    return ReadFromMemory(view.buffer, view.size, image);
+    return ReadMapped(path, image, [&](CByteStream& view) {
+        return ReadFromMemory(view.buffer, view.size, image);
+    });
 }
 
 bool CTiffReader::ReadFromMemory(const uint8_t* data, size_t size, CImageObject* image) {

@@ -56,11 +56,7 @@ int32_t Lightness(const PaletteEntry& e) {
 } // namespace
 
 bool CWbmpReader::Read(const char* path, CImageObject* image) {
-    CMappedFile file;
-    CByteStream view;
-    if (!OpenSource(path, file, view, image))
-        return false;
-    return ReadFromStream(view, image);
+    return ReadMapped(path, image, [&](CByteStream& view) { return ReadFromStream(view, image); });
 }
 
 bool CWbmpReader::ReadFromStream(CByteStream& s, CImageObject* image) {
