@@ -28,10 +28,12 @@ struct NativePixelBuffer {
 
 namespace {
 
+#ifndef VXP_PIXELS_HEAP_ONLY
 // Large images take fresh pages straight from the kernel: they arrive zeroed,
 // and with transparent huge pages one fault maps 2 MB instead of 4 KB, which
 // is most of the cost of creating a photograph-sized bitmap.
 constexpr size_t kMapThreshold = size_t(2) << 20;
+#endif
 
 void* AllocateZeroed(size_t bytes, bool* mapped) {
     *mapped = false;
