@@ -1,6 +1,7 @@
 // The application object reaching real frame windows: only the viewer whose
 // canvas shows the decoding image hears that the decode started and ended,
-// once each and in that order; a view's rows are redrawn through the frame
+// once each and in that order, and gets its rows even while a render pass
+// holds its canvas; a view's rows are redrawn through the frame
 // that owns it; item-list changes reach the explorer and the viewers in the
 // order each code asks for.
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/application_state.h"
@@ -143,6 +145,72 @@ TEST(DecodeProgress, OnlyTheFrameShowingTheImageHearsStartThenEnd) {
     SetEnvironmentVariableA("VXP_DECODE_BAND_DELAY_MS", nullptr);
     DestroyWindow(shown->m_hWnd);
     DestroyWindow(other->m_hWnd);
+    Pump(200, nullptr);
+}
+
+// Runs fn on a thread of its own; false when it has not returned within ms.
+template <class Fn> bool ReturnsWithin(DWORD ms, Fn fn) {
+    struct Call {
+        Fn fn;
+        static DWORD WINAPI Run(void* p) {
+            static_cast<Call*>(p)->fn();
+            return 0;
+        }
+    };
+    Call* call = new Call{fn};
+    HANDLE thread = CreateThread(nullptr, 0, &Call::Run, call, 0, nullptr);
+    const bool returned = WaitForSingleObject(thread, ms) == WAIT_OBJECT_0;
+    if (returned) {
+        CloseHandle(thread);
+        delete call;
+    }
+    // A thread that is still blocked keeps its call; the test has failed.
+    return returned;
+}
+
+TEST(DecodeProgress, RowsReachACanvasWhoseDrawingHoldsItsLock) {
+    CTestFolder folder("rows");
+    const std::string path = WriteBmp(folder, "rows.bmp", 64, 100);
+    CImageFrame* frame = new CImageFrame;
+    ASSERT_NE(nullptr, frame->CreateViewer());
+    ShowWindow(frame->m_hWnd, SW_SHOWNOACTIVATE);
+    {
+        plat::ScopedLock guard(g_applicationState.viewerListLock);
+        g_applicationState.viewers = {frame};
+    }
+    CImageObject* image = g_applicationState.OpenImage(path.c_str(), -1, -1, 0.0);
+    ASSERT_NE(nullptr, image);
+    frame->ShowDocument(image, false);
+    static CImageObject* decoding;
+    decoding = image;
+    Pump(20000, [] { return !decoding->notLoaded.load(); });
+    CImageWindow& canvas = frame->GetView().GetCanvas();
+    canvas.ClearPendingRows();
+
+    // A render pass draws under the canvas lock; the decode thread must still
+    // hand over its rows meanwhile instead of waiting for the screen.
+    HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread drawer([&] {
+        canvas.Lock();
+        SetEvent(held);
+        WaitForSingleObject(release, 10000);
+        canvas.Unlock();
+    });
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(held, 5000));
+    EXPECT_TRUE(
+        ReturnsWithin(3000, [image] { ImageDecodeProgress(image, kDecodeRows, 0, 10, 0); }));
+    EXPECT_TRUE(canvas.HasPendingRows());
+    SetEvent(release);
+    drawer.join();
+    CloseHandle(held);
+    CloseHandle(release);
+
+    {
+        plat::ScopedLock guard(g_applicationState.viewerListLock);
+        g_applicationState.viewers.clear();
+    }
+    DestroyWindow(frame->m_hWnd);
     Pump(200, nullptr);
 }
 
