@@ -8,6 +8,10 @@
 
 namespace {
 
+// Directories up to this size are read with one call (65535 entries with
+// names of a usual length take about 5 MB).
+constexpr uint32_t kDirectoryReadAtOnce = 64u << 20;
+
 // Data of one entry cannot start before this many bytes past its header.
 uint64_t MinimalEntryEnd(const CZipEntryHeader& h) {
     return uint64_t(h.m_localHeaderOffset) + CZipEntryHeader::kLocalSize +
@@ -143,14 +147,31 @@ void CZipDirectory::Read() {
         m_storage->Seek(uint64_t(m_directoryOffset) + m_bytesBeforeZip);
         m_headers.reserve(m_entryCount);
         uint64_t consumed = 0;
+        // One read for the whole directory of a single-volume archive (its
+        // size was checked against the file above); record by record across
+        // volumes, or when it is too large to hold at once.
+        CZipByteBuffer whole;
+        if (!spanned && m_directorySize <= kDirectoryReadAtOnce) {
+            whole.Allocate(m_directorySize);
+            if (m_storage->File()->Read(whole.Data(), m_directorySize) != m_directorySize)
+                fail();
+        }
         for (uint32_t i = 0; i < m_entryCount; ++i) {
             m_headers.push_back(std::make_unique<CZipEntryHeader>());
             CZipEntryHeader& header = *m_headers.back();
-            if (!header.ReadCentral(*m_storage))
-                fail();
-            consumed += header.GetSize(false);
-            if (consumed > m_directorySize)
-                fail();
+            if (whole.Length() != 0) {
+                const uint32_t size =
+                    header.ReadCentral(whole.Data() + consumed, m_directorySize - consumed);
+                if (size == 0)
+                    fail();
+                consumed += size;
+            } else {
+                if (!header.ReadCentral(*m_storage))
+                    fail();
+                consumed += header.GetSize(false);
+                if (consumed > m_directorySize)
+                    fail();
+            }
             if (m_namesConverted)
                 ZipPlatformOps::ConvertName(header, true);
         }

@@ -21,6 +21,32 @@ bool CZipEntryHeader::ReadCentral(CZipVolumeStorage& storage) {
     uint8_t record[kCentralSize];
     const int volume = storage.GetCurrentVolume();
     storage.Read(record, kCentralSize, true);
+    if (!ReadCentralFixed(record))
+        return false;
+    // Name, extra field and comment in one read, then split.
+    const uint32_t variable = CentralVariableLength(record);
+    CZipByteBuffer rest(variable);
+    if (variable != 0)
+        storage.Read(rest.Data(), variable, true);
+    ReadCentralVariable(record, rest.Data());
+    return storage.GetCurrentVolume() == volume;
+}
+
+uint32_t CZipEntryHeader::ReadCentral(const uint8_t* data, uint64_t available) {
+    if (available < kCentralSize || !ReadCentralFixed(data))
+        return 0;
+    const uint32_t size = kCentralSize + CentralVariableLength(data);
+    if (size > available)
+        return 0;
+    ReadCentralVariable(data, data + kCentralSize);
+    return size;
+}
+
+uint32_t CZipEntryHeader::CentralVariableLength(const uint8_t* record) {
+    return uint32_t(ZipGet16(record + 28)) + ZipGet16(record + 30) + ZipGet16(record + 32);
+}
+
+bool CZipEntryHeader::ReadCentralFixed(const uint8_t* record) {
     m_signature = ZipGet32(record);
     if (m_signature != kCentralSignature)
         return false;
@@ -33,23 +59,20 @@ bool CZipEntryHeader::ReadCentral(CZipVolumeStorage& storage) {
     m_crc32 = ZipGet32(record + 16);
     m_compressedSize = ZipGet32(record + 20);
     m_uncompressedSize = ZipGet32(record + 24);
-    const uint16_t nameLength = ZipGet16(record + 28);
-    const uint16_t extraLength = ZipGet16(record + 30);
-    const uint16_t commentLength = ZipGet16(record + 32);
     m_diskStart = ZipGet16(record + 34);
     m_internalAttributes = ZipGet16(record + 36);
     m_externalAttributes = ZipGet32(record + 38);
     m_localHeaderOffset = ZipGet32(record + 42);
+    return true;
+}
 
-    // Name, extra field and comment in one read, then split.
-    const uint32_t variable = uint32_t(nameLength) + extraLength + commentLength;
-    CZipByteBuffer rest(variable);
-    if (variable != 0)
-        storage.Read(rest.Data(), variable, true);
-    m_fileName.Assign(rest.Data(), nameLength);
-    m_extraField.Assign(rest.Data() + nameLength, extraLength);
-    m_comment.Assign(rest.Data() + nameLength + extraLength, commentLength);
-    return storage.GetCurrentVolume() == volume;
+void CZipEntryHeader::ReadCentralVariable(const uint8_t* record, const uint8_t* rest) {
+    const uint16_t nameLength = ZipGet16(record + 28);
+    const uint16_t extraLength = ZipGet16(record + 30);
+    const uint16_t commentLength = ZipGet16(record + 32);
+    m_fileName.Assign(rest, nameLength);
+    m_extraField.Assign(rest + nameLength, extraLength);
+    m_comment.Assign(rest + nameLength + extraLength, commentLength);
 }
 
 bool CZipEntryHeader::CheckLocalBytes(const uint8_t* local, uint16_t* extraLength) const {

@@ -49,6 +49,10 @@ public:
     // Reads a central record; false for a wrong signature or a record that
     // would span two volumes. Storage errors are thrown.
     bool ReadCentral(CZipVolumeStorage& storage);
+    // The same from a directory already in memory: the record at data, with
+    // `available` bytes left there. Returns the record's size, 0 when it is
+    // no central record or runs past the end.
+    uint32_t ReadCentral(const uint8_t* data, uint64_t available);
     // Reads and checks the local header at the storage position, skips the
     // name and hands back the local extra length.
     bool CheckLocal(CZipVolumeStorage& storage, uint16_t* extraLength);
@@ -106,6 +110,12 @@ public:
     uint32_t m_localHeaderOffset = 0;
 
 private:
+    // A central record in two steps: the fixed 46 bytes (false for a wrong
+    // signature), then the name, extra field and comment that follow it.
+    static uint32_t CentralVariableLength(const uint8_t* record);
+    bool ReadCentralFixed(const uint8_t* record);
+    void ReadCentralVariable(const uint8_t* record, const uint8_t* rest);
+
     CZipByteBuffer m_extraField;
     CZipByteBuffer m_fileName;
     CZipByteBuffer m_comment;
