@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -118,6 +119,22 @@ inline void ExpectPixels(const CImageObject& image, const ExpectedPixels& want,
     }
     EXPECT_EQ(mismatches, 0) << what;
 }
+
+#ifndef _WIN32
+// Decodes the file at path with the build host's reference decoder (Pillow)
+// and compares its pixels with image's.
+inline void ExpectReferenceDecoderAgrees(const std::string& path, const CImageObject& image,
+                                         const std::string& what) {
+    const std::string tool =
+        std::string(VXP_SOURCE_DIR) + "/imaging/codecs/tests/tools/pil_decode.py";
+    const std::string raw = path + ".raw";
+    const std::string command = "/usr/bin/python3 '" + tool + "' '" + path + "' '" + raw + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    ExpectedPixels want;
+    ASSERT_TRUE(LoadExpected(raw, &want));
+    ExpectPixels(image, want, what);
+}
+#endif
 
 // Records progress events; the image pointer is checked against the one expected.
 struct EventLog {
