@@ -5,26 +5,11 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/tests/image_test_support.h"
+
 namespace {
 
-PaletteEntry Bgr(uint8_t b, uint8_t g, uint8_t r, uint8_t reserved = 0) {
-    return PaletteEntry{b, g, r, reserved};
-}
-
-// Writes a recognisable pattern into every pixel byte (not the row padding).
-void Pattern(CImageObject& image, uint8_t seed) {
-    int bytes = (image.width * image.bitsPerPixel + 7) / 8;
-    for (int y = 0; y < image.height; ++y) {
-        uint8_t* row = image.GetRow(y, true);
-        for (int x = 0; x < bytes; ++x)
-            row[x] = static_cast<uint8_t>(seed + y * 31 + x * 7);
-    }
-}
-
-std::vector<uint8_t> Pixels(const CImageObject& image) {
-    return std::vector<uint8_t>(image.bits,
-                                image.bits + static_cast<size_t>(image.stride) * image.height);
-}
+using namespace image_test;
 
 TEST(ImagePixels, GetRowHonoursOrderAndBounds) {
     CImageObject image;
