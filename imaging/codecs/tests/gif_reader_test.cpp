@@ -116,15 +116,7 @@ struct GifBuilder {
 
 const std::vector<Rgb> kFour = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
 
-bool Decode(const std::vector<uint8_t>& bytes, CImageObject* image, EventLog* log = nullptr,
-            uint64_t pixelLimit = 0) {
-    ExactBuffer buffer(bytes);
-    CGifReader reader;
-    reader.m_pixelLimit = pixelLimit;
-    if (log != nullptr)
-        log->Attach(reader, image);
-    return reader.ReadFromStream(buffer.stream, image);
-}
+const auto Decode = [](auto&&... args) { return DecodeWith<CGifReader>(args...); };
 
 // Colour of pixel (x, y) of a frame as r, g, b.
 Rgb ColourAt(CImageObject* frame, int x, int y) {

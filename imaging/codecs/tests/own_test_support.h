@@ -38,6 +38,20 @@ struct ExactBuffer {
     CByteStream stream;
 };
 
+// Decodes bytes with a fresh Reader through its stream entry point, under a
+// pixel limit when one is given (0: none) and with its events logged when a
+// log is given.
+template <class Reader>
+bool DecodeWith(const std::vector<uint8_t>& bytes, CImageObject* image, EventLog* log = nullptr,
+                uint64_t pixelLimit = 0) {
+    ExactBuffer buffer(bytes);
+    Reader reader;
+    reader.m_pixelLimit = pixelLimit;
+    if (log != nullptr)
+        log->Attach(reader, image);
+    return reader.ReadFromStream(buffer.stream, image);
+}
+
 // Little-endian and big-endian appenders.
 inline void Le(std::vector<uint8_t>& out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i)

@@ -33,15 +33,7 @@ std::vector<uint8_t> Header(int bits, int planes, int xmin, int xmax, int ymin, 
     return b;
 }
 
-bool Decode(const std::vector<uint8_t>& bytes, CImageObject* image, EventLog* log = nullptr,
-            uint64_t pixelLimit = 0) {
-    ExactBuffer buffer(bytes);
-    CPcxReader reader;
-    reader.m_pixelLimit = pixelLimit;
-    if (log != nullptr)
-        log->Attach(reader, image);
-    return reader.ReadFromStream(buffer.stream, image);
-}
+const auto Decode = [](auto&&... args) { return DecodeWith<CPcxReader>(args...); };
 
 TEST(PcxReader, FilesMatchTheirReference) {
     struct Case {

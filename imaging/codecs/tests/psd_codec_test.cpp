@@ -33,15 +33,7 @@ std::vector<uint8_t> Header(uint32_t channels, uint32_t width, uint32_t height, 
     return b;
 }
 
-bool Decode(const std::vector<uint8_t>& bytes, CImageObject* image, EventLog* log = nullptr,
-            uint64_t pixelLimit = 0) {
-    ExactBuffer buffer(bytes);
-    CPsdReader reader;
-    reader.m_pixelLimit = pixelLimit;
-    if (log != nullptr)
-        log->Attach(reader, image);
-    return reader.ReadFromStream(buffer.stream, image);
-}
+const auto Decode = [](auto&&... args) { return DecodeWith<CPsdReader>(args...); };
 
 TEST(PsdReader, DocumentsMatchTheirComposite) {
     struct Case {

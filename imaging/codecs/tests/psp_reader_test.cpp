@@ -15,15 +15,7 @@ using namespace own_test;
 
 namespace {
 
-bool Decode(const std::vector<uint8_t>& bytes, CImageObject* image, EventLog* log = nullptr,
-            uint64_t pixelLimit = 0) {
-    ExactBuffer buffer(bytes);
-    CPspReader reader;
-    reader.m_pixelLimit = pixelLimit;
-    if (log != nullptr)
-        log->Attach(reader, image);
-    return reader.ReadFromStream(buffer.stream, image);
-}
+const auto Decode = [](auto&&... args) { return DecodeWith<CPspReader>(args...); };
 
 std::vector<uint8_t> Header() {
     std::vector<uint8_t> b;

@@ -23,15 +23,7 @@ std::vector<uint8_t> Header(uint32_t width, uint32_t height, uint32_t depth, uin
     return b;
 }
 
-bool Decode(const std::vector<uint8_t>& bytes, CImageObject* image, EventLog* log = nullptr,
-            uint64_t pixelLimit = 0) {
-    ExactBuffer buffer(bytes);
-    CSunRasterReader reader;
-    reader.m_pixelLimit = pixelLimit;
-    if (log != nullptr)
-        log->Attach(reader, image);
-    return reader.ReadFromStream(buffer.stream, image);
-}
+const auto Decode = [](auto&&... args) { return DecodeWith<CSunRasterReader>(args...); };
 
 TEST(SunRasterReader, FilesFromOtherToolsMatchTheirReference) {
     struct Case {

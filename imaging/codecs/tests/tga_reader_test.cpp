@@ -29,15 +29,7 @@ std::vector<uint8_t> Header(uint8_t mapType, uint8_t type, uint16_t mapLength, u
     return b;
 }
 
-bool Decode(const std::vector<uint8_t>& bytes, CImageObject* image, EventLog* log = nullptr,
-            uint64_t pixelLimit = 0) {
-    ExactBuffer buffer(bytes);
-    CTargaReader reader;
-    reader.m_pixelLimit = pixelLimit;
-    if (log != nullptr)
-        log->Attach(reader, image);
-    return reader.ReadFromStream(buffer.stream, image);
-}
+const auto Decode = [](auto&&... args) { return DecodeWith<CTargaReader>(args...); };
 
 TEST(TargaReader, FilesMatchTheirReference) {
     struct Case {

@@ -15,15 +15,7 @@ using namespace own_test;
 
 namespace {
 
-bool Decode(const std::vector<uint8_t>& bytes, CImageObject* image, EventLog* log = nullptr,
-            uint64_t pixelLimit = 0) {
-    ExactBuffer buffer(bytes);
-    CWbmpReader reader;
-    reader.m_pixelLimit = pixelLimit;
-    if (log != nullptr)
-        log->Attach(reader, image);
-    return reader.ReadFromStream(buffer.stream, image);
-}
+const auto Decode = [](auto&&... args) { return DecodeWith<CWbmpReader>(args...); };
 
 TEST(WbmpReader, FilesFromOtherToolsMatchNetpbm) {
     for (const char* name : {"pbm", "im"}) {
