@@ -454,17 +454,7 @@ bool CBTreeIndex::Get(const DbBuffer& key, DbBuffer* value) {
 }
 
 bool CBTreeIndex::Contains(const DbBuffer& key) {
-    SearchKey sk;
-    PageRecord* leaf;
-    if (!Ready() || !MakeSearchKey(key, false, &sk) || !Descend(sk, nullptr, &leaf))
-        return false;
-    const NodeFormat fmt = Format();
-    CNode node(leaf->data, fmt, true);
-    bool found = false;
-    uint32_t slot;
-    bool ok = FindSlot(node, sk, &found, &slot) && found;
-    m_pages->ReleasePageCold(leaf);
-    return ok;
+    return Get(key, nullptr);
 }
 
 bool CBTreeIndex::Update(const DbBuffer& key, const DbBuffer& value) {

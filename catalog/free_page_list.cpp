@@ -25,26 +25,21 @@ bool CFreePageList::EraseIndexed(uint32_t id) {
 }
 
 uint32_t CFreePageList::SmallestIndexed() {
-    if (!m_index || m_index->Spec().count == 0)
-        return kDbNoPage;
-    CBTreeCursor* c = m_index->NewCursor(false);
-    uint8_t key[4];
-    DbBuffer out = DbBuffer::Out(key, 4);
-    uint32_t id = kDbNoPage;
-    if (c->First() && c->GetKey(&out) && out.length == 4)
-        id = LoadU32(key);
-    m_index->ReleaseCursor(c);
-    return id;
+    return EndIndexed(false);
 }
 
 uint32_t CFreePageList::LargestIndexed() {
+    return EndIndexed(true);
+}
+
+uint32_t CFreePageList::EndIndexed(bool largest) {
     if (!m_index || m_index->Spec().count == 0)
         return kDbNoPage;
     CBTreeCursor* c = m_index->NewCursor(false);
     uint8_t key[4];
     DbBuffer out = DbBuffer::Out(key, 4);
     uint32_t id = kDbNoPage;
-    if (c->Last() && c->GetKey(&out) && out.length == 4)
+    if ((largest ? c->Last() : c->First()) && c->GetKey(&out) && out.length == 4)
         id = LoadU32(key);
     m_index->ReleaseCursor(c);
     return id;

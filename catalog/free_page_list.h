@@ -40,6 +40,8 @@ private:
     bool PutIndexed(uint32_t id);
     bool InCache(uint32_t id) const;
     uint32_t LargestIndexed();
+    // The first or the last id of the free-page index, or kDbNoPage.
+    uint32_t EndIndexed(bool largest);
 
     uint32_t m_capacity;
     std::vector<uint32_t> m_cache; // ascending
