@@ -14,6 +14,7 @@
 #include <process.h>
 
 #include <cstdlib>
+#include <memory>
 #include <new>
 
 #include "app/application_state.h"
@@ -376,27 +377,36 @@ bool CApplicationState::ForgetCachedImage(CImageObject* image) {
     return false;
 }
 
-CImageObject* LoadImageScaled(const char* path, int width, int height) {
-    if (!path)
-        return nullptr;
-    CImageReader* reader = NewReader(DetectImageFileType(path));
+namespace {
+
+// A fresh image read by the reader of `type` through read(reader, image);
+// null when there is no such reader or the read fails.
+template <class Read> CImageObject* ReadNewImage(int type, Read read) {
+    std::unique_ptr<CImageReader> reader(NewReader(type));
     if (!reader)
         return nullptr;
     CImageObject* image = new (std::nothrow) CImageObject();
-    if (!image) {
-        delete reader;
+    if (!image)
         return nullptr;
-    }
-    reader->m_maxWidth = width;
-    reader->m_maxHeight = height;
-    const bool ok = reader->ReadScaled(path, image);
+    const bool ok = read(*reader, image);
     image->notLoaded = false;
-    delete reader;
     if (!ok) {
         image->Release();
         return nullptr;
     }
     return image;
+}
+
+} // namespace
+
+CImageObject* LoadImageScaled(const char* path, int width, int height) {
+    if (!path)
+        return nullptr;
+    return ReadNewImage(DetectImageFileType(path), [&](CImageReader& reader, CImageObject* image) {
+        reader.m_maxWidth = width;
+        reader.m_maxHeight = height;
+        return reader.ReadScaled(path, image);
+    });
 }
 
 CImageObject* ReadImageInfo(const char* path) {
@@ -405,23 +415,10 @@ CImageObject* ReadImageInfo(const char* path) {
     const int type = DetectImageFileType(path);
     if (IsVectorImageFileType(type))
         return nullptr;
-    CImageReader* reader = NewReader(type);
-    if (!reader)
-        return nullptr;
-    CImageObject* image = new (std::nothrow) CImageObject();
-    if (!image) {
-        delete reader;
-        return nullptr;
-    }
-    image->headerOnly = true;
-    const bool ok = reader->Read(path, image);
-    image->notLoaded = false;
-    delete reader;
-    if (!ok) {
-        image->Release();
-        return nullptr;
-    }
-    return image;
+    return ReadNewImage(type, [&](CImageReader& reader, CImageObject* image) {
+        image->headerOnly = true;
+        return reader.Read(path, image);
+    });
 }
 
 int WrapListIndex(int index, CFileItemList* list, bool backward) {
