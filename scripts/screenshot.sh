@@ -10,40 +10,35 @@ cmake --preset mingw-x64 >/dev/null
 cmake --build --preset mingw-x64 --target VelmorantixXP >/dev/null
 exe=$(find build/mingw-x64 -name VelmorantixXP.exe | head -n 1)
 mkdir -p docs
-shot=$root/docs/screenshot.png
-# Inside the session script: start the desktop with the program, wait for its
-# frame, capture the screen, then ask the program to quit.
-scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
-  wine explorer /desktop=Velmorantix,1024x768 "$1" </dev/null >/dev/null 2>&1 &
-  for _ in $(seq 60); do
-    sleep 0.5
-    xwininfo -root -tree 2>/dev/null | grep -q "\"Velmorantix XP\"" && break
-  done
-  sleep 2
-  /usr/bin/import -window root -crop 1024x768+0+0 +repage "$2"
-  wine "$1" /Shutdown </dev/null >/dev/null 2>&1 || true
-  kill $! 2>/dev/null || true
-' _ "$exe" "$shot"
-echo "wrote $shot"
+# capture OUT PATTERN [argument]: starts the program in Wine's virtual desktop
+# (with the argument when one is given), waits until a window whose name holds
+# PATTERN exists, captures the screen, then asks the program to quit.
+capture() {
+  scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
+    exe=$1 out=$2 pattern=$3; shift 3
+    wine reg add "HKCU\Software\Velmorantix\Velmorantix XP" /v ViewerZoomType /t REG_DWORD \
+      /d 0 /f >/dev/null 2>&1
+    wine explorer /desktop=Velmorantix,1024x768 "$exe" "$@" </dev/null >/dev/null 2>&1 &
+    for _ in $(seq 60); do
+      sleep 0.5
+      xwininfo -root -tree 2>/dev/null | grep -qF "$pattern" && break
+    done
+    sleep 2
+    /usr/bin/import -window root -crop 1024x768+0+0 +repage "$out"
+    wine "$exe" /Shutdown </dev/null >/dev/null 2>&1 || true
+    kill $! 2>/dev/null || true
+  ' _ "$exe" "$@"
+  echo "wrote $1"
+}
 
-# The viewer: a picture made here, in a folder of three so the title shows a place.
+capture "$root/docs/screenshot.png" '"Velmorantix XP"'
+
+# The viewer, at actual size, on a picture made here, in a folder of three so
+# the title shows a place.
 pictures=$(mktemp -d "${TMPDIR:-/tmp}/vxp-shot-XXXXXX")
 trap 'rm -rf "$pictures"' EXIT
 /usr/bin/convert -size 640x480 -seed 11 plasma:fractal -blur 0x2 "$pictures/garden.jpg"
 /usr/bin/convert -size 640x480 gradient:skyblue-navy "$pictures/harbour.jpg"
 /usr/bin/convert -size 640x480 radial-gradient:gold-firebrick "$pictures/sunset.jpg"
-viewer_shot=$root/docs/viewer.png
-scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
-  wine reg add "HKCU\Software\Velmorantix\Velmorantix XP" /v ViewerZoomType /t REG_DWORD /d 0 /f \
-    >/dev/null 2>&1
-  wine explorer /desktop=Velmorantix,1024x768 "$1" "Z:${3//\//\\}" </dev/null >/dev/null 2>&1 &
-  for _ in $(seq 60); do
-    sleep 0.5
-    xwininfo -root -tree 2>/dev/null | grep -q "(1 of 3)" && break
-  done
-  sleep 2
-  /usr/bin/import -window root -crop 1024x768+0+0 +repage "$2"
-  wine "$1" /Shutdown </dev/null >/dev/null 2>&1 || true
-  kill $! 2>/dev/null || true
-' _ "$exe" "$viewer_shot" "$pictures/garden.jpg"
-echo "wrote $viewer_shot"
+winpath=Z:${pictures//\//\\}
+capture "$root/docs/viewer.png" "(1 of 3)" "$winpath\\garden.jpg"
