@@ -101,6 +101,11 @@ public:
     bool ForgetCachedImage(CImageObject* image);
 
     int BroadcastToViewers(UINT message, WPARAM wParam, LPARAM lParam);
+    // The viewer frame windows in list order, taken under the viewer-list
+    // lock so that messages can be sent to them after it is left: a viewer
+    // may close on a message and leave the list, and a frame that answers on
+    // another thread cannot wait on the sender.
+    std::vector<HWND> ViewerWindows();
     LRESULT SendToExplorer(UINT message, WPARAM wParam, LPARAM lParam);
     void SetScreenSaverActive(bool active);
 

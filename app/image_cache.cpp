@@ -140,13 +140,14 @@ void WaitForFile(const char* path) {
     }
 }
 
-void RemoveFromList(std::vector<CImageObject*>& list, CImageObject* image) {
+bool RemoveFromList(std::vector<CImageObject*>& list, CImageObject* image) {
     for (auto it = list.begin(); it != list.end(); ++it) {
         if (*it == image) {
             list.erase(it);
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 bool IsBeingDecoded(CImageObject* image) {
@@ -368,13 +369,7 @@ bool CApplicationState::ForgetCachedImage(CImageObject* image) {
     if (!image)
         return false;
     plat::ScopedLock guard(imageLock);
-    for (auto it = imageCache.begin(); it != imageCache.end(); ++it) {
-        if (*it == image) {
-            imageCache.erase(it);
-            return true;
-        }
-    }
-    return false;
+    return RemoveFromList(imageCache, image);
 }
 
 namespace {

@@ -42,19 +42,6 @@ void TellCanvas(HWND frame, CImageWindow& canvas, CImageObject* image, int32_t e
     canvas.Unlock();
 }
 
-// The viewer frame windows in the order of the viewer list; the sends happen
-// after the viewer-list lock is left, so a frame that answers on its own
-// thread cannot wait on this one.
-std::vector<HWND> ViewerWindows() {
-    std::vector<HWND> windows;
-    plat::ScopedLock guard(g_applicationState.viewerListLock);
-    windows.reserve(g_applicationState.viewers.size());
-    for (CImageFrame* viewer : g_applicationState.viewers)
-        if (viewer && viewer->m_hWnd)
-            windows.push_back(viewer->m_hWnd);
-    return windows;
-}
-
 HWND ExplorerWindow() {
     CMainFrame* explorer = g_applicationState.explorer;
     return explorer ? explorer->m_hWnd : nullptr;
@@ -115,7 +102,7 @@ void SendItemListChange(CFileItemList* list, int code, const char* item, const c
         toExplorer();
         return;
     }
-    const std::vector<HWND> viewers = ViewerWindows();
+    const std::vector<HWND> viewers = g_applicationState.ViewerWindows();
     auto toViewers = [&](bool lastFirst) {
         const WPARAM wParam = reinterpret_cast<WPARAM>(&forViewers);
         if (lastFirst) {

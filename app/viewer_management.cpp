@@ -222,14 +222,18 @@ bool CApplicationState::SetViewerToolbarVisible(bool visible) {
     return options.viewerShowToolbar;
 }
 
-int CApplicationState::BroadcastToViewers(UINT message, WPARAM wParam, LPARAM lParam) {
-    // The list changes only on this thread, so it is read without its lock;
-    // but a viewer may close while it handles the message, which takes it
-    // out of the list, so the windows are taken first.
+std::vector<HWND> CApplicationState::ViewerWindows() {
     std::vector<HWND> windows;
+    plat::ScopedLock lock(viewerListLock);
     windows.reserve(viewers.size());
     for (CImageFrame* viewer : viewers)
-        windows.push_back(viewer->m_hWnd);
+        if (viewer && viewer->m_hWnd)
+            windows.push_back(viewer->m_hWnd);
+    return windows;
+}
+
+int CApplicationState::BroadcastToViewers(UINT message, WPARAM wParam, LPARAM lParam) {
+    const std::vector<HWND> windows = ViewerWindows();
     for (HWND window : windows)
         if (IsWindow(window))
             SendMessageA(window, message, wParam, lParam);
