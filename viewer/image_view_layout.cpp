@@ -9,7 +9,6 @@
 
 #include <algorithm>
 
-#include "app/application_state.h"
 #include "imaging/image_file_types.h"
 #include "imaging/image_object.h"
 #include "viewer/image_view_internal.h"
@@ -198,16 +197,7 @@ bool CImageView::LayoutImmediate(CImageObject* frame, int displayedWidth, int di
     ::ExtTextOutA(temp, 0, 0, ETO_OPAQUE, &fill, NULL, 0, NULL);
     ::SetBkColor(temp, oldBk);
 
-    ::SetMapMode(temp, MM_ANISOTROPIC);
-    ::SetWindowExtEx(temp, frame->height, frame->height, NULL);
-    ::SetViewportExtEx(temp, displayedHeight, displayedHeight, NULL);
-    bool shrinking = displayedHeight < frame->height;
-    if (shrinking && g_applicationState.options.halftone) {
-        ::SetStretchBltMode(temp, HALFTONE);
-        ::SetBrushOrgEx(temp, 0, 0, NULL);
-    } else {
-        ::SetStretchBltMode(temp, COLORONCOLOR);
-    }
+    SetCanvasMap(temp, frame->height, displayedHeight);
     int top = frame->topDown ? 0 : frame->height - rows;
     ::BitBlt(temp, 0, top, frame->width, rows, memoryDC, 0, top, SRCCOPY);
 

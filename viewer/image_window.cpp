@@ -225,6 +225,20 @@ void CImageWindow::SetReady(bool ready) {
     m_planner.SetReady(ready);
 }
 
+void SetCanvasMap(HDC dc, int frameHeight, int displayedHeight) {
+    // One scale from the heights serves both axes, so a picture is never
+    // distorted by rounding of the displayed width.
+    ::SetMapMode(dc, MM_ANISOTROPIC);
+    ::SetWindowExtEx(dc, frameHeight, frameHeight, NULL);
+    ::SetViewportExtEx(dc, displayedHeight, displayedHeight, NULL);
+    if (displayedHeight < frameHeight && CanvasHalftoneOption()) {
+        ::SetStretchBltMode(dc, HALFTONE);
+        ::SetBrushOrgEx(dc, 0, 0, NULL);
+    } else {
+        ::SetStretchBltMode(dc, COLORONCOLOR);
+    }
+}
+
 void CImageWindow::ApplyMapping() {
     Lock();
     CImageObject* image = m_image;
@@ -238,18 +252,7 @@ void CImageWindow::ApplyMapping() {
                 if (m_memoryDC != NULL)
                     ::SetMapMode(m_memoryDC, MM_TEXT);
             } else {
-                // One scale from the heights serves both axes, so a picture
-                // is never distorted by rounding of the displayed width.
-                ::SetMapMode(m_windowDC, MM_ANISOTROPIC);
-                ::SetWindowExtEx(m_windowDC, frame->height, frame->height, NULL);
-                ::SetViewportExtEx(m_windowDC, m_displayHeight, m_displayHeight, NULL);
-                bool shrinking = m_displayHeight < frame->height;
-                if (shrinking && CanvasHalftoneOption()) {
-                    ::SetStretchBltMode(m_windowDC, HALFTONE);
-                    ::SetBrushOrgEx(m_windowDC, 0, 0, NULL);
-                } else {
-                    ::SetStretchBltMode(m_windowDC, COLORONCOLOR);
-                }
+                SetCanvasMap(m_windowDC, frame->height, m_displayHeight);
             }
             ::SetViewportOrgEx(m_windowDC, -m_scrollX, -m_scrollY, NULL);
         }

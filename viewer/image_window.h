@@ -31,6 +31,12 @@
 
 class CImageObject;
 
+// The canvas's scaling map on dc: MM_ANISOTROPIC with window extents from the
+// frame's height and viewport extents from the displayed height (one scale
+// for both axes), stretching with HALFTONE only when it shrinks and the
+// Halftone option is set, COLORONCOLOR otherwise.
+void SetCanvasMap(HDC dc, int frameHeight, int displayedHeight);
+
 // The Halftone option: shrunk pictures are stretched with HALFTONE instead of
 // COLORONCOLOR. Read at every ApplyMapping, so a changed option takes effect
 // at the next layout.
