@@ -93,18 +93,29 @@ uint32_t CZipVolumeStorage::Read(void* data, uint32_t length, bool whole) {
 }
 
 std::string CZipVolumeStorage::VolumeName(int number, bool last) const {
+    // The last volume is the file the archive was opened as, under the very
+    // name it was given: rebuilding it would change the case of its
+    // extension, which names another file where names keep their case.
+    if (last)
+        return m_archivePath;
     CZipPathParts parts(m_archivePath);
-    parts.SetExtension(last ? std::string("zip") : ZipStr::FormatText("%.3d", number));
+    parts.SetExtension(ZipStr::FormatText("%.3d", number));
     return parts.GetFullPath();
 }
 
 void CZipVolumeStorage::OpenVolumeFile(const std::string& path) {
-    m_ownFile.Close();
-    m_ownFile.Open(path.c_str(), kReadOnlyFlags, true);
+    // The next volume is opened beside the current one, which is given up
+    // only once the new one is open: a volume that cannot be opened leaves
+    // the archive where it was, and the error says why.
+    CZipDiskFile next;
+    next.Open(path.c_str(), kReadOnlyFlags, true);
+    m_ownFile.Swap(next);
 }
 
 void CZipVolumeStorage::ChangeVolume(int number) {
-    if (number == m_currentVolume)
+    // A volume whose file was lost (a disk change that failed) is opened
+    // again, so that a retry after the disk is back can succeed.
+    if (number == m_currentVolume && !IsFileClosed())
         return;
     // A single archive has one volume whatever its records say.
     if (!IsSpanned())
@@ -115,19 +126,20 @@ void CZipVolumeStorage::ChangeVolume(int number) {
         number >= kMaxVolumes)
         CZipException::ThrowError(CZipException::kBadZipFile, GetFilePath());
     if (m_spanMode == kRemovableSpan) {
-        const std::string path = GetFilePath();
+        // Every disk holds a file of the same name; the current one must be
+        // let go before the disk can be taken out.
+        const std::string path = m_archivePath;
         m_ownFile.Close();
         m_callback->m_volumePath = path;
         m_callback->m_diskNumber = number + 1;
         if (!m_callback->OnDiskChange(-1))
             CZipException::ThrowError(CZipException::kAbortedDiskChange, path);
+        OpenVolumeFile(path);
         m_currentVolume = number;
-        m_ownFile.Open(path.c_str(), kReadOnlyFlags, true);
         return;
     }
-    const std::string path = VolumeName(number, static_cast<uint32_t>(number) == m_lastVolume);
+    OpenVolumeFile(VolumeName(number, static_cast<uint32_t>(number) == m_lastVolume));
     m_currentVolume = number;
-    OpenVolumeFile(path);
 }
 
 void CZipVolumeStorage::SetThisVolume(int number) {

@@ -63,6 +63,8 @@ public:
     uint64_t GetPosition() { return m_file->GetPosition(); }
     uint64_t GetLength() { return m_file->GetLength(); }
 
+    // Makes the volume current. When its file cannot be opened the error is
+    // thrown and the storage stays on the volume it was on.
     void ChangeVolume(int number);
     // Takes the volume number of the end record and settles the span mode.
     void SetThisVolume(int number);

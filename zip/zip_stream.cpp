@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "platform/platform.h"
 #include "zip/zip_exception.h"
@@ -106,6 +107,11 @@ plat::FileHandle CZipDiskFile::OsHandle() const {
         CZipException::ThrowError(EBADF, m_path);
     }
     return m_handle;
+}
+
+void CZipDiskFile::Swap(CZipDiskFile& other) noexcept {
+    std::swap(m_handle, other.m_handle);
+    m_path.swap(other.m_path);
 }
 
 // ---------------------------------------------------------------------------

@@ -74,6 +74,9 @@ public:
 
     // The operating-system handle, for file mapping; throws when closed.
     plat::FileHandle OsHandle() const;
+    // Exchanges the open files of two objects, so that a file can be opened
+    // beside this one and take its place only once it is open.
+    void Swap(CZipDiskFile& other) noexcept;
 
 private:
     [[noreturn]] void ThrowLast() const;
