@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/platform.h"
 #include "zip/zip_archive.h"
 #include "zip/zip_platform.h"
 
@@ -63,8 +64,11 @@ public:
         m_target = target;
         m_path = ZipPlatformOps::CreateTemporaryFileIn(folder);
         if (m_path.empty()) {
-            errno = EACCES;
-            CZipException::ThrowError(EACCES, target);
+            // The system's own reason (a read-only disk, a full one, no
+            // handles left) is what the user can act on.
+            const int error = ZipPlatformOps::ErrnoFromSystemError(plat::LastError());
+            errno = error;
+            CZipException::ThrowError(error, target);
         }
         const ZipOpenFlags flags =
             ZipOpenFlags::kWrite | ZipOpenFlags::kCreate | ZipOpenFlags::kShareDenyWrite;

@@ -107,8 +107,11 @@ int ErrnoFromSystemError(uint32_t error) {
     case plat::kErrorAccessDenied:
     case plat::kErrorSharingViolation:
     case plat::kErrorLockViolation:
-    case plat::kErrorWriteProtect:
         return EACCES;
+    case plat::kErrorWriteProtect:
+        // The runtime folds this into "permission denied"; a read-only disk
+        // is told apart so that the user knows no permission will help.
+        return EROFS;
     case plat::kErrorInvalidHandle:
         return EBADF;
     case plat::kErrorNotEnoughMemory:

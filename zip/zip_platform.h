@@ -63,7 +63,8 @@ std::string CreateTemporaryFileIn(const std::string& folder);
 // Opens a file with CZipDiskFile's flags; kInvalidFile on failure with *error
 // set to the C runtime errno value that describes it.
 plat::FileHandle OpenFile(const std::string& path, ZipOpenFlags flags, int* error);
-// errno value for an operating-system error, as the C runtime maps them.
+// errno value for an operating-system error, as the C runtime maps them,
+// except that a write-protected medium stays apart from a denied access.
 int ErrnoFromSystemError(uint32_t systemError);
 
 bool IsSystemHandled(int code);

@@ -1,5 +1,13 @@
 // The archive's reading interface on small purpose-made archives.
+#include <cerrno>
 #include <functional>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+#include "platform/platform.h"
 
 #include "zip/tests/zip_test_util.h"
 #include "zip/zip_archive.h"
@@ -204,6 +212,49 @@ TEST_F(ZipArchiveTest, DamageIsReportedAndLeavesNoFile) {
 
     OpenUnit("folder_with_data.zip");
     EXPECT_EQ(CauseOf([&] { archive.TestEntry(0); }), CZipException::kDirWithSize);
+}
+
+TEST_F(ZipArchiveTest, AFailedOutputFileGivesTheSystemsReason) {
+    // Operating-system errors keep their own cause; a read-only disk is not
+    // a denied permission.
+    struct Case {
+        uint32_t systemError;
+        int cause;
+        const char* text;
+    };
+    const Case cases[] = {
+        {plat::kErrorAccessDenied, EACCES, "Permission denied"},
+        {plat::kErrorWriteProtect, EROFS, "Read-only file system"},
+        {plat::kErrorDiskFull, ENOSPC, "No space left on device"},
+        {plat::kErrorTooManyOpenFiles, EMFILE, "Too many open files"},
+        {plat::kErrorPathNotFound, ENOENT, "No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        const int cause = ZipPlatformOps::ErrnoFromSystemError(c.systemError);
+        EXPECT_EQ(cause, c.cause) << c.systemError;
+        EXPECT_EQ(CZipException(cause, "").GetErrorDescription(false), c.text) << c.systemError;
+    }
+#ifndef _WIN32
+    // The extraction's temporary file reports what stopped it: here no file
+    // handle is left for it.
+    OpenUnit("basic.zip");
+    const int index = archive.FindFile("top.bmp");
+    ASSERT_GE(index, 0);
+    const std::string dir = ziptest::Scratch("no_handles");
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowest = dup(0);
+    ASSERT_GE(lowest, 0);
+    close(lowest);
+    rlimit tight = saved;
+    tight.rlim_cur = static_cast<rlim_t>(lowest);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+    const int cause = CauseOf([&] { archive.ExtractFile(index, dir); });
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+    EXPECT_EQ(cause, EMFILE);
+    EXPECT_TRUE(ziptest::ListFiles(dir).empty());
+    EXPECT_TRUE(archive.ExtractFile(index, dir));
+#endif
 }
 
 TEST_F(ZipArchiveTest, PasswordsAreCheckedBeforeAnythingIsWritten) {
