@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "zip/zip_path.h"
 #include "zip/zip_platform.h"
 
 // Every block zlib asks for carries this header, so that all of them can be

@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "zip/zip_archive.h"
+#include "zip/zip_path.h"
 #include "zip/zip_platform.h"
 
 namespace {

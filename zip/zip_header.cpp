@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "zip/zip_path.h"
 #include "zip/zip_platform.h"
 #include "zip/zip_storage.h"
 

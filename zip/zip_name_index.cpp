@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "zip/zip_directory.h"
+#include "zip/zip_path.h"
 #include "zip/zip_platform.h"
 
 void CZipDirectory::BuildNameIndex(bool caseSensitive) {

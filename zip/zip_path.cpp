@@ -1,10 +1,9 @@
-// Path splitting and the small string helpers of the zip code.
+#include "zip/zip_path.h"
+
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
-
-#include "zip/zip_platform.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
 // The zip code's operating-system boundary.
+#include "zip/zip_path.h"
 #include "zip/zip_platform.h"
 
 #include <cerrno>
@@ -65,18 +66,21 @@ struct Converters {
     Converter toDos;
     Converter fromDos;
 };
+// Indexed by the made-by system code, the high byte of an entry's "version
+// made by". Systems whose attributes this code cannot interpret have no
+// converters and are refused rather than guessed at.
 const Converters kConverters[11] = {
-    {Identity, Identity},   // 0 MS-DOS
-    {nullptr, nullptr},     // 1
-    {nullptr, nullptr},     // 2
-    {UnixToDos, DosToUnix}, // 3 Unix
-    {nullptr, nullptr},     // 4
-    {nullptr, nullptr},     // 5
-    {Identity, Identity},   // 6 OS/2 HPFS
-    {MacToDos, MacToDos},   // 7 Macintosh
-    {nullptr, nullptr},     // 8
-    {nullptr, nullptr},     // 9
-    {Identity, Identity},   // 10 Windows NTFS
+    {Identity, Identity},   // MS-DOS
+    {nullptr, nullptr},     // not interpreted
+    {nullptr, nullptr},     // not interpreted
+    {UnixToDos, DosToUnix}, // Unix
+    {nullptr, nullptr},     // not interpreted
+    {nullptr, nullptr},     // not interpreted
+    {Identity, Identity},   // OS/2 HPFS
+    {MacToDos, MacToDos},   // Macintosh
+    {nullptr, nullptr},     // not interpreted
+    {nullptr, nullptr},     // not interpreted
+    {Identity, Identity},   // Windows NTFS
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "zip/zip_storage.h"
 
 #include "zip/zip_exception.h"
+#include "zip/zip_path.h"
 #include "zip/zip_platform.h"
 
 namespace {

@@ -8,6 +8,7 @@
 
 #include "zip/tests/zip_test_util.h"
 #include "zip/zip_archive.h"
+#include "zip/zip_path.h"
 #include "zip/zip_platform.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include "zip/tests/zip_test_util.h"
 #include "zip/zip_exception.h"
 #include "zip/zip_header.h"
+#include "zip/zip_path.h"
 #include "zip/zip_platform.h"
 #include "zip/zip_wildcard.h"
 
