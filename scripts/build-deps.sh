@@ -16,6 +16,15 @@ packages=(libjpeg-turbo libpng1.6 tiff)
 src=$cache/src
 mkdir -p "$src"
 
+# One run at a time per cache: a second run started meanwhile would remove
+# and rebuild the prefix and sources the first one is working in. It waits,
+# then finds the cache built (or builds what is still missing).
+exec 9>"$cache/.lock"
+if ! flock -n 9; then
+  echo "build-deps: waiting for another run on $cache"
+  flock 9
+fi
+
 # Debian source packages need a deb-src line; keep it in a file of our own.
 ensure_deb_src() {
   local list=/etc/apt/sources.list.d/velmorantix-src.sources
