@@ -2,27 +2,62 @@
 
 #include <cctype>
 #include <cstring>
+#include <string>
 
 namespace {
+
+inline unsigned char LowerByte(char c) {
+    return static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 std::string Lower(const char* text) {
     std::string out(text);
     for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        c = static_cast<char>(LowerByte(c));
     return out;
 }
+
+// Lower-cased copy into a caller's buffer; names too long for it go to the
+// heap. Entry names are far shorter than the buffer, so the sort of a large
+// directory compares without allocating.
+class CLowered {
+public:
+    explicit CLowered(const char* text) {
+        const size_t n = std::strlen(text);
+        char* out = m_small;
+        if (n >= sizeof m_small) {
+            m_large.resize(n + 1);
+            out = &m_large[0];
+        }
+        for (size_t i = 0; i < n; ++i)
+            out[i] = static_cast<char>(LowerByte(text[i]));
+        out[n] = '\0';
+        m_text = out;
+    }
+    const char* c_str() const { return m_text; }
+
+private:
+    char m_small[512];
+    std::string m_large;
+    const char* m_text;
+};
 
 int CollateCase(const char* a, const char* b) {
     return std::strcoll(a, b);
 }
 int CollateNoCase(const char* a, const char* b) {
-    return std::strcoll(Lower(a).c_str(), Lower(b).c_str());
+    return std::strcoll(CLowered(a).c_str(), CLowered(b).c_str());
 }
 int ByteCase(const char* a, const char* b) {
     return std::strcmp(a, b);
 }
+// The byte order of lower-cased copies, taken one character at a time.
 int ByteNoCase(const char* a, const char* b) {
-    return std::strcmp(Lower(a).c_str(), Lower(b).c_str());
+    for (;; ++a, ++b) {
+        const unsigned char ca = LowerByte(*a), cb = LowerByte(*b);
+        if (ca != cb || ca == 0)
+            return ca < cb ? -1 : (ca > cb ? 1 : 0);
+    }
 }
 
 // Matches one class starting after "[" at p[i]. Returns kMatchValid when the
