@@ -17,14 +17,12 @@ bool CPageFile::SetFile(std::unique_ptr<CWin32File> file) {
     if (m_open || !file)
         return false;
     m_file = std::move(file);
-    m_positionedIo = false;
     return true;
 }
 
 bool CPageFile::Open(const char* path, uint32_t flags) {
     if (m_open)
         return false;
-    m_filePos = -1;
     if (!m_file->Open(path, flags))
         return false;
     int64_t size = m_file->GetSize();
@@ -46,7 +44,6 @@ bool CPageFile::Close() {
     m_pageSize = 0;
     m_pageCount = 0;
     m_flushedCount = 0;
-    m_filePos = -1;
     m_preBytes = 0;
     m_maxBytes = 0;
     m_append = DbLocation{};
@@ -70,7 +67,6 @@ void CPageFile::Abandon() {
     m_pageSize = 0;
     m_pageCount = 0;
     m_flushedCount = 0;
-    m_filePos = -1;
     m_append = DbLocation{};
     m_allocator = nullptr;
     m_newFile = false;
@@ -359,7 +355,6 @@ bool CPageFile::WriteDirtyPages() {
 bool CPageFile::ExtendToPageCount() {
     if (!m_open)
         return false;
-    m_filePos = -1;
     int64_t size = m_file->GetSize();
     int64_t want = static_cast<int64_t>(static_cast<uint64_t>(m_pageCount) * m_pageSize);
     if (size == want)
@@ -404,7 +399,6 @@ bool CPageFile::TruncateTail() {
         m_append = DbLocation{};
     m_pageCount = cut;
     m_flushedCount = std::min(m_flushedCount, cut);
-    m_filePos = -1;
     return m_file->SetEnd(static_cast<int64_t>(static_cast<uint64_t>(cut) * m_pageSize));
 }
 

@@ -36,10 +36,9 @@
 // the last few writes before the header. Runs of consecutive dirty pages go to
 // the file in one call each.
 //
-// I/O: the file object made here is used through positioned reads and writes
-// of its handle (no seek per page). A file object handed in with SetFile
-// (tests, fuzzers) is driven through its virtual seek, read and write, so
-// that its fault hooks see every transfer.
+// I/O: every transfer is a positioned read or write of the file object (no
+// seek per page); a file object handed in with SetFile (tests, fuzzers) sees
+// each of them through its own members, fault hooks included.
 //
 // Reading a record that continues over pages that are not cached reads those
 // pages in one call (up to kDbRunPages) as if the chain ran through
@@ -219,7 +218,6 @@ private:
     bool WalkRecord(uint8_t* dst, const uint8_t* src, uint32_t n, DbLocation* loc, bool advance);
     uint32_t MaxChainPages(uint32_t n) const;
     bool IsPastFlushedEnd(const PageRecord* record) const;
-    bool SeekTo(uint64_t offset);
     PageRecord* TakeBuffer(uint32_t id, bool zero);
     // Writes count held-or-cached dirty records of consecutive ids.
     bool WriteRun(PageRecord* const* records, uint32_t count);
@@ -240,7 +238,6 @@ private:
     uint32_t m_pageSize = 0;
     uint32_t m_pageCount = 0;
     uint32_t m_flushedCount = 0;
-    int64_t m_filePos = -1; // the file's position when known, else -1
     DbLocation m_append;
     bool m_newFile = false;
     uint32_t m_preBytes = 0;
@@ -251,7 +248,6 @@ private:
     bool m_cacheReady = false;
     bool m_open = false;
     std::unique_ptr<CWin32File> m_file;
-    bool m_positionedIo = true;             // false for a file object from SetFile
     std::unique_ptr<uint8_t[]> m_runBuffer; // kDbRunPages pages, for record reads
     uint32_t m_pageLimitOverride = 0;
     uint64_t m_overflowAllocations = 0;
