@@ -139,14 +139,14 @@ bool CIndexDatabase::ReadHeader() {
     uint8_t h[kDbHeaderSize];
     if (!m_pages.ReadAt(0, h, kDbHeaderSize))
         return false;
-    if (std::memcmp(h, kMagic, 4) != 0 || std::memcmp(h + 51, kTrailer, 2) != 0)
+    if (std::memcmp(h, kMagic, 4) != 0 || std::memcmp(h + kDbHeaderTrailer, kTrailer, 2) != 0)
         return false;
-    const uint32_t pageSize = LoadU16(h + 21);
-    const uint32_t pageCount = LoadU32(h + 23);
-    const DbLocation append = DbLocation::Load(h + 27);
-    const DbLocation catalog = DbLocation::Load(h + 33);
-    const DbLocation freeSpec = DbLocation::Load(h + 39);
-    const DbLocation user = DbLocation::Load(h + 45);
+    const uint32_t pageSize = LoadU16(h + kDbHeaderPageSize);
+    const uint32_t pageCount = LoadU32(h + kDbHeaderPageCount);
+    const DbLocation append = DbLocation::Load(h + kDbHeaderAppend);
+    const DbLocation catalog = DbLocation::Load(h + kDbHeaderCatalog);
+    const DbLocation freeSpec = DbLocation::Load(h + kDbHeaderFreeSpec);
+    const DbLocation user = DbLocation::Load(h + kDbHeaderUserData);
     // The size check is made in 64 bits: a page count whose product with the
     // page size wraps in 32 bits must not match a small file.
     const int64_t size = m_pages.FileSize();
@@ -164,8 +164,8 @@ bool CIndexDatabase::ReadHeader() {
     if (!valid(append, true) || !valid(catalog, false) || !valid(freeSpec, false) ||
         !valid(user, true))
         return false;
-    m_version = h[4];
-    std::memcpy(m_fileId, h + 5, 16);
+    m_version = h[kDbHeaderVersion];
+    std::memcpy(m_fileId, h + kDbHeaderFileId, 16);
     m_pages.SetPageCount(pageCount);
     m_pages.SetAppendLocation(append);
     m_catalogSpec = catalog;
@@ -177,15 +177,15 @@ bool CIndexDatabase::ReadHeader() {
 bool CIndexDatabase::WriteHeaderBytes() {
     uint8_t h[kDbHeaderSize];
     std::memcpy(h, kMagic, 4);
-    h[4] = m_version;
-    std::memcpy(h + 5, m_fileId, 16);
-    StoreU16(h + 21, static_cast<uint16_t>(m_pages.PageSize()));
-    StoreU32(h + 23, m_pages.PageCount());
-    m_pages.AppendLocation().Store(h + 27);
-    m_catalogSpec.Store(h + 33);
-    m_freeSpec.Store(h + 39);
-    m_userData.Store(h + 45);
-    std::memcpy(h + 51, kTrailer, 2);
+    h[kDbHeaderVersion] = m_version;
+    std::memcpy(h + kDbHeaderFileId, m_fileId, 16);
+    StoreU16(h + kDbHeaderPageSize, static_cast<uint16_t>(m_pages.PageSize()));
+    StoreU32(h + kDbHeaderPageCount, m_pages.PageCount());
+    m_pages.AppendLocation().Store(h + kDbHeaderAppend);
+    m_catalogSpec.Store(h + kDbHeaderCatalog);
+    m_freeSpec.Store(h + kDbHeaderFreeSpec);
+    m_userData.Store(h + kDbHeaderUserData);
+    std::memcpy(h + kDbHeaderTrailer, kTrailer, 2);
     return m_pages.WriteAt(0, h, kDbHeaderSize);
 }
 
