@@ -135,8 +135,7 @@ int64_t CMemoryFile::WriteAt(uint64_t offset, const void* buffer, uint32_t count
     return Write(buffer, count);
 }
 
-int64_t CMemoryFile::ReadScatterAt(uint64_t offset, const plat::IoSlice* slices,
-                                   uint32_t count) {
+int64_t CMemoryFile::ReadScatterAt(uint64_t offset, const plat::IoSlice* slices, uint32_t count) {
     uint64_t total = 0;
     for (uint32_t i = 0; i < count; ++i)
         total += slices[i].bytes;

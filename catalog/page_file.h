@@ -277,7 +277,7 @@ private:
     uint32_t m_journalBase = 0;   // page count of the commit it protects
     uint32_t m_journalSalt = 0;
     uint64_t m_journalEnd = 0;
-    std::vector<bool> m_journaled; // by page id: original already saved
+    std::vector<bool> m_journaled;          // by page id: original already saved
     std::unique_ptr<uint8_t[]> m_runBuffer; // kDbRunPages pages, for record reads
     uint32_t m_pageLimitOverride = 0;
     uint64_t m_overflowAllocations = 0;

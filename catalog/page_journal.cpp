@@ -182,9 +182,10 @@ bool CPageFile::JournalOriginals(const std::vector<PageRecord*>& dirty, bool hea
             ok = ReadAt(static_cast<uint64_t>(id) * m_pageSize, p + kRecordHead, m_pageSize);
             StoreU32(p + 4, Checksum(m_journalSalt, id, p + kRecordHead, m_pageSize));
         }
-        ok = ok && buffer.size() <= 0xFFFFFFFFu &&
-             m_journal->WriteAt(m_journalEnd, buffer.data(), static_cast<uint32_t>(buffer.size())) ==
-                 static_cast<int64_t>(buffer.size());
+        ok =
+            ok && buffer.size() <= 0xFFFFFFFFu &&
+            m_journal->WriteAt(m_journalEnd, buffer.data(), static_cast<uint32_t>(buffer.size())) ==
+                static_cast<int64_t>(buffer.size());
         if (ok)
             m_journalEnd += buffer.size();
         i += n;
