@@ -57,6 +57,34 @@ constexpr uint32_t kMaxIndexName = 19;
 constexpr uint32_t kMaxInlineItem = 255;
 constexpr uint32_t kDbAllocate = 0xFFFFFFFFu; // DbBuffer capacity: "allocate for me"
 
+// Byte offsets of the header fields in page 0 (see the table above).
+constexpr uint32_t kDbHeaderVersion = 4;
+constexpr uint32_t kDbHeaderFileId = 5;
+constexpr uint32_t kDbHeaderPageSize = 21;
+constexpr uint32_t kDbHeaderPageCount = 23;
+constexpr uint32_t kDbHeaderAppend = 27;
+constexpr uint32_t kDbHeaderCatalog = 33;
+constexpr uint32_t kDbHeaderFreeSpec = 39;
+constexpr uint32_t kDbHeaderUserData = 45;
+constexpr uint32_t kDbHeaderTrailer = 51;
+
+// The on-disk sizes are fixed by files already written: any change to a
+// field must keep every one of these.
+static_assert(kDbHeaderFileId == kDbHeaderVersion + 1, "one version byte");
+static_assert(kDbHeaderPageSize == kDbHeaderFileId + 16, "16-byte file id");
+static_assert(kDbHeaderPageCount == kDbHeaderPageSize + 2, "u16 page size");
+static_assert(kDbHeaderAppend == kDbHeaderPageCount + 4, "u32 page count");
+static_assert(kDbHeaderCatalog == kDbHeaderAppend + kDbLocationSize, "append location");
+static_assert(kDbHeaderFreeSpec == kDbHeaderCatalog + kDbLocationSize, "catalogue location");
+static_assert(kDbHeaderUserData == kDbHeaderFreeSpec + kDbLocationSize, "free-page location");
+static_assert(kDbHeaderTrailer == kDbHeaderUserData + kDbLocationSize, "user-data location");
+static_assert(kDbHeaderSize == kDbHeaderTrailer + 2, "the header ends with its trailer");
+static_assert(kDbLocationSize == 4 + 2, "u32 page and u16 offset");
+static_assert(kDbRecordHeader == 4 + 2, "u32 next page and u16 bytes in use");
+static_assert(kIndexSpecSize == 46 + 1 + 3, "the spec ends with flags and 3 reserved bytes");
+static_assert(kDbHeaderSize <= kDbPageSize, "the header fits page 0");
+static_assert(kMaxIndexName + 1 + kDbLocationSize <= kMaxInlineItem, "catalogue entries inline");
+
 inline uint16_t LoadU16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }

@@ -51,8 +51,10 @@ bool CIndexDatabase::Open(const char* path, int mode) {
     m_catalogSpec = m_freeSpec = m_userData = DbLocation{};
     m_pages.SetPageSize(kDbPageSize);
     m_pages.SetCacheBytes(kPreallocatedCache, kMaximumCache);
-    if (m_fileFactory)
-        m_pages.SetFile(m_fileFactory());
+    if (m_fileFactory) {
+        m_pages.SetFile(m_fileFactory(path));
+        m_pages.SetJournalFile(m_fileFactory(CPageFile::JournalPath(path)));
+    }
     if (!m_pages.Open(path, flags))
         return false;
     m_readOnly = mode == kDbReadOnly;
@@ -139,20 +141,22 @@ bool CIndexDatabase::ReadHeader() {
     uint8_t h[kDbHeaderSize];
     if (!m_pages.ReadAt(0, h, kDbHeaderSize))
         return false;
-    if (std::memcmp(h, kMagic, 4) != 0 || std::memcmp(h + 51, kTrailer, 2) != 0)
+    if (std::memcmp(h, kMagic, 4) != 0 || std::memcmp(h + kDbHeaderTrailer, kTrailer, 2) != 0)
         return false;
-    const uint32_t pageSize = LoadU16(h + 21);
-    const uint32_t pageCount = LoadU32(h + 23);
-    const DbLocation append = DbLocation::Load(h + 27);
-    const DbLocation catalog = DbLocation::Load(h + 33);
-    const DbLocation freeSpec = DbLocation::Load(h + 39);
-    const DbLocation user = DbLocation::Load(h + 45);
+    const uint32_t pageSize = LoadU16(h + kDbHeaderPageSize);
+    const uint32_t pageCount = LoadU32(h + kDbHeaderPageCount);
+    const DbLocation append = DbLocation::Load(h + kDbHeaderAppend);
+    const DbLocation catalog = DbLocation::Load(h + kDbHeaderCatalog);
+    const DbLocation freeSpec = DbLocation::Load(h + kDbHeaderFreeSpec);
+    const DbLocation user = DbLocation::Load(h + kDbHeaderUserData);
     // The size check is made in 64 bits: a page count whose product with the
-    // page size wraps in 32 bits must not match a small file.
+    // page size wraps in 32 bits must not match a small file. A file longer
+    // than its header says holds pages that were never committed (a commit
+    // cuts the free tail only after its header); the next commit cuts them.
     const int64_t size = m_pages.FileSize();
     if (pageSize != m_pages.PageSize() || size < 0 ||
         size > static_cast<int64_t>(kDbMaxFileBytes) ||
-        static_cast<uint64_t>(size) != static_cast<uint64_t>(pageSize) * pageCount ||
+        static_cast<uint64_t>(size) < static_cast<uint64_t>(pageSize) * pageCount ||
         pageCount < 4 || pageCount > m_pages.PageLimit())
         return false;
     const uint32_t ds = pageSize - kDbRecordHeader;
@@ -164,8 +168,8 @@ bool CIndexDatabase::ReadHeader() {
     if (!valid(append, true) || !valid(catalog, false) || !valid(freeSpec, false) ||
         !valid(user, true))
         return false;
-    m_version = h[4];
-    std::memcpy(m_fileId, h + 5, 16);
+    m_version = h[kDbHeaderVersion];
+    std::memcpy(m_fileId, h + kDbHeaderFileId, 16);
     m_pages.SetPageCount(pageCount);
     m_pages.SetAppendLocation(append);
     m_catalogSpec = catalog;
@@ -174,19 +178,17 @@ bool CIndexDatabase::ReadHeader() {
     return true;
 }
 
-bool CIndexDatabase::WriteHeaderBytes() {
-    uint8_t h[kDbHeaderSize];
+void CIndexDatabase::BuildHeader(uint8_t* h) {
     std::memcpy(h, kMagic, 4);
-    h[4] = m_version;
-    std::memcpy(h + 5, m_fileId, 16);
-    StoreU16(h + 21, static_cast<uint16_t>(m_pages.PageSize()));
-    StoreU32(h + 23, m_pages.PageCount());
-    m_pages.AppendLocation().Store(h + 27);
-    m_catalogSpec.Store(h + 33);
-    m_freeSpec.Store(h + 39);
-    m_userData.Store(h + 45);
-    std::memcpy(h + 51, kTrailer, 2);
-    return m_pages.WriteAt(0, h, kDbHeaderSize);
+    h[kDbHeaderVersion] = m_version;
+    std::memcpy(h + kDbHeaderFileId, m_fileId, 16);
+    StoreU16(h + kDbHeaderPageSize, static_cast<uint16_t>(m_pages.PageSize()));
+    StoreU32(h + kDbHeaderPageCount, m_pages.PageCount());
+    m_pages.AppendLocation().Store(h + kDbHeaderAppend);
+    m_catalogSpec.Store(h + kDbHeaderCatalog);
+    m_freeSpec.Store(h + kDbHeaderFreeSpec);
+    m_userData.Store(h + kDbHeaderUserData);
+    std::memcpy(h + kDbHeaderTrailer, kTrailer, 2);
 }
 
 bool CIndexDatabase::WriteInternalSpecs() {
@@ -211,9 +213,9 @@ bool CIndexDatabase::SaveIndexSpec(CBTreeIndex* index) {
     return m_pages.RewriteRecord(spec, kIndexSpecSize, &loc, false);
 }
 
-// Order matters for a crash in the middle: the free-page cache goes into its
-// index first (it may take pages), then every description, then the pages,
-// and the header, which names the page count, last.
+// The free-page cache goes into its index first (it may take pages), then
+// every description; the page file's commit makes all of it, and the
+// header, reach the file as one change or not at all.
 // The cache is spilled at every flush, not only when asked: ids that exist
 // only in memory would be lost to the file (neither free nor used) when the
 // process dies before the next flush.
@@ -228,13 +230,9 @@ bool CIndexDatabase::Flush(bool spill) {
     for (CBTreeIndex* index : m_indexes)
         ok = SaveIndexSpec(index) && ok;
     ok = WriteInternalSpecs() && ok;
-    ok = m_pages.WriteDirtyPages() && ok;
-    ok = m_pages.ExtendToPageCount() && ok;
-    ok = WriteHeaderBytes() && ok;
-    ok = m_pages.SyncFile() && ok;
-    if (ok)
-        m_pages.MarkFlushed();
-    return ok;
+    uint8_t h[kDbHeaderSize];
+    BuildHeader(h);
+    return m_pages.Commit(h, kDbHeaderSize) && ok;
 }
 
 void CIndexDatabase::CloseWithoutWriting() {

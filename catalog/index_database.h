@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "catalog/btree_index.h"
@@ -44,7 +45,8 @@ public:
 
     // Makes each Open use a file object from the factory (tests use in-memory
     // files with injected faults). Without one, a CWin32File is used.
-    using FileFactory = std::function<std::unique_ptr<CWin32File>()>;
+    // The factory is asked for the database file and for its journal, by path.
+    using FileFactory = std::function<std::unique_ptr<CWin32File>(const std::string& path)>;
     void SetFileFactory(FileFactory factory) { m_fileFactory = std::move(factory); }
 
     bool Open(const char* path, int mode);
@@ -91,7 +93,7 @@ public:
 
 private:
     bool ReadHeader();
-    bool WriteHeaderBytes();
+    void BuildHeader(uint8_t* h);
     bool WriteInternalSpecs();
     bool SaveIndexSpec(CBTreeIndex* index);
     bool ReadSpecAt(DbLocation loc, uint8_t* spec);

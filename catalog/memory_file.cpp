@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
+
+#include "platform/platform.h"
 
 CMemoryFile::CMemoryFile(std::shared_ptr<CMemoryDisk> disk) : m_disk(std::move(disk)) {}
 
@@ -118,4 +121,47 @@ bool CMemoryFile::SetEnd(int64_t position) {
         return false;
     m_disk->bytes.resize(static_cast<size_t>(position), 0);
     return true;
+}
+
+int64_t CMemoryFile::ReadAt(uint64_t offset, void* buffer, uint32_t count) {
+    if (Seek(static_cast<int64_t>(offset), 0) < 0)
+        return -1;
+    return Read(buffer, count);
+}
+
+int64_t CMemoryFile::WriteAt(uint64_t offset, const void* buffer, uint32_t count) {
+    if (Seek(static_cast<int64_t>(offset), 0) < 0)
+        return -1;
+    return Write(buffer, count);
+}
+
+int64_t CMemoryFile::ReadScatterAt(uint64_t offset, const plat::IoSlice* slices, uint32_t count) {
+    uint64_t total = 0;
+    for (uint32_t i = 0; i < count; ++i)
+        total += slices[i].bytes;
+    if (total > 0xFFFFFFFFu)
+        return -1;
+    std::vector<uint8_t> staged(static_cast<size_t>(total));
+    const int64_t got = ReadAt(offset, staged.data(), static_cast<uint32_t>(total));
+    if (got < 0)
+        return -1;
+    uint64_t at = 0;
+    for (uint32_t i = 0; i < count && at < static_cast<uint64_t>(got); ++i) {
+        const uint64_t n = std::min<uint64_t>(slices[i].bytes, static_cast<uint64_t>(got) - at);
+        std::memcpy(slices[i].data, staged.data() + at, static_cast<size_t>(n));
+        at += n;
+    }
+    return got;
+}
+
+bool CMemoryFile::WriteGatherAt(uint64_t offset, const void* const* pieces, uint32_t pieceBytes,
+                                uint32_t count) {
+    const uint64_t total = static_cast<uint64_t>(pieceBytes) * count;
+    if (total > 0xFFFFFFFFu)
+        return false;
+    std::vector<uint8_t> staged(static_cast<size_t>(total));
+    for (uint32_t i = 0; i < count; ++i)
+        std::memcpy(staged.data() + static_cast<size_t>(i) * pieceBytes, pieces[i], pieceBytes);
+    return WriteAt(offset, staged.data(), static_cast<uint32_t>(total)) ==
+           static_cast<int64_t>(total);
 }

@@ -39,6 +39,13 @@ public:
     int64_t Write(const void* buffer, uint32_t count) override;
     bool Flush() override;
     bool SetEnd(int64_t position) override;
+    // Positioned calls go through the same hook, once per call with the
+    // whole byte count: a short result tears the transfer there.
+    int64_t ReadAt(uint64_t offset, void* buffer, uint32_t count) override;
+    int64_t WriteAt(uint64_t offset, const void* buffer, uint32_t count) override;
+    int64_t ReadScatterAt(uint64_t offset, const plat::IoSlice* slices, uint32_t count) override;
+    bool WriteGatherAt(uint64_t offset, const void* const* pieces, uint32_t pieceBytes,
+                       uint32_t count) override;
 
     void SetFaultHook(FaultHook hook) { m_hook = std::move(hook); }
     CMemoryDisk& Disk() { return *m_disk; }

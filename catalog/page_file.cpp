@@ -7,7 +7,7 @@
 #include <cstring>
 #include <new>
 
-CPageFile::CPageFile() : m_file(new CWin32File()) {}
+CPageFile::CPageFile() : m_file(new CWin32File()), m_journal(new CWin32File()) {}
 
 CPageFile::~CPageFile() {
     Close();
@@ -17,17 +17,21 @@ bool CPageFile::SetFile(std::unique_ptr<CWin32File> file) {
     if (m_open || !file)
         return false;
     m_file = std::move(file);
-    m_positionedIo = false;
     return true;
 }
 
 bool CPageFile::Open(const char* path, uint32_t flags) {
     if (m_open)
         return false;
-    m_filePos = -1;
     if (!m_file->Open(path, flags))
         return false;
-    int64_t size = m_file->GetSize();
+    m_journalPath = JournalPath(path);
+    m_journalActive = false;
+    m_fileTouched = false;
+    m_journaled.clear();
+    // A journal is played back before the length tells whether the file is
+    // new: a file that was being created rolls back to empty.
+    int64_t size = RecoverJournal() ? m_file->GetSize() : -1;
     if (size < 0) {
         m_file->Close();
         return false;
@@ -43,10 +47,11 @@ bool CPageFile::Close() {
     bool ok = Flush(true);
     ok = DropCache() && ok;
     m_file->Close();
+    m_journal->Close(); // a failed commit's journal stays for the next open
+    m_journalActive = false;
     m_pageSize = 0;
     m_pageCount = 0;
     m_flushedCount = 0;
-    m_filePos = -1;
     m_preBytes = 0;
     m_maxBytes = 0;
     m_append = DbLocation{};
@@ -67,10 +72,11 @@ void CPageFile::Abandon() {
     m_runBuffer.reset();
     m_cacheReady = false;
     m_file->Close();
+    m_journal->Close();
+    m_journalActive = false;
     m_pageSize = 0;
     m_pageCount = 0;
     m_flushedCount = 0;
-    m_filePos = -1;
     m_append = DbLocation{};
     m_allocator = nullptr;
     m_newFile = false;
@@ -210,12 +216,8 @@ PageRecord* CPageFile::TakeBuffer(uint32_t id, bool zero) {
             PageRecord* r = *it;
             if (r->use != 0)
                 continue;
-            if (r->dirty && r->id >= 0) {
-                if (!r->overflow && IsPastFlushedEnd(r))
-                    continue; // written at the next flush, with the header
-                if (!WritePage(r))
-                    continue; // keep its content; try another buffer
-            }
+            if (r->dirty && r->id >= 0)
+                continue; // changes reach the file only in a commit
             found = r;
             break;
         }
@@ -253,8 +255,8 @@ void CPageFile::ReleasePage(PageRecord* record) {
         return;
     if (--record->use > 0 || !record->overflow)
         return;
-    if (record->dirty && !WritePage(record))
-        return; // stays cached and dirty until a later write-back succeeds
+    if (record->dirty)
+        return; // kept for the next commit, which frees it
     DestroyOverflow(record);
 }
 
@@ -326,63 +328,13 @@ bool CPageFile::ReservePage() {
     return TakePageId(false) != kDbNoPage;
 }
 
-bool CPageFile::IsPastFlushedEnd(const PageRecord* record) const {
-    return record->id >= 0 && static_cast<uint32_t>(record->id) >= m_flushedCount;
-}
-
-// Pages inside the flushed file first, then the new ones in ascending order:
-// the file grows only in the last writes before the header names its size.
-bool CPageFile::WriteDirtyPages() {
-    std::vector<PageRecord*> dirty;
-    for (PageRecord* r : m_mru)
-        if (r->dirty && r->id >= 0)
-            dirty.push_back(r);
-    std::sort(dirty.begin(), dirty.end(),
-              [](const PageRecord* a, const PageRecord* b) { return a->id < b->id; });
-    bool ok = true;
-    for (size_t i = 0; i < dirty.size();) {
-        size_t j = i + 1;
-        while (j < dirty.size() && j - i < kDbRunPages && dirty[j]->id == dirty[j - 1]->id + 1)
-            ++j;
-        ok = WriteRun(&dirty[i], static_cast<uint32_t>(j - i)) && ok;
-        i = j;
-    }
-    // Released overflow records whose write-back now succeeded are freed.
-    for (size_t i = m_overflow.size(); i-- > 0;) {
-        PageRecord* r = m_overflow[i];
-        if (r->use == 0 && !r->dirty)
-            DestroyOverflow(r);
-    }
-    return ok;
-}
-
-bool CPageFile::ExtendToPageCount() {
-    if (!m_open)
-        return false;
-    m_filePos = -1;
-    int64_t size = m_file->GetSize();
-    int64_t want = static_cast<int64_t>(static_cast<uint64_t>(m_pageCount) * m_pageSize);
-    if (size == want)
-        return true;
-    return m_file->SetEnd(want);
-}
-
-bool CPageFile::SyncFile() {
-    return m_open && m_file->Flush();
-}
-
 bool CPageFile::Flush(bool spill) {
     if (!m_open)
         return false;
     bool ok = true;
     if (spill && m_allocator)
         ok = m_allocator->SpillToIndex();
-    ok = WriteDirtyPages() && ok;
-    ok = ExtendToPageCount() && ok;
-    ok = SyncFile() && ok;
-    if (ok)
-        MarkFlushed();
-    return ok;
+    return Commit(nullptr, 0) && ok;
 }
 
 bool CPageFile::TruncateTail() {
@@ -403,18 +355,12 @@ bool CPageFile::TruncateTail() {
     if (!m_append.IsNone() && m_append.page >= cut)
         m_append = DbLocation{};
     m_pageCount = cut;
-    m_flushedCount = std::min(m_flushedCount, cut);
-    m_filePos = -1;
-    return m_file->SetEnd(static_cast<int64_t>(static_cast<uint64_t>(cut) * m_pageSize));
+    return true;
 }
 
 bool CPageFile::DropCache() {
     if (!m_cacheReady)
         return true;
-    bool ok = true;
-    for (PageRecord* r : m_mru)
-        if (r->dirty && r->id >= 0 && !WritePage(r))
-            ok = false;
     while (!m_overflow.empty())
         DestroyOverflow(m_overflow.back());
     m_mru.clear();
@@ -422,5 +368,5 @@ bool CPageFile::DropCache() {
     m_block.reset();
     m_runBuffer.reset();
     m_cacheReady = false;
-    return ok;
+    return true;
 }

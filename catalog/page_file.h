@@ -25,21 +25,26 @@
 // passes, stay cached longer than a plain most-recently-used order keeps them.
 // The size is the program's (CIndexDatabase::Open: 256 KiB, 32 pages).
 //
-// Crash safety: between flushes, a preallocated buffer holding a dirty page at
-// or past the page count of the last flush is not taken for another page (an
-// overflow buffer is used instead), so a writer that dies between flushes
-// after a few changes leaves a file whose length still matches its header.
-// Overflow buffers are written back when released, as always, which bounds
-// the memory of a writer that changes many pages between flushes.
-// A flush writes the pages inside the old file first, then the new pages in
-// ascending order, so that the file is longer than its header says only for
-// the last few writes before the header. Runs of consecutive dirty pages go to
-// the file in one call each.
+// Crash safety: after a kill at any moment the file holds exactly what the
+// last completed commit (flush) wrote. Between commits nothing reaches the
+// file: dirty pages stay in their buffers (a dirty buffer is never taken for
+// another page; overflow buffers hold what does not fit) until the next
+// commit. A commit first saves the last committed image of every page it
+// will overwrite inside the committed file, and of the header page, in a
+// rollback journal beside the file (JournalPath) and syncs it; then it
+// writes the pages, grows the file to the page count, writes the header,
+// syncs the file and empties the journal, which is the commit point. The
+// journal is then removed, and only after that are free pages cut off the
+// end, so a kill in between leaves a file longer than its header says; such
+// a file opens (the extra pages were never committed) and is cut at the next
+// commit. Open plays a journal left behind back (page images, then the
+// committed length) before anything is read. A commit that fails keeps its
+// journal, so that a later commit, or the next open, still knows every
+// original; its pages stay dirty where they did not reach the file.
 //
-// I/O: the file object made here is used through positioned reads and writes
-// of its handle (no seek per page). A file object handed in with SetFile
-// (tests, fuzzers) is driven through its virtual seek, read and write, so
-// that its fault hooks see every transfer.
+// I/O: every transfer is a positioned read or write of the file object (no
+// seek per page); a file object handed in with SetFile (tests, fuzzers) sees
+// each of them through its own members, fault hooks included.
 //
 // Reading a record that continues over pages that are not cached reads those
 // pages in one call (up to kDbRunPages) as if the chain ran through
@@ -54,6 +59,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "catalog/db_format.h"
@@ -96,6 +102,11 @@ public:
     // Replaces the file object used by the next Open (tests inject failing
     // files this way). Refused while open.
     bool SetFile(std::unique_ptr<CWin32File> file);
+    // Replaces the journal's file object likewise (it is then emptied, not
+    // removed, at each commit). Refused while open.
+    bool SetJournalFile(std::unique_ptr<CWin32File> file);
+    // Where the journal of the file at path lives.
+    static std::string JournalPath(const char* path);
 
     bool Open(const char* path, uint32_t flags);
     // Flushes with spill, drops the cache and closes the file. Returns the
@@ -163,14 +174,18 @@ public:
     // Takes the next page id and discards it (page 0 of a new file).
     bool ReservePage();
 
-    // Writes back dirty pages (with spill first the allocator's cache goes to
-    // its index), makes the file page count x page size long and flushes it.
-    // False when any write or the file flush failed; failed pages stay dirty.
+    // With spill the allocator's cache goes to its index first; then a
+    // commit without a header.
     bool Flush(bool spill);
-    bool WriteDirtyPages();
-    bool ExtendToPageCount();
-    bool SyncFile();
+    // Commits every change: journal, dirty pages, the file's length, then
+    // header (headerBytes at offset 0, when given), sync, end of the journal.
+    // False when anything failed: the last commit still holds on disk, and
+    // what did not reach the file stays dirty for the next commit.
+    bool Commit(const uint8_t* header, uint32_t headerBytes);
+    // Lowers the page count over the free pages at the end; the file is cut
+    // by the next commit, after its header names the new count.
     bool TruncateTail();
+    // Drops every cached page, dirty ones too (they were never committed).
     bool DropCache();
 
     // Raw access below the cache (page 0 holds the database header).
@@ -218,8 +233,12 @@ private:
     void ResetRecord(PageRecord* record);
     bool WalkRecord(uint8_t* dst, const uint8_t* src, uint32_t n, DbLocation* loc, bool advance);
     uint32_t MaxChainPages(uint32_t n) const;
-    bool IsPastFlushedEnd(const PageRecord* record) const;
-    bool SeekTo(uint64_t offset);
+    bool RecoverJournal();
+    bool RollBack();
+    // Saves the committed image of each page the commit will overwrite.
+    bool JournalOriginals(const std::vector<PageRecord*>& dirty, bool header);
+    void CloseJournal();
+    void DiscardJournal();
     PageRecord* TakeBuffer(uint32_t id, bool zero);
     // Writes count held-or-cached dirty records of consecutive ids.
     bool WriteRun(PageRecord* const* records, uint32_t count);
@@ -240,7 +259,6 @@ private:
     uint32_t m_pageSize = 0;
     uint32_t m_pageCount = 0;
     uint32_t m_flushedCount = 0;
-    int64_t m_filePos = -1; // the file's position when known, else -1
     DbLocation m_append;
     bool m_newFile = false;
     uint32_t m_preBytes = 0;
@@ -251,7 +269,15 @@ private:
     bool m_cacheReady = false;
     bool m_open = false;
     std::unique_ptr<CWin32File> m_file;
-    bool m_positionedIo = true;             // false for a file object from SetFile
+    std::unique_ptr<CWin32File> m_journal;
+    bool m_ownJournal = true; // made here: removed by path after each commit
+    std::string m_journalPath;
+    bool m_journalActive = false; // holds originals not yet committed over
+    bool m_fileTouched = false;   // pages were written under this journal
+    uint32_t m_journalBase = 0;   // page count of the commit it protects
+    uint32_t m_journalSalt = 0;
+    uint64_t m_journalEnd = 0;
+    std::vector<bool> m_journaled;          // by page id: original already saved
     std::unique_ptr<uint8_t[]> m_runBuffer; // kDbRunPages pages, for record reads
     uint32_t m_pageLimitOverride = 0;
     uint64_t m_overflowAllocations = 0;

@@ -1,6 +1,7 @@
 // Transfers of CPageFile between its cache and the file: single pages, runs
-// of consecutive pages in one call, and prefetching (see page_file.h for when
-// positioned calls are used).
+// of consecutive pages in one call, and prefetching. Every transfer is a
+// positioned call of the file object, so no page costs a seek and a file
+// object handed in for tests sees every transfer with its offset.
 #include "catalog/page_file.h"
 
 #include <algorithm>
@@ -27,94 +28,30 @@ bool CPageFile::ReadPage(PageRecord* record) {
     return ReadAt(offset, record->data, m_pageSize);
 }
 
-// The file position is remembered after every complete transfer, so that
-// pages written or read one after another cost no seek. Anything else that
-// may move it (a failure, a resize, a size query) forgets it.
-bool CPageFile::SeekTo(uint64_t offset) {
-    if (m_filePos == static_cast<int64_t>(offset))
-        return true;
-    m_filePos = -1;
-    if (m_file->Seek(static_cast<int64_t>(offset), 0) != static_cast<int64_t>(offset))
-        return false;
-    m_filePos = static_cast<int64_t>(offset);
-    return true;
-}
-
 bool CPageFile::ReadAt(uint64_t offset, void* data, uint32_t n) {
-    if (!m_open)
-        return false;
-    if (m_positionedIo) {
-        uint32_t done = 0;
-        return m_file->IsOpen() && plat::ReadFileAt(m_file->handle, offset, data, n, &done) &&
-               done == n;
-    }
-    if (!SeekTo(offset))
-        return false;
-    bool ok = m_file->Read(data, n) == static_cast<int64_t>(n);
-    m_filePos = ok ? static_cast<int64_t>(offset + n) : -1;
-    return ok;
+    return m_open && m_file->ReadAt(offset, data, n) == static_cast<int64_t>(n);
 }
 
 bool CPageFile::WriteAt(uint64_t offset, const void* data, uint32_t n) {
-    if (!m_open)
-        return false;
-    if (m_positionedIo) {
-        uint32_t done = 0;
-        return m_file->IsOpen() && plat::WriteFileAt(m_file->handle, offset, data, n, &done) &&
-               done == n;
-    }
-    if (!SeekTo(offset))
-        return false;
-    bool ok = m_file->Write(data, n) == static_cast<int64_t>(n);
-    m_filePos = ok ? static_cast<int64_t>(offset + n) : -1;
-    return ok;
+    return m_open && m_file->WriteAt(offset, data, n) == static_cast<int64_t>(n);
 }
 
 bool CPageFile::WritePagesAt(uint64_t offset, PageRecord* const* records, uint32_t count) {
-    if (!m_open)
+    if (!m_open || count > kDbRunPages)
         return false;
-    if (m_positionedIo) {
-        const void* pieces[kDbRunPages];
-        for (uint32_t i = 0; i < count; ++i)
-            pieces[i] = records[i]->data;
-        return m_file->IsOpen() &&
-               plat::WriteFileGatherAt(m_file->handle, offset, pieces, m_pageSize, count);
-    }
-    if (!SeekTo(offset))
-        return false;
-    for (uint32_t i = 0; i < count; ++i) {
-        if (m_file->Write(records[i]->data, m_pageSize) != static_cast<int64_t>(m_pageSize)) {
-            m_filePos = -1;
-            return false;
-        }
-    }
-    m_filePos = static_cast<int64_t>(offset + static_cast<uint64_t>(count) * m_pageSize);
-    return true;
+    const void* pieces[kDbRunPages];
+    for (uint32_t i = 0; i < count; ++i)
+        pieces[i] = records[i]->data;
+    return m_file->WriteGatherAt(offset, pieces, m_pageSize, count);
 }
 
 bool CPageFile::ReadSlicesAt(uint64_t offset, const plat::IoSlice* slices, uint32_t count) {
     uint64_t total = 0;
     for (uint32_t i = 0; i < count; ++i)
         total += slices[i].bytes;
-    if (!m_open || !m_runBuffer || total > static_cast<uint64_t>(kDbRunPages) * m_pageSize)
+    if (!m_open || total > static_cast<uint64_t>(kDbRunPages) * m_pageSize)
         return false;
-    if (m_positionedIo) {
-        uint32_t done = 0;
-        return m_file->IsOpen() &&
-               plat::ReadFileScatterAt(m_file->handle, offset, slices, count, &done) &&
-               done == total;
-    }
-    // One read into the run buffer, then the pieces go where they belong
-    // (some slices are the run buffer itself at the same place).
-    if (!ReadAt(offset, m_runBuffer.get(), static_cast<uint32_t>(total)))
-        return false;
-    uint32_t at = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        if (slices[i].data != m_runBuffer.get() + at)
-            std::memmove(slices[i].data, m_runBuffer.get() + at, slices[i].bytes);
-        at += slices[i].bytes;
-    }
-    return true;
+    return m_file->ReadScatterAt(offset, slices, count) == static_cast<int64_t>(total);
 }
 
 // A run that fails as a whole is written again page by page, so that every
@@ -138,7 +75,6 @@ bool CPageFile::WriteRun(PageRecord* const* records, uint32_t count) {
 }
 
 int64_t CPageFile::FileSize() {
-    m_filePos = -1;
     return m_open ? m_file->GetSize() : -1;
 }
 

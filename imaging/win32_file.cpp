@@ -119,6 +119,34 @@ bool CWin32File::SetEnd(int64_t position) {
     return plat::SetFileEndHere(handle);
 }
 
+int64_t CWin32File::ReadAt(uint64_t offset, void* buffer, uint32_t count) {
+    uint32_t done = 0;
+    if (!IsOpen() || (!buffer && count > 0) ||
+        !plat::ReadFileAt(handle, offset, buffer, count, &done))
+        return -1;
+    return done;
+}
+
+int64_t CWin32File::WriteAt(uint64_t offset, const void* buffer, uint32_t count) {
+    uint32_t done = 0;
+    if (!IsOpen() || (!buffer && count > 0) ||
+        !plat::WriteFileAt(handle, offset, buffer, count, &done))
+        return -1;
+    return done;
+}
+
+int64_t CWin32File::ReadScatterAt(uint64_t offset, const plat::IoSlice* slices, uint32_t count) {
+    uint32_t done = 0;
+    if (!IsOpen() || !plat::ReadFileScatterAt(handle, offset, slices, count, &done))
+        return -1;
+    return done;
+}
+
+bool CWin32File::WriteGatherAt(uint64_t offset, const void* const* pieces, uint32_t pieceBytes,
+                               uint32_t count) {
+    return IsOpen() && plat::WriteFileGatherAt(handle, offset, pieces, pieceBytes, count);
+}
+
 plat::FileTimeValue CWin32File::GetLastWriteTime() {
     plat::FileTimeValue time = 0;
     if (!IsOpen() || !plat::FileLastWriteTime(handle, &time))

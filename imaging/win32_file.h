@@ -7,6 +7,10 @@
 
 #include "platform/platform_types.h"
 
+namespace plat {
+struct IoSlice;
+}
+
 // Open flags of CWin32File::Open.
 enum : uint32_t {
     kFileRead = 0x1,          // read access, shared for reading
@@ -39,6 +43,18 @@ public:
     virtual bool Flush();
     // Seek(position, 0), then cut or extend the file there.
     virtual bool SetEnd(int64_t position);
+
+    // Positioned transfers: no seek first, and the file position afterwards
+    // is unspecified. A read falls short only at the end of the file.
+    // Bytes transferred, or -1 when the call fails.
+    virtual int64_t ReadAt(uint64_t offset, void* buffer, uint32_t count);
+    virtual int64_t WriteAt(uint64_t offset, const void* buffer, uint32_t count);
+    // Reads into the slices one after another from offset; bytes read or -1.
+    virtual int64_t ReadScatterAt(uint64_t offset, const plat::IoSlice* slices, uint32_t count);
+    // Writes count pieces of pieceBytes each one after another from offset;
+    // true only when every byte was written.
+    virtual bool WriteGatherAt(uint64_t offset, const void* const* pieces, uint32_t pieceBytes,
+                               uint32_t count);
 
     bool IsOpen() const { return handle != plat::kInvalidFile; }
     // Last-write time of the open file (FILETIME value); 0 when unknown.

@@ -47,8 +47,10 @@ private:
 
 inline void UseDisk(CIndexDatabase& db, std::shared_ptr<CMemoryDisk> disk,
                     CMemoryFile::FaultHook hook = nullptr) {
-    db.SetFileFactory([disk, hook]() {
-        auto f = std::unique_ptr<CMemoryFile>(new CMemoryFile(disk));
+    auto journal = std::make_shared<CMemoryDisk>();
+    db.SetFileFactory([disk, journal, hook](const std::string& path) {
+        const bool isJournal = path.size() > 4 && path.compare(path.size() - 4, 4, ".jnl") == 0;
+        auto f = std::unique_ptr<CMemoryFile>(new CMemoryFile(isJournal ? journal : disk));
         if (hook)
             f->SetFaultHook(hook);
         return std::unique_ptr<CWin32File>(f.release());

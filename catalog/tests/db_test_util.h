@@ -14,16 +14,19 @@
 
 // A database whose file lives on an in-memory disk that outlives it, so that
 // tests can close, inspect or damage the bytes and reopen.
+// The journal beside it lives on a disk of its own.
 struct MemoryDb {
     std::shared_ptr<CMemoryDisk> disk = std::make_shared<CMemoryDisk>();
+    std::shared_ptr<CMemoryDisk> journal = std::make_shared<CMemoryDisk>();
     CMemoryFile::FaultHook hook;
     std::unique_ptr<CIndexDatabase> db;
 
     MemoryDb() { Reset(); }
     void Reset() {
         db.reset(new CIndexDatabase());
-        db->SetFileFactory([this]() {
-            auto f = std::unique_ptr<CMemoryFile>(new CMemoryFile(disk));
+        db->SetFileFactory([this](const std::string& path) {
+            const bool isJournal = path == CPageFile::JournalPath("memory.tdb");
+            auto f = std::unique_ptr<CMemoryFile>(new CMemoryFile(isJournal ? journal : disk));
             if (hook)
                 f->SetFaultHook(hook);
             return std::unique_ptr<CWin32File>(f.release());

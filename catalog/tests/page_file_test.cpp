@@ -17,7 +17,9 @@ constexpr uint32_t kDs = kPs - 6;
 
 struct PageFileFixture : ::testing::Test {
     std::shared_ptr<CMemoryDisk> disk = std::make_shared<CMemoryDisk>();
+    std::shared_ptr<CMemoryDisk> journalDisk = std::make_shared<CMemoryDisk>();
     CMemoryFile* file = nullptr;
+    CMemoryFile* journal = nullptr;
     CPageFile pages;
 
     void SetUp() override { ASSERT_TRUE(OpenPages()); }
@@ -26,6 +28,9 @@ struct PageFileFixture : ::testing::Test {
         auto f = std::unique_ptr<CMemoryFile>(new CMemoryFile(disk));
         file = f.get();
         pages.SetFile(std::unique_ptr<CWin32File>(f.release()));
+        auto j = std::unique_ptr<CMemoryFile>(new CMemoryFile(journalDisk));
+        journal = j.get();
+        pages.SetJournalFile(std::unique_ptr<CWin32File>(j.release()));
         pages.SetPageSize(kPs);
         pages.SetCacheBytes(32 * kPs, 0xFFFFFFFFu);
         if (!pages.Open("pages", kFileOpenOrCreate) || !pages.AllocateCache())
@@ -163,9 +168,9 @@ TEST_F(PageFileFixture, DamagedChainsFailWithoutLoopingOrFreeing) {
     EXPECT_TRUE(pages.FreeRecord(loc, 3 * kDs));
 }
 
-// A writer that dies between flushes must leave a file whose length matches
-// the page count of its last flush: new pages are not written back when their
-// buffers are wanted, only by the next flush. Pages inside the file still are.
+// A writer that dies between flushes must leave the file exactly as its last
+// flush left it: neither new pages nor changed ones are written back when
+// their buffers are wanted, only by the next flush.
 TEST_F(PageFileFixture, NewPagesReachTheFileOnlyAtTheNextFlush) {
     std::vector<uint8_t> data = Pattern(5 * kDs, 9); // pages 1..5
     DbLocation loc;
@@ -173,6 +178,7 @@ TEST_F(PageFileFixture, NewPagesReachTheFileOnlyAtTheNextFlush) {
     ASSERT_TRUE(pages.Flush(false));
     const size_t flushedSize = disk->bytes.size();
     ASSERT_EQ(flushedSize, static_cast<size_t>(pages.PageCount()) * kPs);
+    const std::vector<uint8_t> flushed = disk->bytes;
     // Change the flushed pages, then make fresh pages until the unchanged
     // buffers run out and dirty ones must be given up.
     DbLocation at = loc;
@@ -186,7 +192,7 @@ TEST_F(PageFileFixture, NewPagesReachTheFileOnlyAtTheNextFlush) {
         r->data[100] = static_cast<uint8_t>(i + 1);
         pages.ReleasePage(r);
     }
-    EXPECT_EQ(disk->bytes.size(), flushedSize);
+    EXPECT_EQ(disk->bytes, flushed);
     EXPECT_EQ(pages.OverflowRecordCount(), 0u);
     // The pages read back from the cache, and the flush writes them all.
     at = loc;
@@ -248,7 +254,10 @@ TEST_F(PageFileFixture, PagesBeyondThePreallocatedBudgetUseOverflowBuffers) {
     const uint32_t last = static_cast<uint32_t>(held.back()->id);
     for (PageRecord* r : held)
         pages.ReleasePage(r);
-    // Released: written back and freed.
+    // Released but changed: kept until the commit, which writes and frees it.
+    EXPECT_EQ(pages.OverflowRecordCount(), 1u);
+    EXPECT_TRUE(disk->bytes.empty());
+    ASSERT_TRUE(pages.Flush(false));
     EXPECT_EQ(pages.OverflowRecordCount(), 0u);
     ASSERT_GE(disk->bytes.size(), (static_cast<size_t>(last) + 1) * kPs);
     EXPECT_EQ(disk->bytes[static_cast<size_t>(last) * kPs + 100], 33);

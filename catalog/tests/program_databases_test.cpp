@@ -217,10 +217,11 @@ TEST_F(ProgramDbFixture, LockFileStaysWhenTheFlushFails) {
     FakeHost host(dir);
     CProgramDatabases dbs(host);
     ASSERT_TRUE(dbs.OpenMainDatabase(mainPath));
-    auto disk = std::make_shared<CMemoryDisk>();
+    auto disk = std::make_shared<CMemoryDisk>(), journal = std::make_shared<CMemoryDisk>();
     bool failWrites = false;
-    dbs.Thumbnails().SetFileFactory([&]() {
-        auto f = std::unique_ptr<CMemoryFile>(new CMemoryFile(disk));
+    dbs.Thumbnails().SetFileFactory([&](const std::string& path) {
+        const bool isJournal = path.size() > 4 && path.compare(path.size() - 4, 4, ".jnl") == 0;
+        auto f = std::unique_ptr<CMemoryFile>(new CMemoryFile(isJournal ? journal : disk));
         f->SetFaultHook([&](CMemoryFile::EOp op, uint64_t, uint32_t n) -> int64_t {
             return op == CMemoryFile::kOpWrite && failWrites ? -1 : static_cast<int64_t>(n);
         });
