@@ -22,20 +22,7 @@
 #include "app/image_windows.h"
 #include "app/logic/decode_size.h"
 #include "app/logic/list_index.h"
-#include "imaging/codecs/bmp_codec.h"
-#include "imaging/codecs/gif_codec.h"
-#include "imaging/codecs/ico_reader.h"
-#include "imaging/codecs/jpeg_reader.h"
-#include "imaging/codecs/metafile_reader.h"
-#include "imaging/codecs/pcd_reader.h"
-#include "imaging/codecs/pcx_reader.h"
-#include "imaging/codecs/png_codec.h"
-#include "imaging/codecs/psd_codec.h"
-#include "imaging/codecs/psp_reader.h"
-#include "imaging/codecs/sunras_codec.h"
-#include "imaging/codecs/tga_reader.h"
-#include "imaging/codecs/tiff_codec.h"
-#include "imaging/codecs/wbmp_codec.h"
+#include "imaging/codecs/codec_registry.h"
 #include "imaging/image_file_types.h"
 #include "imaging/image_object.h"
 
@@ -86,40 +73,10 @@ struct DecodeJob {
     uint32_t bandDelayMs; // test builds: sleep after each band
 };
 
+// Readers come from the codec registry with its pixel limit, the one every
+// decode of the program runs under.
 CImageReader* NewReader(int type) {
-    switch (type) {
-    case kFileTypeBmp:
-        return new (std::nothrow) CBmpReader;
-    case kFileTypeEmf:
-    case kFileTypeWmf:
-        return new (std::nothrow) CMetafileReader;
-    case kFileTypeGif:
-        return new (std::nothrow) CGifReader;
-    case kFileTypePng:
-        return new (std::nothrow) CPngReader;
-    case kFileTypeIco:
-        return new (std::nothrow) CIconReader;
-    case kFileTypeJpeg:
-        return new (std::nothrow) CJpegReader;
-    case kFileTypePcd:
-        return new (std::nothrow) CPcdReader;
-    case kFileTypePcx:
-        return new (std::nothrow) CPcxReader;
-    case kFileTypePsd:
-        return new (std::nothrow) CPsdReader;
-    case kFileTypePsp:
-        return new (std::nothrow) CPspReader;
-    case kFileTypeRas:
-        return new (std::nothrow) CSunRasterReader;
-    case kFileTypeTga:
-        return new (std::nothrow) CTargaReader;
-    case kFileTypeTiff:
-        return new (std::nothrow) CTiffReader;
-    case kFileTypeWbmp:
-        return new (std::nothrow) CWbmpReader;
-    default:
-        return nullptr;
-    }
+    return NewImageReader(type).release();
 }
 
 // A decode that failed may have met a file still being written: give the
@@ -233,10 +190,13 @@ CImageObject* CApplicationState::OpenImage(const char* path, int boxWidth, int b
         // Metafiles are read at once on the calling thread and never cached:
         // each request reads the file again.
         CCachedImage* image = new (std::nothrow) CCachedImage(path);
-        CMetafileReader reader;
-        if (!image)
+        std::unique_ptr<CImageReader> reader(NewReader(type));
+        if (!image || !reader) {
+            if (image)
+                image->Release();
             return nullptr;
-        if (!reader.Read(path, image)) {
+        }
+        if (!reader->Read(path, image)) {
             image->Release();
             return nullptr;
         }

@@ -30,9 +30,9 @@ bool FsFreeSpace(const char* path, uint64_t* bytes);
 bool FsIsDriveRemovable(const char* path);
 bool FsSetVolumeLabel(const char* path, const char* label);
 
-// OEM (437 on the reference system) to ANSI (1252) and back, in place, with
-// the best-fit results of the system's conversion for characters that have
-// no counterpart.
+// OEM (code page 437, as on a US-English system) to ANSI (1252) and back, in
+// place, with the best-fit results of the system's conversion for characters
+// that have no counterpart.
 void FsOemToAnsi(char* text, size_t length);
 void FsAnsiToOem(char* text, size_t length);
 

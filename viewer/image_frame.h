@@ -281,7 +281,9 @@ private:
     void WaitForFolderThread(bool stop);
     LRESULT OnReportUnreadable(UINT, WPARAM, LPARAM, BOOL&);
     static unsigned __stdcall FolderThreadProc(void* param);
-    void ReportUnreadable(const char* path);
+    // `image`, when given, is the failed decode: a file that claims too many
+    // pixels is reported with that reason.
+    void ReportUnreadable(const char* path, const CImageObject* image = nullptr);
 
     // title, zoom, pages and update-UI (image_frame_title.cpp)
     LRESULT OnZoomCommand(WORD, WORD, HWND, BOOL&);
@@ -306,6 +308,7 @@ private:
     int m_folderResultIndex = -1;
     std::string m_folderThreadPath;
     std::string m_unreadablePath;
+    int64_t m_unreadableWidth = 0, m_unreadableHeight = 0; // the size the file claims
     bool m_fullScreen = false;
     bool m_slideShowRunning = false;
     int m_slideShowSequence = 0;

@@ -211,7 +211,7 @@ LRESULT CImageFrame::OnDecodeEnded(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL
     UpdateToolBar();
     CImageObject* document = GetDocument();
     if (document && document->complete && !document->headerReady)
-        ReportUnreadable(document->path);
+        ReportUnreadable(document->path, document);
     return 0;
 }
 

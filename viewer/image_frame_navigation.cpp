@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "app/application_state.h"
+#include "imaging/codecs/image_reader.h"
 #include "imaging/image_object.h"
 #include "viewer/image_frame.h"
 #include "viewer/image_frame_lists.h"
@@ -164,8 +165,10 @@ bool CImageFrame::OpenPath(const char* path) {
     return true;
 }
 
-void CImageFrame::ReportUnreadable(const char* path) {
+void CImageFrame::ReportUnreadable(const char* path, const CImageObject* image) {
     m_unreadablePath = path ? path : "";
+    m_unreadableWidth = image ? image->fullWidth : 0;
+    m_unreadableHeight = image ? image->fullHeight : 0;
     // Shown from the message loop: start-up must not sit in a message box
     // while it still holds the single-instance mutex.
     ::PostMessageA(m_hWnd, kMsgReportUnreadable, 0, 0);
@@ -175,7 +178,8 @@ LRESULT CImageFrame::OnReportUnreadable(UINT, WPARAM, LPARAM, BOOL&) {
     // A viewer that waits for an image to size itself to is shown anyway.
     if (!::IsWindowVisible(m_hWnd))
         ShowWindow(SW_SHOW);
-    std::string text = "Cannot open the image file " + m_unreadablePath + ".";
+    const std::string text = viewer::FormatUnreadableMessage(m_unreadablePath, m_unreadableWidth,
+                                                             m_unreadableHeight, kImagePixelLimit);
     ::MessageBoxA(m_hWnd, text.c_str(), "Failed!", MB_OK | MB_ICONERROR);
     return 0;
 }

@@ -25,8 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/codecs/bmp_codec.h"
-#include "imaging/codecs/jpeg_reader.h"
+#include "imaging/codecs/codec_registry.h"
 #include "imaging/image_object.h"
 
 namespace {
@@ -46,18 +45,9 @@ long long Now() {
     return t.QuadPart;
 }
 
-std::unique_ptr<CImageReader> ReaderFor(const std::string& path) {
-    const char* dot = std::strrchr(path.c_str(), '.');
-    if (dot && (lstrcmpiA(dot, ".jpg") == 0 || lstrcmpiA(dot, ".jpeg") == 0))
-        return std::make_unique<CJpegReader>();
-    if (dot && lstrcmpiA(dot, ".bmp") == 0)
-        return std::make_unique<CBmpReader>();
-    return nullptr;
-}
-
 // One full-size read on this thread, in milliseconds (-1 when it fails).
 double DecodeOnceMs(const std::string& path) {
-    std::unique_ptr<CImageReader> reader = ReaderFor(path);
+    std::unique_ptr<CImageReader> reader = NewImageReader(DetectImageFileType(path.c_str()));
     if (!reader)
         return -1.0;
     CImageObject image;

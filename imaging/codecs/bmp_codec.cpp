@@ -41,6 +41,8 @@
 #include "imaging/byte_stream.h"
 #include "imaging/image_object.h"
 #include "imaging/win32_file.h"
+#include "platform/byte_order.h"
+#include "platform/checked_size.h"
 
 namespace {
 
@@ -51,14 +53,9 @@ constexpr uint32_t kMaxTableEntries = 256;
 
 enum : uint32_t { kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3 };
 
-uint16_t Get16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t Get32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
+using plat::CheckedSize;
+using plat::LoadLE16;
+using plat::LoadLE32;
 
 void Put16(uint8_t* p, uint32_t v) {
     p[0] = static_cast<uint8_t>(v);
@@ -111,12 +108,12 @@ bool ParseLayout(const uint8_t* data, uint64_t size, bool hasFileHeader, BmpLayo
     if (hasFileHeader) {
         if (size < kFileHeaderSize || data[0] != 'B' || data[1] != 'M')
             return false;
-        fileOffset = Get32(data + 10);
+        fileOffset = LoadLE32(data + 10);
         at = kFileHeaderSize;
     }
     if (size - at < 4)
         return false;
-    h.headerSize = Get32(data + at);
+    h.headerSize = LoadLE32(data + at);
     if (h.headerSize != kInfoHeaderSize && h.headerSize != kCoreHeaderSize)
         return false;
     if (size - at < h.headerSize)
@@ -125,15 +122,15 @@ bool ParseLayout(const uint8_t* data, uint64_t size, bool hasFileHeader, BmpLayo
     int64_t height;
     uint32_t colorsUsed = 0;
     if (h.headerSize == kInfoHeaderSize) {
-        h.width = static_cast<int32_t>(Get32(p + 4));
-        height = static_cast<int32_t>(Get32(p + 8));
-        h.bitCount = Get16(p + 14);
-        h.compression = Get32(p + 16);
-        colorsUsed = Get32(p + 32);
+        h.width = static_cast<int32_t>(LoadLE32(p + 4));
+        height = static_cast<int32_t>(LoadLE32(p + 8));
+        h.bitCount = LoadLE16(p + 14);
+        h.compression = LoadLE32(p + 16);
+        colorsUsed = LoadLE32(p + 32);
     } else {
-        h.width = Get16(p + 4);
-        height = Get16(p + 6);
-        h.bitCount = Get16(p + 10);
+        h.width = LoadLE16(p + 4);
+        height = LoadLE16(p + 6);
+        h.bitCount = LoadLE16(p + 10);
         h.compression = kBiRgb;
         h.entrySize = 3;
     }
@@ -150,7 +147,7 @@ bool ParseLayout(const uint8_t* data, uint64_t size, bool hasFileHeader, BmpLayo
         if (size - at < 12)
             return false;
         for (int i = 0; i < 3; ++i)
-            h.masks[i] = Get32(data + at + 4 * i);
+            h.masks[i] = LoadLE32(data + at + 4 * i);
         at += 12;
     }
     if (colorsUsed != 0)
@@ -160,8 +157,12 @@ bool ParseLayout(const uint8_t* data, uint64_t size, bool hasFileHeader, BmpLayo
     if (h.bitCount <= 8 && h.tableEntries > kMaxTableEntries)
         return false;
     h.tableOffset = at;
-    h.pixelOffset =
-        hasFileHeader ? fileOffset : at + static_cast<uint64_t>(h.entrySize) * h.tableEntries;
+    // At most 256 entries of 4 bytes after a header inside the data: no overflow,
+    // but the sum goes through the one checked path like every other size here.
+    const CheckedSize packedPixels = CheckedSize(at) + CheckedSize(h.entrySize) * h.tableEntries;
+    if (!packedPixels.Valid())
+        return false;
+    h.pixelOffset = hasFileHeader ? fileOffset : packedPixels.Value();
     *out = h;
     return true;
 }
@@ -209,7 +210,7 @@ public:
             break;
         case 16:
             for (int32_t x = 0; x < w; ++x) {
-                uint32_t px = Get16(src + 2 * x);
+                uint32_t px = LoadLE16(src + 2 * x);
                 dst[3 * x] = m_blue(px);
                 dst[3 * x + 1] = m_green(px);
                 dst[3 * x + 2] = m_red(px);
@@ -219,7 +220,7 @@ public:
             if (m_h.compression == kBiBitfields) {
                 // The fourth byte has no field here and stays as created.
                 for (int32_t x = 0; x < w; ++x) {
-                    uint32_t px = Get32(src + 4 * static_cast<size_t>(x));
+                    uint32_t px = LoadLE32(src + 4 * static_cast<size_t>(x));
                     dst[4 * static_cast<size_t>(x)] = m_blue(px);
                     dst[4 * static_cast<size_t>(x) + 1] = m_green(px);
                     dst[4 * static_cast<size_t>(x) + 2] = m_red(px);
@@ -337,15 +338,15 @@ bool CBmpReader::ReadFromStream(CByteStream& stream, CImageObject* image, bool h
     image->fullWidth = h.width;
     image->fullHeight = h.height;
     image->topDown = h.topDown;
+    if (!SizeAllowed(h.width, h.height))
+        return false;
     if (image->headerOnly)
         return true;
 
     // The colour table must be there in full; rows may be missing.
     const uint32_t imageEntries = h.bitCount == 1 ? 2 : h.tableEntries;
     const uint32_t readEntries = h.bitCount <= 8 ? std::min(imageEntries, h.tableEntries) : 0;
-    if (h.tableOffset + static_cast<uint64_t>(h.entrySize) * readEntries > size)
-        return false;
-    if (!SizeAllowed(h.width, h.height))
+    if (!(CheckedSize(h.tableOffset) + CheckedSize(h.entrySize) * readEntries).FitsIn(size))
         return false;
 
     // Creating the bitmap resets the image; the source's time and size stay.
@@ -380,7 +381,8 @@ bool CBmpReader::ReadFromStream(CByteStream& stream, CImageObject* image, bool h
         image->rowsDecoded = h.height;
         Notify(image, kDecodeRows, 0, h.height);
     } else {
-        const uint64_t rowBytes = (static_cast<uint64_t>(h.bitCount) * h.width + 31) / 32 * 4;
+        // A positive 32-bit width of at most 32 bits per pixel: always valid.
+        const uint64_t rowBytes = plat::RowBytes(h.width, h.bitCount, 4).Value();
         const RowConverter convert(h);
         uint64_t used = 0;
         for (int32_t i = 0; i < h.height; ++i) {
@@ -407,12 +409,13 @@ bool CBmpWriter::Write(const char* path, CImageObject* image) {
         (image->palette == nullptr || paletteCount == 0 || paletteCount > kMaxTableEntries))
         return false;
     const uint32_t stride = static_cast<uint32_t>(image->stride);
-    const uint64_t used = (static_cast<uint64_t>(image->width) * bpp + 7) / 8;
-    if (used > stride)
+    const CheckedSize usedBytes = plat::RowBytes(image->width, bpp, 1);
+    if (!usedBytes.FitsIn(stride))
         return false;
-    const uint64_t pixelBytes = static_cast<uint64_t>(stride) * image->height;
-    const uint64_t offset = kFileHeaderSize + kInfoHeaderSize + 4ull * paletteCount;
-    if (offset + pixelBytes > UINT32_MAX)
+    const uint64_t used = usedBytes.Value();
+    const CheckedSize pixelBytes = CheckedSize(stride) * image->height;
+    const CheckedSize offset = CheckedSize(kFileHeaderSize + kInfoHeaderSize) + 4 * paletteCount;
+    if (!(offset + pixelBytes).FitsIn(UINT32_MAX))
         return false;
     std::unique_ptr<uint8_t[]> row(new (std::nothrow) uint8_t[stride]);
     if (!row)
@@ -421,15 +424,15 @@ bool CBmpWriter::Write(const char* path, CImageObject* image) {
     uint8_t header[kFileHeaderSize + kInfoHeaderSize] = {};
     header[0] = 'B';
     header[1] = 'M';
-    Put32(header + 2, static_cast<uint32_t>(offset + pixelBytes));
-    Put32(header + 10, static_cast<uint32_t>(offset));
+    Put32(header + 2, static_cast<uint32_t>((offset + pixelBytes).Value()));
+    Put32(header + 10, static_cast<uint32_t>(offset.Value()));
     uint8_t* info = header + kFileHeaderSize;
     Put32(info, kInfoHeaderSize);
     Put32(info + 4, static_cast<uint32_t>(image->width));
     Put32(info + 8, static_cast<uint32_t>(image->height));
     Put16(info + 12, 1);
     Put16(info + 14, static_cast<uint32_t>(bpp));
-    Put32(info + 20, static_cast<uint32_t>(pixelBytes));
+    Put32(info + 20, static_cast<uint32_t>(pixelBytes.Value()));
     Put32(info + 32, paletteCount);
 
     CImageFileTarget target;

@@ -215,7 +215,18 @@ private:
         if (width <= 0 || height <= 0)
             return false;
         uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
-        return pixels <= kMaxImageBytes && (m_pixelCap == 0 || pixels <= m_pixelCap);
+        return pixels <= kMaxImageBytes && !OverCap(width, height);
+    }
+    bool OverCap(int64_t width, int64_t height) const {
+        return m_pixelCap != 0 &&
+               static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > m_pixelCap;
+    }
+    // A size over the cap is refused where it is read, before anything is
+    // allocated for it, and kept as the image's full size to tell why.
+    int Refuse(int32_t width, int32_t height) {
+        m_image->fullWidth = width;
+        m_image->fullHeight = height;
+        return 0;
     }
     bool SkipSubBlocks();
     bool GraphicControlBlock();
@@ -376,6 +387,8 @@ int GifDecoder::ImageBlock() {
     frame.top = m_s.ReadUInt16LE();
     frame.width = m_s.ReadUInt16LE();
     frame.height = m_s.ReadUInt16LE();
+    if (OverCap(frame.width, frame.height))
+        return Refuse(frame.width, frame.height);
     if (m_image->headerOnly) {
         m_image->fullWidth = frame.width;
         m_image->fullHeight = frame.height;
@@ -416,6 +429,9 @@ int GifDecoder::Run() {
         return 0;
     m_screenWidth = m_s.ReadUInt16LE();
     m_screenHeight = m_s.ReadUInt16LE();
+    // Every frame is composed on a canvas of the screen's size.
+    if (OverCap(m_screenWidth, m_screenHeight))
+        return Refuse(m_screenWidth, m_screenHeight);
     uint8_t packed = m_s.ReadUInt8();
     m_background = m_s.ReadUInt8();
     m_s.ReadUInt8(); // aspect

@@ -25,19 +25,17 @@
 #include "imaging/codecs/png_codec.h"
 #include "imaging/image_object.h"
 #include "imaging/win32_file.h"
+#include "platform/byte_order.h"
+#include "platform/checked_size.h"
 
 namespace {
 
 const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 const PaletteEntry kLightGrey = {192, 192, 192, 0};
 
-uint32_t U32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16)) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
-uint16_t U16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
+using plat::CheckedSize;
+using plat::LoadLE16;
+using plat::LoadLE32;
 
 // Makes target a copy of source's pixels and palette, with extra palette
 // entries appended when given (8 bpp only).
@@ -58,30 +56,34 @@ bool Adopt(CImageObject* target, const CImageObject* source, const PaletteEntry*
 // Where the mask of a bitmap entry lies, when it is wholly inside the data.
 bool FindMask(const uint8_t* data, uint32_t size, int32_t width, int32_t height, uint64_t* offset,
               uint32_t* rowBytes) {
-    const uint32_t headerSize = U32(data);
+    const uint32_t headerSize = LoadLE32(data);
     uint32_t bitCount, colours, entryBytes, extra = 0;
     if (headerSize == 12) {
-        bitCount = U16(data + 10);
+        bitCount = LoadLE16(data + 10);
         colours = bitCount <= 8 ? 1u << bitCount : 0;
         entryBytes = 3;
     } else {
         if (size < 40)
             return false;
-        bitCount = U16(data + 14);
-        colours = U32(data + 32);
+        bitCount = LoadLE16(data + 14);
+        colours = LoadLE32(data + 32);
         if (colours == 0 && bitCount <= 8)
             colours = 1u << bitCount;
         if (colours > 256)
             return false;
         entryBytes = 4;
-        if (U32(data + 16) == 3 && headerSize == 40)
+        if (LoadLE32(data + 16) == 3 && headerSize == 40)
             extra = 12; // the three bit-field masks
     }
-    const uint64_t colourRow = (static_cast<uint64_t>(width) * bitCount + 31) / 32 * 4;
-    *rowBytes = static_cast<uint32_t>((static_cast<uint64_t>(width) + 31) / 32 * 4);
-    *offset = headerSize + extra + static_cast<uint64_t>(colours) * entryBytes +
-              colourRow * static_cast<uint64_t>(height);
-    return *offset + static_cast<uint64_t>(*rowBytes) * height <= size;
+    const CheckedSize colourRow = plat::RowBytes(static_cast<uint64_t>(width), bitCount, 4);
+    const CheckedSize maskRow = plat::RowBytes(static_cast<uint64_t>(width), 1, 4);
+    const CheckedSize maskAt = CheckedSize(headerSize) + extra + CheckedSize(colours) * entryBytes +
+                               colourRow * static_cast<uint64_t>(height);
+    if (!(maskAt + maskRow * static_cast<uint64_t>(height)).FitsIn(size))
+        return false;
+    *rowBytes = static_cast<uint32_t>(maskRow.Value());
+    *offset = maskAt.Value();
+    return true;
 }
 
 } // namespace
@@ -100,14 +102,14 @@ bool CIconReader::DecodeEntry(const uint8_t* bytes, uint32_t size, CImageObject*
         return false;
     // The file view is read-only: the height is halved in a copy.
     std::vector<uint8_t> data(bytes, bytes + size);
-    const uint32_t headerSize = U32(data.data());
+    const uint32_t headerSize = LoadLE32(data.data());
     int32_t height;
     if (headerSize == 12) {
-        height = U16(&data[6]) / 2;
+        height = LoadLE16(&data[6]) / 2;
         data[6] = static_cast<uint8_t>(height);
         data[7] = static_cast<uint8_t>(height >> 8);
     } else if (headerSize >= 40 && size >= 40) {
-        height = static_cast<int32_t>(U32(&data[8])) / 2;
+        height = static_cast<int32_t>(LoadLE32(&data[8])) / 2;
         for (int i = 0; i < 4; ++i)
             data[8 + i] = static_cast<uint8_t>(static_cast<uint32_t>(height) >> (8 * i));
     } else {
@@ -156,8 +158,8 @@ bool CIconReader::ReadIcon(CByteStream& s, CImageObject* image) {
     const uint32_t start = s.position;
     const uint32_t total = s.Remaining();
     const uint8_t* file = s.buffer + start;
-    const uint32_t count = U16(file + 4);
-    if (U16(file) != 0 || U16(file + 2) != 1 || count == 0)
+    const uint32_t count = LoadLE16(file + 4);
+    if (LoadLE16(file) != 0 || LoadLE16(file + 2) != 1 || count == 0)
         return false;
     if (total < 6 + 16 * count)
         return false;
@@ -173,8 +175,8 @@ bool CIconReader::ReadIcon(CByteStream& s, CImageObject* image) {
             return false;
         }
         const uint8_t* dir = file + 6 + 16 * i;
-        const uint32_t size = U32(dir + 8);
-        const uint32_t offset = U32(dir + 12);
+        const uint32_t size = LoadLE32(dir + 8);
+        const uint32_t offset = LoadLE32(dir + 12);
         if (size == 0 || offset > total || size > total - offset)
             break; // the list ends here
         if (image->headerOnly) {

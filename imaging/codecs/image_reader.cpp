@@ -7,6 +7,11 @@
 #include "imaging/operations/resize_op.h"
 #include "imaging/win32_file.h"
 
+bool ExceedsPixelLimit(int64_t width, int64_t height) {
+    return width > 0 && height > 0 &&
+           static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > kImagePixelLimit;
+}
+
 CImageReader::~CImageReader() = default;
 
 bool CImageReader::OpenSource(const char* path, CMappedFile& file, CByteStream& view,
@@ -27,10 +32,12 @@ bool CImageReader::OpenSource(const char* path, CMappedFile& file, CByteStream& 
 bool CImageReader::SizeAllowed(int64_t width, int64_t height) const {
     if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX)
         return false;
-    if (m_pixelLimit != 0 &&
-        static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > m_pixelLimit)
-        return false;
-    return true;
+    return !OverPixelLimit(width, height);
+}
+
+bool CImageReader::OverPixelLimit(int64_t width, int64_t height) const {
+    return m_pixelLimit != 0 && width > 0 && height > 0 &&
+           static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > m_pixelLimit;
 }
 
 bool CImageReader::StopRequested(const CImageObject* image) {
@@ -65,8 +72,11 @@ bool CImageReader::ReadScaled(const char* path, CImageObject* image) {
     // A fresh image: the caller's header-only and release-after-decode flags
     // must not cut the decode short, since the result is resampled afterwards.
     CImageObject temp(path, nullptr);
-    if (!Read(path, &temp))
+    if (!Read(path, &temp)) {
+        image->fullWidth = temp.fullWidth; // what the file claimed, for the caller
+        image->fullHeight = temp.fullHeight;
         return false;
+    }
 
     int32_t boxWidth = temp.width;
     int32_t boxHeight = temp.height;

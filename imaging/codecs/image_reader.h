@@ -2,21 +2,25 @@
 //
 // A reader fills a CImageObject from a file (or, for some formats, from a memory
 // stream) and reports its progress through one callback so that windows can draw
-// rows while decoding continues. The protocol, which every raster reader follows:
+// rows while decoding continues. The protocol, which every raster reader follows,
+// in this order:
 //
-//   1. Open the source (file readers: OpenSource, a read-only mapping of the whole
-//      file); failure returns false with the image untouched.
-//   2. Store the file's last-write time and size in the image (OpenSource does it).
-//   3. Parse the header and check the signature. A bad signature or a variant the
-//      reader does not handle returns false here, before the image is touched further.
-//   4. Store the size in the file as the image's full width and full height.
-//   5. If the image's header-only flag is set, return true: no bitmap, no events.
-//   6. Check the size against the reader's limits (SizeAllowed), create the pixel
-//      buffer and push the palette.
-//   7. SignalHeaderReady: SignalReady on the image, then event 2 (-1, -1).
-//   8. Fill rows. Before each row test StopRequested; after each row or band call
-//      ReportRows(position, count): position counts rows in decoding order from 0.
-//   9. SignalComplete: SetComplete on the image, then event 3 (-1, -1); return true.
+//   - Open the source (file readers: OpenSource, a read-only mapping of the whole
+//     file); failure returns false with the image untouched.
+//   - Store the file's last-write time and size in the image (OpenSource does it).
+//   - Parse the header and check the signature. A bad signature or a variant the
+//     reader does not handle returns false here, before the image is touched further.
+//   - Store the size in the file as the image's full width and full height, then
+//     refuse a size over the limits (SizeAllowed): a header that claims more pixels
+//     than the decode may have is refused before anything is allocated for it, even
+//     by a header-only read, and the full size it claimed stays in the image so that
+//     the caller can say why (ExceedsPixelLimit).
+//   - If the image's header-only flag is set, return true: no bitmap, no events.
+//   - Create the pixel buffer and push the palette.
+//   - SignalHeaderReady: SignalReady on the image, then event 2 (-1, -1).
+//   - Fill rows. Before each row test StopRequested; after each row or band call
+//     ReportRows(position, count): position counts rows in decoding order from 0.
+//   - SignalComplete: SetComplete on the image, then event 3 (-1, -1); return true.
 //
 // A reader that fails after event 2 returns false without event 3. Readers never
 // read past the end of their input and never write outside the pixel buffer.
@@ -28,6 +32,16 @@
 #include "imaging/win32_file.h"
 
 class CImageObject;
+
+// The most pixels (width x height) any decode of the program may allocate:
+// 128 megapixels, the area limit Debian's image tools ship with. A few bytes of
+// lying header must not make a reader ask for gigabytes; a real image this
+// large is not something a viewer of this kind can show anyway.
+constexpr uint64_t kImagePixelLimit = uint64_t(128) << 20;
+
+// True when a size claimed by a file is over kImagePixelLimit: the reason to
+// give the user when a decode of such a file fails.
+bool ExceedsPixelLimit(int64_t width, int64_t height);
 
 // Events of the progress callback; the numbers are part of the protocol.
 enum EDecodeEvent : int32_t {
@@ -61,9 +75,9 @@ public:
     int32_t m_maxHeight = -1; // as above
     double m_zoom = 0.0;      // scale the image will be shown at; 0.0 = not given (1.0)
     int32_t m_pageLimit = -1; // pages a multi-page reader reads; -1 = all
-    // Largest number of pixels (width x height) this decode may allocate; 0 = only
-    // the image object's own process-wide cap applies.
-    uint64_t m_pixelLimit = 0;
+    // Largest number of pixels (width x height) the file may claim; 0 = only the
+    // image object's own process-wide cap applies. Tests and fuzzers lower it.
+    uint64_t m_pixelLimit = kImagePixelLimit;
 
 protected:
     // Opens path read-only, maps all of it and stores its time and size in image.
@@ -82,15 +96,17 @@ protected:
     // True when a bitmap of width x height may be created under m_pixelLimit:
     // both sides positive and the pixel count within the limit.
     bool SizeAllowed(int64_t width, int64_t height) const;
+    // True when width x height (both positive) is more than m_pixelLimit allows.
+    bool OverPixelLimit(int64_t width, int64_t height) const;
 
     // The release-after-decode flag: the last holder let the image go.
     static bool StopRequested(const CImageObject* image);
 
-    // Step 7: SignalReady on the image, then event 2 (-1, -1).
+    // The bitmap exists: SignalReady on the image, then event 2 (-1, -1).
     void SignalHeaderReady(CImageObject* image);
     // Adds count to the image's rows-decoded counter, then event 4 (position, count).
     void ReportRows(CImageObject* image, int32_t position, int32_t count);
-    // Step 9: SetComplete on the image, then event 3 (-1, -1).
+    // Decoding has ended: SetComplete on the image, then event 3 (-1, -1).
     void SignalComplete(CImageObject* image);
     // Sends one event; a null callback means nobody listens.
     void Notify(CImageObject* image, int32_t event, int32_t position, int32_t count);

@@ -27,6 +27,18 @@ std::string FolderOf(const std::string& path) {
 
 } // namespace
 
+bool FourthByteUnused(const CImageObject* image) {
+    for (int32_t y = 0; y < image->height; ++y) {
+        const uint8_t* row = image->GetRow(y, true);
+        for (int32_t x = 0; x < image->width; ++x) {
+            if (row[4 * x + 3] != 0) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 CImageWriter::~CImageWriter() = default;
 
 CImageFileTarget::CImageFileTarget() = default;

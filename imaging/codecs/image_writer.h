@@ -36,6 +36,11 @@ public:
     uintptr_t m_progressUser = 0;
 };
 
+// True when the fourth byte of every pixel of a 32-bpp image is 0: a bitmap
+// that does not use it, not an image that is wholly transparent. Writers of
+// formats with an alpha channel then store three channels.
+bool FourthByteUnused(const CImageObject* image);
+
 // A file written beside its target and moved over it only when complete.
 //
 // Writers that produce bytes themselves use Open, Write and Commit. Writers whose

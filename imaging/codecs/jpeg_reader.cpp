@@ -122,6 +122,8 @@ bool CJpegReader::ReadScaledFromStream(CByteStream& stream, CImageObject* image)
     }
     CImageObject temp;
     if (!Decode(stream, &temp, false)) {
+        image->fullWidth = temp.fullWidth; // what the file claimed, for the caller
+        image->fullHeight = temp.fullHeight;
         return false;
     }
     int32_t boxWidth = m_maxWidth >= 0 ? m_maxWidth : INT32_MAX;
@@ -171,6 +173,13 @@ bool CJpegReader::Decode(CByteStream& stream, CImageObject* image, bool fullProt
 
     const int32_t fileWidth = static_cast<int32_t>(cinfo->image_width);
     const int32_t fileHeight = static_cast<int32_t>(cinfo->image_height);
+    // The limit is on the size the file claims, not on the reduced decode: a
+    // reduced decode still makes the library work through every block.
+    image->fullWidth = fileWidth;
+    image->fullHeight = fileHeight;
+    if (!SizeAllowed(fileWidth, fileHeight)) {
+        return false;
+    }
     cinfo->scale_num = 1;
     cinfo->scale_denom = static_cast<unsigned>(ChooseScaleDenominator(
         fileWidth, fileHeight, m_maxWidth, m_maxHeight, fullProtocol ? m_zoom : 0.0));

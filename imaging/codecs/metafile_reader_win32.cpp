@@ -23,6 +23,7 @@
 
 #include "imaging/image_object.h"
 #include "imaging/win32_file.h"
+#include "platform/byte_order.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ HENHMETAFILE FromPlaceable(const char* path) {
     std::vector<uint8_t> bytes(static_cast<size_t>(size));
     if (file.Read(bytes.data(), static_cast<uint32_t>(size)) != size)
         return nullptr;
-    auto u16 = [&](size_t at) { return static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8)); };
+    auto u16 = [&](size_t at) { return plat::LoadLE16(&bytes[at]); };
     const uint32_t key = u16(0) | (static_cast<uint32_t>(u16(2)) << 16);
     if (key != kPlaceableKey)
         return nullptr;

@@ -28,6 +28,7 @@
 #include "imaging/byte_stream.h"
 #include "imaging/image_object.h"
 #include "imaging/win32_file.h"
+#include "platform/byte_order.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ bool CPcxReader::ReadFromStream(CByteStream& s, CImageObject* image) {
         return false;
     const uint32_t start = s.position;
     const uint8_t* header = s.buffer + start;
-    auto u16 = [&](int at) { return static_cast<int32_t>(header[at] | (header[at + 1] << 8)); };
+    auto u16 = [&](int at) { return static_cast<int32_t>(plat::LoadLE16(header + at)); };
     if (header[0] != 10 || header[2] != 1)
         return false;
     const int32_t bits = header[3];
@@ -97,6 +98,8 @@ bool CPcxReader::ReadFromStream(CByteStream& s, CImageObject* image) {
         return false;
     image->fullWidth = width;
     image->fullHeight = height;
+    if (!SizeAllowed(width, height))
+        return false;
     if (image->headerOnly)
         return true;
 
@@ -107,8 +110,6 @@ bool CPcxReader::ReadFromStream(CByteStream& s, CImageObject* image) {
         return false;
     const uint64_t planeRow = (static_cast<uint64_t>(width) * bits + 7) / 8;
     if (static_cast<uint64_t>(bytesPerLine) < planeRow)
-        return false;
-    if (!SizeAllowed(width, height))
         return false;
     const int32_t bpp = depth == 1 ? 1 : planar24 ? 24 : 8;
     const int32_t colours = depth == 2 || depth == 4 ? 1 << depth : 0;

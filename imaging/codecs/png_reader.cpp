@@ -93,10 +93,13 @@ bool CPngReader::Decode(DecodeState* state, CImageObject* image) {
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlace, nullptr, nullptr);
     image->fullWidth = static_cast<int32_t>(width);
     image->fullHeight = static_cast<int32_t>(height);
+    if (!SizeAllowed(width, height)) {
+        return false;
+    }
     if (image->headerOnly) {
         return true;
     }
-    if (StopRequested(image) || !SizeAllowed(width, height)) {
+    if (StopRequested(image)) {
         return false;
     }
 

@@ -22,20 +22,6 @@ void WriteToTarget(png_structp png, png_bytep data, png_size_t length) {
 
 void FlushNothing(png_structp) {}
 
-// True when the fourth byte of every pixel is 0: a bitmap that does not use
-// it, not an image that is wholly transparent.
-bool FourthByteUnused(const CImageObject* image) {
-    for (int32_t y = 0; y < image->height; ++y) {
-        const uint8_t* row = image->GetRow(y, true);
-        for (int32_t x = 0; x < image->width; ++x) {
-            if (row[4 * x + 3] != 0) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
 struct WriteState {
     png_structp png = nullptr;
     png_infop info = nullptr;
@@ -76,7 +62,7 @@ bool Encode(WriteState* state, const CImageObject* image, CImageFileTarget* targ
         break;
     case 24:
         break;
-    default: // 32
+    default: // 32 bpp
         dropFourth = FourthByteUnused(image);
         colorType = dropFourth ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGB_ALPHA;
         break;

@@ -119,6 +119,8 @@ bool CPsdReader::ReadFromStream(CByteStream& s, CImageObject* image) {
         return false;
     image->fullWidth = static_cast<int32_t>(width);
     image->fullHeight = static_cast<int32_t>(height);
+    if (!SizeAllowed(width, height))
+        return false;
     if (image->headerOnly)
         return true;
 
@@ -144,7 +146,7 @@ bool CPsdReader::ReadFromStream(CByteStream& s, CImageObject* image) {
     } else {
         return false;
     }
-    if (!SizeAllowed(width, height) || StopRequested(image) ||
+    if (StopRequested(image) ||
         !image->Create(static_cast<int32_t>(width), static_cast<int32_t>(height), bpp, 0))
         return false;
     if (bpp == 1) {

@@ -140,6 +140,16 @@ bool CPspReader::ReadFromStream(CByteStream& s, CImageObject* image) {
         return true;
     };
 
+    // Attributes over the limits end the read where they are met, before any
+    // channel is unpacked, with the size they claim kept to tell why.
+    auto refuse = [&]() {
+        if (st.width <= INT32_MAX && st.height <= INT32_MAX) {
+            image->fullWidth = static_cast<int32_t>(st.width);
+            image->fullHeight = static_cast<int32_t>(st.height);
+        }
+        return false;
+    };
+
     for (;;) {
         if (s.Remaining() < 10)
             break;
@@ -163,6 +173,8 @@ bool CPspReader::ReadFromStream(CByteStream& s, CImageObject* image) {
             s.Read(nullptr, 9);
             st.compression = s.ReadUInt16LE();
             st.depth = s.ReadUInt16LE();
+            if (OverPixelLimit(st.width, st.height))
+                return refuse();
             s.position = end;
             break;
         case 2: {
@@ -243,6 +255,8 @@ bool CPspReader::ReadFromStream(CByteStream& s, CImageObject* image) {
                 if (st.width == 0 || st.height == 0 || st.width > INT32_MAX ||
                     st.height > INT32_MAX)
                     return false;
+                if (!SizeAllowed(st.width, st.height))
+                    return refuse();
                 image->fullWidth = static_cast<int32_t>(st.width);
                 image->fullHeight = static_cast<int32_t>(st.height);
                 return true;

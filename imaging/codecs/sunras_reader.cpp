@@ -106,13 +106,13 @@ bool CSunRasterReader::ReadFromStream(CByteStream& s, CImageObject* image) {
         return false;
     image->fullWidth = static_cast<int32_t>(width);
     image->fullHeight = static_cast<int32_t>(height);
+    if (!SizeAllowed(width, height))
+        return false;
     if (image->headerOnly)
         return true;
     if (type > 3 || mapType > 2 || (depth != 1 && depth != 8 && depth != 24 && depth != 32))
         return false;
     if (mapLength > s.Remaining())
-        return false;
-    if (!SizeAllowed(width, height))
         return false;
 
     const uint32_t mapEntries = mapType == 1 ? mapLength / 3 : 0;

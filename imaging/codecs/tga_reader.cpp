@@ -25,6 +25,7 @@
 #include "imaging/byte_stream.h"
 #include "imaging/image_object.h"
 #include "imaging/win32_file.h"
+#include "platform/byte_order.h"
 
 namespace {
 
@@ -113,6 +114,8 @@ bool CTargaReader::ReadFromStream(CByteStream& s, CImageObject* image) {
     s.Read(nullptr, idLength);
     image->fullWidth = width;
     image->fullHeight = height;
+    if (!SizeAllowed(width, height))
+        return false;
     if (image->headerOnly)
         return true;
 
@@ -134,7 +137,7 @@ bool CTargaReader::ReadFromStream(CByteStream& s, CImageObject* image) {
     const uint32_t mapBytes = mapType != 0 ? mapLength * entryBytes : 0;
     if (mapBytes > s.Remaining())
         return false;
-    if (!SizeAllowed(width, height) || !image->Create(width, height, bpp, 0))
+    if (!image->Create(width, height, bpp, 0))
         return false;
     if (bpp == 8 && mapType != 0) {
         const uint8_t* map = s.buffer + s.position;
@@ -142,7 +145,7 @@ bool CTargaReader::ReadFromStream(CByteStream& s, CImageObject* image) {
             const uint8_t* e = map + static_cast<size_t>(k) * entryBytes;
             uint8_t blue, green, red;
             if (mapEntryBits == 15 || mapEntryBits == 16) {
-                Unpack555(static_cast<uint16_t>(e[0] | (e[1] << 8)), &blue, &green, &red);
+                Unpack555(plat::LoadLE16(e), &blue, &green, &red);
             } else if (mapEntryBits == 24 || mapEntryBits == 32) {
                 blue = e[0];
                 green = e[1];
@@ -174,7 +177,7 @@ bool CTargaReader::ReadFromStream(CByteStream& s, CImageObject* image) {
                 const uint8_t* p = &buffer[static_cast<size_t>(x) * pixelBytes];
                 if (pixelBytes == 2) {
                     uint8_t* out = row + 3 * static_cast<size_t>(x);
-                    Unpack555(static_cast<uint16_t>(p[0] | (p[1] << 8)), &out[0], &out[1], &out[2]);
+                    Unpack555(plat::LoadLE16(p), &out[0], &out[1], &out[2]);
                 } else {
                     std::memcpy(row + static_cast<size_t>(x) * pixelBytes, p, pixelBytes);
                 }

@@ -188,6 +188,9 @@ bool CTiffReader::ReadFromMemory(const uint8_t* data, size_t size, CImageObject*
             const PageInfo first = ReadPageInfo(tif);
             image->fullWidth = static_cast<int32_t>(first.width);
             image->fullHeight = static_cast<int32_t>(first.height);
+            if (!SizeAllowed(first.width, first.height)) {
+                return false;
+            }
             if (image->headerOnly) {
                 return true;
             }

@@ -24,18 +24,6 @@ int Luminance(const PaletteEntry& e) {
     return e.red * 30 + e.green * 59 + e.blue * 11;
 }
 
-bool FourthByteUnused(const CImageObject* image) {
-    for (int32_t y = 0; y < image->height; ++y) {
-        const uint8_t* row = image->GetRow(y, true);
-        for (int32_t x = 0; x < image->width; ++x) {
-            if (row[4 * x + 3] != 0) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
 // One page; false when a tag, a line or the directory cannot be written.
 bool WritePage(TIFF* tif, const CImageObject* page) {
     const int32_t depth = page->bitsPerPixel;

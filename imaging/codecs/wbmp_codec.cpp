@@ -66,8 +66,16 @@ bool CWbmpReader::ReadFromStream(CByteStream& s, CImageObject* image) {
     if (!ReadMultiByte(s, &type) || !ReadMultiByte(s, &fixed) || !ReadMultiByte(s, &width) ||
         !ReadMultiByte(s, &height))
         return false;
+    if (width <= INT32_MAX && height <= INT32_MAX) {
+        image->fullWidth = static_cast<int32_t>(width);
+        image->fullHeight = static_cast<int32_t>(height);
+    }
     if (!SizeAllowed(width, height))
         return false;
+    // Asked for the size alone, the reader gives it without decoding: a tiny
+    // file must not cost a bitmap of the size it claims just to be listed.
+    if (image->headerOnly)
+        return true;
     if (!image->Create(static_cast<int32_t>(width), static_cast<int32_t>(height), 1, 0) ||
         StopRequested(image))
         return false;

@@ -9,6 +9,30 @@ const char* const kProductTitle = "Velmorantix XP";
 
 namespace {
 
+// 134217728 -> "134,217,728": a count the user reads at a glance.
+std::string GroupThousands(uint64_t value) {
+    std::string digits = std::to_string(value);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<size_t>(at), ",");
+    return digits;
+}
+
+} // namespace
+
+std::string FormatUnreadableMessage(const std::string& path, int64_t width, int64_t height,
+                                    uint64_t pixelLimit) {
+    std::string text = "Cannot open the image file " + path + ".";
+    if (pixelLimit != 0 && width > 0 && height > 0 &&
+        static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > pixelLimit) {
+        text += " The image is too large: " + std::to_string(width) + " x " +
+                std::to_string(height) + " pixels, more than the " + GroupThousands(pixelLimit) +
+                " pixels (" + std::to_string(pixelLimit >> 20) + " megapixels) an image may have.";
+    }
+    return text;
+}
+
+namespace {
+
 // trunc(zoom x 100). A zoom snapped to whole percentages is not exact in
 // binary (0.29 x 100 = 28.999...), so a hair is added before truncating;
 // the hair is far below one percent and never lifts a true fraction.

@@ -4,6 +4,7 @@
 // natively.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -39,6 +40,14 @@ struct TitleState {
 // The path is compacted, followed by " * " when the document is modified, and
 // stands alone until the document's header is ready.
 std::string FormatFrameTitle(const TitleState& state, const PathCompactor& compact);
+
+// The message shown when the file at `path` cannot be opened:
+// "Cannot open the image file <path>." When the file claims a size of more
+// than `pixelLimit` pixels (the decode refused it for that), the reason
+// follows: " The image is too large: <w> x <h> pixels, more than the
+// <limit> pixels (<limit / 2^20> megapixels) an image may have."
+std::string FormatUnreadableMessage(const std::string& path, int64_t width, int64_t height,
+                                    uint64_t pixelLimit);
 
 // The product name a viewer starts with.
 extern const char* const kProductTitle;

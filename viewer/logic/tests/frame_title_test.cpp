@@ -162,4 +162,26 @@ TEST(FrameTitle, NavigationEnableRules) {
     }
 }
 
+TEST(FrameTitle, UnreadableMessageSaysWhenTheImageIsTooLarge) {
+    struct Case {
+        const char* name;
+        int64_t width, height;
+        uint64_t limit;
+        const char* expected;
+    };
+    const uint64_t limit = uint64_t(128) << 20;
+    const Case cases[] = {
+        {"size unknown", 0, 0, limit, "Cannot open the image file C:\\a.bmp."},
+        {"at the limit", 16384, 8192, limit, "Cannot open the image file C:\\a.bmp."},
+        {"over the limit", 16000, 16000, limit,
+         "Cannot open the image file C:\\a.bmp. The image is too large: 16000 x 16000 pixels, "
+         "more than the 134,217,728 pixels (128 megapixels) an image may have."},
+        {"no limit", 16000, 16000, 0, "Cannot open the image file C:\\a.bmp."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(viewer::FormatUnreadableMessage("C:\\a.bmp", c.width, c.height, c.limit),
+                  c.expected)
+            << c.name;
+}
+
 } // namespace

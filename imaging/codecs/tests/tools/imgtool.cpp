@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "imaging/codecs/bmp_codec.h"
+#include "imaging/codecs/codec_registry.h"
 #include "imaging/image_object.h"
 
 namespace {
@@ -24,16 +24,6 @@ int32_t PrintEvent(CImageObject* image, int32_t event, int32_t position, int32_t
     return 0;
 }
 
-// The reader for a file type; null when there is none here yet.
-std::unique_ptr<CImageReader> ReaderFor(EImageFileType type) {
-    switch (type) {
-    case kFileTypeBmp:
-        return std::unique_ptr<CImageReader>(new CBmpReader());
-    default:
-        return nullptr;
-    }
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -43,7 +33,7 @@ int main(int argc, char** argv) {
     }
     const char* path = argv[1];
     EImageFileType type = DetectImageFileType(path);
-    std::unique_ptr<CImageReader> reader = ReaderFor(type);
+    std::unique_ptr<CImageReader> reader = NewImageReader(type);
     if (!reader) {
         std::fprintf(stderr, "%s: no reader for type '%s'\n", path, GetImageFileTypeName(type));
         return 1;
@@ -70,8 +60,8 @@ int main(int argc, char** argv) {
         return 1;
 
     if (argc == 3) {
-        CBmpWriter writer;
-        bool written = writer.Write(argv[2], &image);
+        std::unique_ptr<CImageWriter> writer = NewImageWriter(kFileTypeBmp);
+        bool written = writer && writer->Write(argv[2], &image);
         std::printf("written to %s: %s\n", argv[2], written ? "true" : "false");
         if (!written)
             return 1;
