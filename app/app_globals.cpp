@@ -1,5 +1,9 @@
 #include "app/app_globals.h"
 
+#include "app/app_module.h"
+
+CAppModule g_module;
+
 const UINT g_velmorantixXPGetForegroundHandle =
     RegisterWindowMessageA("VelmorantixXPGetForegroundHandle");
 const UINT g_trayIconNotify = RegisterWindowMessageA("TrayIconNotify");

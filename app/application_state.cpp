@@ -8,6 +8,8 @@
 
 #include "app/app_globals.h"
 #include "app/collection_record.h"
+#include "app/file_item_list.h"
+#include "app/image_cache.h"
 
 CApplicationState g_applicationState;
 
@@ -97,6 +99,112 @@ void CApplicationState::SetScreenSaverActive(bool active) {
         SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, active ? TRUE : FALSE, nullptr,
                               SPIF_SENDCHANGE))
         screenSaverActiveNow = active;
+}
+
+void CApplicationState::SetProgramPathFromModule() {
+    GetModuleFileNameA(nullptr, programPath, MAX_PATH);
+}
+
+void CApplicationState::SetWindowHosts(IFrameHost* frameHost, IImageWindows* images,
+                                       IItemListWindows* lists) {
+    frames = frameHost;
+    imageWindows = images;
+    listWindows = lists;
+}
+
+void CApplicationState::AddViewer(CImageFrame* viewer) {
+    plat::ScopedLock lock(viewerListLock);
+    viewers.push_back(viewer);
+}
+
+CImageObject* CApplicationState::KeptImage() {
+    plat::ScopedLock guard(imageLock);
+    return keptImage;
+}
+
+size_t CApplicationState::CachedImageCount() {
+    plat::ScopedLock guard(imageLock);
+    return imageCache.size();
+}
+
+size_t CApplicationState::ViewerCount() {
+    plat::ScopedLock lock(viewerListLock);
+    return viewers.size();
+}
+
+// The frame requests of the windows and the core: the program's frame
+// management does them; without it there are no frames to make or close.
+void CApplicationState::CloseExplorer(bool force) {
+    if (frames)
+        frames->CloseExplorer(force);
+}
+
+void CApplicationState::OnExplorerDestroyed(CMainFrame* frame) {
+    if (frames)
+        frames->OnExplorerDestroyed(frame);
+}
+
+bool CApplicationState::IsSearchRunning() {
+    return frames && frames->IsSearchRunning();
+}
+
+void CApplicationState::CloseAllViewers() {
+    if (frames)
+        frames->CloseAllViewers();
+}
+
+bool CApplicationState::ShowExplorerOnItem(CFileItemList* list, int index) {
+    return frames && frames->ShowExplorerOnItem(list, index);
+}
+
+CImageFrame* CApplicationState::OpenViewerOnDocument(CFileItemList* list, int index,
+                                                     CImageObject* image, COLORREF background,
+                                                     bool fullScreen, bool newViewer) {
+    return frames
+               ? frames->OpenViewerOnDocument(list, index, image, background, fullScreen, newViewer)
+               : nullptr;
+}
+
+void CApplicationState::OnViewerDestroyed(CImageFrame* viewer) {
+    if (frames)
+        frames->OnViewerDestroyed(viewer);
+}
+
+void CApplicationState::ShowOptionsSheet() {
+    if (frames)
+        frames->ShowOptionsSheet();
+}
+
+bool CApplicationState::SetViewerToolbarVisible(bool visible) {
+    if (frames)
+        return frames->SetViewerToolbarVisible(visible);
+    options.viewerShowToolbar = visible;
+    return visible;
+}
+
+void CApplicationState::BringViewersToTop() {
+    if (frames)
+        frames->BringViewersToTop();
+}
+
+void CApplicationState::ArrangeViewers(int k, char mode) {
+    if (frames)
+        frames->ArrangeViewers(k, mode);
+}
+
+void NotifyImageWindows(CImageObject* image, int32_t event, int32_t first, int32_t count) {
+    if (IImageWindows* windows = g_applicationState.ImageWindows())
+        windows->NotifyImageWindows(image, event, first, count);
+}
+
+void RedrawImageViewRows(CImageView* view, int first, int count) {
+    if (IImageWindows* windows = g_applicationState.ImageWindows())
+        windows->RedrawImageViewRows(view, first, count);
+}
+
+void SendItemListChange(CFileItemList* list, int code, const char* item, const char* explorerItem) {
+    if (IItemListWindows* windows = g_applicationState.ItemListWindows())
+        windows->SendItemListChange(list, code, item, explorerItem);
 }
 
 bool ShellOpenFile(const char* path) {

@@ -10,14 +10,9 @@
 
 #include "app/folder_symbols.h"
 #include "app/options.h"
+#include "app/window_hosts.h"
 #include "catalog/program_databases.h"
 #include "platform/platform.h"
-
-class CMainFrame;
-class CImageFrame;
-class CImageView;
-class CImageObject;
-class CFileItemList;
 
 // The catalogue's view of the running program: its data folder, its message
 // boxes (no owner) and the favorites root of a new main database.
@@ -54,7 +49,8 @@ public:
     void RemoveTrayIcon();
     void ExitFromTray();
 
-    // Frames.
+    // Frames. The program's top makes and closes them; the members that the
+    // windows and the core call forward to the registered IFrameHost.
     bool ShowExplorer();
     void ShowStartupDialogs();
     HWND OpenPath(const char* path, bool newViewer);
@@ -90,6 +86,9 @@ public:
     void ReleaseFileItemList(CFileItemList* list);
     bool IsSearchRunning();
     void CollectImagesRecursive(const char* folder, CFileItemList* list);
+    // The list kept for a quick return, and how many lists the cache holds.
+    CFileItemList* KeptItemList();
+    size_t CachedItemListCount();
 
     // Image cache and decode threads (see app/image_cache.h).
     CImageObject* OpenImage(const char* path, int boxWidth, int boxHeight, double zoom);
@@ -99,6 +98,9 @@ public:
                                 double zoom);
     bool ForgetCachedImagePath(const char* path);
     bool ForgetCachedImage(CImageObject* image);
+    // The image kept for a quick return, and how many images are live.
+    CImageObject* KeptImage();
+    size_t CachedImageCount();
 
     int BroadcastToViewers(UINT message, WPARAM wParam, LPARAM lParam);
     // The viewer frame windows in list order, taken under the viewer-list
@@ -108,6 +110,54 @@ public:
     std::vector<HWND> ViewerWindows();
     LRESULT SendToExplorer(UINT message, WPARAM wParam, LPARAM lParam);
     void SetScreenSaverActive(bool active);
+
+    // The windows' side of the program, registered by the program's top
+    // before its first frame and cleared (null) when it ends.
+    void SetWindowHosts(IFrameHost* frames, IImageWindows* imageWindows,
+                        IItemListWindows* listWindows);
+    IImageWindows* ImageWindows() const { return imageWindows; }
+    IItemListWindows* ItemListWindows() const { return listWindows; }
+
+    // The viewer list, oldest first. Its lock is held while `use` runs:
+    // frames are added and removed under it, and the decode threads walk it.
+    // ForEachViewer calls use(CImageFrame*); WithViewerList hands over the
+    // list itself for the frame management that changes it.
+    template <typename Use> void ForEachViewer(Use&& use) {
+        plat::ScopedLock lock(viewerListLock);
+        for (CImageFrame* viewer : viewers)
+            if (viewer)
+                use(viewer);
+    }
+    template <typename Use> auto WithViewerList(Use&& use) {
+        plat::ScopedLock lock(viewerListLock);
+        return use(viewers);
+    }
+    void AddViewer(CImageFrame* viewer);
+    size_t ViewerCount();
+
+    CAppOptions& Options() { return options; }
+    const CAppOptions& Options() const { return options; }
+    CMainFrame* Explorer() const { return explorer; }
+    // Set by the frame management when it makes and frees the explorer.
+    void SetExplorer(CMainFrame* frame) { explorer = frame; }
+    const char* ProgramPath() const { return programPath; }
+    // Records this module's path (never argv[0]: the shell extension's
+    // command line begins with a blank, which leaves argv[0] empty).
+    void SetProgramPathFromModule();
+    HWND HiddenWindow() const { return hiddenWindow; }
+    void SetHiddenWindow(HWND window) { hiddenWindow = window; }
+    bool TrayIconShown() const { return trayIconShown; }
+    // Whether closing the last frame leaves the process running; set by
+    // AddTrayIcon and RemoveTrayIcon (and by tests of the frame management).
+    void SetTrayIconShown(bool shown) { trayIconShown = shown; }
+    const OSVERSIONINFOA& VersionInfo() const { return versionInfo; }
+    CProgramDatabases& Databases() { return databases; }
+    CAppDbHost& DbHost() { return dbHost; }
+    const std::vector<CFolderSymbol>& FolderSymbols() const { return folderSymbols; }
+
+private:
+    // The item-list cache's helpers touch the cache under its lock.
+    friend void ReleaseFileItemListHold(CFileItemList* list);
 
     CAppOptions options;
     CMainFrame* explorer = nullptr;
@@ -120,6 +170,10 @@ public:
     bool screenSaverActiveNow = false;
     OSVERSIONINFOA versionInfo{};
     std::vector<CFolderSymbol> folderSymbols;
+
+    IFrameHost* frames = nullptr;
+    IImageWindows* imageWindows = nullptr;
+    IItemListWindows* listWindows = nullptr;
 
     CAppDbHost dbHost;
     CProgramDatabases databases{dbHost};

@@ -19,7 +19,7 @@
 
 #include "app/application_state.h"
 #include "app/file_item_list.h"
-#include "app/image_windows.h"
+#include "app/window_hosts.h"
 #include "app/logic/decode_size.h"
 #include "app/logic/list_index.h"
 #include "imaging/codecs/codec_registry.h"

@@ -15,7 +15,6 @@
 #include "app/directory_watcher.h"
 #include "app/file_item_list.h"
 #include "app/item_list_internal.h"
-#include "explorer/main_frame.h"
 #include "imaging/image_file_types.h"
 
 namespace {
@@ -189,6 +188,16 @@ void CApplicationState::ReleaseFileItemList(CFileItemList* list) {
         DropCachedLocked(itemListCache, previous);
 }
 
+CFileItemList* CApplicationState::KeptItemList() {
+    plat::ScopedLock guard(itemListLock);
+    return keptItemList;
+}
+
+size_t CApplicationState::CachedItemListCount() {
+    plat::ScopedLock guard(itemListLock);
+    return itemListCache.size();
+}
+
 void ReleaseFileItemListHold(CFileItemList* list) {
     if (!list)
         return;
@@ -198,10 +207,6 @@ void ReleaseFileItemListHold(CFileItemList* list) {
     }
     plat::ScopedLock guard(g_applicationState.itemListLock);
     DropCachedLocked(g_applicationState.itemListCache, list);
-}
-
-bool CApplicationState::IsSearchRunning() {
-    return explorer != nullptr && explorer->IsSearchRunning();
 }
 
 void CApplicationState::CollectImagesRecursive(const char* folder, CFileItemList* list) {

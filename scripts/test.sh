@@ -4,7 +4,7 @@
 #   - the Windows x86_64 build under Wine (one Xvfb and one wineserver for the run),
 #   - a compile-and-link of the i686 build,
 #   - every fuzz target for VXP_FUZZ_SECONDS (default 60) from generated seeds,
-#   - the formatting check.
+#   - the formatting check and the layering check.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -20,6 +20,9 @@ status=0
 
 step "format check"
 scripts/check-format.sh || status=1
+
+step "layering check"
+scripts/check-layers.sh || status=1
 
 for preset in native mingw-x64 mingw-i686; do
   step "build $preset"

@@ -68,7 +68,7 @@ LRESULT CCaptionCtrl::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     HDC dc = ::BeginPaint(m_hWnd, &ps);
     HGDIOBJ oldFont = m_font != NULL ? ::SelectObject(dc, m_font) : NULL;
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, g_applicationState.options.slideShowCaptionColor);
+    ::SetTextColor(dc, g_applicationState.Options().slideShowCaptionColor);
     RECT rect;
     GetClientRect(&rect);
     ::InflateRect(&rect, -kInset, -kInset);

@@ -205,6 +205,5 @@ void CFrameCommands::OnArrangeViewers(WORD id) {
 }
 
 int CFrameCommands::ViewerCount() {
-    plat::ScopedLock lock(g_applicationState.viewerListLock);
-    return static_cast<int>(g_applicationState.viewers.size());
+    return static_cast<int>(g_applicationState.ViewerCount());
 }

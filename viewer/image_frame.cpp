@@ -10,7 +10,7 @@
 
 #include "app/application_state.h"
 #include "app/file_item_list.h"
-#include "app/message_loop_filters.h"
+#include "app/app_module.h"
 #include "imaging/image_object.h"
 
 namespace {
@@ -70,7 +70,7 @@ HIMAGELIST LoadStrip(int id, bool alpha) {
 } // namespace
 
 CImageFrame::CImageFrame() {
-    const CAppOptions& options = g_applicationState.options;
+    const CAppOptions& options = g_applicationState.Options();
     m_slideShowSequence = static_cast<int>(options.slideShowSequence);
     m_slideShowDelay = static_cast<int>(options.slideShowDelay);
     m_slideShowRepeat = options.slideShowRepeat;
@@ -137,7 +137,7 @@ HWND CImageFrame::CreateViewerToolBar() {
 }
 
 LRESULT CImageFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
-    const CAppOptions& options = g_applicationState.options;
+    const CAppOptions& options = g_applicationState.Options();
 
     // The menu moves onto the command bar; without one it stays a menu bar.
     if (m_commandBar.Create(m_hWnd) &&
@@ -215,7 +215,7 @@ LRESULT CImageFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled) {
 }
 
 void CImageFrame::SavePlacement() {
-    CAppOptions& options = g_applicationState.options;
+    CAppOptions& options = g_applicationState.Options();
     RECT rect{};
     bool maximised = ::IsZoomed(m_hWnd) != FALSE;
     if (m_fullScreen) {
@@ -246,7 +246,7 @@ void CImageFrame::SetFullScreen(bool on) {
 }
 
 void CImageFrame::SizeToImage(CImageObject* image) {
-    const CAppOptions& options = g_applicationState.options;
+    const CAppOptions& options = g_applicationState.Options();
     if (!options.viewerResizeFitImage || !image || !image->headerReady || ::IsZoomed(m_hWnd))
         return;
     RECT work{};

@@ -49,13 +49,14 @@ UINT CImageFrame::OptionsChangedMessage() {
 void CImageFrame::MarkActive() {
     // The viewer side of recording the active frame: this viewer becomes
     // the active and the last active one.
-    plat::ScopedLock lock(g_applicationState.viewerListLock);
-    for (CImageFrame* viewer : g_applicationState.viewers) {
-        viewer->m_active = false;
-        viewer->m_lastActive = false;
-    }
-    m_active = true;
-    m_lastActive = true;
+    g_applicationState.WithViewerList([&](std::vector<CImageFrame*>& viewers) {
+        for (CImageFrame* viewer : viewers) {
+            viewer->m_active = false;
+            viewer->m_lastActive = false;
+        }
+        m_active = true;
+        m_lastActive = true;
+    });
 }
 
 LRESULT CImageFrame::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL&) {
@@ -110,7 +111,7 @@ LRESULT CImageFrame::OnMouseWheel(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
         return 0;
     }
     const bool towardsUser = GET_WHEEL_DELTA_WPARAM(wParam) < 0;
-    const uint32_t mode = g_applicationState.options.viewerMouseWheel;
+    const uint32_t mode = g_applicationState.Options().viewerMouseWheel;
     if (mode == 1 || (keys & MK_CONTROL))
         SendCommand(m_hWnd, towardsUser ? kCmdZoomIn : kCmdZoomOut);
     else if (mode == 0)
@@ -216,7 +217,7 @@ LRESULT CImageFrame::OnDecodeEnded(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL
 }
 
 LRESULT CImageFrame::OnOptionsChanged(UINT, WPARAM wParam, LPARAM, BOOL&) {
-    const COLORREF colour = g_applicationState.options.viewerBackgroundClr;
+    const COLORREF colour = g_applicationState.Options().viewerBackgroundClr;
     if (wParam == 0 && colour != m_view.GetBackgroundColor())
         m_view.SetBackgroundColor(colour, true);
     return 0;
@@ -244,7 +245,7 @@ LRESULT CImageFrame::OnDeviceChange(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 }
 
 LRESULT CImageFrame::OnViewDoubleClick(int, LPNMHDR, BOOL&) {
-    const uint32_t action = g_applicationState.options.viewerMouseLDblClk;
+    const uint32_t action = g_applicationState.Options().viewerMouseLDblClk;
     if (action == 0)
         SendCommand(m_hWnd, kCmdNext);
     else if (action == 1)
@@ -258,7 +259,7 @@ LRESULT CImageFrame::OnCloseCommand(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT CImageFrame::OnToggleToolbar(WORD, WORD, HWND, BOOL&) {
-    g_applicationState.SetViewerToolbarVisible(!g_applicationState.options.viewerShowToolbar);
+    g_applicationState.SetViewerToolbarVisible(!g_applicationState.Options().viewerShowToolbar);
     return 0;
 }
 
@@ -268,14 +269,14 @@ LRESULT CImageFrame::OnOpenNewViewer(WORD, WORD, HWND, BOOL&) {
         return 0;
     g_applicationState.OpenViewerOnDocument(m_itemList, m_currentIndex, document,
                                             m_view.GetBackgroundColor(),
-                                            g_applicationState.options.viewerFullscreen, true);
+                                            g_applicationState.Options().viewerFullscreen, true);
     return 0;
 }
 
 LRESULT CImageFrame::OnOptions(WORD, WORD, HWND, BOOL&) {
     g_applicationState.ShowOptionsSheet();
     // The sheet may have changed what this viewer copied from the options.
-    const CAppOptions& options = g_applicationState.options;
+    const CAppOptions& options = g_applicationState.Options();
     SetFullScreen(options.viewerFullscreen);
     m_slideShowSequence = static_cast<int>(options.slideShowSequence);
     m_slideShowDelay = static_cast<int>(options.slideShowDelay);

@@ -46,7 +46,7 @@ std::string FolderOf(const char* path) {
 } // namespace
 
 bool CImageFrame::WrapsAround() const {
-    return m_slideShowRunning ? m_slideShowRepeat : g_applicationState.options.viewerRepeat;
+    return m_slideShowRunning ? m_slideShowRepeat : g_applicationState.Options().viewerRepeat;
 }
 
 void CImageFrame::NormalizeIndex() {
@@ -71,11 +71,11 @@ CImageObject* CImageFrame::GetCurrentImage() {
 }
 
 bool CImageFrame::IsPreloadEnabled() {
-    return g_applicationState.options.viewerPreload;
+    return g_applicationState.Options().viewerPreload;
 }
 
 bool CImageFrame::NeedsSaveConfirmation() {
-    return g_applicationState.options.viewerSaveConfirmation;
+    return g_applicationState.Options().viewerSaveConfirmation;
 }
 
 void CImageFrame::GetSelectedIndexes(std::vector<int>& indexes) {
@@ -86,7 +86,7 @@ void CImageFrame::GetSelectedIndexes(std::vector<int>& indexes) {
 void CImageFrame::GetViewArea(int& width, int& height, double& zoom) {
     m_view.GetZoom(zoom, width, height);
     const bool visible = ::IsWindowVisible(m_hWnd) != FALSE;
-    const bool fitWindow = g_applicationState.options.viewerResizeFitImage && width != -1 &&
+    const bool fitWindow = g_applicationState.Options().viewerResizeFitImage && width != -1 &&
                            height != -1 && !::IsZoomed(m_hWnd) && visible;
     if (fitWindow || (!visible && width != -1)) {
         RECT work{};
@@ -97,7 +97,7 @@ void CImageFrame::GetViewArea(int& width, int& height, double& zoom) {
 }
 
 void CImageFrame::ShowDocument(CImageObject* image, bool keepView) {
-    const CAppOptions& options = g_applicationState.options;
+    const CAppOptions& options = g_applicationState.Options();
     if (image && options.viewerResizeFitImage && !::IsZoomed(m_hWnd))
         SizeToImage(image);
     m_view.SetImage(image, options.viewerCacheBehind, keepView, nullptr);
@@ -146,7 +146,7 @@ void CImageFrame::OpenCurrentItem(bool) {
     }
     m_currentIndex = -1;
     m_view.ReleaseUndoImage();
-    m_view.SetImage(nullptr, g_applicationState.options.viewerCacheBehind, false, nullptr);
+    m_view.SetImage(nullptr, g_applicationState.Options().viewerCacheBehind, false, nullptr);
     UpdateTitle();
 }
 
@@ -312,7 +312,7 @@ LRESULT CImageFrame::OnBrowse(WORD, WORD id, HWND, BOOL&) {
         ::SetCursor(previous);
     }
     if (g_applicationState.ShowExplorerOnItem(m_itemList, m_currentIndex) && id == kCmdBrowse &&
-        g_applicationState.options.viewerCloseReturnExplorer)
+        g_applicationState.Options().viewerCloseReturnExplorer)
         ::PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
     return 0;
 }

@@ -181,7 +181,7 @@ void CImageFrame::RunUpdateRules() {
     UIEnable(107, hasDocument && !meta);
     UISetCheck(107, m_view.IsSelectionMode() ? 1 : 0);
     UISetCheck(32819, m_fullScreen ? 1 : 0);
-    UISetCheck(59392, g_applicationState.options.viewerShowToolbar ? 1 : 0);
+    UISetCheck(59392, g_applicationState.Options().viewerShowToolbar ? 1 : 0);
 
     UIEnable(420, viewers >= 1);
     UIEnable(421, viewers >= 1);

@@ -101,8 +101,8 @@ HCURSOR ClosedHandCursor() {
 
 double ZoomLimit() {
     static const bool nt = [] {
-        if (g_applicationState.versionInfo.dwOSVersionInfoSize != 0)
-            return g_applicationState.versionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT;
+        if (g_applicationState.VersionInfo().dwOSVersionInfoSize != 0)
+            return g_applicationState.VersionInfo().dwPlatformId == VER_PLATFORM_WIN32_NT;
         OSVERSIONINFOA info = {};
         info.dwOSVersionInfoSize = sizeof(info);
         if (!::GetVersionExA(&info))

@@ -5,5 +5,5 @@
 #include "app/application_state.h"
 
 bool CanvasHalftoneOption() {
-    return g_applicationState.options.halftone;
+    return g_applicationState.Options().halftone;
 }

@@ -79,7 +79,7 @@ LRESULT CGotoPageDialog::OnCancel(WORD, WORD, HWND, BOOL&) {
 // Marquee Setting
 // ---------------------------------------------------------------------------
 LRESULT CMarqueeSettingDialog::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
-    const CAppOptions& options = g_applicationState.options;
+    const CAppOptions& options = g_applicationState.Options();
     fixedDimensions = options.marqueeDimensions ? 1 : 0;
     width = (int)options.marqueeWidth;
     height = (int)options.marqueeHeight;
@@ -132,7 +132,7 @@ LRESULT CMarqueeSettingDialog::OnOK(WORD, WORD, HWND, BOOL&) {
     fixedDimensions = choice;
     width = newWidth;
     height = newHeight;
-    CAppOptions& options = g_applicationState.options;
+    CAppOptions& options = g_applicationState.Options();
     options.marqueeDimensions = choice == 1;
     options.marqueeWidth = (uint32_t)newWidth;
     options.marqueeHeight = (uint32_t)newHeight;

@@ -21,7 +21,7 @@ int CheckOf(int stored) {
 } // namespace
 
 CSlideShowOptionsDialog::CSlideShowOptionsDialog() {
-    const CAppOptions& options = g_applicationState.options;
+    const CAppOptions& options = g_applicationState.Options();
     playScope = (int)options.slideShowPlay;
     sequence = (int)options.slideShowSequence;
     repeat = options.slideShowRepeat ? 1 : 0;
@@ -140,7 +140,7 @@ LRESULT CSlideShowOptionsDialog::OnOK(WORD, WORD, HWND, BOOL&) {
     delay = seconds;
     playScope = newScope;
 
-    CAppOptions& options = g_applicationState.options;
+    CAppOptions& options = g_applicationState.Options();
     options.slideShowFullscreen = fullScreen == 1;
     options.slideShowCaption = caption == 1;
     // To the nearest millisecond: truncating would store 1.001 s as 1000 ms,

@@ -15,9 +15,9 @@
 #include "app/application_state.h"
 #include "app/collection_record.h"
 #include "app/item_list_internal.h"
+#include "app/tests/frame_host_stub.h"
 #include "app/tests/temp_folder.h"
 #include "app/app_globals.h"
-#include "explorer/main_frame.h"
 
 namespace {
 
@@ -53,14 +53,14 @@ std::set<std::string> TempSortFiles() {
 class FileItemLists : public testing::Test {
 protected:
     void SetUp() override {
-        g_applicationState.options.sortBy = kSortByName;
-        g_applicationState.options.sortOrder = kSortAscending;
+        g_applicationState.Options().sortBy = kSortByName;
+        g_applicationState.Options().sortOrder = kSortAscending;
     }
     void TearDown() override {
         // Shut-down empties the kept slot; every list must then be gone.
         g_applicationState.ReleaseFileItemList(nullptr);
-        EXPECT_EQ(nullptr, g_applicationState.keptItemList);
-        EXPECT_TRUE(g_applicationState.itemListCache.empty());
+        EXPECT_EQ(nullptr, g_applicationState.KeptItemList());
+        EXPECT_EQ(0u, g_applicationState.CachedItemListCount());
     }
 
     // a.bmp, B.gif, c.jpg and 0.png with distinct sizes and dates (so that
@@ -156,7 +156,7 @@ TEST_F(FileItemLists, KeptSlotKeepsTheLastReleasedList) {
     g_applicationState.ReleaseFileItemList(again);
     g_applicationState.ReleaseFileItemList(a);
     // Released by both holders: alive in the slot with one reference.
-    EXPECT_EQ(a, g_applicationState.keptItemList);
+    EXPECT_EQ(a, g_applicationState.KeptItemList());
     EXPECT_EQ(1, a->refCount);
     CFileItemList* back = g_applicationState.GetFileItemList(kListFolder, one.Path().c_str());
     EXPECT_EQ(a, back);
@@ -167,9 +167,9 @@ TEST_F(FileItemLists, KeptSlotKeepsTheLastReleasedList) {
     ASSERT_NE(nullptr, b);
     g_applicationState.ReleaseFileItemList(back); // slot still a, count 1
     g_applicationState.ReleaseFileItemList(b);
-    EXPECT_EQ(b, g_applicationState.keptItemList);
+    EXPECT_EQ(b, g_applicationState.KeptItemList());
     EXPECT_EQ(nullptr, g_applicationState.FindFileItemList(kListFolder, one.Path().c_str()));
-    EXPECT_EQ(1u, g_applicationState.itemListCache.size());
+    EXPECT_EQ(1u, g_applicationState.CachedItemListCount());
 }
 
 TEST_F(FileItemLists, RefreshDoesNotDisturbTheKeptSlot) {
@@ -180,19 +180,19 @@ TEST_F(FileItemLists, RefreshDoesNotDisturbTheKeptSlot) {
     CFileItemList* held = g_applicationState.GetFileItemList(kListFolder, shown.Path().c_str());
     CFileItemList* kept = g_applicationState.GetFileItemList(kListFolder, left.Path().c_str());
     g_applicationState.ReleaseFileItemList(kept);
-    ASSERT_EQ(kept, g_applicationState.keptItemList);
+    ASSERT_EQ(kept, g_applicationState.KeptItemList());
 
     shown.Write("c.bmp", 1);
     EXPECT_TRUE(g_applicationState.RefreshFileItemList(Upper(shown.Path()).c_str()));
     EXPECT_EQ((Names{"a.bmp", "c.bmp"}), Items(held));
     EXPECT_EQ(1, held->refCount);
     // The list left last is still kept and still cached.
-    EXPECT_EQ(kept, g_applicationState.keptItemList);
+    EXPECT_EQ(kept, g_applicationState.KeptItemList());
     EXPECT_EQ(1, kept->refCount);
     CFileItemList* found = g_applicationState.FindFileItemList(kListFolder, left.Path().c_str());
     EXPECT_EQ(kept, found);
     ReleaseFileItemListHold(found);
-    EXPECT_EQ(kept, g_applicationState.keptItemList);
+    EXPECT_EQ(kept, g_applicationState.KeptItemList());
 
     EXPECT_FALSE(g_applicationState.RefreshFileItemList("C:\\not cached"));
     g_applicationState.ReleaseFileItemList(held);
@@ -203,7 +203,7 @@ TEST_F(FileItemLists, FavoritesLoseDeletedFilesForGood) {
     const std::string stays = folder.Write("stays.bmp", 1);
     const std::string gone = folder.Write("gone.bmp", 1);
     const std::string later = folder.Write("later.jpg", 1);
-    CProgramDatabases& dbs = g_applicationState.databases;
+    CProgramDatabases& dbs = g_applicationState.Databases();
     ASSERT_TRUE(dbs.OpenMainDatabase(folder.File("main.tdb")));
     CCollectionRecord record;
     record.parentKey = 0;
@@ -264,12 +264,12 @@ TEST_F(FileItemLists, SearchResultFillsWithoutASearchRunning) {
     EXPECT_EQ(before, TempSortFiles());    // the sort database is deleted
 
     // While the explorer's search runs, the list is left alone.
-    CMainFrame explorer;
-    explorer.SetSearchRunning(true);
-    g_applicationState.explorer = &explorer;
+    CFrameHostStub frames;
+    frames.searchRunning = true;
+    g_applicationState.SetWindowHosts(&frames, nullptr, nullptr);
     EXPECT_TRUE(g_applicationState.IsSearchRunning());
     EXPECT_FALSE(g_applicationState.FillFileItemList(list));
-    g_applicationState.explorer = nullptr;
+    g_applicationState.SetWindowHosts(nullptr, nullptr, nullptr);
 
     ReleaseFileItemListHold(next);
     g_applicationState.ReleaseFileItemList(list);
@@ -295,7 +295,7 @@ TEST_F(FileItemLists, FirstItemsInFileSystemOrder) {
     EXPECT_FALSE(list->cached);
     EXPECT_EQ(expected, Items(list));
     g_applicationState.ReleaseFileItemList(list); // not cached: gone at once
-    EXPECT_EQ(nullptr, g_applicationState.keptItemList);
+    EXPECT_EQ(nullptr, g_applicationState.KeptItemList());
 
     CFileItemList* one = g_applicationState.ListFirstItems(kListFolder, folder.Path().c_str(), 0);
     ASSERT_NE(nullptr, one);

@@ -114,10 +114,10 @@ protected:
     void TearDown() override {
         g_applicationState.ReleaseImage(nullptr);
         // Decodes handed their last reference end on their own; wait for them.
-        for (int i = 0; i < 200 && !g_applicationState.imageCache.empty(); ++i)
+        for (int i = 0; i < 200 && g_applicationState.CachedImageCount() != 0; ++i)
             Sleep(25);
-        EXPECT_EQ(nullptr, g_applicationState.keptImage);
-        EXPECT_TRUE(g_applicationState.imageCache.empty());
+        EXPECT_EQ(nullptr, g_applicationState.KeptImage());
+        EXPECT_EQ(0u, g_applicationState.CachedImageCount());
         SetEnvironmentVariableA("VXP_DECODE_BAND_DELAY_MS", nullptr);
         SetImageDecodeObserver(nullptr, 0);
         SetCachedImageDestroyObserver(nullptr, 0);
@@ -170,7 +170,7 @@ TEST_F(ImageCache, SharesOneDecodeAndReportsEveryRowOnce) {
 
     for (CImageObject* image : {first, second, third})
         g_applicationState.ReleaseImage(image);
-    EXPECT_EQ(first, g_applicationState.keptImage);
+    EXPECT_EQ(first, g_applicationState.KeptImage());
     EXPECT_EQ(1, first->refCount);
 }
 
@@ -182,14 +182,14 @@ TEST_F(ImageCache, KeptImageIsReusedUntilTheNextRelease) {
     ASSERT_NE(nullptr, imageA);
     WaitDecoded(imageA);
     g_applicationState.ReleaseImage(imageA);
-    EXPECT_EQ(imageA, g_applicationState.keptImage);
+    EXPECT_EQ(imageA, g_applicationState.KeptImage());
     EXPECT_EQ(1, imageA->refCount);
 
     CImageObject* again = g_applicationState.OpenImage(a.c_str(), -1, -1, 0.0);
     EXPECT_EQ(imageA, again); // no new decode
     EXPECT_EQ(2, again->refCount);
     g_applicationState.ReleaseImage(again);
-    EXPECT_EQ(imageA, g_applicationState.keptImage);
+    EXPECT_EQ(imageA, g_applicationState.KeptImage());
     EXPECT_EQ(1, imageA->refCount);
     EXPECT_EQ(0u, DestroyedCount());
 
@@ -197,10 +197,10 @@ TEST_F(ImageCache, KeptImageIsReusedUntilTheNextRelease) {
     ASSERT_NE(nullptr, imageB);
     WaitDecoded(imageB);
     g_applicationState.ReleaseImage(imageB);
-    EXPECT_EQ(imageB, g_applicationState.keptImage);
+    EXPECT_EQ(imageB, g_applicationState.KeptImage());
     ASSERT_EQ(1u, DestroyedCount());
     EXPECT_EQ(imageA, g_destroyed[0].image);
-    EXPECT_EQ(1u, g_applicationState.imageCache.size());
+    EXPECT_EQ(1u, g_applicationState.CachedImageCount());
 }
 
 TEST_F(ImageCache, ReleaseDuringDecodeDestroysAfterTheReaderReturns) {
@@ -213,8 +213,8 @@ TEST_F(ImageCache, ReleaseDuringDecodeDestroysAfterTheReaderReturns) {
     g_applicationState.ReleaseImage(image);
     // The decode thread holds the last reference now: no longer found, and
     // not kept.
-    EXPECT_EQ(nullptr, g_applicationState.keptImage);
-    EXPECT_TRUE(g_applicationState.imageCache.empty());
+    EXPECT_EQ(nullptr, g_applicationState.KeptImage());
+    EXPECT_EQ(0u, g_applicationState.CachedImageCount());
     for (int i = 0; i < 400 && DestroyedCount() == 0; ++i)
         Sleep(25);
     ASSERT_EQ(1u, DestroyedCount());
@@ -254,7 +254,7 @@ TEST_F(ImageCache, MetafilesAreReadEachTime) {
     EXPECT_NE(one, two);
     EXPECT_NE(nullptr, one->metafile);
     EXPECT_FALSE(one->notLoaded.load());
-    EXPECT_TRUE(g_applicationState.imageCache.empty());
+    EXPECT_EQ(0u, g_applicationState.CachedImageCount());
     EXPECT_EQ(nullptr, ReadImageInfo(path.c_str()));
     g_applicationState.ReleaseImage(one);
     g_applicationState.ReleaseImage(two);
@@ -336,7 +336,7 @@ TEST_F(ImageCache, UncachedLoadsAndHeaderReads) {
     scaled->Release();
     EXPECT_EQ(nullptr, LoadImageScaled(folder.File("none.bmp").c_str(), 50, 50));
     EXPECT_EQ(nullptr, ReadImageInfo(folder.File("none.xyz").c_str()));
-    EXPECT_TRUE(g_applicationState.imageCache.empty());
+    EXPECT_EQ(0u, g_applicationState.CachedImageCount());
     EXPECT_EQ(0u, DestroyedCount()); // neither is a cached image
 }
 

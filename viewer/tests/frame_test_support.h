@@ -15,10 +15,44 @@
 
 #include <gtest/gtest.h>
 
-#include "app/message_loop_filters.h"
+#include "app/app_module.h"
+#include "app/application_state.h"
+#include "app/tests/frame_host_stub.h"
 #include "viewer/image_frame.h"
+#include "viewer/viewer_windows.h"
 
 namespace frame_test {
+
+// The program's frame management and image windows as far as viewer frames
+// need them: a closed viewer leaves the list and its window goes, and decode
+// progress reaches the viewers' canvases. Registered for a test's lifetime.
+class ViewerTestHost : public CFrameHostStub, public IImageWindows {
+public:
+    ViewerTestHost() { g_applicationState.SetWindowHosts(this, this, nullptr); }
+    ~ViewerTestHost() override { g_applicationState.SetWindowHosts(nullptr, nullptr, nullptr); }
+    ViewerTestHost(const ViewerTestHost&) = delete;
+    ViewerTestHost& operator=(const ViewerTestHost&) = delete;
+
+    void OnViewerDestroyed(CImageFrame* viewer) override {
+        g_applicationState.WithViewerList([&](std::vector<CImageFrame*>& viewers) {
+            for (auto it = viewers.begin(); it != viewers.end(); ++it) {
+                if (*it == viewer) {
+                    viewers.erase(it);
+                    break;
+                }
+            }
+        });
+        if (viewer->m_hWnd)
+            DestroyWindow(viewer->m_hWnd);
+    }
+    void NotifyImageWindows(CImageObject* image, int32_t event, int32_t first,
+                            int32_t count) override {
+        NotifyViewerCanvases(image, event, first, count);
+    }
+    void RedrawImageViewRows(CImageView* view, int first, int count) override {
+        RedrawViewerViewRows(view, first, count);
+    }
+};
 
 // A BMP with 8-bit (palette of `colours`) or 24-bit pixels; pixel(x, y) is a
 // palette index or a 0xRRGGBB value, y from the top.

@@ -19,7 +19,7 @@
 
 #include "app/application_state.h"
 #include "app/file_item_list.h"
-#include "app/message_loop_filters.h"
+#include "app/app_module.h"
 #include "imaging/image_object.h"
 #include "viewer/image_frame.h"
 #include "viewer/tests/frame_test_support.h"
@@ -64,7 +64,7 @@ protected:
     }
 
     void SetUp() override {
-        CAppOptions& o = g_applicationState.options;
+        CAppOptions& o = g_applicationState.Options();
         o.viewerRepeat = false;
         o.viewerZoomType = 0;
         o.viewerResizeFitImage = false;
@@ -83,8 +83,8 @@ protected:
                 DestroyWindow(m_windows[frame]);
         }
         PumpFor(100);
-        plat::ScopedLock lock(g_applicationState.viewerListLock);
-        g_applicationState.viewers.clear();
+        g_applicationState.WithViewerList(
+            [](std::vector<CImageFrame*>& viewers) { viewers.clear(); });
     }
 
     // A viewer showing `name` of the test folder, once listed.
@@ -101,10 +101,7 @@ protected:
             delete frame;
             return nullptr;
         }
-        {
-            plat::ScopedLock lock(g_applicationState.viewerListLock);
-            g_applicationState.viewers.push_back(frame);
-        }
+        { g_applicationState.AddViewer(frame); }
         m_frames.push_back(frame);
         m_windows[frame] = window;
         MoveWindow(window, 50, 50, 600, 400, TRUE);
@@ -114,6 +111,7 @@ protected:
         return frame;
     }
 
+    ViewerTestHost m_host;
     std::vector<CImageFrame*> m_frames;
     std::map<CImageFrame*, HWND> m_windows;
 };
@@ -139,7 +137,7 @@ TEST_F(ImageFrameTest, StepsThroughItsFolderWithTheUpdateRules) {
         {kCmdFirst, false, 0},
     };
     for (const Step& step : steps) {
-        g_applicationState.options.viewerRepeat = step.repeat;
+        g_applicationState.Options().viewerRepeat = step.repeat;
         SendMessageA(frame->m_hWnd, WM_COMMAND, step.command, 0);
         const std::string expected = Listed(names[step.index], 100, step.index + 1, 3);
         EXPECT_TRUE(PumpUntil([&] { return Title(frame->m_hWnd) == expected; }))
@@ -160,7 +158,7 @@ TEST_F(ImageFrameTest, StepsThroughItsFolderWithTheUpdateRules) {
         {2, true, false, false, false, true},
     };
     for (const Rule& rule : rules) {
-        g_applicationState.options.viewerRepeat = rule.repeat;
+        g_applicationState.Options().viewerRepeat = rule.repeat;
         frame->SetCurrentIndex(rule.index);
         frame->UpdateToolBar();
         SCOPED_TRACE("index " + std::to_string(rule.index) + (rule.repeat ? " repeat" : ""));
@@ -193,13 +191,13 @@ TEST_F(ImageFrameTest, TheWheelStepsZoomsOrDoesNothingByItsOption) {
         {MK_CONTROL, 120, 0, "a.bmp", 100, 1}, // Ctrl zooms whatever the option
     };
     for (const Turn& turn : turns) {
-        g_applicationState.options.viewerMouseWheel = turn.option;
+        g_applicationState.Options().viewerMouseWheel = turn.option;
         SendMessageA(frame->m_hWnd, WM_MOUSEWHEEL, MAKEWPARAM(turn.keys, turn.delta), 0);
         const std::string expected = Listed(turn.name, turn.percent, turn.index, 3);
         EXPECT_TRUE(PumpUntil([&] { return Title(frame->m_hWnd) == expected; }, 2000))
             << "keys " << turn.keys << " delta " << turn.delta << ": " << Title(frame->m_hWnd);
     }
-    g_applicationState.options.viewerMouseWheel = 0;
+    g_applicationState.Options().viewerMouseWheel = 0;
 }
 
 TEST_F(ImageFrameTest, ActivationReadsAFileThatChangedOnDisk) {
@@ -228,7 +226,7 @@ TEST_F(ImageFrameTest, ActivationReadsAFileThatChangedOnDisk) {
 }
 
 TEST_F(ImageFrameTest, AViewerThatFitsItsImageShowsItselfAtTheImagesSize) {
-    g_applicationState.options.viewerResizeFitImage = true;
+    g_applicationState.Options().viewerResizeFitImage = true;
     struct Case {
         const char* path;
         bool readable;
@@ -244,10 +242,7 @@ TEST_F(ImageFrameTest, AViewerThatFitsItsImageShowsItselfAtTheImagesSize) {
         ASSERT_NE(window, nullptr);
         m_frames.push_back(frame);
         m_windows[frame] = window;
-        {
-            plat::ScopedLock lock(g_applicationState.viewerListLock);
-            g_applicationState.viewers.push_back(frame);
-        }
+        { g_applicationState.AddViewer(frame); }
         ASSERT_FALSE(IsWindowVisible(window));
         BoxAnswerer answer("Failed!");
         frame->LoadFolderList(c.path);
@@ -412,10 +407,7 @@ TEST_F(ImageFrameTest, AnUnreadableFileIsReportedAndTheViewerStays) {
     ASSERT_NE(window, nullptr);
     m_frames.push_back(frame);
     m_windows[frame] = window;
-    {
-        plat::ScopedLock lock(g_applicationState.viewerListLock);
-        g_applicationState.viewers.push_back(frame);
-    }
+    { g_applicationState.AddViewer(frame); }
     BoxAnswerer answer("Failed!");
     frame->LoadFolderList(bad.c_str()); // never shown before: it shows itself to tell
     EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(window) != FALSE; }, 5000));

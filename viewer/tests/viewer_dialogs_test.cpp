@@ -215,9 +215,9 @@ protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
         ::InitCommonControlsEx(&controls);
-        saved = g_applicationState.options;
+        saved = g_applicationState.Options();
     }
-    void TearDown() override { g_applicationState.options = saved; }
+    void TearDown() override { g_applicationState.Options() = saved; }
     CAppOptions saved;
 };
 
@@ -291,9 +291,9 @@ TEST_F(ViewerDialogsTest, GotoPageKeepsThePageWithinTheCount) {
 }
 
 TEST_F(ViewerDialogsTest, MarqueeSettingEnablesEditsForFixedSizeAndValidatesBoth) {
-    g_applicationState.options.marqueeDimensions = false;
-    g_applicationState.options.marqueeWidth = 100;
-    g_applicationState.options.marqueeHeight = 50;
+    g_applicationState.Options().marqueeDimensions = false;
+    g_applicationState.Options().marqueeWidth = 100;
+    g_applicationState.Options().marqueeHeight = 50;
     CMarqueeSettingDialog dlg;
     bool enabledAtStart = true, enabledAfterYes = false, enabledAfterNo = true;
     OkResult badWidth, badHeight;
@@ -309,7 +309,7 @@ TEST_F(ViewerDialogsTest, MarqueeSettingEnablesEditsForFixedSizeAndValidatesBoth
         // A valid width with a bad height stores neither.
         d.SetText(IDC_MARQUEE_WIDTH, "640");
         badHeight = d.PressOkWith(IDC_MARQUEE_HEIGHT, "-1");
-        afterRefusal = g_applicationState.options;
+        afterRefusal = g_applicationState.Options();
         d.PressOkWith(IDC_MARQUEE_HEIGHT, "480");
     });
     EXPECT_EQ(IDOK, dlg.DoModal(NULL));
@@ -323,13 +323,13 @@ TEST_F(ViewerDialogsTest, MarqueeSettingEnablesEditsForFixedSizeAndValidatesBoth
     EXPECT_TRUE(badHeight.focusOnField);
     EXPECT_EQ(100u, afterRefusal.marqueeWidth);
     EXPECT_FALSE(afterRefusal.marqueeDimensions);
-    EXPECT_TRUE(g_applicationState.options.marqueeDimensions);
-    EXPECT_EQ(640u, g_applicationState.options.marqueeWidth);
-    EXPECT_EQ(480u, g_applicationState.options.marqueeHeight);
+    EXPECT_TRUE(g_applicationState.Options().marqueeDimensions);
+    EXPECT_EQ(640u, g_applicationState.Options().marqueeWidth);
+    EXPECT_EQ(480u, g_applicationState.Options().marqueeHeight);
 }
 
 TEST_F(ViewerDialogsTest, SlideShowValidatesTheDelayAndStoresMilliseconds) {
-    CAppOptions& options = g_applicationState.options;
+    CAppOptions& options = g_applicationState.Options();
     options.slideShowDelay = 5000;
     options.slideShowSequence = 0;
     options.slideShowRepeat = true;
@@ -341,7 +341,7 @@ TEST_F(ViewerDialogsTest, SlideShowValidatesTheDelayAndStoresMilliseconds) {
         initial = d.Text(IDC_SLIDE_DELAY);
         tooShort = d.PressOkWith(IDC_SLIDE_DELAY, "0.05");
         notANumber = d.PressOkWith(IDC_SLIDE_DELAY, "1e3");
-        delayAfterRefusals = g_applicationState.options.slideShowDelay;
+        delayAfterRefusals = g_applicationState.Options().slideShowDelay;
         d.PressOkWith(IDC_SLIDE_DELAY, "2.5");
     });
     EXPECT_EQ(IDOK, dlg.DoModal(NULL));
@@ -357,7 +357,7 @@ TEST_F(ViewerDialogsTest, SlideShowValidatesTheDelayAndStoresMilliseconds) {
 }
 
 TEST_F(ViewerDialogsTest, SlideShowRandomDisablesRepeatAndColourButtonsStoreNothing) {
-    CAppOptions& options = g_applicationState.options;
+    CAppOptions& options = g_applicationState.Options();
     options.slideShowSequence = 1;
     options.slideShowDelay = 1000;
     options.slideShowPlay = 2;

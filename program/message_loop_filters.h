@@ -4,15 +4,8 @@
 
 #include <windows.h>
 
+#include "app/app_module.h"
 #include "ui/ui.h"
-
-// WM_USER + 2, posted to the thread (no window) by a viewer frame after its
-// window was destroyed, with the frame object in wParam.
-constexpr UINT kFreeFrameMessage = WM_USER + 2;
-
-// The program's module object: the instance for classes and resources, and
-// the message loop of each user-interface thread.
-extern CAppModule g_module;
 
 class CMainMessageFilter : public CMessageFilter {
 public:

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/tray_icon_wnd.h"
+#include "program/tray_icon_wnd.h"
 
 namespace {
 

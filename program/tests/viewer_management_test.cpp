@@ -11,10 +11,19 @@
 
 #include "app/app_globals.h"
 #include "app/application_state.h"
-#include "app/message_loop_filters.h"
+#include "program/message_loop_filters.h"
+#include "program/program_frames.h"
 #include "viewer/image_frame.h"
 
 namespace {
+
+// The program's frame management and image windows, as start-up registers them.
+class ProgramFramesEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { RegisterProgramFrames(); }
+};
+::testing::Environment* const kProgramFrames =
+    ::testing::AddGlobalTestEnvironment(new ProgramFramesEnvironment);
 
 // Dispatches what is queued; frees the viewer objects whose windows are gone
 // (what the program's message filter does) and reports a WM_QUIT.
@@ -53,30 +62,30 @@ protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
         InitCommonControlsEx(&controls);
-        m_saved = g_applicationState.options;
-        CAppOptions& o = g_applicationState.options;
+        m_saved = g_applicationState.Options();
+        CAppOptions& o = g_applicationState.Options();
         o.viewerResizeFitImage = false;
         o.viewerMaximized = false;
         o.viewerShowToolbar = true;
         o.viewerZoomType = 2;
         o.viewerBackgroundClr = RGB(125, 158, 192);
-        m_tray = g_applicationState.trayIconShown;
-        g_applicationState.trayIconShown = true; // nothing quits unless a test says so
+        m_tray = g_applicationState.TrayIconShown();
+        g_applicationState.SetTrayIconShown(true); // nothing quits unless a test says so
         Pump();
     }
 
     void TearDown() override {
         std::vector<CImageFrame*> left;
         {
-            plat::ScopedLock lock(g_applicationState.viewerListLock);
-            left.swap(g_applicationState.viewers);
+            g_applicationState.WithViewerList(
+                [&](std::vector<CImageFrame*>& viewers) { left.swap(viewers); });
         }
         for (CImageFrame* frame : left)
             if (frame->m_hWnd)
                 DestroyWindow(frame->m_hWnd);
         Pump();
-        g_applicationState.options = m_saved;
-        g_applicationState.trayIconShown = m_tray;
+        g_applicationState.Options() = m_saved;
+        g_applicationState.SetTrayIconShown(m_tray);
     }
 
     // A new viewer through frame management.
@@ -103,7 +112,7 @@ TEST_F(ViewerManagementTest, GetViewerMakesOneThenReusesTheLastActive) {
     EXPECT_TRUE(IsWindowVisible(first->m_hWnd));
 
     CImageFrame* second = NewViewer();
-    ASSERT_EQ(2u, g_applicationState.viewers.size());
+    ASSERT_EQ(2u, g_applicationState.ViewerCount());
 
     // No viewer marked: the newest is reused, and takes the colour asked for.
     newViewer = false;
@@ -115,12 +124,12 @@ TEST_F(ViewerManagementTest, GetViewerMakesOneThenReusesTheLastActive) {
     first->m_lastActive = true;
     second->m_lastActive = false;
     EXPECT_EQ(first, g_applicationState.GetViewer(newViewer, RGB(1, 2, 3)));
-    EXPECT_EQ(2u, g_applicationState.viewers.size());
+    EXPECT_EQ(2u, g_applicationState.ViewerCount());
 }
 
 TEST_F(ViewerManagementTest, NewViewerTakesTheSavedRectangleOnlyInsideTheWorkArea) {
     RECT work = WorkArea();
-    CAppOptions& o = g_applicationState.options;
+    CAppOptions& o = g_applicationState.Options();
     o.viewerLeft = work.left + 100;
     o.viewerTop = work.top + 80;
     o.viewerRight = work.left + 700;
@@ -179,7 +188,7 @@ TEST_F(ViewerManagementTest, ArrangeLeavesASingleViewerAlone) {
 TEST_F(ViewerManagementTest, ToolbarOptionHidesTheBandInEveryViewer) {
     CImageFrame* frames[2] = {NewViewer(), NewViewer()};
     EXPECT_FALSE(g_applicationState.SetViewerToolbarVisible(false));
-    EXPECT_FALSE(g_applicationState.options.viewerShowToolbar);
+    EXPECT_FALSE(g_applicationState.Options().viewerShowToolbar);
     for (CImageFrame* frame : frames) {
         HWND rebar = frame->GetRebarWindow();
         ASSERT_NE(nullptr, rebar);
@@ -205,11 +214,11 @@ TEST_F(ViewerManagementTest, LastViewerClosingEndsTheProcessOnlyWithoutTrayOrExp
     kept->SetZoomType(3);
     g_applicationState.OnViewerDestroyed(kept);
     EXPECT_FALSE(Pump());
-    EXPECT_TRUE(g_applicationState.viewers.empty());
-    EXPECT_EQ(3u, g_applicationState.options.viewerZoomType); // for the next viewer
+    EXPECT_EQ(0u, g_applicationState.ViewerCount());
+    EXPECT_EQ(3u, g_applicationState.Options().viewerZoomType); // for the next viewer
 
     // Without it, closing one of two viewers goes on, the last one quits.
-    g_applicationState.trayIconShown = false;
+    g_applicationState.SetTrayIconShown(false);
     CImageFrame* first = NewViewer();
     CImageFrame* second = NewViewer();
     EXPECT_EQ(3, first->GetZoomType());
@@ -224,7 +233,7 @@ TEST_F(ViewerManagementTest, LastViewerClosingEndsTheProcessOnlyWithoutTrayOrExp
 TEST_F(ViewerManagementTest, BroadcastReachesEveryViewerEvenOneThatCloses) {
     CImageFrame* first = NewViewer(RGB(1, 1, 1));
     CImageFrame* second = NewViewer(RGB(2, 2, 2));
-    g_applicationState.options.viewerBackgroundClr = RGB(40, 50, 60);
+    g_applicationState.Options().viewerBackgroundClr = RGB(40, 50, 60);
     EXPECT_EQ(2, g_applicationState.BroadcastToViewers(g_optionsChanged, 0, 0));
     EXPECT_EQ(RGB(40, 50, 60), first->GetBackgroundColor());
     EXPECT_EQ(RGB(40, 50, 60), second->GetBackgroundColor());
@@ -232,7 +241,7 @@ TEST_F(ViewerManagementTest, BroadcastReachesEveryViewerEvenOneThatCloses) {
     // Each viewer leaves the list while it handles the message.
     const HWND windows[] = {first->m_hWnd, second->m_hWnd, NewViewer()->m_hWnd};
     EXPECT_EQ(3, g_applicationState.BroadcastToViewers(WM_CLOSE, 0, 0));
-    EXPECT_TRUE(g_applicationState.viewers.empty());
+    EXPECT_EQ(0u, g_applicationState.ViewerCount());
     for (HWND window : windows)
         EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(0, g_applicationState.BroadcastToViewers(WM_CLOSE, 0, 0));
@@ -244,13 +253,13 @@ TEST_F(ViewerManagementTest, CloseAllViewersDestroysEveryWindow) {
     for (int i = 0; i < 3; ++i)
         windows.push_back(NewViewer()->m_hWnd);
     g_applicationState.CloseAllViewers();
-    EXPECT_TRUE(g_applicationState.viewers.empty());
+    EXPECT_EQ(0u, g_applicationState.ViewerCount());
     for (HWND window : windows)
         EXPECT_FALSE(IsWindow(window));
     EXPECT_FALSE(Pump()); // the tray icon keeps the process
 
     // With nothing left to return to, the process ends as after the last viewer.
-    g_applicationState.trayIconShown = false;
+    g_applicationState.SetTrayIconShown(false);
     NewViewer();
     g_applicationState.CloseAllViewers();
     EXPECT_TRUE(Pump());

@@ -14,6 +14,7 @@
 #include "app/file_item_list.h"
 #include "explorer/main_frame.h"
 #include "imaging/image_object.h"
+#include "program/program_frames.h"
 #include "viewer/image_frame.h"
 #include "viewer/logic/arrange_geometry.h"
 
@@ -84,12 +85,13 @@ void AdoptList(CImageFrame* viewer, CFileItemList* list, int index) {
 
 } // namespace
 
-bool CApplicationState::ShowExplorerOnItem(CFileItemList* list, int index) {
-    if (!ShowExplorer())
+bool CProgramFrames::ShowExplorerOnItem(CFileItemList* list, int index) {
+    CApplicationState& app = g_applicationState;
+    if (!app.ShowExplorer())
         return false;
-    if (explorer)
+    if (CMainFrame* explorer = app.Explorer())
         explorer->ShowItem(index, list);
-    ShowStartupDialogs();
+    app.ShowStartupDialogs();
     return true;
 }
 
@@ -139,10 +141,10 @@ CImageFrame* CApplicationState::OpenViewerOnItem(CFileItemList* list, int index,
     return viewer;
 }
 
-CImageFrame* CApplicationState::OpenViewerOnDocument(CFileItemList* list, int index,
-                                                     CImageObject* image, COLORREF background,
-                                                     bool fullScreen, bool newViewer) {
-    CImageFrame* viewer = GetViewer(newViewer, background);
+CImageFrame* CProgramFrames::OpenViewerOnDocument(CFileItemList* list, int index,
+                                                  CImageObject* image, COLORREF background,
+                                                  bool fullScreen, bool newViewer) {
+    CImageFrame* viewer = g_applicationState.GetViewer(newViewer, background);
     if (!viewer)
         return nullptr;
     AdoptList(viewer, list, index);
@@ -156,49 +158,50 @@ CImageFrame* CApplicationState::OpenViewerOnDocument(CFileItemList* list, int in
     return viewer;
 }
 
-void CApplicationState::OnViewerDestroyed(CImageFrame* viewer) {
-    plat::ScopedLock lock(viewerListLock);
-    for (auto it = viewers.begin(); it != viewers.end(); ++it) {
-        if (*it == viewer) {
-            viewers.erase(it);
-            break;
+void CProgramFrames::OnViewerDestroyed(CImageFrame* viewer) {
+    CApplicationState& app = g_applicationState;
+    app.WithViewerList([&](std::vector<CImageFrame*>& viewers) {
+        for (auto it = viewers.begin(); it != viewers.end(); ++it) {
+            if (*it == viewer) {
+                viewers.erase(it);
+                break;
+            }
         }
-    }
-    options.viewerZoomType = (uint32_t)viewer->GetZoomType();
-    if (viewer->m_hWnd)
-        DestroyWindow(viewer->m_hWnd);
-    if (viewers.empty() && !IsExplorerVisible() && !trayIconShown) {
-        DestroyExplorerWindow();
-        PostQuitMessage(0);
-        ReleaseFileItemList(nullptr); // drops the kept list
-    }
-}
-
-void CApplicationState::CloseAllViewers() {
-    plat::ScopedLock lock(viewerListLock);
-    // The list is emptied first, so that what the windows do while they are
-    // destroyed (activating one another) sees no half-closed viewer.
-    std::vector<CImageFrame*> closing;
-    closing.swap(viewers);
-    for (CImageFrame* viewer : closing)
+        app.Options().viewerZoomType = (uint32_t)viewer->GetZoomType();
         if (viewer->m_hWnd)
             DestroyWindow(viewer->m_hWnd);
-    // With nothing left on screen and no tray icon to come back through, the
-    // process ends as it does after its last viewer closes.
-    if (!closing.empty() && !IsExplorerVisible() && !trayIconShown) {
-        DestroyExplorerWindow();
-        PostQuitMessage(0);
-        ReleaseFileItemList(nullptr);
-    }
+        if (viewers.empty() && !app.IsExplorerVisible() && !app.TrayIconShown()) {
+            app.DestroyExplorerWindow();
+            PostQuitMessage(0);
+            app.ReleaseFileItemList(nullptr); // drops the kept list
+        }
+    });
 }
 
-void CApplicationState::ShowOptionsSheet() {
+void CProgramFrames::CloseAllViewers() {
+    CApplicationState& app = g_applicationState;
+    app.WithViewerList([&](std::vector<CImageFrame*>& viewers) {
+        // The list is emptied first, so that what the windows do while they
+        // are destroyed (activating one another) sees no half-closed viewer.
+        std::vector<CImageFrame*> closing;
+        closing.swap(viewers);
+        for (CImageFrame* viewer : closing)
+            if (viewer->m_hWnd)
+                DestroyWindow(viewer->m_hWnd);
+        // With nothing left on screen and no tray icon to come back through,
+        // the process ends as it does after its last viewer closes.
+        if (!closing.empty() && !app.IsExplorerVisible() && !app.TrayIconShown()) {
+            app.DestroyExplorerWindow();
+            PostQuitMessage(0);
+            app.ReleaseFileItemList(nullptr);
+        }
+    });
+}
+
+void CProgramFrames::ShowOptionsSheet() {
     bool viewerActive = false;
-    {
-        plat::ScopedLock lock(viewerListLock);
-        for (CImageFrame* viewer : viewers)
-            viewerActive = viewerActive || viewer->m_active;
-    }
+    g_applicationState.ForEachViewer(
+        [&](CImageFrame* viewer) { viewerActive = viewerActive || viewer->m_active; });
     // The options sheet opens on its viewer page when a viewer is the active
     // frame (start page 1), otherwise on its first page (0). The sheet's
     // pages do not exist yet; nothing is shown until they do.
@@ -206,10 +209,10 @@ void CApplicationState::ShowOptionsSheet() {
     (void)startPage;
 }
 
-bool CApplicationState::SetViewerToolbarVisible(bool visible) {
-    options.viewerShowToolbar = visible;
-    plat::ScopedLock lock(viewerListLock);
-    for (CImageFrame* viewer : viewers) {
+bool CProgramFrames::SetViewerToolbarVisible(bool visible) {
+    CApplicationState& app = g_applicationState;
+    app.Options().viewerShowToolbar = visible;
+    app.ForEachViewer([&](CImageFrame* viewer) {
         HWND rebar = viewer->GetRebarWindow();
         if (rebar) {
             int band = (int)SendMessageA(rebar, RB_IDTOINDEX, kToolbarBandId, 0);
@@ -218,8 +221,8 @@ bool CApplicationState::SetViewerToolbarVisible(bool visible) {
         }
         viewer->UISetCheck(kViewToolbarCommand, visible ? 1 : 0);
         LayOutViewer(viewer);
-    }
-    return options.viewerShowToolbar;
+    });
+    return app.Options().viewerShowToolbar;
 }
 
 std::vector<HWND> CApplicationState::ViewerWindows() {
@@ -240,35 +243,38 @@ int CApplicationState::BroadcastToViewers(UINT message, WPARAM wParam, LPARAM lP
     return int(windows.size());
 }
 
-void CApplicationState::BringViewersToTop() {
-    plat::ScopedLock lock(viewerListLock);
-    CImageFrame* focus = nullptr;
-    for (CImageFrame* viewer : viewers) {
-        BringWindowToTop(viewer->m_hWnd);
-        if (viewer->m_lastActive && !focus)
-            focus = viewer;
-    }
-    if (focus)
-        SetFocus(focus->m_hWnd);
+void CProgramFrames::BringViewersToTop() {
+    g_applicationState.WithViewerList([](std::vector<CImageFrame*>& viewers) {
+        CImageFrame* focus = nullptr;
+        for (CImageFrame* viewer : viewers) {
+            BringWindowToTop(viewer->m_hWnd);
+            if (viewer->m_lastActive && !focus)
+                focus = viewer;
+        }
+        if (focus)
+            SetFocus(focus->m_hWnd);
+    });
 }
 
-void CApplicationState::ArrangeViewers(int k, char mode) {
-    plat::ScopedLock lock(viewerListLock);
-    std::vector<viewer::WindowPlace> places =
-        viewer::ArrangeViewerPlaces((int)viewers.size(), k, mode, WorkArea());
-    if (places.empty())
-        return;
-    for (size_t i = 0; i < places.size(); ++i) {
-        HWND window = viewers[i]->m_hWnd;
-        if (IsZoomed(window))
-            ShowWindow(window, SW_SHOWNOACTIVATE);
-        const viewer::WindowPlace& place = places[i];
-        SetWindowPos(window, nullptr, place.x, place.y, place.width, place.height, SWP_SHOWWINDOW);
-    }
-    for (CImageFrame* viewer : viewers) {
-        if (viewer->m_lastActive) {
-            SetFocus(viewer->m_hWnd);
-            break;
+void CProgramFrames::ArrangeViewers(int k, char mode) {
+    g_applicationState.WithViewerList([&](std::vector<CImageFrame*>& viewers) {
+        std::vector<viewer::WindowPlace> places =
+            viewer::ArrangeViewerPlaces((int)viewers.size(), k, mode, WorkArea());
+        if (places.empty())
+            return;
+        for (size_t i = 0; i < places.size(); ++i) {
+            HWND window = viewers[i]->m_hWnd;
+            if (IsZoomed(window))
+                ShowWindow(window, SW_SHOWNOACTIVATE);
+            const viewer::WindowPlace& place = places[i];
+            SetWindowPos(window, nullptr, place.x, place.y, place.width, place.height,
+                         SWP_SHOWWINDOW);
         }
-    }
+        for (CImageFrame* viewer : viewers) {
+            if (viewer->m_lastActive) {
+                SetFocus(viewer->m_hWnd);
+                break;
+            }
+        }
+    });
 }

@@ -18,6 +18,7 @@
 #include "app/tests/temp_folder.h"
 #include "imaging/codecs/bmp_codec.h"
 #include "imaging/image_object.h"
+#include "program/program_frames.h"
 #include "viewer/image_frame.h"
 #include "viewer/image_view.h"
 #include "viewer/image_window.h"
@@ -25,6 +26,14 @@
 #include "viewer/viewer_messages.h"
 
 namespace {
+
+// The program's frame management and image windows, as start-up registers them.
+class ProgramFramesEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { RegisterProgramFrames(); }
+};
+::testing::Environment* const kProgramFrames =
+    ::testing::AddGlobalTestEnvironment(new ProgramFramesEnvironment);
 
 std::map<HWND, WNDPROC> g_oldProcs;
 std::map<HWND, std::vector<UINT>> g_heard;
@@ -112,8 +121,9 @@ TEST(DecodeProgress, OnlyTheFrameShowingTheImageHearsStartThenEnd) {
     {
         // The decode cannot report before the frame shows the image: its
         // walk over the viewers waits for this lock.
-        plat::ScopedLock guard(g_applicationState.viewerListLock);
-        g_applicationState.viewers = {other, shown};
+        g_applicationState.WithViewerList([&](std::vector<CImageFrame*>& viewers) {
+            viewers = {other, shown};
+        });
         CImageObject* image = g_applicationState.OpenImage(path.c_str(), -1, -1, 0.0);
         ASSERT_NE(nullptr, image);
         shown->ShowDocument(image, false);
@@ -139,8 +149,8 @@ TEST(DecodeProgress, OnlyTheFrameShowingTheImageHearsStartThenEnd) {
     EXPECT_FALSE(GetUpdateRect(otherCanvas, &update, FALSE));
 
     {
-        plat::ScopedLock guard(g_applicationState.viewerListLock);
-        g_applicationState.viewers.clear();
+        g_applicationState.WithViewerList(
+            [](std::vector<CImageFrame*>& viewers) { viewers.clear(); });
     }
     SetEnvironmentVariableA("VXP_DECODE_BAND_DELAY_MS", nullptr);
     DestroyWindow(shown->m_hWnd);
@@ -175,8 +185,8 @@ TEST(DecodeProgress, RowsReachACanvasWhoseDrawingHoldsItsLock) {
     ASSERT_NE(nullptr, frame->CreateViewer());
     ShowWindow(frame->m_hWnd, SW_SHOWNOACTIVATE);
     {
-        plat::ScopedLock guard(g_applicationState.viewerListLock);
-        g_applicationState.viewers = {frame};
+        g_applicationState.WithViewerList(
+            [&](std::vector<CImageFrame*>& viewers) { viewers = {frame}; });
     }
     CImageObject* image = g_applicationState.OpenImage(path.c_str(), -1, -1, 0.0);
     ASSERT_NE(nullptr, image);
@@ -207,8 +217,8 @@ TEST(DecodeProgress, RowsReachACanvasWhoseDrawingHoldsItsLock) {
     CloseHandle(release);
 
     {
-        plat::ScopedLock guard(g_applicationState.viewerListLock);
-        g_applicationState.viewers.clear();
+        g_applicationState.WithViewerList(
+            [](std::vector<CImageFrame*>& viewers) { viewers.clear(); });
     }
     DestroyWindow(frame->m_hWnd);
     Pump(200, nullptr);
@@ -225,10 +235,11 @@ TEST(ItemListChanges, ReachTheFramesInTheOrderOfTheirCode) {
     for (HWND window : {e, v1, v2})
         ListenTo(window);
     {
-        plat::ScopedLock guard(g_applicationState.viewerListLock);
-        g_applicationState.viewers = {first, second};
+        g_applicationState.WithViewerList([&](std::vector<CImageFrame*>& viewers) {
+            viewers = {first, second};
+        });
     }
-    g_applicationState.explorer = explorer;
+    g_applicationState.SetExplorer(explorer);
     CFileItemList list(kListSearchResult, reinterpret_cast<const char*>(uintptr_t(77)));
     g_watchedList = &list;
 
@@ -263,10 +274,10 @@ TEST(ItemListChanges, ReachTheFramesInTheOrderOfTheirCode) {
     EXPECT_EQ((std::vector<Heard>{{e, 8, ""}, {v1, 8, ""}, {v2, 8, ""}}), g_changes);
 
     g_watchedList = nullptr;
-    g_applicationState.explorer = nullptr;
+    g_applicationState.SetExplorer(nullptr);
     {
-        plat::ScopedLock guard(g_applicationState.viewerListLock);
-        g_applicationState.viewers.clear();
+        g_applicationState.WithViewerList(
+            [](std::vector<CImageFrame*>& viewers) { viewers.clear(); });
     }
     for (HWND window : {v1, v2})
         DestroyWindow(window);

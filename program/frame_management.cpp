@@ -9,6 +9,7 @@
 #include "app/draw_trace.h"
 #include "config/config_services.h"
 #include "explorer/main_frame.h"
+#include "program/program_frames.h"
 #include "viewer/image_frame.h"
 
 namespace {
@@ -19,6 +20,12 @@ const char* const kNoSelection = reinterpret_cast<const char*>(~uintptr_t(0));
 constexpr UINT kAcquireCommand = 415;
 
 } // namespace
+
+CProgramFrames g_programFrames;
+
+void RegisterProgramFrames() {
+    g_applicationState.SetWindowHosts(&g_programFrames, &g_programFrames, &g_programFrames);
+}
 
 bool CApplicationState::ShowExplorer() {
     if (explorer) {
@@ -46,9 +53,10 @@ void CApplicationState::DestroyExplorerWindow() {
         DestroyWindow(explorer->m_hWnd);
 }
 
-void CApplicationState::OnExplorerDestroyed(CMainFrame* frame) {
-    if (explorer == frame)
-        explorer = nullptr;
+void CProgramFrames::OnExplorerDestroyed(CMainFrame* frame) {
+    CApplicationState& app = g_applicationState;
+    if (app.Explorer() == frame)
+        app.SetExplorer(nullptr);
     if (g_lastActiveWindow && !IsWindow(g_lastActiveWindow))
         g_lastActiveWindow = nullptr;
     delete frame;
@@ -96,21 +104,28 @@ HWND CApplicationState::OpenPath(const char* path, bool newViewer) {
     return shown;
 }
 
-void CApplicationState::CloseExplorer(bool force) {
+void CProgramFrames::CloseExplorer(bool force) {
+    CApplicationState& app = g_applicationState;
+    CMainFrame* explorer = app.Explorer();
     if (!explorer)
         return;
-    if (force || viewers.empty()) {
-        DestroyExplorerWindow();
-        if (!trayIconShown)
+    if (force || app.ViewerCount() == 0) {
+        app.DestroyExplorerWindow();
+        if (!app.TrayIconShown())
             PostQuitMessage(0);
         // The application's reference to the list kept for a quick return
         // goes with the explorer.
-        ReleaseFileItemList(nullptr);
+        app.ReleaseFileItemList(nullptr);
     } else {
         explorer->SaveSettings();
         ShowWindow(explorer->m_hWnd, SW_HIDE);
     }
-    SaveOptions();
+    app.SaveOptions();
+}
+
+bool CProgramFrames::IsSearchRunning() {
+    CMainFrame* explorer = g_applicationState.Explorer();
+    return explorer != nullptr && explorer->IsSearchRunning();
 }
 
 void CApplicationState::StartAcquire() {

@@ -1,8 +1,6 @@
-#include "app/message_loop_filters.h"
+#include "program/message_loop_filters.h"
 
 #include "viewer/image_frame.h"
-
-CAppModule g_module;
 
 BOOL CMainMessageFilter::PreTranslateMessage(MSG* msg) {
     if (msg->message != kFreeFrameMessage || msg->hwnd != nullptr)

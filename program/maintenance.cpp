@@ -1,4 +1,4 @@
-#include "app/maintenance.h"
+#include "program/maintenance.h"
 
 #include <sti.h>
 #include <cstdio>
@@ -87,6 +87,6 @@ void UninstallFiles() {
     DeleteStartupShortcut();
     DeleteStartMenuShortcut();
     DeleteQuickLaunchShortcut();
-    DeleteThumbnailDatabase(g_applicationState.dbHost, false);
+    DeleteThumbnailDatabase(g_applicationState.DbHost(), false);
     FreeShFolder();
 }

@@ -10,12 +10,13 @@
 
 #include "app/app_globals.h"
 #include "app/application_state.h"
-#include "app/maintenance.h"
-#include "app/message_loop_filters.h"
 #include "app/string_list.h"
-#include "app/tray_icon_wnd.h"
 #include "docking/docking_statics.h"
 #include "explorer/main_frame.h"
+#include "program/maintenance.h"
+#include "program/message_loop_filters.h"
+#include "program/program_frames.h"
+#include "program/tray_icon_wnd.h"
 #include "resources/resource.h"
 #include "tools/tool_services.h"
 
@@ -71,9 +72,7 @@ void DrainMessages() {
 
 int RunMessageLoop(int argc, char** argv) {
     CApplicationState& app = g_applicationState;
-    // The path of this module, never argv[0]: the shell extension's command
-    // line begins with a blank, which leaves argv[0] empty.
-    GetModuleFileNameA(nullptr, app.programPath, MAX_PATH);
+    app.SetProgramPathFromModule();
     // The loop exists before the first frames, which register their filters
     // with it as they are made.
     CMainMessageLoop loop;
@@ -91,8 +90,8 @@ int RunMessageLoop(int argc, char** argv) {
         for (int i = 1; i < argc; ++i)
             app.OpenPath(argv[i], true);
         if (!g_lastActiveWindow && app.ShowExplorer()) {
-            app.explorer->SelectPath(app.options.explorerHomeFolder);
-            g_lastActiveWindow = app.explorer->m_hWnd;
+            app.Explorer()->SelectPath(app.Options().explorerHomeFolder);
+            g_lastActiveWindow = app.Explorer()->m_hWnd;
             app.ShowStartupDialogs();
         }
         ReleaseInstanceMutex();
@@ -103,7 +102,7 @@ int RunMessageLoop(int argc, char** argv) {
 int RunRunningCopy(HINSTANCE instance, int argc, char** argv) {
     CApplicationState& app = g_applicationState;
     auto* hidden = new CTrayIconWnd;
-    app.hiddenWindow = hidden->CreateHidden();
+    app.SetHiddenWindow(hidden->CreateHidden());
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_USEREX_CLASSES |
                                               ICC_COOL_CLASSES};
@@ -113,22 +112,24 @@ int RunRunningCopy(HINSTANCE instance, int argc, char** argv) {
     SHGetDesktopFolder(&g_desktopFolder);
     CreateSmallImageList(instance);
     app.LoadOptions();
-    if (app.options.trayIcon)
+    if (app.Options().trayIcon)
         app.AddTrayIcon();
 
     char folder[MAX_PATH];
-    if (!app.hiddenWindow || !GetAppDataFolder(folder) || app.OpenDatabases() != 0) {
+    if (!app.HiddenWindow() || !GetAppDataFolder(folder) || app.OpenDatabases() != 0) {
         app.RemoveTrayIcon();
         delete hidden;
         return 1;
     }
     app.LoadFolderSymbols();
 
+    // Registered for the rest of the process: frames may still end after the loop.
+    RegisterProgramFrames();
     const int exitCode = RunMessageLoop(argc, argv);
 
     app.RemoveTrayIcon();
     hidden->DestroyWindow();
-    app.hiddenWindow = nullptr;
+    app.SetHiddenWindow(nullptr);
     CloseHandle(g_instanceMutex);
     g_instanceMutex = nullptr;
     if (g_shellMalloc)
@@ -156,7 +157,7 @@ int Main(HINSTANCE instance) {
     }
     if (IsSwitch(argc, argv, "/DeleteThumbnailDB")) {
         LoadShFolder();
-        DeleteThumbnailDatabase(g_applicationState.dbHost, true);
+        DeleteThumbnailDatabase(g_applicationState.DbHost(), true);
         return 0;
     }
     if (IsSwitch(argc, argv, "/Install")) {

@@ -1,4 +1,4 @@
-#include "app/tray_icon_wnd.h"
+#include "program/tray_icon_wnd.h"
 
 #include <shellapi.h>
 
@@ -43,10 +43,10 @@ LRESULT CTrayIconWnd::OnTrayIconNotify(UINT, WPARAM, LPARAM lParam, BOOL&) {
     const UINT mouseMessage = UINT(lParam);
     CApplicationState& app = g_applicationState;
     if (mouseMessage == WM_LBUTTONDOWN) {
-        const bool existed = app.explorer != nullptr;
+        const bool existed = app.Explorer() != nullptr;
         // An explorer that already existed keeps its folder.
         if (app.ShowExplorer() && !existed) {
-            app.explorer->SelectPath(app.options.explorerHomeFolder);
+            app.Explorer()->SelectPath(app.Options().explorerHomeFolder);
             app.ShowStartupDialogs();
         }
     } else if (mouseMessage == WM_RBUTTONDOWN) {
@@ -143,12 +143,11 @@ void CApplicationState::RemoveTrayIcon() {
 void CApplicationState::ExitFromTray() {
     if (!trayIconShown)
         return;
-    {
-        plat::ScopedLock lock(viewerListLock);
+    WithViewerList([&](std::vector<CImageFrame*>& viewers) {
         if (viewers.empty() && (!explorer || !IsExplorerVisible())) {
             DestroyExplorerWindow();
             PostQuitMessage(0);
         }
-    }
+    });
     RemoveTrayIcon();
 }

@@ -1,0 +1,64 @@
+// The few ways the application core reaches the windows above it. The core
+// owns the images, the lists and the frame bookkeeping, but it never knows a
+// window class: the program's top implements these interfaces and registers
+// them with g_applicationState at start-up, the way the catalogue reaches
+// the program through IProgramDbHost. Until something is registered (the
+// core's own tests) every request does nothing and answers "none".
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+class CFileItemList;
+class CImageFrame;
+class CImageObject;
+class CImageView;
+class CMainFrame;
+
+// Decode progress and row redraws of the windows that show an image. The
+// decode threads call it, so an implementation takes the locks it needs.
+class IImageWindows {
+public:
+    virtual ~IImageWindows() = default;
+    // See NotifyImageWindows in app/image_cache.h.
+    virtual void NotifyImageWindows(CImageObject* image, int32_t event, int32_t first,
+                                    int32_t count) = 0;
+    // See RedrawImageViewRows in app/image_cache.h.
+    virtual void RedrawImageViewRows(CImageView* view, int first, int count) = 0;
+};
+
+// Delivery of an item-list change to the frames (see SendItemListChange in
+// app/file_item_list.h).
+class IItemListWindows {
+public:
+    virtual ~IItemListWindows() = default;
+    virtual void SendItemListChange(CFileItemList* list, int code, const char* item,
+                                    const char* explorerItem) = 0;
+};
+
+// What the windows and the core ask of the program's frame management: the
+// CApplicationState members of the same names forward here, because their
+// bodies make, show and close frames.
+class IFrameHost {
+public:
+    virtual ~IFrameHost() = default;
+    virtual void CloseExplorer(bool force) = 0;
+    virtual void OnExplorerDestroyed(CMainFrame* frame) = 0;
+    virtual bool IsSearchRunning() = 0;
+    virtual void CloseAllViewers() = 0;
+    virtual bool ShowExplorerOnItem(CFileItemList* list, int index) = 0;
+    virtual CImageFrame* OpenViewerOnDocument(CFileItemList* list, int index, CImageObject* image,
+                                              COLORREF background, bool fullScreen,
+                                              bool newViewer) = 0;
+    virtual void OnViewerDestroyed(CImageFrame* viewer) = 0;
+    virtual void ShowOptionsSheet() = 0;
+    virtual bool SetViewerToolbarVisible(bool visible) = 0;
+    virtual void BringViewersToTop() = 0;
+    virtual void ArrangeViewers(int k, char mode) = 0;
+};
+
+// Event 2 sends the decode-started notice and event 3 the decode-ended
+// notice to every frame whose canvas shows the image; event 4 hands (count,
+// first) to those canvases' QueueRows. Other events do nothing.
+void NotifyImageWindows(CImageObject* image, int32_t event, int32_t first, int32_t count);

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Fails when a source file includes a header from a layer above its own, and
+# prints each such include. Bottom to top:
+#   platform/ -> imaging/, zip/ -> catalog/ -> ui/ -> app/
+#   -> viewer/, docking/, explorer/, tools/, acquire/, config/ -> program/
+# A folder may include itself and any lower layer, never a peer of its own
+# layer (peers are joined only above them). shellext/ stands alone: it
+# includes only itself. resources/ holds the ids every layer names. tests/
+# and bench/ may include anything; a folder's own tests (X/tests/, also
+# X/sub/tests/) follow the rule of X.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+git ls-files -z --cached --others --exclude-standard -- '*.cpp' '*.h' '*.c' '*.rc' '*.inl' |
+  xargs -0 grep -Hn '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"/]*/' -- 2>/dev/null |
+  awk '
+    BEGIN {
+      split("platform:0 imaging:1 zip:1 catalog:2 ui:3 app:4 viewer:5 docking:5 explorer:5 " \
+            "tools:5 acquire:5 config:5 program:6 shellext:-1", pairs, " ")
+      for (i in pairs) { split(pairs[i], kv, ":"); rank[kv[1]] = kv[2] }
+      free["tests"] = free["bench"] = free["resources"] = free["scripts"] = free["cmake"] = 1
+      bad = 0
+    }
+    {
+      # file:line:text
+      file = $0; sub(/:.*/, "", file)
+      rest = substr($0, length(file) + 2)
+      number = rest; sub(/:.*/, "", number)
+      text = substr(rest, length(number) + 2)
+      own = file; sub(/\/.*/, "", own)
+      if (own in free || !(own in rank)) next
+      target = text; sub(/^[^"]*"/, "", target); sub(/\/.*/, "", target)
+      if (target == own || target == "resources" || !(target in rank)) next
+      sub(/^[[:space:]]*/, "", text)
+      if (own == "shellext") {
+        printf "layering: %s:%s: %s (shellext/ stands alone)\n", file, number, text; bad = 1
+      } else if (target == "shellext" || rank[target] >= rank[own]) {
+        printf "layering: %s:%s: %s (%s/ may include only lower layers)\n", file, number, text, own; bad = 1
+      }
+    }
+    END { if (!bad) print "layers: ok"; exit bad }
+  '
