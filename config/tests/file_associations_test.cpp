@@ -79,9 +79,21 @@ const Row kRows[] = {
     {15, "WMF", 11, {".wmf"}},
 };
 
+// The prefix outlives a run: start every case from no keys of these types.
+void ForgetAllTypes() {
+    for (const Row& r : kRows)
+        for (const char* ext : r.extensions) {
+            SHDeleteKeyA(HKEY_CLASSES_ROOT, ext);
+            SHDeleteKeyA(HKEY_CLASSES_ROOT,
+                         (std::string("Velmorantix.VelmorantixXP") + ext).c_str());
+            SHDeleteKeyA(HKEY_CURRENT_USER, (kFileExts + ext).c_str());
+        }
+}
+
 } // namespace
 
 TEST(FileAssociations, RegisteringAllTypesWritesTheirKeysAndRestoringPutsBackThePriorState) {
+    ForgetAllTypes();
     lstrcpyA(g_applicationState.programPath, kProgram);
     // A prior opener with another program's data beside it, a user choice
     // kept by Explorer, and an extension with data but no opener.
@@ -132,6 +144,7 @@ TEST(FileAssociations, RegisteringAllTypesWritesTheirKeysAndRestoringPutsBackThe
 }
 
 TEST(FileAssociations, RestoreLeavesAnExtensionAnotherProgramTookSince) {
+    ForgetAllTypes();
     lstrcpyA(g_applicationState.programPath, kProgram);
     ASSERT_TRUE(RegisterFileAssociation(1));
     Set(HKEY_CLASSES_ROOT, ".bmp", nullptr, "Painter.bmp");
