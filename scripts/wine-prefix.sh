@@ -12,11 +12,36 @@ prefix=$(realpath -m "$1")
 template=$(dirname "$prefix")/wineprefix-template
 
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# winemenubuilder would turn every shortcut the tests make on the desktop or
+# in the start menu into a menu entry of the real desktop.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 wine_bin=$(command -v wine64 || command -v wine)
 
-[ -f "$prefix/system.reg" ] && exit 0
+# A fresh prefix links the user's Desktop, Documents, Pictures and the like to
+# the real home folder; tests that make shortcuts or pictures there would
+# write outside the prefix. Each link becomes a real, empty folder.
+has_home_links() {
+  local d
+  for d in "$1"/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Templates,Videos}; do
+    [ -L "$d" ] && return 0
+  done
+  return 1
+}
+unlink_home_folders() {
+  local d
+  for d in "$1"/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Templates,Videos}; do
+    if [ -L "$d" ]; then rm -f "$d" && mkdir -p "$d"; fi
+  done
+}
+
+if [ -f "$prefix/system.reg" ]; then
+  # Prefixes made before their links were replaced get real folders too.
+  if has_home_links "$prefix"; then
+    ( flock 9; unlink_home_folders "$prefix" ) 9>"$template.lock"
+  fi
+  exit 0
+fi
 
 make_template() {
   [ -f "$template/complete" ] && return 0
@@ -29,6 +54,7 @@ make_template() {
   WINEPREFIX=$template "$wine_bin" reg add 'HKCU\Software\Wine\X11 Driver' \
     /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   WINEPREFIX=$template wineserver -w
+  unlink_home_folders "$template"
   touch "$template/complete"
 }
 
@@ -53,6 +79,7 @@ mkdir -p "$(dirname "$prefix")"
   flock 9
   if [ ! -f "$prefix/system.reg" ]; then
     make_template
+    unlink_home_folders "$template"
     clone_template
   fi
 ) 9>"$template.lock"

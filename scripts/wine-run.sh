@@ -20,7 +20,7 @@ if [ -z "${VXP_WINEPREFIX:-}" ]; then
 fi
 export WINEPREFIX=$VXP_WINEPREFIX
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 
 wine_bin=$(command -v wine64 || command -v wine)

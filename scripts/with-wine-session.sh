@@ -6,7 +6,7 @@
 set -uo pipefail
 prefix=$1; shift
 export WINEPREFIX=$prefix VXP_WINEPREFIX=$prefix
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" WINEARCH=win64
 
 display=""
 for n in $(seq 90 130); do

@@ -1,0 +1,16 @@
+# Fails unless the DLL exports the four server entry points at ordinals 1 to 4.
+execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "objdump failed on ${DLL}")
+endif()
+if(NOT dump MATCHES "Ordinal Base[ \t]+1\n")
+  message(FATAL_ERROR "the export ordinals do not start at 1")
+endif()
+# objdump lists the names by ordinal less the base: "[   0] DllCanUnloadNow".
+set(index 0)
+foreach(name DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer)
+  if(NOT dump MATCHES "\\[[ ]*${index}\\] ${name}\n")
+    message(FATAL_ERROR "${name} is not export ordinal ${index} + 1")
+  endif()
+  math(EXPR index "${index} + 1")
+endforeach()
