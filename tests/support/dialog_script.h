@@ -145,10 +145,17 @@ private:
         }
     }
     static void CALLBACK RunScript(HWND, UINT, UINT_PTR id, DWORD) {
-        ::KillTimer(NULL, id);
         DialogScript* self = s_active;
-        if (self == nullptr || self->m_scriptTimer != id)
+        if (self == nullptr || self->m_scriptTimer != id) {
+            ::KillTimer(NULL, id);
             return;
+        }
+        // The modal loop shows the dialog when it first goes idle, which a
+        // busy machine may delay past the first tick: keep ticking until then
+        // (the ceiling still ends a dialog that never shows).
+        if (!::IsWindowVisible(self->dialog))
+            return;
+        ::KillTimer(NULL, id);
         self->m_scriptTimer = 0;
         self->scriptRan = true;
         self->m_script(self->dialog);
