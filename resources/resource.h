@@ -207,3 +207,40 @@
 #ifndef ID_VIEW_REFRESH
 #define ID_VIEW_REFRESH 59395
 #endif
+
+// ---------------------------------------------------------------------------
+// Acquisition and output: the Output dialog, the new-device and screen-capture
+// dialogs, the WIA transfer progress and the finder tool's pictures.
+// ---------------------------------------------------------------------------
+#define IDD_NEW_DEVICE 306
+#define IDD_OUTPUT 324
+#define IDD_SCREEN_CAPTURE 345
+#define IDD_TRANSFER_PROGRESS 403
+
+#define IDC_CAPTURE_CURSOR 360 // cursor while the finder tool is dragged
+#define IDI_CAMERA_DRAG 361    // the finder tool's place while it is dragged
+#define IDI_CAMERA 362         // the finder tool at rest
+
+#define IDC_OUTPUT_LOCATION 1015 // Output: the target folder
+#define IDC_OUTPUT_BROWSE 1055
+#define IDC_OUTPUT_USE_CURRENT 1092
+#define IDC_OUTPUT_OPTIONS 1121
+#define IDC_OUTPUT_FORMAT 1139 // the save-format list, item data = format id
+#define IDC_OUTPUT_PREFIX 1300
+#define IDC_OUTPUT_START 1301
+#define IDC_OUTPUT_START_SPIN 1302
+#define IDC_OUTPUT_PADDING 1303
+#define IDC_OUTPUT_PADDING_SPIN 1304
+
+#define IDC_NEW_DEVICE_FOLDER 1087 // New device: "Download to:"
+#define IDC_NEW_DEVICE_BROWSE 1055
+#define IDC_NEW_DEVICE_REMOVE 1089       // "Remove item(s) after downloaded"
+#define IDC_NEW_DEVICE_BROWSE_ITEMS 1125 // "Browse content" (action 0)
+#define IDC_NEW_DEVICE_DOWNLOAD 1126     // "Download item(s)" (action 1)
+#define IDC_NEW_DEVICE_PICTURE_ONLY 1127
+
+#define IDC_CAPTURE_FINDER 1165 // Screen Capture: the camera icon
+
+#define IDC_TRANSFER_PROGRESS 1191 // progress dialogs: the bar
+#define IDC_TRANSFER_CANCEL 1192   // their Cancel button
+#define IDC_TRANSFER_STATUS 1206   // their status text
