@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "acquire/logic/output_naming.h"
+#include "app/logic/output_naming.h"
 #include "app/options.h"
 #include "imaging/image_file_types.h"
 #include "tools/folder_browse.h"

@@ -1,4 +1,4 @@
-#include "acquire/logic/output_naming.h"
+#include "app/logic/output_naming.h"
 
 #include <gtest/gtest.h>
 
