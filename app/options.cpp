@@ -1,5 +1,7 @@
 #include "app/options.h"
 
+#include "app/logic/path_parts.h"
+
 #include <cstring>
 #include <vector>
 
@@ -208,6 +210,9 @@ void ReadRow(CAppOptions* o, const OptionRow& row, IOptionStore& store, IOptions
     if (!store.ReadText(row.name, stored, sizeof stored))
         return;
     stored[kOptionTextSize - 1] = '\0';
+    // Folders typed into the key by hand may use either separator.
+    if (row.rule == ERule::kExistingFolder || row.rule == ERule::kHomeFolderFirst)
+        path_parts::NormalizeInPlace(stored);
     if (row.rule == ERule::kExistingFolder && (stored[0] == '\0' || !host.PathExists(stored)))
         return;
     CopyText(field, stored);

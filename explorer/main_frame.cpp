@@ -1,6 +1,7 @@
 #include "explorer/main_frame.h"
 
 #include "app/application_state.h"
+#include "app/logic/path_parts.h"
 #include "resources/resource.h"
 
 CMainFrame::~CMainFrame() {
@@ -28,6 +29,8 @@ HWND CMainFrame::CreateEx() {
 
 bool CMainFrame::SelectPath(const char* path) {
     lstrcpynA(m_path, path ? path : "", MAX_PATH);
+    // Shown as Windows spells it, whichever separator the caller used.
+    path_parts::NormalizeInPlace(m_path);
     if (m_hWnd)
         ::InvalidateRect(m_hWnd, nullptr, TRUE);
     return true;

@@ -4,9 +4,12 @@
 // viewer_management.cpp.
 #include <shlwapi.h>
 
+#include <string>
+
 #include "app/app_globals.h"
 #include "app/application_state.h"
 #include "app/draw_trace.h"
+#include "app/logic/path_parts.h"
 #include "config/config_services.h"
 #include "explorer/main_frame.h"
 #include "program/program_frames.h"
@@ -80,6 +83,13 @@ void CApplicationState::ShowStartupDialogs() {
 }
 
 HWND CApplicationState::OpenPath(const char* path, bool newViewer) {
+    // Paths from a command line or a hand-over may use '/' like any Windows
+    // program's; the folder listing and the shell calls behind it want '\\'.
+    std::string normalized;
+    if (path && path != kNoSelection) {
+        normalized = path_parts::Normalized(path);
+        path = normalized.c_str();
+    }
     HWND shown = nullptr;
     if (path == kNoSelection || !path || PathIsDirectoryA(path)) {
         if (ShowExplorer()) {

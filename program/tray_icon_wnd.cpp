@@ -12,6 +12,9 @@
 namespace {
 
 constexpr ULONG_PTR kCodeQuit = 100;
+// Checks whether the modal window that holds hand-overs back has ended.
+constexpr UINT_PTR kPendingTimer = 1;
+constexpr UINT kPendingCheckMs = 200;
 
 } // namespace
 
@@ -26,7 +29,23 @@ HWND CTrayIconWnd::CreateHidden() {
 }
 
 LRESULT CTrayIconWnd::OnGetForegroundHandle(UINT, WPARAM, LPARAM, BOOL&) {
+    // A frame raised above its own modal dialog would take no input.
+    if (HWND modal = FindModalWindow(m_hWnd))
+        return reinterpret_cast<LRESULT>(modal);
     return reinterpret_cast<LRESULT>(g_lastActiveWindow);
+}
+
+LRESULT CTrayIconWnd::OnPendingTimer(UINT, WPARAM id, LPARAM, BOOL& handled) {
+    if (id != kPendingTimer) {
+        handled = FALSE;
+        return 0;
+    }
+    if (FindModalWindow(m_hWnd))
+        return 0;
+    KillTimer(kPendingTimer);
+    for (const CPendingHandOvers::Entry& entry : m_pending.Take())
+        Open(entry.hasText ? entry.text.c_str() : nullptr);
+    return 0;
 }
 
 LRESULT CTrayIconWnd::OnCopyData(UINT, WPARAM, LPARAM data, BOOL&) {
@@ -94,10 +113,24 @@ void CTrayIconWnd::HandOver(const COPYDATASTRUCT* data) {
     bool hasText = false;
     if (!ReadHandOverText(data, text, &hasText))
         return;
-    if (hasText && std::strcmp(text, "/Acquire") == 0)
+    // Behind a waiting one too, so that hand-overs open in the order given.
+    HWND modal = FindModalWindow(m_hWnd);
+    if (modal || !m_pending.Empty()) {
+        m_pending.Push(hasText ? text : nullptr);
+        SetTimer(kPendingTimer, kPendingCheckMs);
+        if (modal)
+            ::SetForegroundWindow(modal);
+        return;
+    }
+    Open(hasText ? text : nullptr);
+}
+
+void CTrayIconWnd::Open(const char* text) {
+    CApplicationState& app = g_applicationState;
+    if (text && std::strcmp(text, "/Acquire") == 0)
         app.StartAcquire();
     else
-        app.OpenPath(hasText ? text : nullptr, false);
+        app.OpenPath(text, false);
 }
 
 BOOL AddNotifyIcon(HWND window, UINT id, HICON icon, const char* tip) {

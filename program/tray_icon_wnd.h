@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "app/app_globals.h"
+#include "app/hand_over_queue.h"
 #include "resources/resource.h"
 #include "ui/ui.h"
 
@@ -24,6 +25,7 @@ public:
     MESSAGE_HANDLER(g_trayIconNotify, OnTrayIconNotify)
     MESSAGE_HANDLER(g_velmorantixXPGetForegroundHandle, OnGetForegroundHandle)
     MESSAGE_HANDLER(WM_COPYDATA, OnCopyData)
+    MESSAGE_HANDLER(WM_TIMER, OnPendingTimer)
     COMMAND_ID_HANDLER(ID_TRAY_EXIT, OnExit)
     END_MSG_MAP()
 
@@ -31,9 +33,13 @@ public:
     LRESULT OnGetForegroundHandle(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnCopyData(UINT, WPARAM, LPARAM data, BOOL&);
     LRESULT OnExit(WORD, WORD, HWND, BOOL&);
+    LRESULT OnPendingTimer(UINT, WPARAM, LPARAM, BOOL&);
 
 private:
     void HandOver(const COPYDATASTRUCT* data);
+    void Open(const char* text);
+
+    CPendingHandOvers m_pending;
 };
 
 // Copies the text of a hand-over record into `text` (MAX_PATH bytes). The

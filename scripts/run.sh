@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds the Windows x86_64 program and starts it under
-# Wine: on this machine's display when there is one, otherwise on a virtual
-# X server (Xvfb), which is said on the terminal.
+# Sets up the machine (once), builds the Windows x86_64 program and starts it
+# under Wine: on this machine's display when there is one, otherwise on a
+# virtual X server (Xvfb), which is said on the terminal.
 #   scripts/run.sh [path]    (a folder or image for the program to open;
 #                            default: pictures generated here, in the viewer)
+# The set-up runs again only when its scripts change or the x86_64 libraries
+# are gone; CMake configures only a tree that has not been configured (the
+# build itself re-runs CMake when a list file changes). VXP_RUN_PREFIX chooses
+# another Wine prefix than the build tree's.
 # When the program cannot be built, the image tool of the test tree runs
 # instead on the given image (default: a picture generated here), decoding it
 # with the program's readers and writing the result back as a bitmap.
@@ -12,9 +16,19 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 export CCACHE_DIR=${CCACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/velmorantix-ccache}
 
-scripts/setup.sh
-cmake --preset mingw-x64 >/dev/null
-prefix=$root/build/mingw-x64/wineprefix
+triplet=x86_64-w64-mingw32
+deps=${VXP_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/velmorantix-deps}/$triplet
+stamp=$root/build/run/setup.stamp
+wanted=$(cat scripts/setup.sh scripts/build-deps.sh | sha1sum | cut -d' ' -f1)
+if [ "$(cat "$stamp" 2>/dev/null)" != "$wanted" ] || [ ! -d "$deps" ]; then
+  # Only the libraries of the program that runs here: the 32-bit ones serve
+  # the i686 build, which this command never starts.
+  scripts/setup.sh "$triplet"
+  mkdir -p "$(dirname "$stamp")"
+  echo "$wanted" >"$stamp"
+fi
+[ -f build/mingw-x64/build.ninja ] || cmake --preset mingw-x64 >/dev/null
+prefix=${VXP_RUN_PREFIX:-$root/build/mingw-x64/wineprefix}
 arg=${1:-}
 if [ -z "$arg" ]; then
   # Something to look at: three pictures made here, opened in the viewer

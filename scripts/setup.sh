@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need on a fresh Debian 12 machine
-# (as root), then cross-builds the MinGW dependencies into the cache.
+# (as root), then cross-builds the MinGW dependencies into the cache:
+#   setup.sh [triplet...]   (default: x86_64 and i686; see build-deps.sh)
 # The i386 architecture is never enabled: the 32-bit build compiles and links
 # only, and the Windows tests run under 64-bit Wine.
 set -euo pipefail
@@ -32,4 +33,4 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-"$root/scripts/build-deps.sh"
+"$root/scripts/build-deps.sh" "$@"

@@ -11,6 +11,7 @@
 #include "app/app_globals.h"
 #include "app/application_state.h"
 #include "app/file_item_list.h"
+#include "app/logic/path_parts.h"
 #include "imaging/image_object.h"
 #include "viewer/image_frame.h"
 #include "viewer/image_frame_lists.h"
@@ -170,10 +171,10 @@ LRESULT CImageFrame::OnItemListChanged(UINT, WPARAM wParam, LPARAM, BOOL&) {
     case kListChangeRefilled:
         if (CImageObject* document = GetDocument()) {
             const int kind = frame_lists::Kind(m_itemList);
-            m_currentIndex =
-                (kind == kListFolder || kind == kListArchive)
-                    ? frame_lists::FindItem(m_itemList, PathFindFileNameA(document->path))
-                    : frame_lists::FindItem(m_itemList, document->path);
+            m_currentIndex = (kind == kListFolder || kind == kListArchive)
+                                 ? frame_lists::FindItem(
+                                       m_itemList, path_parts::Split(document->path).name.c_str())
+                                 : frame_lists::FindItem(m_itemList, document->path);
         }
         UpdateTitle();
         break;

@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "app/application_state.h"
+#include "app/logic/path_parts.h"
 #include "imaging/codecs/image_reader.h"
 #include "imaging/image_object.h"
 #include "viewer/image_frame.h"
@@ -37,10 +38,7 @@ viewer::NavCommand ToNavCommand(WORD id) {
 }
 
 std::string FolderOf(const char* path) {
-    char folder[MAX_PATH];
-    lstrcpynA(folder, path, MAX_PATH);
-    PathRemoveFileSpecA(folder);
-    return folder;
+    return path_parts::Split(path).folder;
 }
 
 } // namespace
@@ -324,7 +322,7 @@ bool CImageFrame::SelectPath(const char* path) {
     CFileItemList* list = g_applicationState.GetFileItemList(0, folder.c_str());
     if (!list)
         return false;
-    const int index = frame_lists::FindItem(list, PathFindFileNameA(path));
+    const int index = frame_lists::FindItem(list, path_parts::Split(path).name.c_str());
     if (m_itemList == list)
         g_applicationState.ReleaseFileItemList(list); // already held once
     SetItemList(list, index);

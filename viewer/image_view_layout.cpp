@@ -236,7 +236,7 @@ void CImageView::ScrollToUnlocked(int x, int y) {
         int nx = viewer::ClampScroll(x, m_maxScrollX);
         if (nx != scrollX) {
             m_canvas.SetScroll(nx, scrollY);
-            ::ScrollWindow(m_canvas, scrollX - nx, 0, NULL, NULL);
+            m_canvas.ScrollPixels(scrollX - nx, 0);
             m_canvas.UpdateWindow();
             scrollX = nx;
         }
@@ -245,7 +245,7 @@ void CImageView::ScrollToUnlocked(int x, int y) {
         int ny = viewer::ClampScroll(y, m_maxScrollY);
         if (ny != scrollY) {
             m_canvas.SetScroll(scrollX, ny);
-            ::ScrollWindow(m_canvas, 0, scrollY - ny, NULL, NULL);
+            m_canvas.ScrollPixels(0, scrollY - ny);
             m_canvas.UpdateWindow();
         }
     }

@@ -17,6 +17,31 @@ bool IsMetafileImage(CImageObject* image) {
     return IsVectorImageFileType(image->GetFileType()) && image->metafile != nullptr;
 }
 
+// The system works out the regions of ScrollWindow (the uncovered strip) and
+// of BeginPaint (the clipping to the update region) through the class's own
+// DC; with the scroll origin and the scaling map in force it shifts them by
+// the scroll, and the strip is then neither found nor drawn. While one of
+// these runs, the DC is on plain client pixels.
+class ClientPixelsScope {
+public:
+    explicit ClientPixelsScope(HDC dc) : m_dc(dc), m_saved(dc != NULL ? ::SaveDC(dc) : 0) {
+        if (m_saved != 0) {
+            ::SetMapMode(m_dc, MM_TEXT);
+            ::SetViewportOrgEx(m_dc, 0, 0, NULL);
+        }
+    }
+    ~ClientPixelsScope() {
+        if (m_saved != 0)
+            ::RestoreDC(m_dc, m_saved);
+    }
+    ClientPixelsScope(const ClientPixelsScope&) = delete;
+    ClientPixelsScope& operator=(const ClientPixelsScope&) = delete;
+
+private:
+    HDC m_dc;
+    int m_saved;
+};
+
 } // namespace
 
 CImageWindow::CImageWindow() = default;
@@ -215,6 +240,15 @@ void CImageWindow::SetScroll(int x, int y) {
     Unlock();
 }
 
+void CImageWindow::ScrollPixels(int dx, int dy) {
+    Lock();
+    {
+        ClientPixelsScope plain(m_windowDC);
+        ::ScrollWindow(m_hWnd, dx, dy, NULL, NULL);
+    }
+    Unlock();
+}
+
 bool CImageWindow::IsReady() const {
     plat::ScopedLock rows(const_cast<plat::CriticalSection&>(m_rowLock));
     return m_planner.IsReady();
@@ -378,7 +412,11 @@ LRESULT CImageWindow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     // thread must not draw through it meanwhile.
     Lock();
     PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(m_hWnd, &ps);
+    HDC dc = NULL;
+    {
+        ClientPixelsScope plain(m_windowDC);
+        dc = ::BeginPaint(m_hWnd, &ps);
+    }
     CImageObject* image = m_image;
     if (dc != NULL && m_paintEnabled && IsReady() && image != nullptr) {
         plat::ScopedLock imageLock(image->lock);
@@ -387,7 +425,12 @@ LRESULT CImageWindow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
             ::ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &m_clientRect, NULL, 0, NULL);
             ::PlayEnhMetaFile(dc, reinterpret_cast<HENHMETAFILE>(image->metafile), &m_clientRect);
         } else {
-            PaintFrame(dc, ps.rcPaint);
+            // The own DC keeps the scroll origin and the scaling map, while
+            // the update rectangle is in client pixels: the picture's part
+            // under it is what must be drawn.
+            RECT update = ps.rcPaint;
+            ::DPtoLP(dc, reinterpret_cast<POINT*>(&update), 2);
+            PaintFrame(dc, update);
         }
     }
     ::EndPaint(m_hWnd, &ps);

@@ -6,8 +6,9 @@
 //
 // Drawing always goes from the image's DIB section through a memory DC into
 // the canvas's own window DC (the class has CS_OWNDC), on which a scaling
-// map stays set: while the map is in force, coordinates handed to the DC and
-// the update rectangle of a paint are in image pixels of the current frame.
+// map stays set: while the map is in force, coordinates handed to the DC are
+// in image pixels of the current frame. A paint's update rectangle comes in
+// client pixels and is turned into image pixels through the same DC.
 //
 // Locks, always in this order: the canvas lock (Lock/Unlock) -> the row lock
 // (inside QueueRows, SignalRender, ClearPendingRows) -> the image's own lock.
@@ -93,6 +94,9 @@ public:
     // Stores the scroll position and sets the window DC's viewport origin to
     // (-x, -y). Takes the canvas lock.
     void SetScroll(int x, int y);
+    // Moves what the canvas shows by (dx, dy) client pixels and leaves the
+    // uncovered strip to the next paint.
+    void ScrollPixels(int dx, int dy);
     COLORREF GetBackgroundColor() const { return m_background; }
     void SetBackgroundColor(COLORREF colour) { m_background = colour; }
     // Ready: the view has laid the canvas out for the current image, so rows
