@@ -144,6 +144,8 @@ public:
     // Records this module's path (never argv[0]: the shell extension's
     // command line begins with a blank, which leaves argv[0] empty).
     void SetProgramPathFromModule();
+    // For tests that stand a recorded program path in for the module's own.
+    void SetProgramPath(const char* path) { lstrcpynA(programPath, path, MAX_PATH); }
     HWND HiddenWindow() const { return hiddenWindow; }
     void SetHiddenWindow(HWND window) { hiddenWindow = window; }
     bool TrayIconShown() const { return trayIconShown; }

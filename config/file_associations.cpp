@@ -117,7 +117,7 @@ BOOL AssociateExtension(const char* extension, int iconIndex) {
     char progId[64];
     if (!MakeProgId(extension, progId, sizeof(progId)))
         return FALSE;
-    const char* program = g_applicationState.programPath;
+    const char* program = g_applicationState.ProgramPath();
 
     {
         // Without its ProgID the extension would name a class that does not

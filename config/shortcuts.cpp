@@ -56,7 +56,7 @@ HRESULT Create(const ShortcutRow& row, bool makeFolder) {
         if (rc != ERROR_SUCCESS && rc != ERROR_ALREADY_EXISTS && rc != ERROR_FILE_EXISTS)
             return HRESULT_FROM_WIN32(rc);
     }
-    return CreateShortcut(row.arguments, row.description, g_applicationState.programPath, path);
+    return CreateShortcut(row.arguments, row.description, g_applicationState.ProgramPath(), path);
 }
 
 void Delete(const ShortcutRow& row) {

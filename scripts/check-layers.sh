@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Fails when a source file includes a header from a layer above its own, and
 # prints each such include. Bottom to top:
-#   platform/ -> imaging/, zip/ -> catalog/ -> ui/ -> app/
-#   -> viewer/, docking/, explorer/, tools/, acquire/, config/ -> program/
+#   platform/ -> imaging/, zip/ -> catalog/ -> ui/ -> app/ -> docking/
+#   -> viewer/, explorer/, tools/, acquire/, config/ -> program/
+# docking/ holds the panes and custom controls (colour button, tab control)
+# that the other windows are built from, so it sits just below them.
 # A folder may include itself and any lower layer, never a peer of its own
 # layer (peers are joined only above them). shellext/ stands alone: it
 # includes only itself. resources/ holds the ids every layer names. tests/
@@ -15,8 +17,8 @@ git ls-files -z --cached --others --exclude-standard -- '*.cpp' '*.h' '*.c' '*.r
   xargs -0 grep -Hn '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"/]*/' -- 2>/dev/null |
   awk '
     BEGIN {
-      split("platform:0 imaging:1 zip:1 catalog:2 ui:3 app:4 viewer:5 docking:5 explorer:5 " \
-            "tools:5 acquire:5 config:5 program:6 shellext:-1", pairs, " ")
+      split("platform:0 imaging:10 zip:10 catalog:20 ui:30 app:40 docking:45 viewer:50 " \
+            "explorer:50 tools:50 acquire:50 config:50 program:60 shellext:-1", pairs, " ")
       for (i in pairs) { split(pairs[i], kv, ":"); rank[kv[1]] = kv[2] }
       free["tests"] = free["bench"] = free["resources"] = free["scripts"] = free["cmake"] = 1
       bad = 0

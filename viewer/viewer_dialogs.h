@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include "docking/color_button.h"
 #include "resources/resource.h"
 #include "ui/dialog.h"
 
@@ -136,14 +137,13 @@ public:
     static constexpr COLORREF kDefaultBackground = 0xC09E7D;
     static constexpr COLORREF kDefaultCaptionColor = 0x0000FF;
 
-    // Whether the colour buttons can change a colour. Without the colour
-    // button control they only show their colour and are disabled, so they
-    // cannot pretend to store a choice.
-    static bool ColorButtonsAvailable() { return false; }
+    // The background button shows the viewer background and stores nothing;
+    // the caption button's colour is stored on OK.
+    CColorButton backgroundButton;
+    CColorButton captionButton;
 
     BEGIN_MSG_MAP(CSlideShowOptionsDialog)
     MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
-    MESSAGE_HANDLER(WM_DRAWITEM, OnDrawItem)
     COMMAND_ID_HANDLER(IDOK, OnOK)
     COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
     COMMAND_CODE_HANDLER(BN_CLICKED, OnButtonClicked)
@@ -152,7 +152,6 @@ public:
 
 private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnOK(WORD, WORD, HWND, BOOL&);
     LRESULT OnCancel(WORD, WORD, HWND, BOOL&);
     LRESULT OnButtonClicked(WORD, WORD, HWND, BOOL&);

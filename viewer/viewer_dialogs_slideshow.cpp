@@ -63,9 +63,12 @@ LRESULT CSlideShowOptionsDialog::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
         selected = last < 0 ? -1 : 0;
     ::SendMessageA(list, CB_SETCURSEL, selected, 0);
 
-    BOOL colours = ColorButtonsAvailable();
-    ::EnableWindow(GetDlgItem(IDC_SLIDE_BACKGROUND), colours);
-    ::EnableWindow(GetDlgItem(IDC_SLIDE_CAPTION_COLOR), colours);
+    backgroundButton.SubclassWindow(GetDlgItem(IDC_SLIDE_BACKGROUND));
+    backgroundButton.colour = backgroundColor;
+    backgroundButton.defaultColour = kDefaultBackground;
+    captionButton.SubclassWindow(GetDlgItem(IDC_SLIDE_CAPTION_COLOR));
+    captionButton.colour = captionColor;
+    captionButton.defaultColour = kDefaultCaptionColor;
     EnableRepeat();
     return TRUE;
 }
@@ -86,25 +89,6 @@ LRESULT CSlideShowOptionsDialog::OnButtonClicked(WORD, WORD, HWND, BOOL& handled
     EnableRepeat();
     handled = FALSE; // the click also gets its normal processing
     return 0;
-}
-
-LRESULT CSlideShowOptionsDialog::OnDrawItem(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
-    const DRAWITEMSTRUCT* item = (const DRAWITEMSTRUCT*)lParam;
-    if (item == nullptr || (wParam != IDC_SLIDE_BACKGROUND && wParam != IDC_SLIDE_CAPTION_COLOR)) {
-        handled = FALSE;
-        return 0;
-    }
-    // A colour swatch inside a button frame.
-    RECT rect = item->rcItem;
-    UINT state = (item->itemState & ODS_SELECTED) ? DFCS_PUSHED : 0;
-    ::DrawFrameControl(item->hDC, &rect, DFC_BUTTON, DFCS_BUTTONPUSH | state);
-    ::InflateRect(&rect, -4, -4);
-    COLORREF colour = wParam == IDC_SLIDE_BACKGROUND ? backgroundColor : captionColor;
-    HBRUSH brush = ::CreateSolidBrush(colour);
-    ::FillRect(item->hDC, &rect, brush);
-    ::DeleteObject(brush);
-    ::FrameRect(item->hDC, &rect, (HBRUSH)::GetStockObject(BLACK_BRUSH));
-    return TRUE;
 }
 
 LRESULT CSlideShowOptionsDialog::OnOK(WORD, WORD, HWND, BOOL&) {
@@ -139,6 +123,7 @@ LRESULT CSlideShowOptionsDialog::OnOK(WORD, WORD, HWND, BOOL&) {
     caption = newCaption;
     delay = seconds;
     playScope = newScope;
+    captionColor = captionButton.colour;
 
     CAppOptions& options = g_applicationState.Options();
     options.slideShowFullscreen = fullScreen == 1;

@@ -94,7 +94,7 @@ void ForgetAllTypes() {
 
 TEST(FileAssociations, RegisteringAllTypesWritesTheirKeysAndRestoringPutsBackThePriorState) {
     ForgetAllTypes();
-    lstrcpyA(g_applicationState.programPath, kProgram);
+    g_applicationState.SetProgramPath(kProgram);
     // A prior opener with another program's data beside it, a user choice
     // kept by Explorer, and an extension with data but no opener.
     Set(HKEY_CLASSES_ROOT, ".png", nullptr, "OtherApp.png");
@@ -145,7 +145,7 @@ TEST(FileAssociations, RegisteringAllTypesWritesTheirKeysAndRestoringPutsBackThe
 
 TEST(FileAssociations, RestoreLeavesAnExtensionAnotherProgramTookSince) {
     ForgetAllTypes();
-    lstrcpyA(g_applicationState.programPath, kProgram);
+    g_applicationState.SetProgramPath(kProgram);
     ASSERT_TRUE(RegisterFileAssociation(1));
     Set(HKEY_CLASSES_ROOT, ".bmp", nullptr, "Painter.bmp");
     EXPECT_FALSE(IsExtensionAssociated(".bmp"));

@@ -52,7 +52,7 @@ HRESULT WINAPI FailingFolderQuery(HWND, int, HANDLE, DWORD, LPSTR) {
 TEST(Shortcuts, EachIsMadeReadBackAndDeletedAndNothingHappensWithoutItsFolder) {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
     ASSERT_TRUE(LoadShFolder());
-    GetModuleFileNameA(nullptr, g_applicationState.programPath, MAX_PATH);
+    g_applicationState.SetProgramPathFromModule();
     for (const Row& r : kRows) {
         r.remove();
         EXPECT_FALSE(r.exists()) << r.what;
@@ -70,7 +70,7 @@ TEST(Shortcuts, EachIsMadeReadBackAndDeletedAndNothingHappensWithoutItsFolder) {
         ASSERT_EQ(file->Load(wide.c_str(), STGM_READ), S_OK) << r.what;
         char text[MAX_PATH] = {};
         link->GetPath(text, MAX_PATH, nullptr, 0);
-        EXPECT_STRCASEEQ(text, g_applicationState.programPath) << r.what;
+        EXPECT_STRCASEEQ(text, g_applicationState.ProgramPath()) << r.what;
         text[0] = '\0';
         link->GetArguments(text, MAX_PATH);
         EXPECT_STREQ(text, r.arguments) << r.what;

@@ -356,7 +356,7 @@ TEST_F(ViewerDialogsTest, SlideShowValidatesTheDelayAndStoresMilliseconds) {
     EXPECT_EQ(2500u, options.slideShowDelay);
 }
 
-TEST_F(ViewerDialogsTest, SlideShowRandomDisablesRepeatAndColourButtonsStoreNothing) {
+TEST_F(ViewerDialogsTest, SlideShowRandomDisablesRepeatAndTheBackgroundButtonStoresNothing) {
     CAppOptions& options = g_applicationState.Options();
     options.slideShowSequence = 1;
     options.slideShowDelay = 1000;
@@ -365,7 +365,7 @@ TEST_F(ViewerDialogsTest, SlideShowRandomDisablesRepeatAndColourButtonsStoreNoth
     CSlideShowOptionsDialog dlg;
     dlg.playAvailable[0] = false; // as the explorer may do
     bool repeatAtStart = false, repeatWithRandom = true, repeatWithForward = false;
-    bool backgroundEnabled = true;
+    bool backgroundEnabled = false;
     std::string playShown;
     DialogDriver driver("Slide Show", [&](DialogDriver& d) {
         repeatAtStart = d.IsEnabled(IDC_SLIDE_REPEAT);
@@ -383,12 +383,39 @@ TEST_F(ViewerDialogsTest, SlideShowRandomDisablesRepeatAndColourButtonsStoreNoth
     EXPECT_TRUE(repeatAtStart);
     EXPECT_FALSE(repeatWithRandom);
     EXPECT_TRUE(repeatWithForward);
-    EXPECT_FALSE(backgroundEnabled);
+    EXPECT_TRUE(backgroundEnabled);
     EXPECT_EQ("Subfolder(s) only", playShown);
     EXPECT_EQ(2u, options.slideShowPlay); // the scope shown, not its list position
     EXPECT_EQ(2u, options.slideShowSequence);
     EXPECT_EQ(1001u, options.slideShowDelay);
     EXPECT_EQ(RGB(1, 2, 3), options.viewerBackgroundClr);
+}
+
+TEST_F(ViewerDialogsTest, SlideShowCaptionButtonStoresThePickedColour) {
+    CAppOptions& options = g_applicationState.Options();
+    options.slideShowDelay = 1000;
+    options.slideShowCaptionColor = RGB(1, 2, 3);
+    options.viewerBackgroundClr = RGB(4, 5, 6);
+    CSlideShowOptionsDialog dlg;
+    COLORREF backgroundShown = 0, captionBefore = 0;
+    DialogDriver driver("Slide Show", [&](DialogDriver& d) {
+        backgroundShown = dlg.backgroundButton.colour;
+        captionBefore = dlg.captionButton.colour;
+        // The click first, so that the palette's loop takes the keys: Right
+        // goes to "Restore Default", Right again to the first cell (black).
+        HWND button = ::GetDlgItem(d.dialog, IDC_SLIDE_CAPTION_COLOR);
+        ::PostMessageA(d.dialog, WM_COMMAND, MAKEWPARAM(IDC_SLIDE_CAPTION_COLOR, BN_CLICKED),
+                       (LPARAM)button);
+        for (UINT key : {VK_RIGHT, VK_RIGHT, VK_RETURN})
+            ::PostMessageA(d.dialog, WM_KEYDOWN, key, 0);
+        d.PressOk(IDC_SLIDE_DELAY);
+    });
+    EXPECT_EQ(IDOK, dlg.DoModal(NULL));
+    driver.Join();
+    EXPECT_EQ(RGB(4, 5, 6), backgroundShown);
+    EXPECT_EQ(RGB(1, 2, 3), captionBefore);
+    EXPECT_EQ(RGB(0, 0, 0), options.slideShowCaptionColor);
+    EXPECT_EQ(RGB(4, 5, 6), options.viewerBackgroundClr);
 }
 
 TEST(ViewerDialogsParse, DecimalAcceptsOnlyPlainNumbers) {
