@@ -67,6 +67,7 @@ void CPageFile::Abandon() {
     while (!m_overflow.empty())
         DestroyOverflow(m_overflow.back());
     m_mru.clear();
+    m_byId.clear();
     m_pre.clear();
     m_block.reset();
     m_runBuffer.reset();
@@ -120,6 +121,7 @@ bool CPageFile::AllocateCache() {
     m_runBuffer.reset(new (std::nothrow) uint8_t[static_cast<size_t>(kDbRunPages) * m_pageSize]);
     m_pre.assign(records, PageRecord{});
     m_mru.clear();
+    m_byId.clear();
     for (uint32_t i = 0; i < records; ++i) {
         m_pre[i].data = m_block.get() + static_cast<size_t>(i) * m_pageSize;
         m_mru.push_back(&m_pre[i]);
@@ -129,10 +131,21 @@ bool CPageFile::AllocateCache() {
 }
 
 PageRecord* CPageFile::FindCached(uint32_t id) const {
-    for (PageRecord* r : m_mru)
-        if (r->id >= 0 && static_cast<uint32_t>(r->id) == id)
-            return r;
-    return nullptr;
+    auto it = m_byId.find(id);
+    return it == m_byId.end() ? nullptr : it->second;
+}
+
+void CPageFile::SetRecordId(PageRecord* record, int32_t id) {
+    if (record->id == id)
+        return;
+    if (record->id >= 0) {
+        auto it = m_byId.find(static_cast<uint32_t>(record->id));
+        if (it != m_byId.end() && it->second == record)
+            m_byId.erase(it);
+    }
+    record->id = id;
+    if (id >= 0)
+        m_byId[static_cast<uint32_t>(id)] = record;
 }
 
 bool CPageFile::IsCached(uint32_t id) const {
@@ -160,6 +173,7 @@ void CPageFile::RemoveFromMru(PageRecord* record) {
 }
 
 void CPageFile::DestroyOverflow(PageRecord* record) {
+    SetRecordId(record, -1);
     RemoveFromMru(record);
     auto it = std::find(m_overflow.begin(), m_overflow.end(), record);
     if (it != m_overflow.end())
@@ -175,7 +189,7 @@ void CPageFile::ResetRecord(PageRecord* record) {
         DestroyOverflow(record);
         return;
     }
-    record->id = -1;
+    SetRecordId(record, -1);
     record->use = 0;
     record->dirty = 0;
     RemoveFromMru(record);
@@ -244,7 +258,7 @@ PageRecord* CPageFile::TakeBuffer(uint32_t id, bool zero) {
     }
     if (zero)
         std::memset(found->data, 0, m_pageSize);
-    found->id = static_cast<int32_t>(id);
+    SetRecordId(found, static_cast<int32_t>(id));
     found->dirty = 0;
     found->use = 1;
     return found;
@@ -364,6 +378,7 @@ bool CPageFile::DropCache() {
     while (!m_overflow.empty())
         DestroyOverflow(m_overflow.back());
     m_mru.clear();
+    m_byId.clear();
     m_pre.clear();
     m_block.reset();
     m_runBuffer.reset();

@@ -16,8 +16,9 @@
 // The cache: a block of preallocated page buffers that stays for the file's
 // open life, plus overflow buffers for pages held at once beyond it, freed
 // when their last holder releases them. Every cached record is on one MRU
-// list; a record nobody holds can be taken for another page at any time, and
-// a dirty one is written back first. A page whose write-back fails stays
+// list, and is found by its page id through an index kept beside the list;
+// a record nobody holds can be taken for another page at any time, and a
+// dirty one is written back first. A page whose write-back fails stays
 // dirty and cached: its content is never dropped silently. Buffers are taken
 // from the back of the list; pages that are passed once (leaves after a
 // point lookup or a cursor step, record pages that were read) are released
@@ -60,6 +61,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "catalog/db_format.h"
@@ -231,6 +233,8 @@ private:
     void RemoveFromMru(PageRecord* record);
     void DestroyOverflow(PageRecord* record);
     void ResetRecord(PageRecord* record);
+    // Gives a record a page id (or none: -1), keeping the id index in step.
+    void SetRecordId(PageRecord* record, int32_t id);
     bool WalkRecord(uint8_t* dst, const uint8_t* src, uint32_t n, DbLocation* loc, bool advance);
     uint32_t MaxChainPages(uint32_t n) const;
     bool RecoverJournal();
@@ -266,6 +270,10 @@ private:
     std::unique_ptr<uint8_t[]> m_block;
     std::vector<PageRecord> m_pre;
     std::vector<PageRecord*> m_mru; // front = most recently used
+    // Page id -> its cached record, kept in step with every id a record takes
+    // or drops: between commits the list holds every dirty page, so finding
+    // a page by walking it would cost more the more was changed.
+    std::unordered_map<uint32_t, PageRecord*> m_byId;
     bool m_cacheReady = false;
     bool m_open = false;
     std::unique_ptr<CWin32File> m_file;

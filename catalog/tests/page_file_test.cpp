@@ -267,6 +267,58 @@ TEST_F(PageFileFixture, PagesBeyondThePreallocatedBudgetUseOverflowBuffers) {
     pages.ReleasePage(again);
 }
 
+// Hundreds of pages changed between commits (most in overflow buffers), some
+// freed while dirty, buffers passing from one page to another after the
+// commit: every lookup by id must find that page's own content, and a freed
+// page nothing.
+TEST_F(PageFileFixture, LookupByIdFollowsEveryPageThroughReuseAndFreeing) {
+    constexpr uint32_t kCount = 400;
+    std::vector<uint32_t> ids;
+    for (uint32_t i = 0; i < kCount; ++i) {
+        PageRecord* r = pages.NewPage(false);
+        ASSERT_NE(r, nullptr);
+        StoreU32(r->data + 100, r->id * 3u + 1);
+        ids.push_back(static_cast<uint32_t>(r->id));
+        pages.ReleasePage(r);
+    }
+    auto check = [&](const char* when) {
+        for (uint32_t id : ids) {
+            PageRecord* r = pages.GetPage(id);
+            ASSERT_NE(r, nullptr) << when << " " << id;
+            EXPECT_EQ(r->id, static_cast<int32_t>(id)) << when;
+            EXPECT_EQ(LoadU32(r->data + 100), id * 3u + 1) << when << " " << id;
+            pages.ReleasePage(r);
+        }
+    };
+    check("dirty");
+    // Free every third page while it is dirty: no stale copy stays findable.
+    std::vector<uint32_t> kept;
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (i % 3 != 0) {
+            kept.push_back(ids[i]);
+            continue;
+        }
+        PageRecord* r = pages.GetPage(ids[i]);
+        ASSERT_NE(r, nullptr);
+        ASSERT_TRUE(pages.FreePage(r, false));
+        EXPECT_FALSE(pages.IsCached(ids[i])) << ids[i];
+    }
+    ids = kept;
+    check("after freeing");
+    ASSERT_TRUE(pages.Flush(false));
+    check("after the commit");
+    // Clean buffers now change pages as the pages are read in turn.
+    std::vector<uint32_t> order(ids.rbegin(), ids.rend());
+    for (uint32_t id : order) {
+        PageRecord* r = pages.GetPage(id);
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(LoadU32(r->data + 100), id * 3u + 1) << id;
+        pages.ReleasePageCold(r);
+    }
+    check("after reuse");
+    EXPECT_EQ(pages.HeldPageCount(), 0u);
+}
+
 TEST_F(PageFileFixture, CompareRecordsIsByteOrderAcrossPieces) {
     std::vector<uint8_t> a = Pattern(10000, 0), b = a;
     b[5000] = static_cast<uint8_t>(a[5000] + 1);
