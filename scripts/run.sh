@@ -45,7 +45,7 @@ if [ -z "$arg" ]; then
 fi
 
 if cmake --build --preset mingw-x64 --target VelmorantixXP | tail -n 20; then
-  exe=$(find build/mingw-x64 -name VelmorantixXP.exe | head -n 1)
+  exe=build/mingw-x64/program/VelmorantixXP.exe
   args=()
   [ -n "$arg" ] && args=("Z:$(readlink -f "$arg")")
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then

@@ -8,7 +8,7 @@ cd "$root"
 scripts/setup.sh >/dev/null
 cmake --preset mingw-x64 >/dev/null
 cmake --build --preset mingw-x64 --target VelmorantixXP >/dev/null
-exe=$(find build/mingw-x64 -name VelmorantixXP.exe | head -n 1)
+exe=build/mingw-x64/program/VelmorantixXP.exe
 mkdir -p docs
 # capture OUT PATTERN [argument]: starts the program in Wine's virtual desktop
 # (with the argument when one is given), waits until a window whose name holds

@@ -26,7 +26,7 @@ cmake --build "$win" --target VelmorantixXP startup_probe trivial_window >/dev/n
   echo "run.sh: building in $win failed (configured with -DVXP_BENCH=ON?)" >&2
   exit 1
 }
-app=$(find "$win" -name VelmorantixXP.exe | head -n 1)
+app=$win/program/VelmorantixXP.exe
 probe=$(find "$win" -name startup_probe.exe | head -n 1)
 trivial=$(find "$win" -name trivial_window.exe | head -n 1)
 logs=$(mktemp -d "${TMPDIR:-/tmp}/vxp-bench-startup-XXXXXX")
@@ -72,7 +72,7 @@ picture_dir=$logs/pictures
 mkdir -p "$picture_dir"
 /usr/bin/convert -size 800x600 -seed 11 plasma:fractal -blur 0x2 "$picture_dir/garden.jpg"
 run_prefix=$root/build/mingw-x64/wineprefix
-run_app=$(find "$root/build/mingw-x64" -name VelmorantixXP.exe | head -n 1)
+run_app=$root/build/mingw-x64/program/VelmorantixXP.exe
 run_session() {
   # ms from the start of "$@" until a window named after the picture is shown;
   # the program is ended afterwards either way.

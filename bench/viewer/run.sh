@@ -25,7 +25,7 @@ cmake -S "$root" -B "$win" -DVXP_BENCH=ON >/dev/null &&
   echo "run.sh: building in $win failed" >&2
   exit 1
 }
-app=$(find "$win" -name VelmorantixXP.exe | head -n 1)
+app=$win/program/VelmorantixXP.exe
 probe=$(find "$win" -name viewer_draw_probe.exe | head -n 1)
 work=$(mktemp -d "${TMPDIR:-/tmp}/vxp-bench-viewer-XXXXXX")
 trap 'rm -rf "$work"' EXIT
