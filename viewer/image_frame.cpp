@@ -105,6 +105,12 @@ HWND CImageFrame::GetStatusBarWindow() const {
     return m_hWndStatusBar;
 }
 
+HMENU CImageFrame::GetFrameMenu() const {
+    if (m_commandBar.m_hWnd && m_commandBar.GetMenu())
+        return m_commandBar.GetMenu();
+    return ::GetMenu(m_hWnd);
+}
+
 void CImageFrame::SetZoomType(int type) {
     if (m_view.m_hWnd)
         m_view.SetZoomType(type);

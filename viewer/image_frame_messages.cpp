@@ -15,6 +15,7 @@
 #include "imaging/image_object.h"
 #include "viewer/image_frame.h"
 #include "viewer/image_frame_lists.h"
+#include "viewer/viewer_dialogs.h"
 
 namespace {
 
@@ -289,6 +290,19 @@ LRESULT CImageFrame::OnMarqueeCommand(WORD, WORD, HWND, BOOL& bHandled) {
     // The hidden cursor of full screen would come back here; the command
     // base then toggles selection mode.
     bHandled = FALSE;
+    return 0;
+}
+
+LRESULT CImageFrame::OnMarqueeSetting(WORD, WORD, HWND, BOOL&) {
+    CMarqueeSettingDialog dialog;
+    if (dialog.DoModal(m_hWnd) != IDOK)
+        return 0;
+    // The dialog has written the options; they outlive this viewer, and its
+    // view takes them at once so the next selection keeps the new shape.
+    g_applicationState.SaveOptions();
+    const CAppOptions& options = g_applicationState.Options();
+    m_view.SetFixedSelection(options.marqueeDimensions, static_cast<int>(options.marqueeWidth),
+                             static_cast<int>(options.marqueeHeight));
     return 0;
 }
 

@@ -3,12 +3,15 @@
 // disk, sizing to the image, volume removal and list changes that close it,
 // the clipboard copy of an indexed image, a save that fails keeping the
 // viewer open, an unreadable file, and the message filter that keeps each
-// frame's shortcuts to itself.
+// frame's shortcuts to itself, the walk over every menu item and toolbar
+// button that finds none enabled without a handler, and Marquee Setting.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <commctrl.h>
 #include <dbt.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <functional>
@@ -21,6 +24,7 @@
 #include "app/file_item_list.h"
 #include "app/app_module.h"
 #include "imaging/image_object.h"
+#include "resources/resource.h"
 #include "viewer/image_frame.h"
 #include "viewer/tests/frame_test_support.h"
 
@@ -433,6 +437,205 @@ TEST_F(ImageFrameTest, EachFilterTranslatesOnlyItsOwnFramesKeys) {
     EXPECT_TRUE(second->PreTranslateMessage(&key));
     EXPECT_EQ(Title(second->m_hWnd), Listed("b.bmp", 125, 2, 3));
     EXPECT_EQ(Title(first->m_hWnd), Listed("a.bmp", 100, 1, 3));
+}
+
+// Answers every dialog box of this process that appears while it lives:
+// `answer` runs on the box (on this helper's thread) and names the button
+// to press. FindWindowEx reads no text through messages, so the helper never
+// waits for the test's thread outside the box's own modal loop.
+class DialogAnswerer {
+public:
+    explicit DialogAnswerer(std::function<int(HWND)> answer) : m_answer(std::move(answer)) {
+        m_thread = std::thread([this] {
+            while (!m_stop) {
+                HWND box = VisibleOwnBox();
+                if (box) {
+                    PostMessageA(box, WM_COMMAND, m_answer(box), 0);
+                    // The box takes its answer before the next look.
+                    for (int i = 0; i < 100 && IsWindow(box) && !m_stop; ++i)
+                        Sleep(10);
+                }
+                Sleep(10);
+            }
+        });
+    }
+    ~DialogAnswerer() {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    DialogAnswerer(const DialogAnswerer&) = delete;
+    DialogAnswerer& operator=(const DialogAnswerer&) = delete;
+
+private:
+    // A modal box shows itself once its WM_INITDIALOG is done; an answer
+    // before that would be overwritten by its own set-up.
+    static HWND VisibleOwnBox() {
+        HWND box = nullptr;
+        while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(box, &process);
+            if (process == GetCurrentProcessId() && IsWindowVisible(box))
+                return box;
+        }
+        return nullptr;
+    }
+
+    std::function<int(HWND)> m_answer;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+std::string MenuText(HMENU menu, UINT position) {
+    char text[256] = {};
+    GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
+    return text;
+}
+
+struct Reachable {
+    int id;
+    std::string where;
+};
+
+// The enabled commands of `menu` and its popups, each popup brought up to
+// date the way opening it does.
+void CollectEnabledMenuItems(HWND frame, HMENU menu, const std::string& path,
+                             std::vector<Reachable>& found, int& walked) {
+    SendMessageA(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_SUBMENU;
+        if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info) ||
+            (info.fType & MFT_SEPARATOR) != 0)
+            continue;
+        const std::string where = path + MenuText(menu, static_cast<UINT>(i));
+        if (info.hSubMenu) {
+            CollectEnabledMenuItems(frame, info.hSubMenu, where + " > ", found, walked);
+            continue;
+        }
+        ++walked;
+        if ((info.fState & MFS_DISABLED) == 0)
+            found.push_back({static_cast<int>(info.wID), "menu " + where});
+    }
+}
+
+HWND FindToolBar(CImageFrame* frame) {
+    HWND bar = frame->GetRebarWindow();
+    char name[64] = {};
+    GetClassNameA(bar, name, sizeof name);
+    if (lstrcmpiA(name, TOOLBARCLASSNAMEA) == 0)
+        return bar;
+    return FindWindowExA(bar, nullptr, TOOLBARCLASSNAMEA, nullptr);
+}
+
+TEST_F(ImageFrameTest, NoMenuItemOrToolbarButtonIsEnabledWithoutAHandler) {
+    CImageFrame* frame = OpenViewer("a.bmp", 1, 3);
+    ASSERT_NE(frame, nullptr);
+    frame->UpdateToolBar();
+
+    std::vector<Reachable> enabled;
+    int walked = 0;
+    HMENU menu = frame->GetFrameMenu();
+    ASSERT_NE(menu, nullptr);
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        HMENU popup = GetSubMenu(menu, i);
+        if (popup)
+            CollectEnabledMenuItems(frame->m_hWnd, popup,
+                                    MenuText(menu, static_cast<UINT>(i)) + " > ", enabled, walked);
+    }
+    EXPECT_GT(walked, 50);
+
+    HWND toolBar = FindToolBar(frame);
+    ASSERT_NE(toolBar, nullptr);
+    const int buttons = static_cast<int>(SendMessageA(toolBar, TB_BUTTONCOUNT, 0, 0));
+    EXPECT_GT(buttons, 10);
+    for (int i = 0; i < buttons; ++i) {
+        TBBUTTON button{};
+        SendMessageA(toolBar, TB_GETBUTTON, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(&button));
+        if ((button.fsStyle & BTNS_SEP) != 0 || (button.fsState & TBSTATE_ENABLED) == 0)
+            continue;
+        const std::string where = "toolbar button " + std::to_string(i);
+        enabled.push_back({button.idCommand, where});
+        if ((button.fsStyle & BTNS_DROPDOWN) != 0) {
+            // Its arrow asks the frame for a menu; nobody answering is a dead click.
+            NMTOOLBARA arrow{};
+            arrow.hdr.hwndFrom = toolBar;
+            arrow.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(toolBar));
+            arrow.hdr.code = TBN_DROPDOWN;
+            arrow.iItem = button.idCommand;
+            LRESULT result = 0;
+            EXPECT_TRUE(frame->ProcessWindowMessage(frame->m_hWnd, WM_NOTIFY, arrow.hdr.idFrom,
+                                                    reinterpret_cast<LPARAM>(&arrow), result, 0))
+                << where << " (command " << button.idCommand << "): its arrow reaches no handler";
+        }
+    }
+
+    // The walk must see what a user sees on the first of three pictures.
+    auto has = [&](int id) {
+        for (const Reachable& r : enabled)
+            if (r.id == id)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(has(ID_VIEW_NEXT_IMAGE));
+    EXPECT_TRUE(has(ID_ZOOM_IN));
+
+    // Closing the viewer goes last, so every other command still finds it.
+    std::stable_partition(enabled.begin(), enabled.end(),
+                          [](const Reachable& r) { return r.id != ID_APP_EXIT; });
+    DialogAnswerer cancel([](HWND) { return IDCANCEL; });
+    for (const Reachable& r : enabled) {
+        LRESULT result = 0;
+        // The frame's own message map answers whether any entry took the command.
+        EXPECT_TRUE(frame->ProcessWindowMessage(frame->m_hWnd, WM_COMMAND, MAKEWPARAM(r.id, 0), 0,
+                                                result, 0))
+            << r.where << " (command " << r.id << ") is enabled but reaches no handler";
+    }
+}
+
+TEST_F(ImageFrameTest, MarqueeSettingShowsItsDialogAndTheViewTakesTheChoice) {
+    CAppOptions& options = g_applicationState.Options();
+    options.marqueeDimensions = false;
+    options.marqueeWidth = 4;
+    options.marqueeHeight = 3;
+    CImageFrame* frame = OpenViewer("a.bmp", 1, 3);
+    ASSERT_NE(frame, nullptr);
+
+    struct Case {
+        const char* name;
+        int button;
+        bool fixed; // afterwards
+        UINT width, height;
+    };
+    const Case cases[] = {
+        {"cancel keeps the free selection", IDCANCEL, false, 4, 3},
+        {"OK with fixed dimensions fixes the view's selection", IDOK, true, 40, 30},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool sawDialog = false;
+        {
+            DialogAnswerer answer([&](HWND box) {
+                if (!GetDlgItem(box, IDC_MARQUEE_WIDTH))
+                    return IDCANCEL;
+                sawDialog = true;
+                CheckRadioButton(box, IDC_MARQUEE_NO, IDC_MARQUEE_YES, IDC_MARQUEE_YES);
+                SetDlgItemInt(box, IDC_MARQUEE_WIDTH, 40, FALSE);
+                SetDlgItemInt(box, IDC_MARQUEE_HEIGHT, 30, FALSE);
+                return c.button;
+            });
+            SendMessageA(frame->m_hWnd, WM_COMMAND, MAKEWPARAM(ID_MARQUEE_SETTING, 0), 0);
+        }
+        EXPECT_TRUE(sawDialog);
+        EXPECT_EQ(options.marqueeDimensions, c.fixed);
+        EXPECT_EQ(options.marqueeWidth, c.width);
+        EXPECT_EQ(options.marqueeHeight, c.height);
+        EXPECT_EQ(frame->GetView().GetCanvas().IsAspectFixed(), c.fixed);
+    }
+    options.marqueeDimensions = false;
 }
 
 } // namespace
