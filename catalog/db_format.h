@@ -81,7 +81,8 @@ static_assert(kDbHeaderTrailer == kDbHeaderUserData + kDbLocationSize, "user-dat
 static_assert(kDbHeaderSize == kDbHeaderTrailer + 2, "the header ends with its trailer");
 static_assert(kDbLocationSize == 4 + 2, "u32 page and u16 offset");
 static_assert(kDbRecordHeader == 4 + 2, "u32 next page and u16 bytes in use");
-static_assert(kIndexSpecSize == 46 + 1 + 3, "the spec ends with flags and 3 reserved bytes");
+static_assert(kIndexSpecSize == 46 + 1 + 3,
+              "an index description ends with flags and 3 reserved bytes");
 static_assert(kDbHeaderSize <= kDbPageSize, "the header fits page 0");
 static_assert(kMaxIndexName + 1 + kDbLocationSize <= kMaxInlineItem, "catalogue entries inline");
 
