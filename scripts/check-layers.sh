@@ -2,9 +2,15 @@
 # Fails when a source file includes a header from a layer above its own, and
 # prints each such include. Bottom to top:
 #   platform/ -> imaging/, zip/ -> catalog/ -> ui/ -> app/ -> docking/
-#   -> viewer/, explorer/, tools/, acquire/, config/ -> program/
-# docking/ holds the panes and custom controls (colour button, tab control)
-# that the other windows are built from, so it sits just below them.
+#   -> viewer/ -> tools/ -> acquire/, config/ -> explorer/ -> program/
+# The windows are ordered by what they are built from. docking/ holds the
+# panes and custom controls (colour button, tab control) of every other
+# window. viewer/ holds the image view that the tools' dialogs (adjustment
+# previews, print list, replace confirmation) and the explorer's preview
+# embed. acquire/ and config/ use the tools' dialogs (output, save options).
+# The explorer hosts all of them. A lower window reaches a higher one only
+# through the small interfaces of app/ that program/ registers, as the
+# viewer reaches the tools' dialogs.
 # A folder may include itself and any lower layer, never a peer of its own
 # layer (peers are joined only above them). shellext/ stands alone: it
 # includes only itself. resources/ holds the ids every layer names. tests/
@@ -18,7 +24,7 @@ git ls-files -z --cached --others --exclude-standard -- '*.cpp' '*.h' '*.c' '*.r
   awk '
     BEGIN {
       split("platform:0 imaging:10 zip:10 catalog:20 ui:30 app:40 docking:45 viewer:50 " \
-            "explorer:50 tools:50 acquire:50 config:50 program:60 shellext:-1", pairs, " ")
+            "tools:52 acquire:54 config:54 explorer:56 program:60 shellext:-1", pairs, " ")
       for (i in pairs) { split(pairs[i], kv, ":"); rank[kv[1]] = kv[2] }
       free["tests"] = free["bench"] = free["resources"] = free["scripts"] = free["cmake"] = 1
       bad = 0
