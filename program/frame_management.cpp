@@ -12,6 +12,7 @@
 #include "app/logic/path_parts.h"
 #include "config/config_services.h"
 #include "explorer/main_frame.h"
+#include "program/config_host.h"
 #include "program/program_frames.h"
 #include "viewer/image_frame.h"
 
@@ -69,7 +70,7 @@ void CApplicationState::ShowStartupDialogs() {
     if (options.showWelcome) {
         // A modal wizard must not keep a second start waiting on the mutex.
         ReleaseInstanceMutex();
-        CConfigWizard wizard;
+        CConfigWizard wizard(ProgramConfigHost());
         if (wizard.DoModal(GetActiveWindow()) == IDOK) {
             CRegistryOptionStore store;
             if (store.Open()) {

@@ -12,8 +12,10 @@
 #include "app/app_globals.h"
 #include "app/application_state.h"
 #include "app/file_item_list.h"
+#include "config/options_sheet.h"
 #include "explorer/main_frame.h"
 #include "imaging/image_object.h"
+#include "program/config_host.h"
 #include "program/program_frames.h"
 #include "viewer/image_frame.h"
 #include "viewer/logic/arrange_geometry.h"
@@ -202,11 +204,9 @@ void CProgramFrames::ShowOptionsSheet() {
     bool viewerActive = false;
     g_applicationState.ForEachViewer(
         [&](CImageFrame* viewer) { viewerActive = viewerActive || viewer->m_active; });
-    // The options sheet opens on its viewer page when a viewer is the active
-    // frame (start page 1), otherwise on its first page (0). The sheet's
-    // pages do not exist yet; nothing is shown until they do.
-    int startPage = viewerActive ? 1 : 0;
-    (void)startPage;
+    // The sheet opens on its Viewer page when a viewer is the active frame.
+    COptionsSheet sheet(viewerActive, ProgramConfigHost());
+    sheet.DoModal(GetActiveWindow());
 }
 
 bool CProgramFrames::SetViewerToolbarVisible(bool visible) {

@@ -244,3 +244,117 @@
 #define IDC_TRANSFER_PROGRESS 1191 // progress dialogs: the bar
 #define IDC_TRANSFER_CANCEL 1192   // their Cancel button
 #define IDC_TRANSFER_STATUS 1206   // their status text
+
+// ---------------------------------------------------------------------------
+// Options and system integration: the Options sheet's pages, the
+// configuration wizard, Arrange Viewers, About and the external editors.
+// ---------------------------------------------------------------------------
+#define IDD_ABOUT 100
+#define IDD_OPTIONS_EXPLORER 106
+#define IDD_OPTIONS_VIEWER 107
+#define IDD_OPTIONS_IMAGE_FORMATS 205
+#define IDD_OPTIONS_SLIDE_SHOW 215
+#define IDD_EDITORS 280
+#define IDD_EDITOR 281
+#define IDD_OPTIONS_SYSTEM 333
+#define IDD_WIZARD_FORMATS 360
+#define IDD_WIZARD_WELCOME 361
+#define IDD_WIZARD_COMPLETE 362
+#define IDD_WIZARD_SYSTEM 363
+#define IDB_WIZARD 364 // the wizard pages' picture at their left
+#define IDD_OPTIONS_COLOR 413
+#define IDD_ARRANGE_VIEWERS 415
+
+#define IDS_THUMBNAIL_RANGE 41430 // "Thumbnail dimensions must be between %d and %d"
+
+// Options > Explorer.
+#define IDC_OPT_EXPLORER_SAVE_CONFIRM 1400
+#define IDC_OPT_EXPLORER_BATCH_CONFIRM 1401
+#define IDC_OPT_EXPLORER_CONFIRM_DELETE 1402
+#define IDC_OPT_EXPLORER_DETECT_DEVICE 1403
+#define IDC_OPT_HOME_FOLDER 1404
+#define IDC_OPT_HOME_BROWSE 1405
+#define IDC_OPT_HOME_DEFAULT 1406
+#define IDC_OPT_THUMB_WIDTH 1407
+#define IDC_OPT_THUMB_HEIGHT 1408
+#define IDC_OPT_THUMB_XSPACE 1409
+#define IDC_OPT_THUMB_YSPACE 1410
+#define IDC_OPT_THUMB_CACHE 1411
+#define IDC_OPT_THUMB_DELETE 1412
+#define IDC_OPT_PREVIEW_ACTIVATE 1413
+#define IDC_OPT_PREVIEW_CTRL 1414
+#define IDC_OPT_PREVIEW_HOVER 1415
+#define IDC_OPT_PREVIEW_COUNT 1416
+#define IDC_OPT_PREVIEW_COUNT_SPIN 1417
+
+// Options > Viewer.
+#define IDC_OPT_VIEWER_FULLSCREEN 1420
+#define IDC_OPT_VIEWER_FULLSCREEN_MENU 1421
+#define IDC_OPT_VIEWER_SAVE_CONFIRM 1422
+#define IDC_OPT_VIEWER_CONFIRM_DELETE 1423
+#define IDC_OPT_VIEWER_CLOSE_RETURN 1424
+#define IDC_OPT_VIEWER_RESIZE_FIT 1425
+#define IDC_OPT_VIEWER_REPEAT 1426
+#define IDC_OPT_DBLCLK_NEXT 1427 // double-click radios, in option order
+#define IDC_OPT_DBLCLK_EXPLORER 1428
+#define IDC_OPT_WHEEL_BROWSE 1429 // mouse-wheel radios, in option order
+#define IDC_OPT_WHEEL_ZOOM 1430
+#define IDC_OPT_WHEEL_MOVE 1431
+
+// Options > Slide Show.
+#define IDC_OPT_SLIDE_CAPTION 1440
+#define IDC_OPT_SLIDE_FORWARD 1441 // sequence radios, in option order
+#define IDC_OPT_SLIDE_BACKWARD 1442
+#define IDC_OPT_SLIDE_RANDOM 1443
+#define IDC_OPT_SLIDE_REPEAT 1444
+#define IDC_OPT_SLIDE_DELAY 1445
+
+// Options > Image Formats, and the wizard's formats page.
+#define IDC_FORMAT_LIST 1010
+#define IDC_FORMAT_SELECT_ALL 1092
+#define IDC_FORMAT_REMOVE_ALL 1121
+#define IDC_FORMAT_OPTIONS 1450
+
+// Options > Color: the six colour buttons.
+#define IDC_OPT_COLOR_PREVIEW 1460
+#define IDC_OPT_COLOR_THUMBNAIL 1461
+#define IDC_OPT_COLOR_VIEWER 1462
+#define IDC_OPT_COLOR_FOLDER_THUMBNAIL 1463
+#define IDC_OPT_COLOR_FOLDER_FRAME 1464
+#define IDC_OPT_COLOR_CAPTION 1465
+
+// Options > System and the wizard's system page.
+#define IDC_SYSTEM_TRAY 1168
+#define IDC_SYSTEM_START_MENU 1196
+#define IDC_SYSTEM_DESKTOP 1157
+#define IDC_SYSTEM_QUICK_LAUNCH 1162
+#define IDC_OPT_MENU_BROWSE 1470
+#define IDC_OPT_MENU_SUBFOLDER 1471
+#define IDC_OPT_MENU_VIEW 1472
+#define IDC_OPT_MENU_PRINT 1473
+#define IDC_OPT_MENU_EMAIL 1474
+
+// Wizard pages: the picture at the left, the welcome and closing headings.
+#define IDC_WIZARD_PICTURE 1480
+#define IDC_WIZARD_HEADING 1481
+
+// Arrange Viewers.
+#define IDC_ARRANGE_GRID 1275 // radios, in selection order
+#define IDC_ARRANGE_ROWS 1278
+#define IDC_ARRANGE_COLUMNS 1279
+#define IDC_ARRANGE_ROW_MAX 1280
+#define IDC_ARRANGE_COLUMN_MAX 1281
+
+// About.
+#define IDC_ABOUT_VERSION 1490
+
+// Configure Editors and Configure Editor.
+#define IDC_EDITORS_LIST 1076
+#define IDC_EDITORS_ADD 1077
+#define IDC_EDITORS_REMOVE 1078
+#define IDC_EDITORS_DEFAULT 1079
+#define IDC_EDITORS_EDIT 1081
+#define IDC_EDITORS_LAUNCH 1082
+#define IDC_EDITOR_TITLE 1043
+#define IDC_EDITOR_LOCATION 1081
+#define IDC_EDITOR_BROWSE 1055

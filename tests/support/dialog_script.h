@@ -127,6 +127,10 @@ private:
         return ::CallNextHookEx(NULL, code, wParam, lParam);
     }
     void OnInitDialog(HWND hWnd) {
+        // The pages of a property sheet are dialogs too, and a page's caption
+        // may equal its sheet's: only top-level dialogs are scripted.
+        if (::GetWindowLongA(hWnd, GWL_STYLE) & WS_CHILD)
+            return;
         std::string caption = Caption(hWnd);
         if (dialog == NULL && caption == m_caption) {
             dialog = hWnd;

@@ -7,11 +7,11 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "tests/support/dialog_script.h"
+#include "tests/support/poll_until.h"
 
 namespace {
 
@@ -22,21 +22,7 @@ constexpr int kNextButton = 0x3024;
 constexpr int kFinishButton = 0x3025;
 
 using testsupport::DialogScript;
-
-// Runs the thread's messages until `done` holds or a ceiling passes.
-bool PollUntil(const std::function<bool()>& done, DWORD ceilingMs = 5000) {
-    for (DWORD start = ::GetTickCount(); !done();) {
-        if (::GetTickCount() - start > ceilingMs)
-            return false;
-        MSG msg;
-        while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        ::Sleep(5);
-    }
-    return true;
-}
+using testsupport::PollUntil;
 
 std::vector<std::string> g_log;
 

@@ -1,5 +1,0 @@
-#include "config/config_services.h"
-
-INT_PTR CConfigWizard::DoModal(HWND) {
-    return IDCANCEL;
-}
