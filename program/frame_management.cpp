@@ -14,14 +14,13 @@
 #include "explorer/main_frame.h"
 #include "program/config_host.h"
 #include "program/program_frames.h"
+#include "resources/resource.h"
 #include "viewer/image_frame.h"
 
 namespace {
 
 // OpenPath's "show the explorer without selecting anything".
 const char* const kNoSelection = reinterpret_cast<const char*>(~uintptr_t(0));
-
-constexpr UINT kAcquireCommand = 415;
 
 } // namespace
 
@@ -145,7 +144,7 @@ void CApplicationState::StartAcquire() {
         ShowStartupDialogs();
     }
     if (explorer)
-        PostMessageA(explorer->m_hWnd, WM_COMMAND, kAcquireCommand, 0);
+        PostMessageA(explorer->m_hWnd, WM_COMMAND, ID_FILE_ACQUIRE, 0);
 }
 
 LRESULT CApplicationState::SendToExplorer(UINT message, WPARAM wParam, LPARAM lParam) {
