@@ -13,12 +13,7 @@
 
 namespace {
 
-struct CheckOption {
-    int id;
-    bool CAppOptions::*field;
-};
-
-const CheckOption kChecks[] = {
+const OptionCheck kChecks[] = {
     {IDC_OPT_EXPLORER_SAVE_CONFIRM, &CAppOptions::explorerSaveConfirmation},
     {IDC_OPT_EXPLORER_BATCH_CONFIRM, &CAppOptions::explorerBatchProcessedSaveConfirmation},
     {IDC_OPT_EXPLORER_CONFIRM_DELETE, &CAppOptions::explorerConfirmDeletion},
@@ -67,8 +62,7 @@ std::string ItemText(HWND dialog, int id) {
 
 LRESULT COptionsExplorerPage::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     const CAppOptions& options = g_applicationState.Options();
-    for (const CheckOption& c : kChecks)
-        CheckDlgButton(c.id, options.*c.field ? BST_CHECKED : BST_UNCHECKED);
+    ShowOptionChecks(m_hWnd, kChecks, options);
     SetDlgItemText(IDC_OPT_HOME_FOLDER, options.explorerHomeFolder);
     SendDlgItemMessageA(m_hWnd, IDC_OPT_PREVIEW_COUNT_SPIN, UDM_SETRANGE32, kFolderPreviewMinCount,
                         kFolderPreviewMaxCount);
@@ -123,8 +117,7 @@ BOOL COptionsExplorerPage::OnApply() {
 
     CAppOptions& options = g_applicationState.Options();
     const config_rules::ThumbnailLayout before = LayoutOf(options);
-    for (const CheckOption& c : kChecks)
-        options.*c.field = IsDlgButtonChecked(c.id) == BST_CHECKED;
+    TakeOptionChecks(m_hWnd, kChecks, options);
     lstrcpynA(options.explorerHomeFolder, home.c_str(), kOptionTextSize);
     for (size_t i = 0; i < sizeof(kNumbers) / sizeof(kNumbers[0]); ++i)
         options.*kNumbers[i].field = uint32_t(values[i]);

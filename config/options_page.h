@@ -5,7 +5,30 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
+#include "app/options.h"
 #include "ui/property_sheet.h"
+
+// A check box that shows a yes-or-no option.
+struct OptionCheck {
+    int id;
+    bool CAppOptions::*field;
+};
+
+// Sets each box from its option.
+template <size_t N>
+void ShowOptionChecks(HWND page, const OptionCheck (&checks)[N], const CAppOptions& options) {
+    for (const OptionCheck& c : checks)
+        ::CheckDlgButton(page, c.id, options.*c.field ? BST_CHECKED : BST_UNCHECKED);
+}
+
+// Sets each option from its box.
+template <size_t N>
+void TakeOptionChecks(HWND page, const OptionCheck (&checks)[N], CAppOptions& options) {
+    for (const OptionCheck& c : checks)
+        options.*c.field = ::IsDlgButtonChecked(page, c.id) == BST_CHECKED;
+}
 
 template <class T> class COptionsPage : public CPropertyPageImpl<T> {
 public:

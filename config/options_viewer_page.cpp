@@ -5,12 +5,7 @@
 
 namespace {
 
-struct CheckOption {
-    int id;
-    bool CAppOptions::*field;
-};
-
-const CheckOption kChecks[] = {
+const OptionCheck kChecks[] = {
     {IDC_OPT_VIEWER_FULLSCREEN, &CAppOptions::viewerFullscreen},
     {IDC_OPT_VIEWER_FULLSCREEN_MENU, &CAppOptions::viewerFullscreenShowMenu},
     {IDC_OPT_VIEWER_SAVE_CONFIRM, &CAppOptions::viewerSaveConfirmation},
@@ -24,8 +19,7 @@ const CheckOption kChecks[] = {
 
 LRESULT COptionsViewerPage::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     const CAppOptions& options = g_applicationState.Options();
-    for (const CheckOption& c : kChecks)
-        CheckDlgButton(c.id, options.*c.field ? BST_CHECKED : BST_UNCHECKED);
+    ShowOptionChecks(m_hWnd, kChecks, options);
     int doubleClick = options.viewerMouseLDblClk ? 1 : 0;
     int wheel = options.viewerMouseWheel <= 2 ? int(options.viewerMouseWheel) : 0;
     uiddx::Radio(m_hWnd, IDC_OPT_DBLCLK_NEXT, doubleClick, FALSE);
@@ -38,8 +32,7 @@ LRESULT COptionsViewerPage::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 
 BOOL COptionsViewerPage::OnApply() {
     CAppOptions& options = g_applicationState.Options();
-    for (const CheckOption& c : kChecks)
-        options.*c.field = IsDlgButtonChecked(c.id) == BST_CHECKED;
+    TakeOptionChecks(m_hWnd, kChecks, options);
     int doubleClick = 0, wheel = 0;
     uiddx::Radio(m_hWnd, IDC_OPT_DBLCLK_NEXT, doubleClick, TRUE);
     uiddx::Radio(m_hWnd, IDC_OPT_WHEEL_BROWSE, wheel, TRUE);
