@@ -244,3 +244,8 @@
 #define IDC_TRANSFER_PROGRESS 1191 // progress dialogs: the bar
 #define IDC_TRANSFER_CANCEL 1192   // their Cancel button
 #define IDC_TRANSFER_STATUS 1206   // their status text
+
+// ---------------------------------------------------------------------------
+// Docking windows.
+// ---------------------------------------------------------------------------
+#define IDC_DOCK_TAB_STRIP 59648 // a tabbed docking box's tab strip
