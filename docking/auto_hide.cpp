@@ -654,11 +654,6 @@ bool CAutoHideManager::RemovePane(HWND pane, bool redock) {
     std::unique_ptr<CAutoHideEntry> taken = std::move(bar.entries[(size_t)index]);
     if (redock) {
         bar.entries.erase(bar.entries.begin() + index);
-        DockingRequest request;
-        request.pane = pane;
-        request.host = m_frame;
-        request.placement.flags = side | kPinnedAway | kAloneInBar;
-        taken->Restore(m_hWnd, request);
     } else {
         std::unique_ptr<CAutoHideEntry> rest = taken->Remove(pane, m_hWnd);
         if (rest)
@@ -669,10 +664,20 @@ bool CAutoHideManager::RemovePane(HWND pane, bool redock) {
     if (!bar.Empty()) {
         RepaintBar(side);
     } else {
+        // The frame gives the strip's room back before anything docks
+        // again, so the areas do not stretch what they hold.
         bar.rect = RECT{0, 0, 0, 0};
         ::SendMessageA(m_frame, WM_SIZE, 0, 0);
-        ::RedrawWindow(m_frame, NULL, NULL, RDW_UPDATENOW | RDW_ERASE | RDW_INVALIDATE);
     }
+    if (redock) {
+        DockingRequest request;
+        request.pane = pane;
+        request.host = m_frame;
+        request.placement.flags = side | kPinnedAway | kAloneInBar;
+        taken->Restore(m_hWnd, request);
+    }
+    if (bar.Empty())
+        ::RedrawWindow(m_frame, NULL, NULL, RDW_UPDATENOW | RDW_ERASE | RDW_INVALIDATE);
     return true;
 }
 

@@ -379,6 +379,20 @@ void CDockingWindowBase::Show() {
 
 BOOL CDockingWindowBase::Redock(DockingRequest record) {
     record.pane = m_hWnd;
+    if ((record.placement.flags & kPinnedAway) && !(record.placement.flags & kFloating)) {
+        // Pinned away when it was stored: back onto the auto-hide bar of its side.
+        const int32_t flags = record.placement.flags & ~(kPinnedAway | kCurrentTab);
+        const int32_t barSize = record.placement.docked.barSize;
+        DockingRequest pin;
+        pin.pane = m_hWnd;
+        pin.code = kAutoHide;
+        pin.autoHide.flags = flags;
+        pin.autoHide.barSize = barSize;
+        pin.autoHide.showNow = 0;
+        pin.autoHide.paneCount = 0;
+        pin.autoHide.paneList = nullptr;
+        return SendRequest(m_frame, pin) != 0;
+    }
     if (record.host != NULL && record.host != m_hWnd && ::IsWindow(record.host) &&
         IsDockingBox(record.host)) {
         record.code = kDockAtPlacement;

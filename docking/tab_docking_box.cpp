@@ -360,8 +360,11 @@ void CTabDockingBox::AutoHide() {
 
 LRESULT CTabDockingBox::OnClose(UINT, WPARAM wParam, LPARAM, BOOL&) {
     const int count = PaneCount();
-    if (wParam == 0 && count >= 2) {
-        Hide();
+    if (count >= 2) {
+        // The user's close hides the box; a dissolve that was posted when one
+        // pane was left is void once another pane came in meanwhile.
+        if (wParam == 0)
+            Hide();
         return 0;
     }
     if (count == 1) {
