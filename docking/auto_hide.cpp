@@ -64,12 +64,12 @@ void DrawFace(HDC dc, const RECT& outer, const AutoHidePaneRecord& rec, bool ver
     const int cx = ::GetSystemMetrics(SM_CXSMICON), cy = ::GetSystemMetrics(SM_CYSMICON);
     if (rec.icon != NULL) {
         if (vertical && cy + 6 < r.bottom - r.top) {
-            ::DrawIconEx(dc, r.left + (r.right - r.left - cx) / 2, r.top, rec.icon, cx, cy, 0,
-                         NULL, DI_NORMAL);
+            ::DrawIconEx(dc, r.left + (r.right - r.left - cx) / 2, r.top, rec.icon, cx, cy, 0, NULL,
+                         DI_NORMAL);
             r.top += cy + 3;
         } else if (!vertical && cx + 6 < r.right - r.left) {
-            ::DrawIconEx(dc, r.left, r.top + (r.bottom - r.top - cy) / 2, rec.icon, cx, cy, 0,
-                         NULL, DI_NORMAL);
+            ::DrawIconEx(dc, r.left, r.top + (r.bottom - r.top - cy) / 2, rec.icon, cx, cy, 0, NULL,
+                         DI_NORMAL);
             r.left += cx + 3;
         }
     }
@@ -175,8 +175,8 @@ public:
     }
     int GetLength() const override { return m_length; }
     int DesiredLength(HDC dc) const override {
-        return TextExtent(dc, m_recs[(size_t)m_widest].title) +
-               ::GetSystemMetrics(SM_CXSMICON) + 9 + ((int)m_recs.size() - 1) * NaturalIconTab();
+        return TextExtent(dc, m_recs[(size_t)m_widest].title) + ::GetSystemMetrics(SM_CXSMICON) +
+               9 + ((int)m_recs.size() - 1) * NaturalIconTab();
     }
     void FillRequest(DockingRequest& request, HWND pane) const override {
         const int index = IndexOf(pane);
@@ -217,7 +217,8 @@ public:
             } else {
                 RECT inner = tab;
                 ::InflateRect(&inner, -3, -3);
-                const int cx = ::GetSystemMetrics(SM_CXSMICON), cy = ::GetSystemMetrics(SM_CYSMICON);
+                const int cx = ::GetSystemMetrics(SM_CXSMICON),
+                          cy = ::GetSystemMetrics(SM_CYSMICON);
                 if (rec.icon != NULL && inner.right - inner.left >= cx &&
                     inner.bottom - inner.top >= cy)
                     ::DrawIconEx(dc, inner.left, inner.top, rec.icon, cx, cy, 0, NULL, DI_NORMAL);
@@ -443,8 +444,7 @@ void CAutoHideManager::PaintBars(HDC dc) {
         if (!bar.Empty())
             ::FillRect(dc, &bar.rect, brush);
     // The corners where a top or bottom bar meets a side bar.
-    const CAutoHideBar &bottom = m_bars[0], &right = m_bars[1], &top = m_bars[2],
-                       &left = m_bars[3];
+    const CAutoHideBar &bottom = m_bars[0], &right = m_bars[1], &top = m_bars[2], &left = m_bars[3];
     auto corner = [&](const CAutoHideBar& across, const CAutoHideBar& side, bool atLeft) {
         if (across.Empty() || side.Empty())
             return;
@@ -483,7 +483,8 @@ bool CAutoHideManager::AddPane(DockingRequest& request, bool& barWasEmpty) {
     if (request.autoHide.paneCount >= 2 && request.autoHide.paneList != nullptr) {
         for (int i = 0; i < request.autoHide.paneCount; ++i) {
             HWND w = request.autoHide.paneList[i];
-            if (w != NULL && ::IsWindow(w) && std::find(panes.begin(), panes.end(), w) == panes.end())
+            if (w != NULL && ::IsWindow(w) &&
+                std::find(panes.begin(), panes.end(), w) == panes.end())
                 panes.push_back(w);
         }
     }
@@ -553,8 +554,7 @@ bool CAutoHideManager::ShowEntry(CAutoHideEntry* entry, int side, bool slide) {
         Slide(kSlideMs, true);
     else
         SetWindowPos(HWND_TOP, 0, 0, 0, 0,
-                     SWP_SHOWWINDOW | SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE |
-                         SWP_NOACTIVATE);
+                     SWP_SHOWWINDOW | SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     RECT client;
     GetClientRect(&client);
     ::SetWindowPos(m_shownPane, NULL, 0, 0, client.right, client.bottom,
@@ -867,7 +867,8 @@ LRESULT CAutoHideManager::OnNcPaint(UINT, WPARAM, LPARAM, BOOL&) {
     }
     ::FillRect(dc, &m_edge, (HBRUSH)(INT_PTR)(COLOR_BTNFACE + 1));
     RECT edge = m_edge;
-    ::DrawEdge(dc, &edge, BDR_RAISEDINNER, m_edgeHorizontal ? (BF_TOP | BF_BOTTOM) : (BF_LEFT | BF_RIGHT));
+    ::DrawEdge(dc, &edge, BDR_RAISEDINNER,
+               m_edgeHorizontal ? (BF_TOP | BF_BOTTOM) : (BF_LEFT | BF_RIGHT));
     ::ReleaseDC(m_hWnd, dc);
     return 0;
 }

@@ -58,10 +58,10 @@ public:
     int IndexOf(HWND pane) const;
 };
 
-class CAutoHideManager : public CWindowImpl<CAutoHideManager, CWindowImplBase,
-                                            CWinTraits<WS_CHILD | WS_CLIPSIBLINGS |
-                                                           WS_CLIPCHILDREN | WS_CAPTION,
-                                                       WS_EX_TOOLWINDOW>> {
+class CAutoHideManager
+    : public CWindowImpl<
+          CAutoHideManager, CWindowImplBase,
+          CWinTraits<WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION, WS_EX_TOOLWINDOW>> {
 public:
     DECLARE_WND_CLASS_EX("CAutoHideManager", CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, COLOR_WINDOW)
 

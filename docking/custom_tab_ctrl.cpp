@@ -232,9 +232,9 @@ int CCustomTabCtrlBase::TextWidth(const std::string& text, bool selected) const 
     if (text.empty())
         return 0;
     HDC dc = ::GetDC(m_hWnd);
-    HGDIOBJ old = ::SelectObject(
-        dc, selected && m_selectedFont ? m_selectedFont
-                                       : (m_font ? m_font : ::GetStockObject(DEFAULT_GUI_FONT)));
+    HGDIOBJ old = ::SelectObject(dc, selected && m_selectedFont
+                                         ? m_selectedFont
+                                         : (m_font ? m_font : ::GetStockObject(DEFAULT_GUI_FONT)));
     SIZE s = {0, 0};
     ::GetTextExtentPoint32A(dc, text.c_str(), (int)text.size(), &s);
     ::SelectObject(dc, old);
@@ -440,8 +440,7 @@ void CCustomTabCtrlBase::ApplySettings() {
 // ---------------------------------------------------------------------------
 // Messages.
 // ---------------------------------------------------------------------------
-LRESULT CCustomTabCtrlBase::OnMouseRelay(UINT uMsg, WPARAM wParam, LPARAM lParam,
-                                         BOOL& bHandled) {
+LRESULT CCustomTabCtrlBase::OnMouseRelay(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
     if (m_tooltip != NULL) {
         MSG msg = {m_hWnd, uMsg, wParam, lParam, ::GetMessageTime(), {0, 0}};
         const DWORD pos = ::GetMessagePos();

@@ -91,12 +91,12 @@ LRESULT CPackageWindow::OnLButtonDown(UINT, WPARAM, LPARAM lParam, BOOL& bHandle
     POINT pt = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
     RECT rc;
     GetClientRect(&rc);
-    const bool done = RunSplitterDrag<HWND>(m_hWnd, m_layout, rc, pt, g_dockingSettings.OutlineDrag(),
-                                            [this](int index, int position) {
-                                                m_layout.MoveSplitter(index, position);
-                                                LayoutPanes();
-                                                Invalidate();
-                                            });
+    const bool done = RunSplitterDrag<HWND>(
+        m_hWnd, m_layout, rc, pt, g_dockingSettings.OutlineDrag(), [this](int index, int position) {
+            m_layout.MoveSplitter(index, position);
+            LayoutPanes();
+            Invalidate();
+        });
     if (!done)
         bHandled = FALSE;
     return 0;
@@ -337,8 +337,7 @@ bool CDockingArea::HitTest(DockingRequest& request) {
     if (!PointIn(m_rect, r.left, r.top))
         return false;
     const bool across = Orientation() == 1;
-    const AreaHit hit =
-        m_layout.HitTestArea(across ? r.left : r.top, across ? r.right : r.bottom);
+    const AreaHit hit = m_layout.HitTestArea(across ? r.left : r.top, across ? r.right : r.bottom);
     if (hit.kind == AreaHit::None)
         return false;
     if (hit.kind == AreaHit::NewBar) {

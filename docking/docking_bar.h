@@ -31,8 +31,8 @@ public:
 // The bar window. It deletes itself when its window goes.
 class CPackageWindow : public CWindowImpl<CPackageWindow> {
 public:
-    DECLARE_WND_CLASS_EX("CPackageWindowFrame::CPackageWindow", CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS,
-                         COLOR_WINDOW)
+    DECLARE_WND_CLASS_EX("CPackageWindowFrame::CPackageWindow",
+                         CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, COLOR_WINDOW)
 
     // 1: the panes lie side by side (a bar above or below the centre); 0: stacked.
     explicit CPackageWindow(int orientation) : m_layout(orientation) {}

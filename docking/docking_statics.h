@@ -14,7 +14,7 @@ enum DockingLookFlag : DWORD {
 
 class CDockingSettings {
 public:
-    CDockingSettings(); // flags 0, then a refresh
+    CDockingSettings();  // flags 0, then a refresh
     ~CDockingSettings(); // deletes the vertical font
     CDockingSettings(const CDockingSettings&) = delete;
     CDockingSettings& operator=(const CDockingSettings&) = delete;

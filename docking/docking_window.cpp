@@ -674,8 +674,8 @@ void CDockingWindowBase::PaintCaption(HDC dc) {
             ::DrawTextA(dc, text, -1, &t,
                         DT_END_ELLIPSIS | DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
         } else {
-            ::ExtTextOutA(dc, r.left, r.bottom - 4, ETO_CLIPPED, &r, text,
-                          (UINT)std::strlen(text), NULL);
+            ::ExtTextOutA(dc, r.left, r.bottom - 4, ETO_CLIPPED, &r, text, (UINT)std::strlen(text),
+                          NULL);
         }
         ::SelectObject(dc, old);
     }

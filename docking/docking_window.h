@@ -44,8 +44,7 @@ private:
 class CDockingCaption {
 public:
     CDockingCaption(int buttonInset = 2, int crossInset = 3, int pinState = 1)
-        : pin(true, pinState, buttonInset, crossInset),
-          close(false, 0, buttonInset, crossInset) {}
+        : pin(true, pinState, buttonInset, crossInset), close(false, 0, buttonInset, crossInset) {}
 
     // Takes the caption from the proposed window rectangle (window
     // coordinates: 0,0 at the window's corner) and lays the buttons out.

@@ -10,7 +10,8 @@ CTabDockingBox* CTabDockingBox::CreateBox(HWND frame) {
     CTabDockingBox* box = new CTabDockingBox();
     box->SetFrame(frame);
     RECT r = {0, 0, 100, 100};
-    if (box->Create(frame, r, NULL, WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_OVERLAPPEDWINDOW,
+    if (box->Create(frame, r, NULL,
+                    WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_OVERLAPPEDWINDOW,
                     WS_EX_TOOLWINDOW) == NULL) {
         delete box;
         return nullptr;

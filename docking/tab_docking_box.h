@@ -15,8 +15,7 @@
 #include "docking/tab_docking_window.h"
 #include "resources/resource.h"
 
-class CTabDockingBox
-    : public CWindowImpl<CTabDockingBox, CDockingWindowBase, CDockingWinTraits> {
+class CTabDockingBox : public CWindowImpl<CTabDockingBox, CDockingWindowBase, CDockingWinTraits> {
 public:
     DECLARE_DOCKING_WND_CLASS("CTabDockingBox")
 

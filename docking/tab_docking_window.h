@@ -43,8 +43,8 @@ private:
 };
 
 // A docking window with one client window that fills its client area.
-class CTabDockingWindow : public CWindowImpl<CTabDockingWindow, CDockingWindowBase,
-                                             CDockingWinTraits> {
+class CTabDockingWindow
+    : public CWindowImpl<CTabDockingWindow, CDockingWindowBase, CDockingWinTraits> {
 public:
     DECLARE_DOCKING_WND_CLASS("CTabDockingWindow")
 

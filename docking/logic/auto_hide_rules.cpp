@@ -18,7 +18,7 @@ std::vector<int> FitAutoHideLengths(const std::vector<int>& desired, int barLeng
     int share = room / count;
     int rest = room % count;
     std::priority_queue<int, std::vector<int>, std::greater<int>> set(desired.begin(),
-                                                                       desired.end());
+                                                                      desired.end());
     while (!set.empty()) {
         if (set.top() < share) {
             rest += share - set.top();

@@ -52,14 +52,15 @@ public:
         pane.Create(m_hWnd, name,
                     WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_OVERLAPPEDWINDOW);
         HWND list = ::CreateWindowExA(0, "LISTBOX", NULL,
-                                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
-                                      0, 0, 10, 10, pane, NULL, ::GetModuleHandleA(NULL), NULL);
+                                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 0,
+                                      0, 10, 10, pane, NULL, ::GetModuleHandleA(NULL), NULL);
         for (int i = 1; i <= 6; ++i) {
             const std::string line = std::string(name) + " item " + std::to_string(i);
             ::SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)line.c_str());
         }
         pane.SetClient(list);
-        pane.SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)::LoadIconA(NULL, (LPCSTR)IDI_APPLICATION));
+        pane.SendMessage(WM_SETICON, ICON_SMALL,
+                         (LPARAM)::LoadIconA(NULL, (LPCSTR)IDI_APPLICATION));
         return pane;
     }
 

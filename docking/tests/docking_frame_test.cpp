@@ -71,8 +71,8 @@ TEST_F(DockingFrameTest, DockingAtAStoredPlacementGivesTheBarItsWidthAndTheStrip
     ::SetCursor(::LoadCursorA(NULL, (LPCSTR)IDC_ARROW));
     EXPECT_TRUE(frame.SendMessage(WM_SETCURSOR, (WPARAM)frame.m_hWnd, MAKELPARAM(HTCLIENT, 0)));
     EXPECT_EQ(g_dockingSettings.sizeWE, ::GetCursor());
-    BOOL handled = (BOOL)frame.SendMessage(WM_SETCURSOR, (WPARAM)frame.m_hWndClient,
-                                           MAKELPARAM(HTCLIENT, 0));
+    BOOL handled =
+        (BOOL)frame.SendMessage(WM_SETCURSOR, (WPARAM)frame.m_hWndClient, MAKELPARAM(HTCLIENT, 0));
     EXPECT_FALSE(handled);
 }
 
@@ -555,7 +555,8 @@ TEST_F(DockingFrameTest, TheCaptionAnswersItsHitCodesWithoutStartingALoop) {
     };
     const RECT& close = caption.close.rect;
     const RECT& pin = caption.pin.rect;
-    EXPECT_EQ(kHitCloseButton, hit(POINT{(close.left + close.right) / 2, (close.top + close.bottom) / 2}));
+    EXPECT_EQ(kHitCloseButton,
+              hit(POINT{(close.left + close.right) / 2, (close.top + close.bottom) / 2}));
     EXPECT_EQ(kHitPinButton, hit(POINT{(pin.left + pin.right) / 2, (pin.top + pin.bottom) / 2}));
     EXPECT_EQ(HTCAPTION, hit(POINT{5, caption.thickness / 2}));
     EXPECT_EQ(HTCLIENT, hit(POINT{5, caption.thickness + 20}));
