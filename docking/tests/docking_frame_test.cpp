@@ -91,6 +91,13 @@ TEST_F(DockingFrameTest, HidingAndShowingAPaneRestoresEveryRectangle) {
     EXPECT_FALSE(pane.IsDocked());
     EXPECT_EQ(0, ClientView().left); // the bar went, its room went to the view
     EXPECT_FALSE(pane.IsVisible());
+    // Hidden, it reports where it will come back.
+    DockingPlacement hidden;
+    pane.GetPlacement(hidden);
+    EXPECT_FALSE(hidden.docked);
+    EXPECT_FALSE(hidden.visible);
+    EXPECT_EQ(kSideLeft | kAloneInBar, hidden.request.placement.flags);
+    EXPECT_EQ(200, hidden.request.placement.docked.barSize);
 
     pane.Show();
     Pump();
