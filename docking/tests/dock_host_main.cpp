@@ -2,12 +2,14 @@
 // tabbed box, a floating pane and a pinned one, to look at and to picture.
 #include <windows.h>
 
+#include <cstring>
+
 #include "docking/tests/dock_host.h"
 
 using namespace docking;
 using namespace docktest;
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     CDockHostFrame frame;
     if (frame.CreateHost(60, 40, 880, 620) == NULL)
         return 1;
@@ -36,6 +38,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     contents.SetPlacement(floating);
     frame.UpdateLayout();
     frame.RedrawFrame();
+    if (commandLine != nullptr && std::strstr(commandLine, "/flyout") != nullptr) {
+        // As if the mouse rested on the pinned pane's entry.
+        ::SetActiveWindow(frame);
+        const RECT& bar = frame.AutoHideManager().Bar(kSideRight).rect;
+        const LPARAM at = MAKELPARAM((bar.left + bar.right) / 2, bar.top + 10);
+        frame.SendMessage(WM_MOUSEMOVE, 0, at);
+        frame.SendMessage(WM_MOUSEHOVER, 0, at);
+    }
 
     MSG msg;
     while (::GetMessageA(&msg, NULL, 0, 0) > 0) {
