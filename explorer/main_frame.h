@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "resources/messages.h"
 #include "ui/ui.h"
 
 class CImageView;
@@ -39,20 +40,16 @@ public:
     BEGIN_MSG_MAP(CMainFrame)
     MESSAGE_HANDLER(WM_CLOSE, OnClose)
     MESSAGE_HANDLER(WM_PAINT, OnPaint)
-    MESSAGE_HANDLER(kItemListChanged, OnIgnored)
-    MESSAGE_HANDLER(kDecodeStarted, OnIgnored)
-    MESSAGE_HANDLER(kDecodeEnded, OnIgnored)
+    MESSAGE_HANDLER(kMsgItemListChanged, OnIgnored)
+    MESSAGE_HANDLER(kMsgDecodeStarted, OnIgnored)
+    MESSAGE_HANDLER(kMsgDecodeEnded, OnIgnored)
     END_MSG_MAP()
 
     // The window is gone: the application state frees this object.
     void OnFinalMessage(HWND) override;
 
 private:
-    // Notices the real explorer will act on; the stand-in only takes them.
-    static constexpr UINT kItemListChanged = WM_USER + 7;
-    static constexpr UINT kDecodeStarted = WM_USER + 91;
-    static constexpr UINT kDecodeEnded = WM_USER + 92;
-
+    // Takes the notices the real explorer will act on.
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnIgnored(UINT, WPARAM, LPARAM, BOOL&) { return 0; }

@@ -13,14 +13,13 @@
 #include "config/config_services.h"
 #include "explorer/main_frame.h"
 #include "program/program_frames.h"
+#include "resources/resource.h"
 #include "viewer/image_frame.h"
 
 namespace {
 
 // OpenPath's "show the explorer without selecting anything".
 const char* const kNoSelection = reinterpret_cast<const char*>(~uintptr_t(0));
-
-constexpr UINT kAcquireCommand = 415;
 
 } // namespace
 
@@ -144,7 +143,7 @@ void CApplicationState::StartAcquire() {
         ShowStartupDialogs();
     }
     if (explorer)
-        PostMessageA(explorer->m_hWnd, WM_COMMAND, kAcquireCommand, 0);
+        PostMessageA(explorer->m_hWnd, WM_COMMAND, ID_FILE_ACQUIRE, 0);
 }
 
 LRESULT CApplicationState::SendToExplorer(UINT message, WPARAM wParam, LPARAM lParam) {

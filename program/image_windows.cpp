@@ -14,7 +14,7 @@
 #include "viewer/image_frame.h"
 #include "viewer/image_view.h"
 #include "viewer/image_window.h"
-#include "viewer/viewer_messages.h"
+#include "resources/messages.h"
 #include "viewer/viewer_windows.h"
 
 namespace {

@@ -20,9 +20,6 @@
 
 namespace {
 
-constexpr UINT kToolbarBandId = 60161;     // the viewer's toolbar band
-constexpr int kViewToolbarCommand = 59392; // View > Toolbar
-
 viewer::ScreenRect WorkArea() {
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
@@ -215,11 +212,11 @@ bool CProgramFrames::SetViewerToolbarVisible(bool visible) {
     app.ForEachViewer([&](CImageFrame* viewer) {
         HWND rebar = viewer->GetRebarWindow();
         if (rebar) {
-            int band = (int)SendMessageA(rebar, RB_IDTOINDEX, kToolbarBandId, 0);
+            int band = (int)SendMessageA(rebar, RB_IDTOINDEX, ID_BAND_VIEWER_TOOLBAR, 0);
             if (band >= 0)
                 SendMessageA(rebar, RB_SHOWBAND, band, visible ? TRUE : FALSE);
         }
-        viewer->UISetCheck(kViewToolbarCommand, visible ? 1 : 0);
+        viewer->UISetCheck(ID_VIEW_TOOLBAR, visible ? 1 : 0);
         LayOutViewer(viewer);
     });
     return app.Options().viewerShowToolbar;

@@ -32,6 +32,12 @@
 // ---------------------------------------------------------------------------
 #define IDR_IMAGEFRAME 202
 
+// Its rebar bands (the first two band ids of the frame layer) and the view,
+// the frame's client window.
+#define ID_BAND_VIEWER_MENU 60160
+#define ID_BAND_VIEWER_TOOLBAR 60161
+#define ID_VIEWER_PANE 0xE900
+
 // Viewer toolbar strips, 20 images of 16x16 each. The 32-bit sets carry an
 // alpha channel; the classic sets are 24-bit with magenta (0xFF00FF) as mask.
 #define IDB_VIEWER_TOOLBAR32 250
@@ -124,6 +130,7 @@
 #define ID_IMAGE_MODE_RGB 404
 #define ID_IMAGE_MODE_BITMAP 406
 #define ID_HELP_WEB_REGISTER 414
+#define ID_FILE_ACQUIRE 415 // the explorer's Acquire, also posted by the core
 #define ID_WINDOW_ARRANGE 416
 #define ID_WINDOW_ARRANGE_HORZ 417
 #define ID_WINDOW_ARRANGE_VERT 418

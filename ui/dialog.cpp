@@ -134,7 +134,11 @@ INT_PTR CALLBACK CDialogImplBase::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam
         pending = NULL;
         self->Bind(hWnd);
     }
+    return Dispatch(self, hWnd, uMsg, wParam, lParam);
+}
 
+INT_PTR CDialogImplBase::Dispatch(CDialogImplBase* self, HWND hWnd, UINT uMsg, WPARAM wParam,
+                                  LPARAM lParam) {
     MSG msg = {hWnd, uMsg, wParam, lParam, 0, {0, 0}};
     const MSG* outerMsg = self->m_pCurrentMsg;
     self->m_pCurrentMsg = &msg;

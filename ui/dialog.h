@@ -57,8 +57,15 @@ protected:
     INT_PTR DoModalImpl(HINSTANCE inst, LPCSTR name, HWND hWndParent, LPARAM initParam);
     HWND CreateImpl(HINSTANCE inst, LPCSTR name, HWND hWndParent, LPARAM initParam);
 
-private:
+    // Binds the object to a dialog window that something else created (a
+    // property sheet makes its pages itself).
     void Bind(HWND hWnd);
+    // Runs one message through the map of a bound object, with the dialog
+    // procedure's rules for results and for the end of the window.
+    static INT_PTR Dispatch(CDialogImplBase* self, HWND hWnd, UINT uMsg, WPARAM wParam,
+                            LPARAM lParam);
+
+private:
     void Unbind();
 
     const MSG* m_pCurrentMsg = NULL;

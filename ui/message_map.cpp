@@ -1,5 +1,22 @@
-// Reflection of notifications from a parent back to its child controls.
+// Reflection of notifications from a parent back to its child controls, and
+// the command probe.
 #include "ui/message_map.h"
+
+namespace {
+thread_local int t_commandProbes = 0;
+} // namespace
+
+bool UiCommandProbeActive() {
+    return t_commandProbes > 0;
+}
+
+CUiCommandProbe::CUiCommandProbe() {
+    ++t_commandProbes;
+}
+
+CUiCommandProbe::~CUiCommandProbe() {
+    --t_commandProbes;
+}
 
 HWND UiNotificationSource(HWND hWndParent, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {

@@ -84,6 +84,21 @@ LRESULT UiReflectNotifications(HWND hWndParent, UINT uMsg, WPARAM wParam, LPARAM
 BOOL UiDefaultReflectionHandler(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
                                 LRESULT& lResult);
 
+// Asking a map which commands it has handlers for, without running them:
+// while a CUiCommandProbe lives on a thread, a WM_COMMAND entry of any map
+// that matches reports the command as handled (TRUE) without calling its
+// handler. A map that dispatches commands by hand asks UiCommandProbeActive
+// the same way. Tests compare the handlers with the menus and accelerators
+// this way.
+bool UiCommandProbeActive();
+class CUiCommandProbe {
+public:
+    CUiCommandProbe();
+    ~CUiCommandProbe();
+    CUiCommandProbe(const CUiCommandProbe&) = delete;
+    CUiCommandProbe& operator=(const CUiCommandProbe&) = delete;
+};
+
 // ---------------------------------------------------------------------------
 // Map frame.
 // ---------------------------------------------------------------------------
@@ -141,6 +156,8 @@ public:                                                                         
 // ---------------------------------------------------------------------------
 #define UI_COMMAND_ENTRY_(message, test, func)                                                     \
     if (uMsg == (UINT)(message) && (test)) {                                                       \
+        if (UiCommandProbeActive())                                                                \
+            return TRUE;                                                                           \
         bHandled = TRUE;                                                                           \
         lResult = func(HIWORD(wParam), LOWORD(wParam), (HWND)lParam, bHandled);                    \
         if (bHandled)                                                                              \

@@ -6,20 +6,12 @@
 #include "viewer/image_frame_lists.h"
 #include "imaging/image_object.h"
 #include "viewer/image_view.h"
-#include "viewer/viewer_messages.h"
+#include "resources/resource.h"
+#include "ui/message_map.h"
+#include "resources/messages.h"
 
 namespace {
 
-constexpr WORD kCmdMarquee = 107;
-constexpr WORD kCmdMarqueeCancel = 108;
-constexpr WORD kCmdArrange = 416;
-constexpr WORD kCmdArrangeHorizontally = 417;
-constexpr WORD kCmdArrangeVertically = 418;
-constexpr WORD kCmdBringViewersToFront = 420;
-constexpr WORD kCmdCloseAllViewers = 421;
-constexpr WORD kCmdUndo = 57643;
-
-constexpr UINT kSaveChangesString = 41416;
 constexpr const char* kSaveChangesText = "Do you want to save the changes to %s?";
 
 const char* FileNamePart(const char* path) {
@@ -31,6 +23,14 @@ const char* FileNamePart(const char* path) {
 }
 
 } // namespace
+
+const CFrameCommands::CommandEntry CFrameCommands::kCommands[] = {
+    {ID_VIEW_MARQUEE, ID_MARQUEE_CANCEL, &CFrameCommands::OnMarquee},
+    {ID_EDIT_UNDO, ID_EDIT_UNDO, &CFrameCommands::OnUndo},
+    {ID_WINDOW_ARRANGE, ID_WINDOW_ARRANGE_VERT, &CFrameCommands::OnArrangeViewers},
+    {ID_WINDOW_BRING_VIEWERS, ID_WINDOW_BRING_VIEWERS, &CFrameCommands::OnBringViewersToTop},
+    {ID_WINDOW_CLOSE_VIEWERS, ID_WINDOW_CLOSE_VIEWERS, &CFrameCommands::OnCloseAllViewers},
+};
 
 BOOL CFrameCommands::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam,
                                           LRESULT& lResult, DWORD dwMsgMapID) {
@@ -52,30 +52,15 @@ BOOL CFrameCommands::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM
     if (uMsg != WM_COMMAND)
         return FALSE;
     const WORD id = LOWORD(wParam);
-    switch (id) {
-    case kCmdMarquee:
-    case kCmdMarqueeCancel:
-        OnMarquee(id);
-        break;
-    case kCmdUndo:
-        OnUndo();
-        break;
-    case kCmdArrange:
-    case kCmdArrangeHorizontally:
-    case kCmdArrangeVertically:
-        OnArrangeViewers(id);
-        break;
-    case kCmdBringViewersToFront:
-        g_applicationState.BringViewersToTop();
-        break;
-    case kCmdCloseAllViewers:
-        g_applicationState.CloseAllViewers();
-        break;
-    default:
-        return FALSE;
+    for (const CommandEntry& entry : kCommands) {
+        if (id < entry.first || id > entry.last)
+            continue;
+        if (!UiCommandProbeActive())
+            (this->*entry.handler)(id);
+        lResult = 0;
+        return TRUE;
     }
-    lResult = 0;
-    return TRUE;
+    return FALSE;
 }
 
 CFrameCommands::SavePrompt CFrameCommands::AskToSaveChanges() {
@@ -84,8 +69,7 @@ CFrameCommands::SavePrompt CFrameCommands::AskToSaveChanges() {
         return SavePrompt::NothingToSave;
     if (NeedsSaveConfirmation()) {
         char pattern[256];
-        if (LoadStringA(GetModuleHandleA(nullptr), kSaveChangesString, pattern, sizeof pattern) <=
-            0)
+        if (LoadStringA(GetModuleHandleA(nullptr), IDS_SAVE_CHANGES, pattern, sizeof pattern) <= 0)
             lstrcpynA(pattern, kSaveChangesText, sizeof pattern);
         char text[512 + MAX_PATH];
         std::snprintf(text, sizeof text, pattern, FileNamePart(document->path));
@@ -174,7 +158,7 @@ void CFrameCommands::OnMarquee(WORD) {
     UpdateToolBar();
 }
 
-void CFrameCommands::OnUndo() {
+void CFrameCommands::OnUndo(WORD) {
     CImageView* view = GetImageView();
     if (!view || !view->HasUndoImage())
         return;
@@ -190,10 +174,10 @@ void CFrameCommands::OnArrangeViewers(WORD id) {
     if (ViewerCount() < 2)
         return;
     switch (id) {
-    case kCmdArrangeHorizontally:
+    case ID_WINDOW_ARRANGE_HORZ:
         g_applicationState.ArrangeViewers(0, 's');
         break;
-    case kCmdArrangeVertically:
+    case ID_WINDOW_ARRANGE_VERT:
         g_applicationState.ArrangeViewers(0, 't');
         break;
     default:
@@ -202,6 +186,14 @@ void CFrameCommands::OnArrangeViewers(WORD id) {
         g_applicationState.ArrangeViewers(0, 'r');
         break;
     }
+}
+
+void CFrameCommands::OnBringViewersToTop(WORD) {
+    g_applicationState.BringViewersToTop();
+}
+
+void CFrameCommands::OnCloseAllViewers(WORD) {
+    g_applicationState.CloseAllViewers();
 }
 
 int CFrameCommands::ViewerCount() {

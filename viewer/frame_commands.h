@@ -22,44 +22,44 @@ public:
     CFrameCommands& operator=(const CFrameCommands&) = delete;
     virtual ~CFrameCommands() = default;
 
-    // The shared map: WM_COMMAND by id, WM_NOTIFY codes 1 (the view's zoom
-    // changed) and 2 (the view has shown the whole image).
+    // The shared map: WM_COMMAND through the command table, WM_NOTIFY from
+    // the view when its zoom changed and when it has shown the whole image.
     virtual BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
                                       LRESULT& lResult, DWORD dwMsgMapID = 0);
 
-    // --- the sixteen operations, in slot order ---
-    // 1: the shown document (frame 0 of a multi-page image), or null.
+    // --- what each frame provides ---
+    // The shown document (frame 0 of a multi-page image), or null.
     virtual CImageObject* GetDocument() = 0;
-    // 2: the page or frame of the document that is shown, or null.
+    // The page or frame of the document that is shown, or null.
     virtual CImageObject* GetCurrentImage() = 0;
-    // 3: the frame's item list, or null.
+    // The frame's item list, or null.
     virtual CFileItemList* GetFileItemList() = 0;
-    // 4: the frame window (owner of message boxes and dialogs).
+    // The frame window (owner of message boxes and dialogs).
     virtual HWND GetFrameWindow() = 0;
-    // 5: shows `image` (the frame takes over its reference); keepView keeps
+    // Shows `image` (the frame takes over its reference); keepView keeps
     // zoom and scroll position; updates the title.
     virtual void ShowDocument(CImageObject* image, bool keepView) = 0;
-    // 6: opens the list item at the current index at the size of GetViewArea.
+    // Opens the list item at the current index at the size of GetViewArea.
     virtual void OpenCurrentItem(bool askToSave) = 0;
-    // 7: the frame's view.
+    // The frame's view.
     virtual CImageView* GetImageView() = 0;
-    // 8: the frame's preload option.
+    // The frame's preload option.
     virtual bool IsPreloadEnabled() = 0;
-    // 9: appends the selected items' indexes.
+    // Appends the selected items' indexes.
     virtual void GetSelectedIndexes(std::vector<int>& indexes) = 0;
-    // 10
+    // The explorer answers true: some commands read its own options.
     virtual bool IsExplorer() = 0;
-    // 11: the frame's save-confirmation option.
+    // The frame's save-confirmation option.
     virtual bool NeedsSaveConfirmation() = 0;
-    // 12: makes the file at `path` the current item.
+    // Makes the file at `path` the current item.
     virtual bool SelectPath(const char* path) = 0;
-    // 13: pushes enabled and pressed states into the toolbar.
+    // Pushes enabled and pressed states into the toolbar.
     virtual void UpdateToolBar() = 0;
-    // 14
     virtual void UpdateTitle() = 0;
-    // 15
+    // Makes `path` the current item when the document has another path
+    // (the explorer; a viewer has one item in view and does nothing).
     virtual void SyncToPath(const char* path) = 0;
-    // 16: the box and zoom at which images are decoded for the view.
+    // The box and zoom at which images are decoded for the view.
     virtual void GetViewArea(int& width, int& height, double& zoom) = 0;
 
     // Before closing or moving to another image. True only when a modified
@@ -90,8 +90,18 @@ protected:
     LRESULT PreloadNextImage(int idCtrl, LPNMHDR pnmh, BOOL& bHandled);
 
     void OnMarquee(WORD id);
-    void OnUndo();
+    void OnUndo(WORD id);
     void OnArrangeViewers(WORD id);
+    void OnBringViewersToTop(WORD id);
+    void OnCloseAllViewers(WORD id);
     // The viewer count, for the enable rules of the window commands.
     static int ViewerCount();
+
+private:
+    // The commands of the shared map: ids first..last go to handler(id).
+    struct CommandEntry {
+        WORD first, last;
+        void (CFrameCommands::*handler)(WORD id);
+    };
+    static const CommandEntry kCommands[];
 };

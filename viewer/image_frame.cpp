@@ -15,12 +15,7 @@
 
 namespace {
 
-constexpr UINT kToolbarBandId = 60161;
-constexpr UINT kCmdViewToolbar = 59392;
-
 // Toolbar bitmaps: 32-bit strips, and the older masked strips.
-constexpr int kBitmapNormal32 = 250, kBitmapDisabled32 = 251, kBitmapHot32 = 252;
-constexpr int kBitmapNormal = 365, kBitmapDisabled = 366, kBitmapHot = 367;
 constexpr COLORREF kMaskColour = RGB(255, 0, 255);
 
 struct ToolButton {
@@ -30,15 +25,33 @@ struct ToolButton {
 };
 
 constexpr ToolButton kToolButtons[27] = {
-    {0, 32853, BTNS_BUTTON},  {1, 57603, BTNS_BUTTON}, {2, 57607, BTNS_BUTTON},
-    {-1, 0, BTNS_SEP},        {3, 32793, BTNS_BUTTON}, {4, 32791, BTNS_BUTTON},
-    {5, 32792, BTNS_BUTTON},  {-1, 0, BTNS_SEP},       {6, 32797, BTNS_BUTTON},
-    {7, 32796, BTNS_BUTTON},  {8, 311, BTNS_BUTTON},   {-1, 0, BTNS_SEP},
-    {9, 32845, BTNS_BUTTON},  {-1, 0, BTNS_SEP},       {10, 32783, BTNS_BUTTON},
-    {11, 32784, BTNS_BUTTON}, {-1, 0, BTNS_SEP},       {12, 32777, BTNS_BUTTON},
-    {13, 32776, BTNS_BUTTON}, {-1, 0, BTNS_SEP},       {14, 107, BTNS_CHECK},
-    {15, 32819, BTNS_BUTTON}, {16, 32826, BTNS_CHECK}, {17, 32820, BTNS_BUTTON},
-    {18, 277, BTNS_DROPDOWN}, {-1, 0, BTNS_SEP},       {19, 32834, BTNS_BUTTON},
+    {0, ID_FILE_BROWSE, BTNS_BUTTON},
+    {1, ID_FILE_SAVE, BTNS_BUTTON},
+    {2, ID_FILE_PRINT, BTNS_BUTTON},
+    {-1, 0, BTNS_SEP},
+    {3, ID_VIEW_FIRST_IMAGE, BTNS_BUTTON},
+    {4, ID_VIEW_PREV_IMAGE, BTNS_BUTTON},
+    {5, ID_VIEW_NEXT_IMAGE, BTNS_BUTTON},
+    {-1, 0, BTNS_SEP},
+    {6, ID_FILE_MOVE_TO, BTNS_BUTTON},
+    {7, ID_FILE_COPY_TO, BTNS_BUTTON},
+    {8, ID_FILE_DELETE, BTNS_BUTTON},
+    {-1, 0, BTNS_SEP},
+    {9, ID_FAVORITES_ADD, BTNS_BUTTON},
+    {-1, 0, BTNS_SEP},
+    {10, ID_ZOOM_IN, BTNS_BUTTON},
+    {11, ID_ZOOM_OUT, BTNS_BUTTON},
+    {-1, 0, BTNS_SEP},
+    {12, ID_ROTATE_90CCW, BTNS_BUTTON},
+    {13, ID_ROTATE_90CW, BTNS_BUTTON},
+    {-1, 0, BTNS_SEP},
+    {14, ID_VIEW_MARQUEE, BTNS_CHECK},
+    {15, ID_VIEW_FULLSCREEN, BTNS_BUTTON},
+    {16, ID_VIEW_SLIDESHOW, BTNS_CHECK},
+    {17, ID_WALLPAPER_CENTER, BTNS_BUTTON},
+    {18, ID_TOOLS_EDITOR, BTNS_DROPDOWN},
+    {-1, 0, BTNS_SEP},
+    {19, ID_FILE_PROPERTIES, BTNS_BUTTON},
 };
 
 // The 32-bit strips need a system newer than the first of its line.
@@ -122,9 +135,10 @@ void CImageFrame::SetBackgroundColor(COLORREF colour, bool redraw) {
 
 HWND CImageFrame::CreateViewerToolBar() {
     const bool alpha = UseAlphaBitmaps();
-    m_toolImages[0] = LoadStrip(alpha ? kBitmapNormal32 : kBitmapNormal, alpha);
-    m_toolImages[1] = LoadStrip(alpha ? kBitmapHot32 : kBitmapHot, alpha);
-    m_toolImages[2] = LoadStrip(alpha ? kBitmapDisabled32 : kBitmapDisabled, alpha);
+    m_toolImages[0] = LoadStrip(alpha ? IDB_VIEWER_TOOLBAR32 : IDB_VIEWER_TOOLBAR, alpha);
+    m_toolImages[1] = LoadStrip(alpha ? IDB_VIEWER_TOOLBAR32_HOT : IDB_VIEWER_TOOLBAR_HOT, alpha);
+    m_toolImages[2] =
+        LoadStrip(alpha ? IDB_VIEWER_TOOLBAR32_DISABLED : IDB_VIEWER_TOOLBAR_DISABLED, alpha);
 
     TBBUTTON buttons[27] = {};
     for (int i = 0; i < 27; ++i) {
@@ -157,19 +171,19 @@ LRESULT CImageFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
         if (m_commandBar.m_hWnd)
             AddSimpleReBarBand(m_commandBar.m_hWnd);
         if (m_toolBar)
-            AddSimpleReBarBandCtrl(m_hWndToolBar, m_toolBar, kToolbarBandId, nullptr, TRUE);
+            AddSimpleReBarBandCtrl(m_hWndToolBar, m_toolBar, ID_BAND_VIEWER_TOOLBAR, nullptr, TRUE);
     } else {
         m_hWndToolBar = m_toolBar;
     }
 
     if (m_toolBar)
         UIAddToolBar(m_toolBar);
-    UISetCheck(kCmdViewToolbar, options.viewerShowToolbar ? 1 : 0);
-    ShowBand(kToolbarBandId, options.viewerShowToolbar ? TRUE : FALSE);
+    UISetCheck(ID_VIEW_TOOLBAR, options.viewerShowToolbar ? 1 : 0);
+    ShowBand(ID_BAND_VIEWER_TOOLBAR, options.viewerShowToolbar ? TRUE : FALSE);
 
     m_view.Create(m_hWnd, UiRectArg(), nullptr,
                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, WS_EX_CLIENTEDGE,
-                  kViewId);
+                  ID_VIEWER_PANE);
     m_hWndClient = m_view.m_hWnd;
     m_view.SetBackgroundColor(options.viewerBackgroundClr, false);
     m_view.SetZoomType(static_cast<int>(options.viewerZoomType));

@@ -96,48 +96,57 @@ LRESULT CImageFrame::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&) {
     if (m_view.IsSelectionMode()) {
         if (m_view.GetCanvas().IsSelectionShown()) {
             static const MenuEntry kSelection[] = {
-                {348, "Crop"}, {349, "Save Selection As..."}, {0, nullptr}};
+                {ID_IMAGE_CROP, "Crop"},
+                {ID_IMAGE_SAVE_SELECTION, "Save Selection As..."},
+                {0, nullptr}};
             AppendEntries(menu, kSelection, 3);
         }
-        static const MenuEntry kMarquee[] = {{109, "Options"}, {108, "Cancel"}};
+        static const MenuEntry kMarquee[] = {{ID_MARQUEE_SETTING, "Options"},
+                                             {ID_MARQUEE_CANCEL, "Cancel"}};
         AppendEntries(menu, kMarquee, 2);
     } else {
-        static const MenuEntry kTop[] = {{32853, "Return to Explorer"},
+        static const MenuEntry kTop[] = {{ID_FILE_BROWSE, "Return to Explorer"},
                                          {0, nullptr},
-                                         {32792, "Next Image"},
-                                         {32791, "Previous Image"}};
+                                         {ID_VIEW_NEXT_IMAGE, "Next Image"},
+                                         {ID_VIEW_PREV_IMAGE, "Previous Image"}};
         AppendEntries(menu, kTop, 4);
         CImageObject* document = GetDocument();
         if (document && document->FrameCount() > 0) {
-            static const MenuEntry kPages[] = {{32856, "Next Page"}, {32857, "Previous Page"}};
+            static const MenuEntry kPages[] = {{ID_VIEW_NEXT_PAGE, "Next Page"},
+                                               {ID_VIEW_PREV_PAGE, "Previous Page"}};
             AppendEntries(menu, kPages, 2);
         }
         static const MenuEntry kZoom[] = {{0, nullptr},
-                                          {32783, "Zoom In"},
-                                          {32784, "Zoom Out"},
-                                          {32785, "Actual Size"},
+                                          {ID_ZOOM_IN, "Zoom In"},
+                                          {ID_ZOOM_OUT, "Zoom Out"},
+                                          {ID_ZOOM_100, "Actual Size"},
                                           {0, nullptr}};
         AppendEntries(menu, kZoom, 5);
         HMENU rotate = CreatePopupMenu();
-        static const MenuEntry kRotate[] = {{32775, "180\xB0"},
-                                            {32776, "90\xB0"
-                                                    "CW"},
-                                            {32777, "90\xB0"
-                                                    "CCW"},
-                                            {32778, "Arbitrary..."},
+        static const MenuEntry kRotate[] = {{ID_ROTATE_180, "180\xB0"},
+                                            {ID_ROTATE_90CW, "90\xB0"
+                                                             "CW"},
+                                            {ID_ROTATE_90CCW, "90\xB0"
+                                                              "CCW"},
+                                            {ID_ROTATE_ARBITRARY, "Arbitrary..."},
                                             {0, nullptr},
-                                            {32779, "Flip Horizontal"},
-                                            {32780, "Flip Vertical"}};
+                                            {ID_FLIP_HORIZONTAL, "Flip Horizontal"},
+                                            {ID_FLIP_VERTICAL, "Flip Vertical"}};
         AppendEntries(rotate, kRotate, 7);
         AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(rotate), "Rotate Canvas");
         HMENU wallpaper = CreatePopupMenu();
-        static const MenuEntry kWallpaper[] = {
-            {32820, "Center"}, {32821, "Tile"}, {32822, "Stretch"}, {32823, "Remove"}};
+        static const MenuEntry kWallpaper[] = {{ID_WALLPAPER_CENTER, "Center"},
+                                               {ID_WALLPAPER_TILE, "Tile"},
+                                               {ID_WALLPAPER_STRETCH, "Stretch"},
+                                               {ID_WALLPAPER_REMOVE, "Remove"}};
         AppendEntries(wallpaper, kWallpaper, 4);
         AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(wallpaper), "Wallpaper");
-        static const MenuEntry kRest[] = {{32826, "Slide Show"}, {32819, "Full Screen"},
-                                          {0, nullptr},          {32845, "Add to Favorites"},
-                                          {0, nullptr},          {32834, "Properties"}};
+        static const MenuEntry kRest[] = {{ID_VIEW_SLIDESHOW, "Slide Show"},
+                                          {ID_VIEW_FULLSCREEN, "Full Screen"},
+                                          {0, nullptr},
+                                          {ID_FAVORITES_ADD, "Add to Favorites"},
+                                          {0, nullptr},
+                                          {ID_FILE_PROPERTIES, "Properties"}};
         AppendEntries(menu, kRest, 6);
     }
     // The same enabled states as the menu bar.

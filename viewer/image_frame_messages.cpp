@@ -19,15 +19,6 @@
 
 namespace {
 
-constexpr WORD kCmdPrevious = 32791;
-constexpr WORD kCmdNext = 32792;
-constexpr WORD kCmdFirst = 32793;
-constexpr WORD kCmdLast = 32794;
-constexpr WORD kCmdZoomIn = 32783;
-constexpr WORD kCmdZoomOut = 32784;
-constexpr WORD kCmdBrowse = 32853;
-constexpr WORD kCmdDelete = 106;
-
 void SendCommand(HWND window, WORD id) {
     ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
@@ -38,8 +29,9 @@ struct AppCommandMap {
     WORD command;
 };
 constexpr AppCommandMap kAppCommands[] = {
-    {1, kCmdPrevious}, {2, kCmdNext}, {27, 57670}, {29, 32808}, {30, kCmdBrowse}, {31, 57665},
-    {32, 57603},       {33, 57607},   {36, 57634}, {37, 57635}, {38, 57637},      {41, 287},
+    {1, ID_VIEW_PREV_IMAGE}, {2, ID_VIEW_NEXT_IMAGE}, {27, ID_HELP_INDEX}, {29, ID_FILE_NEW_VIEWER},
+    {30, ID_FILE_BROWSE},    {31, ID_APP_EXIT},       {32, ID_FILE_SAVE},  {33, ID_FILE_PRINT},
+    {36, ID_EDIT_COPY},      {37, ID_EDIT_CUT},       {38, ID_EDIT_PASTE}, {41, ID_FILE_EMAIL},
 };
 
 } // namespace
@@ -85,19 +77,20 @@ LRESULT CImageFrame::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
     switch (wParam) {
     case VK_BACK:
     case VK_PRIOR:
-        SendCommand(m_hWnd, kCmdPrevious);
+        SendCommand(m_hWnd, ID_VIEW_PREV_IMAGE);
         break;
     case VK_SPACE:
-        SendCommand(m_hWnd, (GetKeyState(VK_SHIFT) & 0x8000) ? kCmdPrevious : kCmdNext);
+        SendCommand(m_hWnd,
+                    (GetKeyState(VK_SHIFT) & 0x8000) ? ID_VIEW_PREV_IMAGE : ID_VIEW_NEXT_IMAGE);
         break;
     case VK_NEXT:
-        SendCommand(m_hWnd, kCmdNext);
+        SendCommand(m_hWnd, ID_VIEW_NEXT_IMAGE);
         break;
     case VK_END:
-        SendCommand(m_hWnd, kCmdLast);
+        SendCommand(m_hWnd, ID_VIEW_LAST_IMAGE);
         break;
     case VK_HOME:
-        SendCommand(m_hWnd, kCmdFirst);
+        SendCommand(m_hWnd, ID_VIEW_FIRST_IMAGE);
         break;
     default:
         break;
@@ -115,9 +108,9 @@ LRESULT CImageFrame::OnMouseWheel(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
     const bool towardsUser = GET_WHEEL_DELTA_WPARAM(wParam) < 0;
     const uint32_t mode = g_applicationState.Options().viewerMouseWheel;
     if (mode == 1 || (keys & MK_CONTROL))
-        SendCommand(m_hWnd, towardsUser ? kCmdZoomIn : kCmdZoomOut);
+        SendCommand(m_hWnd, towardsUser ? ID_ZOOM_IN : ID_ZOOM_OUT);
     else if (mode == 0)
-        SendCommand(m_hWnd, towardsUser ? kCmdNext : kCmdPrevious);
+        SendCommand(m_hWnd, towardsUser ? ID_VIEW_NEXT_IMAGE : ID_VIEW_PREV_IMAGE);
     else if (mode == 2)
         m_view.ScrollTo(-1, m_view.GetOffsetY() + (towardsUser ? 50 : -50));
     return 0;
@@ -249,14 +242,22 @@ LRESULT CImageFrame::OnDeviceChange(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 LRESULT CImageFrame::OnViewDoubleClick(int, LPNMHDR, BOOL&) {
     const uint32_t action = g_applicationState.Options().viewerMouseLDblClk;
     if (action == 0)
-        SendCommand(m_hWnd, kCmdNext);
+        SendCommand(m_hWnd, ID_VIEW_NEXT_IMAGE);
     else if (action == 1)
-        SendCommand(m_hWnd, kCmdBrowse);
+        SendCommand(m_hWnd, ID_FILE_BROWSE);
     return 0;
 }
 
 LRESULT CImageFrame::OnCloseCommand(WORD, WORD, HWND, BOOL&) {
     ::PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+LRESULT CImageFrame::OnEscape(WORD, WORD, HWND, BOOL&) {
+    if (m_fullScreen)
+        SetFullScreen(false);
+    else
+        ::PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
     return 0;
 }
 
@@ -307,7 +308,7 @@ LRESULT CImageFrame::OnMarqueeSetting(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT CImageFrame::OnDeleteCommand(WORD, WORD, HWND, BOOL&) {
-    SendCommand(m_hWnd, kCmdDelete);
+    SendCommand(m_hWnd, ID_EDIT_DELETE_ITEMS);
     return 0;
 }
 

@@ -18,19 +18,13 @@
 
 namespace {
 
-constexpr WORD kCmdRandom = 104;
-constexpr WORD kCmdPrevious = 32791;
-constexpr WORD kCmdNext = 32792;
-constexpr WORD kCmdFirst = 32793;
-constexpr WORD kCmdBrowse = 32853;
-
 viewer::NavCommand ToNavCommand(WORD id) {
     switch (id) {
-    case kCmdPrevious:
+    case ID_VIEW_PREV_IMAGE:
         return viewer::NavCommand::Previous;
-    case kCmdFirst:
+    case ID_VIEW_FIRST_IMAGE:
         return viewer::NavCommand::First;
-    case kCmdNext:
+    case ID_VIEW_NEXT_IMAGE:
         return viewer::NavCommand::Next;
     default:
         return viewer::NavCommand::Last;
@@ -275,7 +269,7 @@ LRESULT CImageFrame::OnNavigate(WORD, WORD id, HWND, BOOL&) {
     if (count <= 0)
         return 0;
     const int before = m_currentIndex;
-    if (id == kCmdRandom) {
+    if (id == ID_VIEW_RANDOM_IMAGE) {
         std::srand(static_cast<unsigned>(std::time(nullptr)));
         m_currentIndex = m_nextRandomIndex != -1 ? m_nextRandomIndex : std::rand() % count;
         m_nextRandomIndex = std::rand() % count;
@@ -309,7 +303,7 @@ LRESULT CImageFrame::OnBrowse(WORD, WORD id, HWND, BOOL&) {
         AdoptFolderResult();
         ::SetCursor(previous);
     }
-    if (g_applicationState.ShowExplorerOnItem(m_itemList, m_currentIndex) && id == kCmdBrowse &&
+    if (g_applicationState.ShowExplorerOnItem(m_itemList, m_currentIndex) && id == ID_FILE_BROWSE &&
         g_applicationState.Options().viewerCloseReturnExplorer)
         ::PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
     return 0;

@@ -12,15 +12,6 @@
 
 namespace {
 
-constexpr WORD kCmdZoomTo = 32782;
-constexpr WORD kCmdZoomIn = 32783;
-constexpr WORD kCmdZoomOut = 32784;
-constexpr WORD kCmdActualSize = 32785;
-constexpr WORD kCmdZoomTypeFirst = 32786;
-constexpr WORD kCmdNextPage = 32856;
-constexpr WORD kCmdPreviousPage = 32857;
-constexpr WORD kCmdStopAnimation = 32858;
-
 std::string CompactPath(const std::string& path, int maxChars) {
     char out[MAX_PATH + 1] = {};
     if (maxChars <= 0 || !PathCompactPathExA(out, path.c_str(), static_cast<UINT>(maxChars) + 1, 0))
@@ -29,48 +20,48 @@ std::string CompactPath(const std::string& path, int maxChars) {
 }
 
 // Commands whose work is not built yet: they stay disabled.
-constexpr int kUnavailable[] = {57603,
-                                57604,
-                                32834,
-                                57607,
-                                287,
-                                32845,
-                                32796,
-                                32797,
-                                311,
-                                57637,
-                                32775,
-                                32776,
-                                32777,
-                                32778,
-                                32779,
-                                32780,
-                                285,
-                                393,
-                                406,
-                                379,
-                                382,
-                                385,
-                                386,
-                                389,
-                                390,
-                                388,
-                                290,
-                                277,
-                                348,
-                                367,
-                                314,
-                                315,
-                                316,
-                                317,
-                                318,
-                                319,
-                                32819,
-                                32826,
-                                32820,
-                                32821,
-                                32822,
-                                32823,
+constexpr int kUnavailable[] = {ID_FILE_SAVE,
+                                ID_FILE_SAVE_AS,
+                                ID_FILE_PROPERTIES,
+                                ID_FILE_PRINT,
+                                ID_FILE_EMAIL,
+                                ID_FAVORITES_ADD,
+                                ID_FILE_COPY_TO,
+                                ID_FILE_MOVE_TO,
+                                ID_FILE_DELETE,
+                                ID_EDIT_PASTE,
+                                ID_ROTATE_180,
+                                ID_ROTATE_90CW,
+                                ID_ROTATE_90CCW,
+                                ID_ROTATE_ARBITRARY,
+                                ID_FLIP_HORIZONTAL,
+                                ID_FLIP_VERTICAL,
+                                ID_IMAGE_MODE_GRAYSCALE,
+                                ID_IMAGE_MODE_INDEXED,
+                                ID_IMAGE_MODE_BITMAP,
+                                ID_ADJUST_BRIGHTNESS_CONTRAST,
+                                ID_ADJUST_COLOR_BALANCE,
+                                ID_ADJUST_HUE_SATURATION,
+                                ID_ADJUST_DESATURATE,
+                                ID_ADJUST_INVERT,
+                                ID_ADJUST_EQUALIZE,
+                                ID_ADJUST_POSTERIZE,
+                                ID_IMAGE_SIZE,
+                                ID_TOOLS_EDITOR,
+                                ID_IMAGE_CROP,
+                                ID_FILE_CONVERT,
+                                ID_SORT_BY_NAME,
+                                ID_SORT_BY_SIZE,
+                                ID_SORT_BY_TYPE,
+                                ID_SORT_BY_DATE,
+                                ID_SORT_ASCENDING,
+                                ID_SORT_DESCENDING,
+                                ID_VIEW_FULLSCREEN,
+                                ID_VIEW_SLIDESHOW,
+                                ID_WALLPAPER_CENTER,
+                                ID_WALLPAPER_TILE,
+                                ID_WALLPAPER_STRETCH,
+                                ID_WALLPAPER_REMOVE,
                                 ID_FILE_RENAME,
                                 ID_VIEW_OPTIONS,
                                 ID_TOOLS_CONFIGURE_EDITORS,
@@ -112,7 +103,7 @@ LRESULT CImageFrame::OnZoomCommand(WORD, WORD id, HWND, BOOL&) {
     if (!GetDocument())
         return 0;
     switch (id) {
-    case kCmdZoomTo: {
+    case ID_ZOOM_TO: {
         CZoomToDialog dialog;
         dialog.percent = static_cast<int>(m_view.GetCurrentZoom() * 100.0 + 1e-7);
         if (dialog.DoModal(::GetActiveWindow()) != IDOK)
@@ -120,17 +111,17 @@ LRESULT CImageFrame::OnZoomCommand(WORD, WORD id, HWND, BOOL&) {
         m_view.SetZoomPercent(dialog.percent);
         break;
     }
-    case kCmdZoomIn:
+    case ID_ZOOM_IN:
         m_view.ZoomIn();
         break;
-    case kCmdZoomOut:
+    case ID_ZOOM_OUT:
         m_view.ZoomOut();
         break;
-    case kCmdActualSize:
+    case ID_ZOOM_100:
         m_view.SetZoomPercent(100);
         break;
     default:
-        m_view.SetZoomType(id - kCmdZoomTypeFirst);
+        m_view.SetZoomType(id - ID_ZOOM_TYPE_FIRST);
         break;
     }
     UpdateTitle();
@@ -143,7 +134,7 @@ LRESULT CImageFrame::OnPageCommand(WORD, WORD id, HWND, BOOL&) {
     if (!document || !m_itemList)
         return 0;
     CImageWindow& canvas = m_view.GetCanvas();
-    if (id == kCmdStopAnimation) {
+    if (id == ID_VIEW_STOP_ANIMATION) {
         if (canvas.IsAnimating())
             canvas.StopAnimation();
         else
@@ -151,9 +142,9 @@ LRESULT CImageFrame::OnPageCommand(WORD, WORD id, HWND, BOOL&) {
         UpdateToolBar();
         return 0;
     }
-    if (id == kCmdNextPage)
+    if (id == ID_VIEW_NEXT_PAGE)
         m_view.NextFrame();
-    else if (id == kCmdPreviousPage)
+    else if (id == ID_VIEW_PREV_PAGE)
         m_view.PrevFrame();
     m_view.UpdateLayout(true);
     ::InvalidateRect(canvas.m_hWnd, nullptr, FALSE);
@@ -192,46 +183,46 @@ void CImageFrame::RunUpdateRules() {
 
     for (int id : kUnavailable)
         UIEnable(id, FALSE);
-    UIEnable(404, FALSE);
+    UIEnable(ID_IMAGE_MODE_RGB, FALSE);
 
-    UIEnable(57643, m_view.HasUndoImage());
+    UIEnable(ID_EDIT_UNDO, m_view.HasUndoImage());
     const bool copyable = list != nullptr && !archive;
-    UIEnable(57634, copyable);
-    UIEnable(57635, copyable);
+    UIEnable(ID_EDIT_COPY, copyable);
+    UIEnable(ID_EDIT_CUT, copyable);
 
-    for (int id = kCmdZoomTo; id <= 32790; ++id)
+    for (int id = ID_ZOOM_TO; id <= ID_ZOOM_TYPE_LAST; ++id)
         UIEnable(id, hasDocument);
     for (int type = 0; type <= 4; ++type)
-        UISetCheck(kCmdZoomTypeFirst + type, m_view.GetZoomType() == type ? 1 : 0);
+        UISetCheck(ID_ZOOM_TYPE_FIRST + type, m_view.GetZoomType() == type ? 1 : 0);
 
     using viewer::NavCommand;
     const bool listed = list != nullptr;
-    UIEnable(32792, viewer::IsNavigationEnabled(NavCommand::Next, hasDocument, listed,
-                                                m_currentIndex, count, wrap));
-    UIEnable(32791, viewer::IsNavigationEnabled(NavCommand::Previous, hasDocument, listed,
-                                                m_currentIndex, count, wrap));
-    UIEnable(32793, viewer::IsNavigationEnabled(NavCommand::First, hasDocument, listed,
-                                                m_currentIndex, count, wrap));
-    UIEnable(32794, viewer::IsNavigationEnabled(NavCommand::Last, hasDocument, listed,
-                                                m_currentIndex, count, wrap));
+    UIEnable(ID_VIEW_NEXT_IMAGE, viewer::IsNavigationEnabled(NavCommand::Next, hasDocument, listed,
+                                                             m_currentIndex, count, wrap));
+    UIEnable(ID_VIEW_PREV_IMAGE, viewer::IsNavigationEnabled(NavCommand::Previous, hasDocument,
+                                                             listed, m_currentIndex, count, wrap));
+    UIEnable(ID_VIEW_FIRST_IMAGE, viewer::IsNavigationEnabled(NavCommand::First, hasDocument,
+                                                              listed, m_currentIndex, count, wrap));
+    UIEnable(ID_VIEW_LAST_IMAGE, viewer::IsNavigationEnabled(NavCommand::Last, hasDocument, listed,
+                                                             m_currentIndex, count, wrap));
 
     const int page = m_view.GetCanvas().GetFrameIndex();
     const int frames = hasDocument ? document->FrameCount() : 0;
-    UIEnable(kCmdNextPage, hasDocument && listed && page < frames);
-    UIEnable(kCmdPreviousPage, hasDocument && listed && page != 0);
-    UIEnable(397, hasDocument && listed && frames > 0);
+    UIEnable(ID_VIEW_NEXT_PAGE, hasDocument && listed && page < frames);
+    UIEnable(ID_VIEW_PREV_PAGE, hasDocument && listed && page != 0);
+    UIEnable(ID_VIEW_GOTO_PAGE, hasDocument && listed && frames > 0);
     const bool animated = hasDocument && document->animated;
-    UIEnable(kCmdStopAnimation, animated && listed);
-    UISetCheck(kCmdStopAnimation, animated && !m_view.GetCanvas().IsAnimating() ? 1 : 0);
+    UIEnable(ID_VIEW_STOP_ANIMATION, animated && listed);
+    UISetCheck(ID_VIEW_STOP_ANIMATION, animated && !m_view.GetCanvas().IsAnimating() ? 1 : 0);
 
-    UIEnable(107, hasDocument && !meta);
-    UISetCheck(107, m_view.IsSelectionMode() ? 1 : 0);
-    UISetCheck(32819, m_fullScreen ? 1 : 0);
-    UISetCheck(59392, g_applicationState.Options().viewerShowToolbar ? 1 : 0);
+    UIEnable(ID_VIEW_MARQUEE, hasDocument && !meta);
+    UISetCheck(ID_VIEW_MARQUEE, m_view.IsSelectionMode() ? 1 : 0);
+    UISetCheck(ID_VIEW_FULLSCREEN, m_fullScreen ? 1 : 0);
+    UISetCheck(ID_VIEW_TOOLBAR, g_applicationState.Options().viewerShowToolbar ? 1 : 0);
 
-    UIEnable(420, viewers >= 1);
-    UIEnable(421, viewers >= 1);
-    for (int id = 416; id <= 418; ++id)
+    UIEnable(ID_WINDOW_BRING_VIEWERS, viewers >= 1);
+    UIEnable(ID_WINDOW_CLOSE_VIEWERS, viewers >= 1);
+    for (int id = ID_WINDOW_ARRANGE; id <= ID_WINDOW_ARRANGE_VERT; ++id)
         UIEnable(id, viewers >= 2);
 }
 

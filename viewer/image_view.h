@@ -18,7 +18,7 @@
 // id and an NMHDR whose hwndFrom is NULL and idFrom the control id: match
 // them on idFrom and code (kViewNotifyZoomChanged, kViewNotifyFullyShown,
 // NM_DBLCLK). In selection mode a double click inside the selection sends
-// WM_COMMAND 348 (Crop) to the parent instead of NM_DBLCLK.
+// WM_COMMAND ID_IMAGE_CROP to the parent instead of NM_DBLCLK.
 //
 // Locks: SetImage, SetImageKeepView and DetachImage take the canvas lock
 // and the layout inside them takes the image's own lock. A layout on its
@@ -36,7 +36,7 @@
 #include "ui/window_impl.h"
 #include "viewer/caption_ctrl.h"
 #include "viewer/image_window.h"
-#include "viewer/viewer_messages.h"
+#include "resources/messages.h"
 
 class CImageObject;
 
@@ -54,7 +54,6 @@ public:
     DECLARE_WND_CLASS_EX("ImageView", CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, COLOR_WINDOW)
 
     // WM_COMMAND sent to the parent on a double click inside the selection.
-    static constexpr UINT kCropCommand = 348;
 
     CImageView();
     ~CImageView() override;

@@ -6,6 +6,7 @@
 
 #include "app/application_state.h"
 #include "imaging/image_object.h"
+#include "resources/resource.h"
 #include "viewer/image_view_internal.h"
 #include "viewer/logic/zoom_steps.h"
 
@@ -188,7 +189,7 @@ LRESULT CImageView::OnLButtonDblClk(UINT, WPARAM, LPARAM lParam, BOOL&) {
     if (m_canvas.HitTestSelection(m_canvas.ClientToImage(pt))) {
         HWND parent = GetParent();
         if (parent != NULL)
-            ::SendMessageA(parent, WM_COMMAND, MAKEWPARAM(kCropCommand, 0), 0);
+            ::SendMessageA(parent, WM_COMMAND, MAKEWPARAM(ID_IMAGE_CROP, 0), 0);
     }
     return 0;
 }

@@ -28,7 +28,7 @@
 #include "ui/window_impl.h"
 #include "viewer/logic/band_planner.h"
 #include "viewer/logic/selection_geometry.h"
-#include "viewer/viewer_messages.h"
+#include "resources/messages.h"
 
 class CImageObject;
 

@@ -6,7 +6,7 @@
 #include "viewer/image_frame.h"
 #include "viewer/image_view.h"
 #include "viewer/image_window.h"
-#include "viewer/viewer_messages.h"
+#include "resources/messages.h"
 
 void TellCanvas(HWND frame, CImageWindow& canvas, CImageObject* image, int32_t event, int32_t first,
                 int32_t count) {

@@ -23,7 +23,7 @@
 #include "viewer/image_view.h"
 #include "viewer/image_window.h"
 #include "explorer/main_frame.h"
-#include "viewer/viewer_messages.h"
+#include "resources/messages.h"
 
 namespace {
 

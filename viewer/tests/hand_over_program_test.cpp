@@ -8,14 +8,13 @@
 #include <string>
 
 #include "viewer/tests/program_fixture.h"
+#include "resources/resource.h"
 
 namespace {
 
 using namespace program_driver;
 
 const char kFolder[] = "C:\\vxphandover";
-constexpr WORD kCmdGotoPage = 397;
-constexpr WORD kCmdZoomIn = 32783;
 
 class HandOver : public ProgramTest {
 protected:
@@ -51,7 +50,7 @@ TEST_F(HandOver, WhileAModalWindowIsUpWaitsForItAndLeavesItInFront) {
         const char* caption; // the modal window's caption
         WORD command;        // what brings it up (0: opening the image does)
     } cases[] = {
-        {"Go to Page", "pages3.tif", "Goto Page", kCmdGotoPage},
+        {"Go to Page", "pages3.tif", "Goto Page", ID_VIEW_GOTO_PAGE},
         {"a Failed! box", "broken.bmp", "Failed!", 0},
     };
     const std::string next = Path(kFolder, "next.bmp");
@@ -92,7 +91,7 @@ TEST_F(HandOver, WhileAModalWindowIsUpWaitsForItAndLeavesItInFront) {
         EXPECT_TRUE(IsWindowEnabled(shown));
         // It takes commands again: a zoom step shows in its title.
         const std::string shownTitle = Title(shown);
-        Command(shown, kCmdZoomIn);
+        Command(shown, ID_ZOOM_IN);
         EXPECT_TRUE(WaitFor([&] { return Title(shown) != shownTitle; })) << Title(shown);
 
         for (Process& p : started_)

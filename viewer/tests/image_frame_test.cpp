@@ -4,7 +4,8 @@
 // the clipboard copy of an indexed image, a save that fails keeping the
 // viewer open, an unreadable file, and the message filter that keeps each
 // frame's shortcuts to itself, the walk over every menu item and toolbar
-// button that finds none enabled without a handler, and Marquee Setting.
+// button that finds none enabled without a handler, Marquee Setting, and
+// the comparison of the resources' commands with the handlers of the maps.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,12 +33,6 @@
 namespace {
 
 const char kFolder[] = "C:\\vxpframe";
-
-constexpr WORD kCmdPrevious = 32791;
-constexpr WORD kCmdNext = 32792;
-constexpr WORD kCmdFirst = 32793;
-constexpr WORD kCmdLast = 32794;
-constexpr WORD kCmdCopy = 57634;
 
 std::string Path(const char* name) {
     return std::string(kFolder) + "\\" + name;
@@ -120,8 +116,10 @@ protected:
     std::map<CImageFrame*, HWND> m_windows;
 };
 
+// Disabled by the update rules (a command they do not know is never disabled).
 bool Disabled(CImageFrame* frame, int id) {
-    return (frame->UIGetState(id) & UPDUI_DISABLED) != 0;
+    const DWORD state = frame->UIGetState(id);
+    return state != static_cast<DWORD>(-1) && (state & UPDUI_DISABLED) != 0;
 }
 
 TEST_F(ImageFrameTest, StepsThroughItsFolderWithTheUpdateRules) {
@@ -134,11 +132,12 @@ TEST_F(ImageFrameTest, StepsThroughItsFolderWithTheUpdateRules) {
         int index; // expected afterwards
     };
     const Step steps[] = {
-        {kCmdNext, false, 1},     {kCmdLast, false, 2}, {kCmdNext, false, 2}, // stays on the last
-        {kCmdNext, true, 0},                                                  // wraps to the first
-        {kCmdPrevious, false, 0},                                             // stays on the first
-        {kCmdPrevious, true, 2},                                              // wraps to the last
-        {kCmdFirst, false, 0},
+        {ID_VIEW_NEXT_IMAGE, false, 1},  {ID_VIEW_LAST_IMAGE, false, 2},
+        {ID_VIEW_NEXT_IMAGE, false, 2}, // stays on the last
+        {ID_VIEW_NEXT_IMAGE, true, 0},  // wraps to the first
+        {ID_VIEW_PREV_IMAGE, false, 0}, // stays on the first
+        {ID_VIEW_PREV_IMAGE, true, 2},  // wraps to the last
+        {ID_VIEW_FIRST_IMAGE, false, 0},
     };
     for (const Step& step : steps) {
         g_applicationState.Options().viewerRepeat = step.repeat;
@@ -166,14 +165,15 @@ TEST_F(ImageFrameTest, StepsThroughItsFolderWithTheUpdateRules) {
         frame->SetCurrentIndex(rule.index);
         frame->UpdateToolBar();
         SCOPED_TRACE("index " + std::to_string(rule.index) + (rule.repeat ? " repeat" : ""));
-        EXPECT_EQ(Disabled(frame, kCmdNext), rule.next);
-        EXPECT_EQ(Disabled(frame, kCmdPrevious), rule.previous);
-        EXPECT_EQ(Disabled(frame, kCmdFirst), rule.first);
-        EXPECT_EQ(Disabled(frame, kCmdLast), rule.last);
+        EXPECT_EQ(Disabled(frame, ID_VIEW_NEXT_IMAGE), rule.next);
+        EXPECT_EQ(Disabled(frame, ID_VIEW_PREV_IMAGE), rule.previous);
+        EXPECT_EQ(Disabled(frame, ID_VIEW_FIRST_IMAGE), rule.first);
+        EXPECT_EQ(Disabled(frame, ID_VIEW_LAST_IMAGE), rule.last);
     }
     // Commands whose work does not exist yet stay disabled; arranging needs
     // two viewers.
-    for (int id : {57603, 32776, 311, 32826, 416})
+    for (int id :
+         {ID_FILE_SAVE, ID_ROTATE_90CW, ID_FILE_DELETE, ID_VIEW_SLIDESHOW, ID_WINDOW_ARRANGE})
         EXPECT_TRUE(Disabled(frame, id)) << id;
 }
 
@@ -336,7 +336,7 @@ TEST_F(ImageFrameTest, CopiesAnIndexedImageWithItsPalette) {
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
     CloseClipboard();
-    SendMessageA(frame->m_hWnd, WM_COMMAND, kCmdCopy, 0);
+    SendMessageA(frame->m_hWnd, WM_COMMAND, ID_EDIT_COPY, 0);
     ASSERT_TRUE(OpenClipboard(nullptr));
     HANDLE data = GetClipboardData(CF_DIB);
     ASSERT_NE(data, nullptr);
@@ -386,7 +386,7 @@ TEST_F(ImageFrameTest, AFailedSaveKeepsTheViewerOpen) {
     {
         // Stepping away is refused the same way.
         BoxAnswerer answer("Failed!");
-        SendMessageA(window, WM_COMMAND, kCmdNext, 0);
+        SendMessageA(window, WM_COMMAND, ID_VIEW_NEXT_IMAGE, 0);
         PumpFor(100);
     }
     EXPECT_EQ(frame->GetCurrentIndex(), 1);
@@ -636,6 +636,144 @@ TEST_F(ImageFrameTest, MarqueeSettingShowsItsDialogAndTheViewTakesTheChoice) {
         EXPECT_EQ(frame->GetView().GetCanvas().IsAspectFixed(), c.fixed);
     }
     options.marqueeDimensions = false;
+}
+
+// Every command of menu and accelerator table 202 and of the toolbar, read
+// from the program's own resources.
+void CollectMenuCommands(HMENU menu, std::set<int>& commands) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU popup = GetSubMenu(menu, i)) {
+            CollectMenuCommands(popup, commands);
+            continue;
+        }
+        const UINT id = GetMenuItemID(menu, i);
+        if (id != 0 && id != static_cast<UINT>(-1))
+            commands.insert(static_cast<int>(id));
+    }
+}
+
+std::set<int> ResourceCommands(CImageFrame* frame) {
+    std::set<int> commands;
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    HMENU menu = LoadMenuA(module, MAKEINTRESOURCEA(IDR_IMAGEFRAME));
+    EXPECT_NE(menu, nullptr);
+    if (menu) {
+        CollectMenuCommands(menu, commands);
+        DestroyMenu(menu);
+    }
+    HACCEL table = LoadAcceleratorsA(module, MAKEINTRESOURCEA(IDR_IMAGEFRAME));
+    EXPECT_NE(table, nullptr);
+    if (table) {
+        std::vector<ACCEL> keys(static_cast<size_t>(CopyAcceleratorTableA(table, nullptr, 0)));
+        CopyAcceleratorTableA(table, keys.data(), static_cast<int>(keys.size()));
+        for (const ACCEL& key : keys)
+            commands.insert(key.cmd);
+        DestroyAcceleratorTable(table);
+    }
+    HWND toolBar = FindToolBar(frame);
+    const int buttons = static_cast<int>(SendMessageA(toolBar, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < buttons; ++i) {
+        TBBUTTON button{};
+        SendMessageA(toolBar, TB_GETBUTTON, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(&button));
+        if ((button.fsStyle & BTNS_SEP) == 0)
+            commands.insert(button.idCommand);
+    }
+    return commands;
+}
+
+TEST_F(ImageFrameTest, EveryCommandOfTheResourcesHasAHandlerAndEveryHandlerACommand) {
+    CImageFrame* frame = OpenViewer("a.bmp", 1, 3);
+    ASSERT_NE(frame, nullptr);
+    const std::set<int> commands = ResourceCommands(frame);
+    EXPECT_GT(commands.size(), 80u);
+
+    // Asked through the frame's whole chain of maps without running anything.
+    std::set<int> handled;
+    {
+        CUiCommandProbe probe;
+        for (int id = 1; id <= 0xFFFF; ++id) {
+            LRESULT result = 0;
+            if (frame->ProcessWindowMessage(frame->m_hWnd, WM_COMMAND, MAKEWPARAM(id, 0), 0, result,
+                                            0))
+                handled.insert(id);
+        }
+    }
+    EXPECT_TRUE(handled.count(ID_VIEW_NEXT_IMAGE));
+    // Nothing ran: neither Close nor Next Image.
+    PumpFor(100);
+    ASSERT_TRUE(IsWindow(frame->m_hWnd));
+    EXPECT_EQ(Title(frame->m_hWnd), Listed("a.bmp", 100, 1, 3));
+
+    // Commands that reach the frame from menus it builds itself, or that it
+    // sends itself: the context menu's Cancel, the Editor button's drop-down
+    // and the Delete that the toolbar's Delete passes on to the shared map.
+    std::set<int> ownPopups = {ID_MARQUEE_CANCEL, ID_EDIT_DELETE_ITEMS};
+    for (int id = ID_EDITOR_FIRST; id <= ID_EDITOR_LAST; ++id)
+        ownPopups.insert(id);
+
+    // Commands whose work is not built: they have no handler and are disabled.
+    const std::set<int> notBuilt = {ID_FILE_SAVE,
+                                    ID_FILE_SAVE_AS,
+                                    ID_FILE_PROPERTIES,
+                                    ID_FILE_PRINT,
+                                    ID_FILE_EMAIL,
+                                    ID_FAVORITES_ADD,
+                                    ID_FILE_COPY_TO,
+                                    ID_FILE_MOVE_TO,
+                                    ID_EDIT_PASTE,
+                                    ID_ROTATE_180,
+                                    ID_ROTATE_90CW,
+                                    ID_ROTATE_90CCW,
+                                    ID_ROTATE_ARBITRARY,
+                                    ID_FLIP_HORIZONTAL,
+                                    ID_FLIP_VERTICAL,
+                                    ID_IMAGE_MODE_GRAYSCALE,
+                                    ID_IMAGE_MODE_INDEXED,
+                                    ID_IMAGE_MODE_BITMAP,
+                                    ID_IMAGE_MODE_RGB,
+                                    ID_ADJUST_BRIGHTNESS_CONTRAST,
+                                    ID_ADJUST_COLOR_BALANCE,
+                                    ID_ADJUST_HUE_SATURATION,
+                                    ID_ADJUST_DESATURATE,
+                                    ID_ADJUST_INVERT,
+                                    ID_ADJUST_EQUALIZE,
+                                    ID_ADJUST_POSTERIZE,
+                                    ID_IMAGE_SIZE,
+                                    ID_TOOLS_EDITOR,
+                                    ID_IMAGE_CROP,
+                                    ID_IMAGE_SAVE_SELECTION,
+                                    ID_FILE_CONVERT,
+                                    ID_SORT_BY_NAME,
+                                    ID_SORT_BY_SIZE,
+                                    ID_SORT_BY_TYPE,
+                                    ID_SORT_BY_DATE,
+                                    ID_SORT_ASCENDING,
+                                    ID_SORT_DESCENDING,
+                                    ID_VIEW_FULLSCREEN,
+                                    ID_VIEW_SLIDESHOW,
+                                    ID_WALLPAPER_CENTER,
+                                    ID_WALLPAPER_TILE,
+                                    ID_WALLPAPER_STRETCH,
+                                    ID_WALLPAPER_REMOVE,
+                                    ID_FILE_RENAME,
+                                    ID_VIEW_OPTIONS,
+                                    ID_TOOLS_CONFIGURE_EDITORS,
+                                    ID_HELP_INDEX,
+                                    ID_HELP_WEB_HOME,
+                                    ID_HELP_WEB_SUPPORT,
+                                    ID_HELP_WEB_REGISTER,
+                                    ID_APP_ABOUT};
+    frame->UpdateToolBar();
+    for (int id : commands) {
+        if (notBuilt.count(id))
+            EXPECT_TRUE(Disabled(frame, id)) << "command " << id << " is enabled";
+        else
+            EXPECT_TRUE(handled.count(id)) << "command " << id << " has no handler";
+    }
+    for (int id : handled)
+        EXPECT_TRUE(commands.count(id) || ownPopups.count(id))
+            << "handler of " << id << " is reached by no menu, key or button";
 }
 
 } // namespace

@@ -18,7 +18,6 @@
 
 namespace image_view_test {
 
-constexpr UINT kViewId = 0xE900;
 constexpr UINT kMsgStealCapture = WM_APP + 1;
 constexpr COLORREF kBackground = RGB(125, 158, 192);
 constexpr COLORREF kRed = RGB(255, 0, 0);
@@ -123,7 +122,7 @@ protected:
         RECT rect = {0, 0, 500, 500};
         ASSERT_NE(m_view.Create(m_parent, rect, NULL,
                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
-                                kViewId),
+                                ID_VIEWER_PANE),
                   (HWND)NULL);
         m_view.SetBackgroundColor(kBackground, true);
         ::SetForegroundWindow(m_parent);

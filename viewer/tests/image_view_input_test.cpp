@@ -15,7 +15,7 @@ TEST_F(ImageViewTest, DoubleClickNotifiesTheParentWithoutSender) {
         if (n.code != (UINT)NM_DBLCLK)
             continue;
         EXPECT_EQ(n.hwndFrom, (HWND)NULL);
-        EXPECT_EQ(n.idFrom, kViewId);
+        EXPECT_EQ(n.idFrom, ID_VIEWER_PANE);
     }
     EXPECT_TRUE(g_log.commands.empty());
 }
@@ -45,7 +45,7 @@ TEST_F(ImageViewTest, MarqueeClickLeavesNoSelectionAndDragMakesOne) {
     g_log = ParentLog();
     ::SendMessageA(m_view, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(230, 230));
     ASSERT_EQ(g_log.commands.size(), 1u);
-    EXPECT_EQ(LOWORD(g_log.commands[0]), CImageView::kCropCommand);
+    EXPECT_EQ(LOWORD(g_log.commands[0]), ID_IMAGE_CROP);
     EXPECT_FALSE(g_log.Has((UINT)NM_DBLCLK));
 
     // Leaving selection mode clears it.

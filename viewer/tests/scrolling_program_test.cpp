@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "viewer/tests/program_fixture.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -16,8 +17,6 @@ using namespace program_driver;
 
 const char kFolder[] = "C:\\vxpscroll";
 constexpr int kWidth = 2000, kHeight = 1500;
-constexpr WORD kCmdZoomTo = 32782;
-constexpr WORD kCmdActualSize = 32786;
 
 // Every pixel says where it is: red and green are x and y modulo 256, blue
 // holds the multiples of 256 (x in the high nibble, y in the low one).
@@ -151,11 +150,11 @@ TEST_F(Scrolling, UncoveredStripsShowThePictureAtTheNewPosition) {
         HWND frame = WaitForViewer([&](const std::string& t) { return t.find(file) == 0; });
         ASSERT_NE(frame, nullptr);
         KeepOnTop(frame);
-        Command(frame, kCmdActualSize);
+        Command(frame, ID_ZOOM_TYPE_ACTUAL);
         ASSERT_TRUE(WaitFor([&] { return Title(frame).find(" @ 100% ") != std::string::npos; }))
             << Title(frame);
         if (c.zoomText) {
-            Command(frame, kCmdZoomTo);
+            Command(frame, ID_ZOOM_TO);
             HWND dialog = nullptr;
             ASSERT_TRUE(WaitFor([&] {
                 dialog = FindWindowA("#32770", "Zoom To");

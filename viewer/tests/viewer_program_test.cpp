@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "viewer/tests/program_driver.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -26,16 +27,6 @@ const char kFolder[] = "C:\\vxpview";
 const char kCopyFolder[] = "C:\\vxpcopy";
 const char kTallFolder[] = "C:\\vxptall";
 const char kPagesFolder[] = "C:\\vxppages";
-
-constexpr WORD kCmdZoomTo = 32782;
-constexpr WORD kCmdZoomIn = 32783;
-constexpr WORD kCmdFitOnScreen = 32787;
-constexpr WORD kCmdPrevious = 32791;
-constexpr WORD kCmdNext = 32792;
-constexpr WORD kCmdLast = 32794;
-constexpr WORD kCmdCopy = 57634;
-constexpr WORD kCmdGotoPage = 397;
-constexpr WORD kCmdNextPage = 32856;
 
 const Rgb kRed{255, 0, 0}, kBlue{0, 0, 255}, kBackground{125, 158, 192};
 
@@ -192,24 +183,24 @@ TEST_F(ViewerProgram, StepsThroughTheFolderWithAndWithoutRepeat) {
         Process& program = Launch(Path(kFolder, "a.bmp"));
         HWND frame = WaitForViewerTitled(ListedTitle("a.bmp", 100, 1));
         ASSERT_NE(frame, nullptr);
-        HWND toolbar = ToolbarWith(frame, kCmdNext);
+        HWND toolbar = ToolbarWith(frame, ID_VIEW_NEXT_IMAGE);
         ASSERT_NE(toolbar, nullptr);
 
-        Command(frame, kCmdNext);
+        Command(frame, ID_VIEW_NEXT_IMAGE);
         EXPECT_TRUE(WaitForTitle(frame, ListedTitle("b.bmp", 100, 2))) << Title(frame);
-        Command(frame, kCmdLast);
+        Command(frame, ID_VIEW_LAST_IMAGE);
         EXPECT_TRUE(WaitForTitle(frame, ListedTitle("c.bmp", 100, 3))) << Title(frame);
 
         const bool nextEnabled = WaitFor(
             [&] {
-                return (SendMessageA(toolbar, TB_ISBUTTONENABLED, kCmdNext, 0) != 0) ==
+                return (SendMessageA(toolbar, TB_ISBUTTONENABLED, ID_VIEW_NEXT_IMAGE, 0) != 0) ==
                        (repeat != 0);
             },
             3000);
         EXPECT_TRUE(nextEnabled) << "Next button on the last image";
-        EXPECT_NE(SendMessageA(toolbar, TB_ISBUTTONENABLED, kCmdPrevious, 0), 0);
+        EXPECT_NE(SendMessageA(toolbar, TB_ISBUTTONENABLED, ID_VIEW_PREV_IMAGE, 0), 0);
 
-        Command(frame, kCmdNext);
+        Command(frame, ID_VIEW_NEXT_IMAGE);
         if (repeat) {
             EXPECT_TRUE(WaitForTitle(frame, ListedTitle("a.bmp", 100, 1))) << Title(frame);
         } else {
@@ -228,9 +219,9 @@ TEST_F(ViewerProgram, ZoomInFromActualSizeGivesTheNextStep) {
     Launch(Path(kFolder, "a.bmp"));
     HWND frame = WaitForViewerTitled(ListedTitle("a.bmp", 100, 1));
     ASSERT_NE(frame, nullptr);
-    Command(frame, kCmdZoomIn);
+    Command(frame, ID_ZOOM_IN);
     EXPECT_TRUE(WaitForTitle(frame, ListedTitle("a.bmp", 125, 1))) << Title(frame);
-    Command(frame, kCmdZoomIn);
+    Command(frame, ID_ZOOM_IN);
     EXPECT_TRUE(WaitForTitle(frame, ListedTitle("a.bmp", 150, 1))) << Title(frame);
 }
 
@@ -238,7 +229,7 @@ TEST_F(ViewerProgram, ZoomToRefusesAValueOutOfRange) {
     Launch(Path(kFolder, "a.bmp"));
     HWND frame = WaitForViewerTitled(ListedTitle("a.bmp", 100, 1));
     ASSERT_NE(frame, nullptr);
-    RefuseThenAccept(frame, kCmdZoomTo, "Zoom To", 1163, "0", "Value must be between 1 and 10000",
+    RefuseThenAccept(frame, ID_ZOOM_TO, "Zoom To", 1163, "0", "Value must be between 1 and 10000",
                      "250");
     EXPECT_TRUE(WaitForTitle(frame, ListedTitle("a.bmp", 250, 1))) << Title(frame);
 }
@@ -275,7 +266,7 @@ TEST_F(ViewerProgram, ClosingTheLastViewerEndsTheProgramAndKeepsItsPlace) {
     Process& program = Launch(Path(kFolder, "a.bmp"));
     HWND frame = WaitForViewerTitled(ListedTitle("a.bmp", 100, 1));
     ASSERT_NE(frame, nullptr);
-    Command(frame, kCmdFitOnScreen); // zoom type 1
+    Command(frame, ID_ZOOM_TYPE_FIT); // zoom type 1
     ASSERT_TRUE(MoveWindow(frame, 120, 130, 520, 400, TRUE));
     RECT placed{};
     ASSERT_TRUE(WaitFor([&] {
@@ -312,7 +303,7 @@ TEST_F(ViewerProgram, CopyPutsABottomUpDibOnTheClipboard) {
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
     CloseClipboard();
-    Command(frame, kCmdCopy);
+    Command(frame, ID_EDIT_COPY);
     ASSERT_TRUE(WaitFor([] { return IsClipboardFormatAvailable(CF_DIB) != FALSE; }, 5000));
 
     ASSERT_TRUE(OpenClipboard(nullptr));
@@ -447,11 +438,11 @@ TEST_F(ViewerProgram, PagesOfAMultiPageImageStepAndGotoPageRefusesAPageBeyondThe
     HWND frame = WaitForViewerTitled(title(1));
     ASSERT_NE(frame, nullptr) << "no viewer titled " << title(1);
     for (int page : {2, 3, 3}) {
-        Command(frame, kCmdNextPage);
+        Command(frame, ID_VIEW_NEXT_PAGE);
         EXPECT_TRUE(WaitForTitle(frame, title(page))) << Title(frame);
     }
 
-    RefuseThenAccept(frame, kCmdGotoPage, "Goto Page", 1102, "4", "Value must be between 1 and 3",
-                     "1");
+    RefuseThenAccept(frame, ID_VIEW_GOTO_PAGE, "Goto Page", 1102, "4",
+                     "Value must be between 1 and 3", "1");
     EXPECT_TRUE(WaitForTitle(frame, title(1))) << Title(frame);
 }

@@ -1,10 +1,16 @@
-// Private messages and notification codes shared by the application object,
-// the image canvas, the image view and the viewer frame. The values are part
-// of how the windows talk to each other across threads, so they live in one
-// place.
+// The program's private window and thread messages and the notification
+// codes its windows send one another. They cross threads and layers (the
+// decode threads of the core talk to the frames, the canvas to the view, the
+// folder thread to its viewer), so each is defined here once and every
+// sender and receiver uses the name.
 #pragma once
 
 #include <windows.h>
+
+// Posted to the user-interface thread (no window) by a frame after its last
+// message, with the frame object in wParam; the thread's message filter
+// deletes the object.
+constexpr UINT kFreeFrameMessage = WM_USER + 2; // 1026
 
 // Item-list change record in wParam (lParam 0); see app/file_item_list.h.
 constexpr UINT kMsgItemListChanged = WM_USER + 7; // 1031
@@ -24,6 +30,11 @@ constexpr UINT kMsgFrameUpdateUI = WM_USER + 22;    // 1046
 // image (never waits for the frame's thread).
 constexpr UINT kMsgDecodeStarted = WM_USER + 91; // 1115
 constexpr UINT kMsgDecodeEnded = WM_USER + 92;   // 1116
+
+// Posted by a viewer to itself: tell the user about a file that cannot be
+// read once the message loop runs (start-up must not sit in a message box
+// while it holds the single-instance mutex).
+constexpr UINT kMsgReportUnreadable = WM_APP + 1;
 
 // WM_NOTIFY codes from the image view to its parent (hwndFrom is NULL; match
 // idFrom and code).
