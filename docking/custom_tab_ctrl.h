@@ -26,6 +26,7 @@ using docking::CTS_VERTICAL;
 constexpr UINT CTN_INSERTITEM = (UINT)-561;
 constexpr UINT CTN_DELETEITEM = (UINT)-562;
 constexpr UINT CTN_CLOSE = (UINT)-565;
+constexpr UINT CTN_DRAGOUT = (UINT)-581; // the flying strip: a tab was dragged off it
 
 // Tooltip tool ids of the buttons; the tabs use 1..count.
 constexpr UINT_PTR kTabToolScrollLeft = (UINT_PTR)-14;

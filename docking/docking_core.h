@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "docking/docking_messages.h"
+#include "resources/messages.h"
 #include "docking/docking_statics.h"
 #include "docking/logic/docking_request.h"
 #include "docking/logic/drag_tracker.h"

@@ -1,7 +1,7 @@
 // The flying tab strip and the tab docking window.
 #include "docking/tab_docking_window.h"
 
-#include "docking/docking_messages.h"
+#include "resources/messages.h"
 #include "docking/logic/tab_rules.h"
 #include "ui/capture_loop.h"
 

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "docking/custom_tab_ctrl.h"
-#include "docking/docking_messages.h"
 #include "docking/tab_docking_window.h"
 
 namespace {

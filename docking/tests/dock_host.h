@@ -76,9 +76,10 @@ private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL& bHandled) {
         InitDocking(dockingFlags);
         if (withClientView)
-            m_hWndClient = ::CreateWindowExA(WS_EX_CLIENTEDGE, "STATIC", "Client view",
-                                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_CENTER, 0, 0, 10, 10,
-                                             m_hWnd, NULL, ::GetModuleHandleA(NULL), NULL);
+            m_hWndClient =
+                ::CreateWindowExA(WS_EX_CLIENTEDGE, "STATIC", "Client view",
+                                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_CENTER, 0, 0, 10, 10,
+                                  m_hWnd, NULL, ::GetModuleHandleA(NULL), NULL);
         UpdateLayout();
         bHandled = FALSE;
         return 0;
