@@ -908,19 +908,11 @@ LRESULT CAutoHideManager::OnNcActivate(UINT, WPARAM, LPARAM, BOOL& bHandled) {
 }
 
 LRESULT CAutoHideManager::OnSetTextOrIcon(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&) {
-    const DWORD style = GetStyle();
-    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, (LONG_PTR)(style & ~(WS_BORDER | WS_DLGFRAME)));
-    const LRESULT result = DefWindowProc(uMsg, wParam, lParam);
-    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, (LONG_PTR)style);
-    SetWindowPos(NULL, 0, 0, 0, 0,
-                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    return result;
+    return DefProcWithoutCaption(*this, uMsg, wParam, lParam);
 }
 
 LRESULT CAutoHideManager::OnGetMinMaxInfo(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&) {
-    const LRESULT result = DefWindowProc(uMsg, wParam, lParam);
-    ((MINMAXINFO*)lParam)->ptMinTrackSize = POINT{0, 0};
-    return result;
+    return DefProcNoMinimumSize(*this, uMsg, wParam, lParam);
 }
 
 LRESULT CAutoHideManager::OnEraseBkgnd(UINT, WPARAM, LPARAM, BOOL&) {

@@ -51,23 +51,24 @@ CCustomTabCtrlBase::~CCustomTabCtrlBase() {
 // ---------------------------------------------------------------------------
 LRESULT CCustomTabCtrlBase::NotifyItem(UINT code, int item, POINT pt) {
     NMCTITEM nm = {};
-    nm.hdr.hwndFrom = m_hWnd;
-    nm.hdr.idFrom = (UINT_PTR)m_id;
-    nm.hdr.code = code;
     nm.iItem = item;
     nm.pt = pt;
-    return ::SendMessageA(GetParent(), WM_NOTIFY, (WPARAM)m_id, (LPARAM)&nm);
+    return SendNotify(nm.hdr, code);
 }
 
 LRESULT CCustomTabCtrlBase::NotifyItems(UINT code, int oldItem, int newItem) {
     NMCTITEMS nm = {};
-    nm.hdr.hwndFrom = m_hWnd;
-    nm.hdr.idFrom = (UINT_PTR)m_id;
-    nm.hdr.code = code;
     nm.iItem1 = oldItem;
     nm.iItem2 = newItem;
     nm.pt = POINT{-1, -1};
-    return ::SendMessageA(GetParent(), WM_NOTIFY, (WPARAM)m_id, (LPARAM)&nm);
+    return SendNotify(nm.hdr, code);
+}
+
+LRESULT CCustomTabCtrlBase::SendNotify(NMHDR& hdr, UINT code) {
+    hdr.hwndFrom = m_hWnd;
+    hdr.idFrom = (UINT_PTR)m_id;
+    hdr.code = code;
+    return ::SendMessageA(GetParent(), WM_NOTIFY, (WPARAM)m_id, (LPARAM)&hdr);
 }
 
 // ---------------------------------------------------------------------------

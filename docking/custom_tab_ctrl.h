@@ -165,6 +165,8 @@ protected:
 
     LRESULT NotifyItem(UINT code, int item, POINT pt);
     LRESULT NotifyItems(UINT code, int oldItem, int newItem);
+    // Fills the header of a record that starts with it and sends it to the parent.
+    LRESULT SendNotify(NMHDR& hdr, UINT code);
     void ScrollIntoView(int index);
     void Scroll(int delta);
     void ApplySettings();

@@ -15,6 +15,19 @@ void RectClientToScreen(HWND hWnd, DockRect& r) {
     r = DockRect{pts[0].x, pts[0].y, pts[1].x, pts[1].y};
 }
 
+BOOL SendAutoHide(HWND frame, HWND pane, int32_t flags, int32_t barSize, bool showNow,
+                  int32_t count, WindowHandle* list) {
+    DockingRequest pin;
+    pin.pane = pane;
+    pin.code = kAutoHide;
+    pin.autoHide.flags = flags;
+    pin.autoHide.barSize = barSize;
+    pin.autoHide.showNow = showNow ? 1 : 0;
+    pin.autoHide.paneCount = count;
+    pin.autoHide.paneList = list;
+    return SendRequest(frame, pin) != 0;
+}
+
 bool IsDockingBox(HWND hWnd) {
     if (hWnd == NULL || !::IsWindow(hWnd))
         return false;

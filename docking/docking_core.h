@@ -29,6 +29,11 @@ inline LRESULT SendRequest(HWND to, DockingRequest& request) {
 inline LRESULT SendBoxRequest(HWND to, DockingRequest& request) {
     return to != NULL ? ::SendMessageA(to, g_dockingBoxMessage, 0, (LPARAM)&request) : 0;
 }
+// Sends the frame an AutoHide request for one pane (count 0) or for the
+// panes of a box (count >= 2, `list` in tab order, `pane` the shown one).
+BOOL SendAutoHide(HWND frame, HWND pane, int32_t flags, int32_t barSize, bool showNow,
+                  int32_t count = 0, WindowHandle* list = nullptr);
+
 // Whether the window is a docking window or a tabbed docking box of this process.
 bool IsDockingBox(HWND hWnd);
 

@@ -263,6 +263,15 @@ HWND CDockingWindowBase::PlacementTarget() const {
     return m_host != NULL && IsDockingBox(m_host) ? m_host : m_frame;
 }
 
+DockingRequest CDockingWindowBase::QueryPlacement() const {
+    DockingRequest where;
+    where.pane = m_hWnd;
+    where.host = m_host;
+    where.code = kGetPlacement;
+    SendRequest(PlacementTarget(), where);
+    return where;
+}
+
 BOOL CDockingWindowBase::AnswerPlacement(DockingRequest& r) {
     HWND caller = r.pane;
     if (m_host != NULL) {
@@ -326,13 +335,8 @@ BOOL CDockingWindowBase::DockIntoNewBox(DockingRequest& r) {
 BOOL CDockingWindowBase::Undock() {
     if (m_host == NULL)
         return FALSE;
-    DockingRequest saved;
-    saved.pane = m_hWnd;
-    saved.host = m_host;
-    saved.code = kGetPlacement;
     HWND host = m_host;
-    if (SendRequest(PlacementTarget(), saved))
-        m_saved = saved;
+    m_saved = QueryPlacement();
     m_saved.pane = m_hWnd;
     DockingRequest leave;
     leave.pane = m_hWnd;
@@ -381,17 +385,8 @@ BOOL CDockingWindowBase::Redock(DockingRequest record) {
     record.pane = m_hWnd;
     if ((record.placement.flags & kPinnedAway) && !(record.placement.flags & kFloating)) {
         // Pinned away when it was stored: back onto the auto-hide bar of its side.
-        const int32_t flags = record.placement.flags & ~(kPinnedAway | kCurrentTab);
-        const int32_t barSize = record.placement.docked.barSize;
-        DockingRequest pin;
-        pin.pane = m_hWnd;
-        pin.code = kAutoHide;
-        pin.autoHide.flags = flags;
-        pin.autoHide.barSize = barSize;
-        pin.autoHide.showNow = 0;
-        pin.autoHide.paneCount = 0;
-        pin.autoHide.paneList = nullptr;
-        return SendRequest(m_frame, pin) != 0;
+        return SendAutoHide(m_frame, m_hWnd, record.placement.flags & ~(kPinnedAway | kCurrentTab),
+                            record.placement.docked.barSize, false);
     }
     if (record.host != NULL && record.host != m_hWnd && ::IsWindow(record.host) &&
         IsDockingBox(record.host)) {
@@ -433,11 +428,7 @@ void CDockingWindowBase::GetPlacement(DockingPlacement& placement) {
     placement.visible = IsVisible();
     if (m_host != NULL) {
         placement.floating = ToDockRect(m_floatRect);
-        DockingRequest& r = placement.request;
-        r.pane = m_hWnd;
-        r.host = m_host;
-        r.code = kGetPlacement;
-        SendRequest(PlacementTarget(), r);
+        placement.request = QueryPlacement();
         return;
     }
     RECT w;
@@ -486,25 +477,10 @@ void CDockingWindowBase::SetPlacement(const DockingPlacement& placement) {
 void CDockingWindowBase::AutoHide() {
     if (m_host == NULL)
         return;
-    DockingRequest where;
-    where.pane = m_hWnd;
-    where.host = m_host;
-    where.code = kGetPlacement;
-    SendRequest(PlacementTarget(), where);
-    const int32_t flags = where.placement.flags;
-    const int32_t barSize = where.placement.docked.barSize;
+    const DockingRequest where = QueryPlacement();
     if (!Undock())
         return;
-    DockingRequest pin;
-    pin.pane = m_hWnd;
-    pin.host = NULL;
-    pin.code = kAutoHide;
-    pin.autoHide.flags = flags;
-    pin.autoHide.barSize = barSize;
-    pin.autoHide.showNow = 1;
-    pin.autoHide.paneCount = 0;
-    pin.autoHide.paneList = nullptr;
-    SendRequest(m_frame, pin);
+    SendAutoHide(m_frame, m_hWnd, where.placement.flags, where.placement.docked.barSize, true);
 }
 
 // ---------------------------------------------------------------------------
@@ -718,20 +694,29 @@ LRESULT CDockingWindowBase::OnNcLButtonUp(UINT, WPARAM wParam, LPARAM, BOOL& bHa
     return 0;
 }
 
+LRESULT DefProcWithoutCaption(CWindowImplBase& window, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    const DWORD style = window.GetStyle();
+    ::SetWindowLongPtrA(window, GWL_STYLE, (LONG_PTR)(style & ~(WS_BORDER | WS_DLGFRAME)));
+    const LRESULT result = window.DefWindowProc(uMsg, wParam, lParam);
+    ::SetWindowLongPtrA(window, GWL_STYLE, (LONG_PTR)style);
+    window.SetWindowPos(NULL, 0, 0, 0, 0,
+                        SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return result;
+}
+
+LRESULT DefProcNoMinimumSize(CWindowImplBase& window, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = window.DefWindowProc(uMsg, wParam, lParam);
+    ((MINMAXINFO*)lParam)->ptMinTrackSize = POINT{0, 0};
+    return result;
+}
+
 LRESULT CDockingWindowBase::OnSetTextOrIcon(UINT uMsg, WPARAM wParam, LPARAM lParam,
                                             BOOL& bHandled) {
     if (m_host == NULL) {
         bHandled = FALSE;
         return 0;
     }
-    // The default procedure would draw a system caption over ours.
-    const DWORD style = GetStyle();
-    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, (LONG_PTR)(style & ~(WS_BORDER | WS_DLGFRAME)));
-    const LRESULT result = DefWindowProc(uMsg, wParam, lParam);
-    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, (LONG_PTR)style);
-    SetWindowPos(NULL, 0, 0, 0, 0,
-                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    return result;
+    return DefProcWithoutCaption(*this, uMsg, wParam, lParam);
 }
 
 LRESULT CDockingWindowBase::OnGetMinMaxInfo(UINT uMsg, WPARAM wParam, LPARAM lParam,
@@ -740,10 +725,7 @@ LRESULT CDockingWindowBase::OnGetMinMaxInfo(UINT uMsg, WPARAM wParam, LPARAM lPa
         bHandled = FALSE;
         return 0;
     }
-    const LRESULT result = DefWindowProc(uMsg, wParam, lParam);
-    MINMAXINFO* info = (MINMAXINFO*)lParam;
-    info->ptMinTrackSize = POINT{0, 0};
-    return result;
+    return DefProcNoMinimumSize(*this, uMsg, wParam, lParam);
 }
 
 LRESULT CDockingWindowBase::OnWindowPosChanging(UINT, WPARAM, LPARAM, BOOL& bHandled) {

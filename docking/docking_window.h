@@ -67,6 +67,13 @@ public:
 // the click ended on the button.
 void TrackCaptionButton(HWND hWnd, const CDockingCaption& caption, LRESULT hit, bool pressed);
 
+// Default processing of WM_SETTEXT or WM_SETICON for a window that draws
+// its own caption: without the caption style bits, so the system draws no
+// caption over it, then the frame recalculated.
+LRESULT DefProcWithoutCaption(CWindowImplBase& window, UINT uMsg, WPARAM wParam, LPARAM lParam);
+// Default WM_GETMINMAXINFO with no minimum tracking size.
+LRESULT DefProcNoMinimumSize(CWindowImplBase& window, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
 // The fonts of docked captions, made once per process.
 HFONT DockCaptionFont(bool vertical);
 
@@ -156,6 +163,8 @@ protected:
     void PaintCaption(HDC dc);
     // Where GetPlacement (code 4) goes: a box answers for its members.
     HWND PlacementTarget() const;
+    // The docked place of this pane, asked of its host or the frame.
+    docking::DockingRequest QueryPlacement() const;
     // The request-level placement: fills r for this pane.
     BOOL AnswerPlacement(docking::DockingRequest& r);
     // Re-docks by a stored record.

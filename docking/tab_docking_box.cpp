@@ -332,13 +332,7 @@ BOOL CTabDockingBox::DockTo(DockingRequest& request) {
 void CTabDockingBox::AutoHide() {
     if (!IsDocked())
         return;
-    DockingRequest where;
-    where.pane = m_hWnd;
-    where.host = m_host;
-    where.code = kGetPlacement;
-    SendRequest(PlacementTarget(), where);
-    const int32_t flags = where.placement.flags;
-    const int32_t barSize = where.placement.docked.barSize;
+    const DockingRequest where = QueryPlacement();
     Undock();
     HWND shown = m_shown;
     std::vector<HWND> panes((size_t)PaneCount(), NULL);
@@ -347,15 +341,9 @@ void CTabDockingBox::AutoHide() {
         if (RemovePane(pane))
             panes[(size_t)i] = pane;
     }
-    DockingRequest pin;
-    pin.pane = shown != NULL ? shown : (panes.empty() ? NULL : panes.front());
-    pin.code = kAutoHide;
-    pin.autoHide.flags = flags;
-    pin.autoHide.barSize = barSize;
-    pin.autoHide.showNow = 1;
-    pin.autoHide.paneCount = (int32_t)panes.size();
-    pin.autoHide.paneList = panes.data();
-    SendRequest(m_frame, pin);
+    SendAutoHide(m_frame, shown != NULL ? shown : (panes.empty() ? NULL : panes.front()),
+                 where.placement.flags, where.placement.docked.barSize, true, (int32_t)panes.size(),
+                 panes.data());
     PostMessage(WM_CLOSE);
 }
 

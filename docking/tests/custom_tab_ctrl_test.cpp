@@ -65,6 +65,16 @@ public:
     }
 };
 
+BOOL CALLBACK FindTooltip(HWND hWnd, LPARAM lParam) {
+    char cls[64] = "";
+    ::GetClassNameA(hWnd, cls, sizeof(cls));
+    if (std::string(cls) == TOOLTIPS_CLASSA) {
+        *(HWND*)lParam = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 class CustomTabCtrlTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -286,18 +296,7 @@ TEST_F(CustomTabCtrlTest, TabsTellTheirTooltipTextWhenAsked) {
     strip.GetItem(1)->tooltip = "The second";
     strip.GetItem(0)->tooltip.clear();
     HWND tooltip = NULL;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            char cls[64] = "";
-            ::GetClassNameA(hWnd, cls, sizeof(cls));
-            if (std::string(cls) == TOOLTIPS_CLASSA) {
-                *(HWND*)lParam = hWnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        (LPARAM)&tooltip);
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindTooltip, (LPARAM)&tooltip);
     ASSERT_NE((HWND)NULL, tooltip);
     for (int tool : {1, 2}) {
         NMTTDISPINFOA info = {};
