@@ -445,33 +445,28 @@ void CDockingWindowBase::GetPlacement(DockingPlacement& placement) {
 }
 
 void CDockingWindowBase::SetPlacement(const DockingPlacement& placement) {
-    m_saved = placement.request;
-    m_saved.pane = m_hWnd;
     const DockRect& f = placement.floating;
     const RECT floating = {f.left, f.top, f.right, f.bottom};
-    if (placement.visible) {
-        if (m_host != NULL)
-            Undock();
-        m_saved = placement.request;
-        m_saved.pane = m_hWnd;
-        if (placement.docked) {
-            Redock(m_saved);
-            if (!IsEmpty(floating))
-                m_floatRect = floating;
-        } else {
-            ::SetWindowPos(m_hWnd, NULL, f.left, f.top, f.right - f.left, f.bottom - f.top,
-                           SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER);
-        }
-        return;
-    }
     if (m_host != NULL)
         Undock();
     m_saved = placement.request;
     m_saved.pane = m_hWnd;
-    if (!IsEmpty(floating))
+    // A stored placement carries no window handles: a docked place read
+    // back from the registry (also the one a hidden pane reported) is kept
+    // valid through the frame, so Show docks the pane there.
+    if (m_saved.host == NULL && !(m_saved.placement.flags & kFloating))
+        m_saved.host = m_frame;
+    if (placement.visible && placement.docked) {
+        Redock(m_saved);
+        if (!IsEmpty(floating))
+            m_floatRect = floating;
+        return;
+    }
+    if (!placement.visible && !IsEmpty(floating))
         m_floatRect = floating;
     ::SetWindowPos(m_hWnd, NULL, f.left, f.top, f.right - f.left, f.bottom - f.top,
-                   SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER);
+                   (placement.visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW) | SWP_NOACTIVATE |
+                       SWP_NOZORDER);
 }
 
 void CDockingWindowBase::AutoHide() {

@@ -108,6 +108,27 @@ TEST_F(DockingFrameTest, HidingAndShowingAPaneRestoresEveryRectangle) {
     EXPECT_TRUE(SameRect(otherRect, frame.RectInFrame(other)));
 }
 
+TEST_F(DockingFrameTest, AHiddenDockedPaneComesBackDockedFromItsStoredForm) {
+    CTabDockingWindow& pane = LeftPane("Folders");
+    const RECT bar = frame.RectInFrame(pane.Host());
+    pane.Hide();
+    Pump();
+    DockingPlacement hidden;
+    pane.GetPlacement(hidden);
+    const PlacementRegistryForm stored = ToRegistryForm(hidden);
+
+    // Another session: a new pane, the placement read back without handles.
+    CTabDockingWindow& again = frame.AddPane("Folders again");
+    again.SetPlacement(FromRegistryForm(stored));
+    Pump();
+    EXPECT_FALSE(again.IsWindowVisible());
+    EXPECT_FALSE(again.IsDocked());
+    again.Show();
+    Pump();
+    ASSERT_TRUE(again.IsDocked());
+    EXPECT_TRUE(SameRect(bar, frame.RectInFrame(again.Host())));
+}
+
 // The fields a placement keeps, compared after a round trip.
 void ExpectSamePlacement(const DockingPlacement& a, const DockingPlacement& b, const char* what) {
     SCOPED_TRACE(what);
