@@ -13,35 +13,6 @@ using namespace docking;
 
 namespace {
 
-// Visual styles are looked up at run time: the program also runs where the
-// theme library is missing or styles are off, and then draws frame controls.
-struct ThemeApi {
-    typedef HANDLE(WINAPI* OpenFn)(HWND, LPCWSTR);
-    typedef HRESULT(WINAPI* CloseFn)(HANDLE);
-    typedef HRESULT(WINAPI* DrawFn)(HANDLE, HDC, int, int, const RECT*, const RECT*);
-    typedef HRESULT(WINAPI* ContentFn)(HANDLE, HDC, int, int, const RECT*, RECT*);
-    OpenFn open = nullptr;
-    CloseFn close = nullptr;
-    DrawFn draw = nullptr;
-    ContentFn content = nullptr;
-
-    ThemeApi() {
-        HMODULE module = ::LoadLibraryA("uxtheme.dll");
-        if (module == NULL)
-            return;
-        open = (OpenFn)(void*)::GetProcAddress(module, "OpenThemeData");
-        close = (CloseFn)(void*)::GetProcAddress(module, "CloseThemeData");
-        draw = (DrawFn)(void*)::GetProcAddress(module, "DrawThemeBackground");
-        content = (ContentFn)(void*)::GetProcAddress(module, "GetThemeBackgroundContentRect");
-        if (!open || !close || !draw || !content)
-            open = nullptr;
-    }
-    static const ThemeApi& Get() {
-        static ThemeApi api;
-        return api;
-    }
-};
-
 constexpr int kPushButtonPart = 1; // the theme class's push-button part
 
 constexpr int kCellOuter = 0, kCellInner = 2;
@@ -132,16 +103,11 @@ BOOL CColorButton::SubclassWindow(HWND hWnd) {
 }
 
 void CColorButton::OpenTheme() {
-    CloseTheme();
-    const ThemeApi& api = ThemeApi::Get();
-    if (api.open != nullptr && m_hWnd != NULL)
-        m_theme = api.open(m_hWnd, L"Button");
+    m_theme.Open(m_hWnd, L"Button");
 }
 
 void CColorButton::CloseTheme() {
-    if (m_theme != NULL)
-        ThemeApi::Get().close(m_theme);
-    m_theme = NULL;
+    m_theme.Close();
 }
 
 LRESULT CColorButton::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
@@ -190,7 +156,7 @@ LRESULT CColorButton::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL&) {
     const bool disabled = (state & ODS_DISABLED) != 0;
     RECT content = item->rcItem;
 
-    if (m_theme != NULL) {
+    if (m_theme.IsThemed()) {
         int stateId = selected ? 3 : 0;
         if (disabled)
             stateId |= 4;
@@ -198,9 +164,8 @@ LRESULT CColorButton::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL&) {
             stateId |= 2;
         else if (state & ODS_DEFAULT)
             stateId |= 5;
-        const ThemeApi& api = ThemeApi::Get();
-        api.draw(m_theme, dc, kPushButtonPart, stateId, &item->rcItem, NULL);
-        api.content(m_theme, dc, kPushButtonPart, stateId, &item->rcItem, &content);
+        m_theme.DrawBackground(dc, kPushButtonPart, stateId, item->rcItem);
+        m_theme.ContentRect(dc, kPushButtonPart, stateId, item->rcItem, &content);
     } else {
         UINT flags = DFCS_BUTTONPUSH | DFCS_ADJUSTRECT;
         if (selected)

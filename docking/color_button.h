@@ -13,6 +13,7 @@
 #include <string>
 
 #include "docking/logic/color_picker.h"
+#include "ui/theme.h"
 #include "ui/window_impl.h"
 
 #ifndef CLR_AUTOMATIC
@@ -80,7 +81,7 @@ private:
     void DrawItem(HDC dc, int item);
     docking::PickerRect ItemRect(int item) const;
 
-    HANDLE m_theme = NULL;
+    CThemeHelper m_theme;
     bool m_popupOpen = false;
     bool m_mouseOver = false;
 

@@ -40,3 +40,12 @@ constexpr UINT kMsgReportUnreadable = WM_APP + 1;
 // idFrom and code).
 constexpr UINT kViewNotifyZoomChanged = 1;
 constexpr UINT kViewNotifyFullyShown = 2;
+
+// Docking windows: a DockingRequest (docking/logic/docking_request.h) in
+// lParam, wParam 0, always sent; the answer is non-zero for done or yes.
+constexpr UINT kMsgDockingRequest = WM_USER + 1; // 1025
+
+// A docking host's notice to a pane that it took it in or gave it back:
+// wParam low word 1 = docked in the window lParam (high word 1: a vertical
+// caption), wParam 0 = floating again, lParam the host it left.
+constexpr UINT kMsgDockingNotice = WM_USER; // 1024

@@ -365,3 +365,8 @@
 #define IDC_EDITOR_TITLE 1043
 #define IDC_EDITOR_LOCATION 1081
 #define IDC_EDITOR_BROWSE 1055
+
+// ---------------------------------------------------------------------------
+// Docking windows.
+// ---------------------------------------------------------------------------
+#define IDC_DOCK_TAB_STRIP 59648 // a tabbed docking box's tab strip

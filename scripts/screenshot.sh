@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Regenerates docs/screenshot.png (the program started on its home folder) and
-# docs/viewer.png (a viewer opened on a generated picture), each inside Wine's
-# virtual desktop on a private Xvfb display, captured after it settles.
+# Regenerates docs/screenshot.png (the program started on its home folder),
+# docs/viewer.png (a viewer opened on a generated picture) and docs/docking.png
+# (the dock host test program), each inside Wine's virtual desktop on a private
+# Xvfb display, captured after it settles.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 scripts/setup.sh >/dev/null
 cmake --preset mingw-x64 >/dev/null
-cmake --build --preset mingw-x64 --target VelmorantixXP >/dev/null
+cmake --build --preset mingw-x64 --target VelmorantixXP dock_host >/dev/null
 exe=build/mingw-x64/program/VelmorantixXP.exe
 mkdir -p docs
 # capture OUT PATTERN [argument]: starts the program in Wine's virtual desktop
@@ -42,3 +43,19 @@ trap 'rm -rf "$pictures"' EXIT
 /usr/bin/convert -size 640x480 radial-gradient:gold-firebrick "$pictures/sunset.jpg"
 winpath=Z:${pictures//\//\\}
 capture "$root/docs/viewer.png" "(1 of 3)" "$winpath\\garden.jpg"
+
+# The docking windows in the dock host: panes on two sides, a tabbed box, a
+# floating pane and one pinned to the right auto-hide bar. Esc ends it.
+scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
+  out=$1
+  wine explorer /desktop=Docking,1024x768 build/mingw-x64/docking/dock_host.exe </dev/null \
+    >/dev/null 2>&1 &
+  for _ in $(seq 60); do
+    sleep 0.5
+    xwininfo -root -tree 2>/dev/null | grep -qF "Dock host" && break
+  done
+  sleep 2
+  /usr/bin/import -window root -crop 1024x768+0+0 +repage "$out"
+  kill $! 2>/dev/null || true
+' _ "$root/docs/docking.png"
+echo "wrote $root/docs/docking.png"

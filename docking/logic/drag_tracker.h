@@ -14,6 +14,8 @@ class GhostPainter {
 public:
     virtual ~GhostPainter() = default;
     virtual void Invert(const DockRect& r) = 0;
+    // The filled ghost of a splitter drag; inverting twice removes it too.
+    virtual void InvertSolid(const DockRect& r) { Invert(r); }
 };
 
 // What the tracker asks of the windows around it.

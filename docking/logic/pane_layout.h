@@ -249,17 +249,17 @@ public:
     }
 
     // Hit test of a docking area for a dragged rectangle whose start along
-    // the axis is c and whose far edge is `far`: close after an entry's
+    // the axis is c and whose far edge is `farEdge`: close after an entry's
     // start, or in its last third while the rectangle reaches past it, means
     // a new bar there.
-    AreaHit HitTestArea(int c, int far) const {
+    AreaHit HitTestArea(int c, int farEdge) const {
         AreaHit hit;
         const int i = EntryAt(c);
         if (i < 0 || c >= end_)
             return hit;
         const int pos = PositionAt(i), next = NextPosition(i);
         hit.index = i;
-        if (c < pos + 20 || (c > next - (next - pos) / 3 && far >= next))
+        if (c < pos + 20 || (c > next - (next - pos) / 3 && farEdge >= next))
             hit.kind = AreaHit::NewBar;
         else
             hit.kind = AreaHit::Entry;
