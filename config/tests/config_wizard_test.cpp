@@ -112,7 +112,11 @@ protected:
 TEST_F(ConfigWizardTest, FinishWithTheDefaultsAssociatesEveryFormatAndMakesEveryShortcut) {
     CConfigWizard wizard(host);
     std::string titles[4];
+    RECT sheetRect = {}, area = {};
     DialogScript script("Velmorantix XP configuration", [&](HWND sheet) {
+        // With no owner it stands in the middle of the work area.
+        ::GetWindowRect(sheet, &sheetRect);
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
         char text[128] = "";
         const struct {
             HWND* page;
@@ -147,6 +151,8 @@ TEST_F(ConfigWizardTest, FinishWithTheDefaultsAssociatesEveryFormatAndMakesEvery
         }
     });
     EXPECT_EQ(wizard.DoModal(nullptr), IDOK);
+    EXPECT_NEAR(sheetRect.left + sheetRect.right, area.left + area.right, 3);
+    EXPECT_NEAR(sheetRect.top + sheetRect.bottom, area.top + area.bottom, 3);
     EXPECT_EQ(titles[0], "Velmorantix XP configuration");
     EXPECT_EQ(titles[1], "Step 1 of 2");
     EXPECT_EQ(titles[2], "Step 2 of 2");
