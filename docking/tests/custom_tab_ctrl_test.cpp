@@ -294,6 +294,38 @@ TEST_F(CustomTabCtrlTest, TheSelectedTabIsPaintedInTheFaceWithShadowSeparatorsBe
     ::DeleteDC(dc);
 }
 
+TEST_F(CustomTabCtrlTest, AWholeRepaintDrawsTheEdgesOfTheStrip) {
+    struct Case {
+        const char* what;
+        DWORD style;
+        int x, y; // x from the right end of the strip; y < 0 from the bottom
+        int colour;
+    } cases[] = {
+        {"a bottom strip's face above its page", CTS_BOTTOM, 10, 1, COLOR_BTNFACE},
+        {"a bottom strip's line under its page", CTS_BOTTOM, 10, 3, COLOR_BTNTEXT},
+        {"a top strip's face below", 0, 10, -1, COLOR_BTNFACE},
+        {"a top strip's shadow at its left end", 0, 400, 10, COLOR_BTNSHADOW},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MakeStrip(c.style, 400, {"One", "Two"});
+        RECT client;
+        strip.GetClientRect(&client);
+        HDC screen = ::GetDC(NULL);
+        HDC dc = ::CreateCompatibleDC(screen);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, client.right, client.bottom);
+        ::ReleaseDC(NULL, screen);
+        HGDIOBJ old = ::SelectObject(dc, bitmap);
+        strip.SendMessage(WM_PRINTCLIENT, (WPARAM)dc, PRF_CLIENT);
+        const int y = c.y < 0 ? client.bottom + c.y : c.y;
+        EXPECT_EQ(::GetSysColor(c.colour), ::GetPixel(dc, client.right - c.x, y));
+        ::SelectObject(dc, old);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+        strip.DestroyWindow();
+    }
+}
+
 TEST_F(CustomTabCtrlTest, TabsTellTheirTooltipTextWhenAsked) {
     MakeStrip(CTS_TOOLTIPS, 400, {"One", "Two"});
     strip.GetItem(1)->tooltip = "The second";
