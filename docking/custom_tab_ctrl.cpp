@@ -835,12 +835,16 @@ void CCustomTabCtrlBase::Paint(HDC dc, const RECT& area) {
 void CCustomTabCtrlBase::PaintBackground(HDC dc, const RECT& clip) {
     const RECT area = ToRect(m_buttons.area), right = ToRect(m_buttons.right),
                left = ToRect(m_buttons.left);
-    if (::EqualRect(&clip, &area) || ::EqualRect(&clip, &right) || ::EqualRect(&clip, &left)) {
+    RECT c;
+    GetClientRect(&c);
+    // A repaint of just the tabs or of one button needs no edges. Without
+    // buttons the tab area is the whole strip, and a whole repaint must
+    // draw them, or they would show only where a part was repainted.
+    if (!::EqualRect(&clip, &c) &&
+        (::EqualRect(&clip, &area) || ::EqualRect(&clip, &right) || ::EqualRect(&clip, &left))) {
         ::FillRect(dc, &clip, m_background);
         return;
     }
-    RECT c;
-    GetClientRect(&c);
     ::FillRect(dc, &c, m_background);
     HPEN made;
     if (GetStyle() & CTS_BOTTOM) {

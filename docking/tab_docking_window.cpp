@@ -86,6 +86,10 @@ bool CFlyingTabCtrl::RunTabDrag(POINT pt) {
     ClientToScreen(&screen);
     if (!::DragDetect(m_hWnd, screen))
         return false;
+    return TrackTabDrag(pt);
+}
+
+bool CFlyingTabCtrl::TrackTabDrag(POINT pt) {
     const bool horizontal = !(GetStyle() & CTS_VERTICAL);
     int dragged = HitTest(pt, nullptr);
     if (dragged < 0)

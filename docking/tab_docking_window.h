@@ -20,9 +20,13 @@ public:
     // `rect` less the strip's band.
     RECT PageRect(const RECT& rect) const;
 
-    // Drags the tab under `pt` (client coordinates) after a press there.
-    // Returns whether the tab was dragged off the strip.
+    // Drags the tab under `pt` (client coordinates) after a press there,
+    // when the system sees a drag begin. Returns whether the tab was
+    // dragged off the strip.
     bool RunTabDrag(POINT pt);
+    // The drag itself, from the press at `pt`: tabs swap places as the
+    // pointer passes them; Esc or another button keeps the order reached.
+    bool TrackTabDrag(POINT pt);
 
     BEGIN_MSG_MAP(CFlyingTabCtrl)
     MESSAGE_HANDLER(WM_CREATE, OnCreate)

@@ -2,13 +2,19 @@
 # Regenerates docs/screenshot.png (the program started on its home folder),
 # docs/viewer.png (a viewer opened on a generated picture) and docs/docking.png
 # (the dock host test program), each inside Wine's virtual desktop on a private
-# Xvfb display, captured after it settles.
+# Xvfb display, captured after it settles. Given names (program, viewer,
+# docking), it takes only those pictures.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 scripts/setup.sh >/dev/null
 cmake --preset mingw-x64 >/dev/null
-cmake --build --preset mingw-x64 --target VelmorantixXP dock_host >/dev/null
+wanted=" ${*:-program viewer docking} "
+wants() { [[ $wanted == *" $1 "* ]]; }
+targets=()
+if wants program || wants viewer; then targets+=(VelmorantixXP); fi
+if wants docking; then targets+=(dock_host); fi
+cmake --build --preset mingw-x64 --target "${targets[@]}" >/dev/null
 exe=build/mingw-x64/program/VelmorantixXP.exe
 mkdir -p docs
 # capture OUT PATTERN [argument]: starts the program in Wine's virtual desktop
@@ -32,20 +38,25 @@ capture() {
   echo "wrote $1"
 }
 
-capture "$root/docs/screenshot.png" '"Velmorantix XP"'
+if wants program; then
+  capture "$root/docs/screenshot.png" '"Velmorantix XP"'
+fi
 
 # The viewer, at actual size, on a picture made here, in a folder of three so
 # the title shows a place.
-pictures=$(mktemp -d "${TMPDIR:-/tmp}/vxp-shot-XXXXXX")
-trap 'rm -rf "$pictures"' EXIT
-/usr/bin/convert -size 640x480 -seed 11 plasma:fractal -blur 0x2 "$pictures/garden.jpg"
-/usr/bin/convert -size 640x480 gradient:skyblue-navy "$pictures/harbour.jpg"
-/usr/bin/convert -size 640x480 radial-gradient:gold-firebrick "$pictures/sunset.jpg"
-winpath=Z:${pictures//\//\\}
-capture "$root/docs/viewer.png" "(1 of 3)" "$winpath\\garden.jpg"
+if wants viewer; then
+  pictures=$(mktemp -d "${TMPDIR:-/tmp}/vxp-shot-XXXXXX")
+  trap 'rm -rf "$pictures"' EXIT
+  /usr/bin/convert -size 640x480 -seed 11 plasma:fractal -blur 0x2 "$pictures/garden.jpg"
+  /usr/bin/convert -size 640x480 gradient:skyblue-navy "$pictures/harbour.jpg"
+  /usr/bin/convert -size 640x480 radial-gradient:gold-firebrick "$pictures/sunset.jpg"
+  winpath=Z:${pictures//\//\\}
+  capture "$root/docs/viewer.png" "(1 of 3)" "$winpath\\garden.jpg"
+fi
 
 # The docking windows in the dock host: panes on two sides, a tabbed box, a
 # floating pane and one pinned to the right auto-hide bar. Esc ends it.
+wants docking || exit 0
 scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
   out=$1
   wine explorer /desktop=Docking,1024x768 build/mingw-x64/docking/dock_host.exe </dev/null \

@@ -12,6 +12,25 @@ namespace {
 
 constexpr int kClientW = 800, kClientH = 600;
 
+// Records what of a window was repainted (its update rectangles, joined).
+struct PaintRecorder {
+    static inline WNDPROC previous = nullptr;
+    static inline RECT painted = {0, 0, 0, 0};
+    static LRESULT CALLBACK Proc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg == WM_PAINT) {
+            RECT r;
+            if (::GetUpdateRect(hWnd, &r, FALSE))
+                ::UnionRect(&painted, &painted, &r);
+        }
+        return ::CallWindowProcA(previous, hWnd, msg, wParam, lParam);
+    }
+    explicit PaintRecorder(HWND hWnd) : hWnd(hWnd) {
+        previous = (WNDPROC)::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, (LONG_PTR)&Proc);
+    }
+    ~PaintRecorder() { ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, (LONG_PTR)previous); }
+    HWND hWnd;
+};
+
 class AutoHideTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -110,10 +129,27 @@ TEST_F(AutoHideTest, TheFlyoutHidesWhenMouseAndFocusAreAwayAndStaysWhileItHasThe
     Manager().SendMessage(WM_TIMER, 1, 0);
     EXPECT_TRUE(Manager().IsWindowVisible());
 
-    // Focus and mouse away: the next tick, about 1.3 s on, hides it.
-    ::SetFocus(frame.m_hWndClient ? frame.m_hWnd : frame.m_hWnd);
+    // Focus and mouse away: the next tick, about 1.3 s on, hides it, and
+    // the client view it covered is painted again.
+    RECT covered, view;
+    Manager().GetWindowRect(&covered);
+    ::MapWindowPoints(NULL, frame.m_hWndClient, (POINT*)&covered, 2);
+    ::GetClientRect(frame.m_hWndClient, &view);
+    ::IntersectRect(&covered, &covered, &view);
+    ASSERT_FALSE(::IsRectEmpty(&covered));
+    PaintRecorder recorder(frame.m_hWndClient);
+    Pump();
+    PaintRecorder::painted = RECT{0, 0, 0, 0};
+    ::SetFocus(frame.m_hWnd);
     ::SetCursorPos(1, 1);
     EXPECT_TRUE(PumpUntil([&] { return !Manager().IsWindowVisible(); }, 4000));
+    Pump();
+    RECT both;
+    ::UnionRect(&both, &PaintRecorder::painted, &covered);
+    EXPECT_TRUE(::EqualRect(&both, &PaintRecorder::painted))
+        << "repainted " << PaintRecorder::painted.left << "," << PaintRecorder::painted.top << " "
+        << PaintRecorder::painted.right << "," << PaintRecorder::painted.bottom << " of "
+        << covered.left << "," << covered.top << " " << covered.right << "," << covered.bottom;
     EXPECT_EQ(nullptr, Manager().ShownPane());
     EXPECT_FALSE(pane.IsWindowVisible());
     EXPECT_TRUE(pane.IsVisible()); // still pinned away

@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kButtonId = 1001;
 constexpr UINT kProbeMessage = WM_APP + 1; // posted between keys: looks at the open popup
+constexpr UINT kMouseAway = WM_APP + 2;    // in a key list: the mouse moves off the popup
 
 struct Notice {
     UINT code;
@@ -165,6 +166,8 @@ protected:
         for (UINT key : keys) {
             if (key == kProbeMessage)
                 ::PostMessageA(dialog, kProbeMessage, 0, 0);
+            else if (key == kMouseAway)
+                ::PostMessageA(dialog, WM_MOUSEMOVE, 0, MAKELPARAM(-600, -600));
             else
                 ::PostMessageA(dialog, WM_KEYDOWN, key, 0);
         }
@@ -245,6 +248,18 @@ TEST_F(ColorButtonTest, KeyboardChoicesSendTheirNotificationsAndKeepTheRightColo
          {{CLRN_DROPDOWN, 1, kRed},
           {CLRN_CHANGE, 1, kDefault},
           {CLRN_CHANGE, 1, kBlack},
+          {CLRN_CHANGE, 1, kRed},
+          {CLRN_CLOSEUP, 1, kRed},
+          {CLRN_CANCELLED, 1, kRed}}},
+        {"tracking shows nothing under the mouse as an invalid change",
+         kRed,
+         true,
+         {VK_RIGHT, VK_RIGHT, kMouseAway, VK_ESCAPE},
+         kRed,
+         {{CLRN_DROPDOWN, 1, kRed},
+          {CLRN_CHANGE, 1, kDefault},
+          {CLRN_CHANGE, 1, kBlack},
+          {CLRN_CHANGE, 0, kBlack},
           {CLRN_CHANGE, 1, kRed},
           {CLRN_CLOSEUP, 1, kRed},
           {CLRN_CANCELLED, 1, kRed}}},

@@ -59,6 +59,9 @@ public:
             notices.push_back({hdr->code, nm->iItem, 0});
             return hdr->code == CTN_DELETEITEM && refuseDeletion ? 1 : 0;
         }
+        case CTN_DRAGOUT: // a bare header
+            notices.push_back({hdr->code, 0, 0});
+            return 0;
         default:
             return 0;
         }
@@ -291,6 +294,38 @@ TEST_F(CustomTabCtrlTest, TheSelectedTabIsPaintedInTheFaceWithShadowSeparatorsBe
     ::DeleteDC(dc);
 }
 
+TEST_F(CustomTabCtrlTest, AWholeRepaintDrawsTheEdgesOfTheStrip) {
+    struct Case {
+        const char* what;
+        DWORD style;
+        int x, y; // x from the right end of the strip; y < 0 from the bottom
+        int colour;
+    } cases[] = {
+        {"a bottom strip's face above its page", CTS_BOTTOM, 10, 1, COLOR_BTNFACE},
+        {"a bottom strip's line under its page", CTS_BOTTOM, 10, 3, COLOR_BTNTEXT},
+        {"a top strip's face below", 0, 10, -1, COLOR_BTNFACE},
+        {"a top strip's shadow at its left end", 0, 400, 10, COLOR_BTNSHADOW},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MakeStrip(c.style, 400, {"One", "Two"});
+        RECT client;
+        strip.GetClientRect(&client);
+        HDC screen = ::GetDC(NULL);
+        HDC dc = ::CreateCompatibleDC(screen);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, client.right, client.bottom);
+        ::ReleaseDC(NULL, screen);
+        HGDIOBJ old = ::SelectObject(dc, bitmap);
+        strip.SendMessage(WM_PRINTCLIENT, (WPARAM)dc, PRF_CLIENT);
+        const int y = c.y < 0 ? client.bottom + c.y : c.y;
+        EXPECT_EQ(::GetSysColor(c.colour), ::GetPixel(dc, client.right - c.x, y));
+        ::SelectObject(dc, old);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+        strip.DestroyWindow();
+    }
+}
+
 TEST_F(CustomTabCtrlTest, TabsTellTheirTooltipTextWhenAsked) {
     MakeStrip(CTS_TOOLTIPS, 400, {"One", "Two"});
     strip.GetItem(1)->tooltip = "The second";
@@ -341,6 +376,64 @@ TEST(FlyingTabCtrlTest, AStripWithoutAFontIsTwentyFourThickAndATabWindowKeepsIts
     EXPECT_EQ(child.right - child.left, still.right - still.left);
     pane.DestroyWindow();
     parent.DestroyWindow();
+}
+
+// The order of the flying strip's tabs, as their texts.
+std::string Order(const CFlyingTabCtrl& strip) {
+    std::string out;
+    for (int i = 0; i < strip.GetItemCount(); ++i)
+        out += (i ? " " : "") + strip.GetItem(i)->text;
+    return out;
+}
+
+TEST(FlyingTabCtrlTest, ADraggedTabReordersAndOnlyLeavingTheStripDragsItOut) {
+    struct Case {
+        const char* what;
+        UINT message; // what ends the drag, after the pointer passed the second tab
+        WPARAM wParam;
+        bool offStrip; // where it ends: below the strip, else over the third tab
+        bool draggedOut;
+    } cases[] = {
+        {"Esc keeps the order reached", WM_KEYDOWN, VK_ESCAPE, true, false},
+        {"a right press keeps it too", WM_RBUTTONDOWN, MK_RBUTTON, true, false},
+        {"a release over a tab only reorders", WM_LBUTTONUP, 0, false, false},
+        {"leaving the strip drags the tab out", WM_MOUSEMOVE, MK_LBUTTON, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CParent parent;
+        RECT r = {50, 50, 650, 250};
+        ASSERT_NE((HWND)NULL, parent.Create(NULL, r, "Flying"));
+        parent.ShowWindow(SW_SHOWNOACTIVATE);
+        CFlyingTabCtrl strip;
+        RECT s = {0, 0, 400, 24};
+        ASSERT_NE((HWND)NULL,
+                  strip.Create(parent, s, NULL, WS_CHILD | WS_VISIBLE, 0, (UINT)kStripId));
+        for (const char* t : {"One", "Two", "Three"})
+            strip.AddItem(t);
+        strip.SetCurSel(0, false);
+        parent.notices.clear();
+        auto centre = [&](int tab) {
+            RECT t;
+            strip.GetItemRect(tab, &t);
+            return MAKELPARAM((t.left + t.right) / 2, (t.top + t.bottom) / 2);
+        };
+        const LPARAM end = c.offStrip ? MAKELPARAM(20, 100) : centre(2);
+        strip.PostMessage(WM_MOUSEMOVE, MK_LBUTTON, centre(1));
+        strip.PostMessage(c.message, c.wParam, end);
+        RECT first;
+        strip.GetItemRect(0, &first);
+        EXPECT_EQ(c.draggedOut, strip.TrackTabDrag(POINT{first.left + 4, 10}));
+        EXPECT_EQ(nullptr, ::GetCapture());
+        EXPECT_EQ("Two One Three", Order(strip)); // swapped once, never back
+        EXPECT_EQ(1, strip.GetCurSel());          // the dragged tab stays selected
+        bool out = false;
+        for (const Notice& n : parent.notices)
+            out |= n.code == CTN_DRAGOUT;
+        EXPECT_EQ(c.draggedOut, out) << Describe(parent.notices);
+        strip.DestroyWindow();
+        parent.DestroyWindow();
+    }
 }
 
 } // namespace

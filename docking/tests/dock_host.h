@@ -73,13 +73,46 @@ public:
     }
 
 private:
+    // The client view: its text centred at the top, drawn again whenever
+    // the layout resizes it (a static control would keep its old picture,
+    // and with it a label off-centre or cut where a flyout covered it).
+    static LRESULT CALLBACK ClientViewProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg != WM_PAINT)
+            return ::DefWindowProcA(hWnd, msg, wParam, lParam);
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(hWnd, &ps);
+        RECT r;
+        ::GetClientRect(hWnd, &r);
+        char text[64] = "";
+        ::GetWindowTextA(hWnd, text, sizeof(text));
+        ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+        ::SetBkMode(dc, TRANSPARENT);
+        ::DrawTextA(dc, text, -1, &r, DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+        ::EndPaint(hWnd, &ps);
+        return 0;
+    }
+
+    static const char* ClientViewClass() {
+        static const ATOM atom = [] {
+            WNDCLASSA wc = {};
+            wc.style = CS_HREDRAW | CS_VREDRAW; // centred text moves with the size
+            wc.lpfnWndProc = &ClientViewProc;
+            wc.hInstance = ::GetModuleHandleA(NULL);
+            wc.hCursor = ::LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+            wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+            wc.lpszClassName = "VxpDockHostView";
+            return ::RegisterClassA(&wc);
+        }();
+        (void)atom;
+        return "VxpDockHostView";
+    }
+
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL& bHandled) {
         InitDocking(dockingFlags);
         if (withClientView)
-            m_hWndClient =
-                ::CreateWindowExA(WS_EX_CLIENTEDGE, "STATIC", "Client view",
-                                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_CENTER, 0, 0, 10, 10,
-                                  m_hWnd, NULL, ::GetModuleHandleA(NULL), NULL);
+            m_hWndClient = ::CreateWindowExA(WS_EX_CLIENTEDGE, ClientViewClass(), "Client view",
+                                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 10, 10,
+                                             m_hWnd, NULL, ::GetModuleHandleA(NULL), NULL);
         UpdateLayout();
         bHandled = FALSE;
         return 0;
