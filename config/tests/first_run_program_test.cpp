@@ -17,6 +17,7 @@
 
 #include "resources/resource.h"
 #include "tests/support/child_process.h"
+#include "tests/support/dialog_script.h"
 
 namespace {
 
@@ -221,6 +222,8 @@ TEST_F(FirstRunProgram, FinishWithTheDefaultsIntegratesTheProgramAndTheWizardDoe
         const HWND before = CurrentPage(wizard);
         Click(wizard, kNextButton);
         ASSERT_TRUE(WaitFor([&] { return CurrentPage(wizard) != before; })) << step;
+        if (step == 0)
+            testsupport::MaybeScreenshot(wizard, "program_wizard_formats");
     }
     ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(wizard, kFinishButton)); }));
     Click(wizard, kFinishButton);

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "resources/resource.h"
+#include "tests/support/dialog_script.h"
 #include "viewer/tests/program_driver.h"
 
 namespace {
@@ -138,6 +139,10 @@ TEST_F(ViewerOptionsProgram, ViewOptionsOpensTheViewerPageAndTheViewerTakesTheNe
     })) << "View > Options... opened no sheet";
     // The viewer is the active frame, so its page comes first.
     EXPECT_EQ(Title(CurrentPage(sheet)), "Viewer");
+
+    // The type list with the program's own icons, as a picture when asked for.
+    SendMessageA(sheet, PSM_SETCURSEL, 3, 0);
+    testsupport::MaybeScreenshot(sheet, "program_options_formats");
 
     // Color page: the viewer's background button, its palette, and from
     // "Restore Default" two steps right to the first cell (black).
