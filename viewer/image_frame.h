@@ -235,6 +235,7 @@ public:
     COMMAND_ID_HANDLER(ID_VIEW_ESCAPE, OnEscape)
     COMMAND_ID_HANDLER(ID_VIEW_TOOLBAR, OnToggleToolbar)
     COMMAND_ID_HANDLER(ID_VIEW_REFRESH, OnRefresh)
+    COMMAND_ID_HANDLER(ID_VIEW_OPTIONS, OnOptions)
     CHAIN_MSG_MAP(CFrameCommands)
     CHAIN_MSG_MAP(CUpdateUI<CImageFrame>)
     CHAIN_MSG_MAP(CFrameWindowImpl<CImageFrame>)

@@ -159,3 +159,23 @@ TEST(FileAssociations, RestoreLeavesAnExtensionAnotherProgramTookSince) {
     EXPECT_FALSE(RestoreFileAssociation(16));
     EXPECT_FALSE(IsExtensionAssociated(""));
 }
+
+TEST(FileAssociations, AProgIdInAnotherLetterCaseIsTheProgramsOwnForEveryRule) {
+    // ProgIDs are key names, which the registry matches without regard to
+    // case: the extension still opens with the program, so it counts as
+    // associated, is given back on restore, and is never recorded as the
+    // previous opener.
+    ForgetAllTypes();
+    g_applicationState.SetProgramPath(kProgram);
+    Set(HKEY_CLASSES_ROOT, ".bmp", nullptr, "OtherApp.bmp");
+    ASSERT_TRUE(RegisterFileAssociation(1));
+    Set(HKEY_CLASSES_ROOT, ".bmp", nullptr, "VELMORANTIX.velmorantixxp.BMP");
+    EXPECT_TRUE(IsExtensionAssociated(".bmp"));
+    EXPECT_TRUE(IsFileAssociated(1));
+    EXPECT_TRUE(RegisterFileAssociation(1));
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, ".bmp\\VelmorantixXPUndo"), "OtherApp.bmp");
+    Set(HKEY_CLASSES_ROOT, ".bmp", nullptr, "velmorantix.velmorantixxp.bmp");
+    EXPECT_TRUE(RestoreFileAssociation(1));
+    EXPECT_EQ(Snapshot(HKEY_CLASSES_ROOT, ".bmp"), "[]1=OtherApp.bmp" + std::string(1, '\0') + ";");
+    EXPECT_EQ(Snapshot(HKEY_CLASSES_ROOT, "Velmorantix.VelmorantixXP.bmp"), "<none>");
+}

@@ -7,13 +7,17 @@
 #include <windows.h>
 
 #include <prsht.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "resources/resource.h"
 #include "tests/support/child_process.h"
+#include "tests/support/dialog_script.h"
 
 namespace {
 
@@ -112,6 +116,71 @@ HWND Wizard() {
     return wizard;
 }
 
+// The pixels of an icon, drawn at its own size into a 32-bit bitmap.
+std::vector<uint32_t> IconPixels(HICON icon) {
+    std::vector<uint32_t> pixels;
+    ICONINFO info{};
+    if (icon == nullptr || !GetIconInfo(icon, &info))
+        return pixels;
+    BITMAP bitmap{};
+    GetObjectA(info.hbmMask, sizeof(bitmap), &bitmap);
+    const int width = bitmap.bmWidth;
+    const int height = info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2;
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof(format.bmiHeader);
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    pixels.assign(size_t(width) * size_t(height) * 2, 0);
+    HDC dc = GetDC(nullptr);
+    if (info.hbmColor)
+        GetDIBits(dc, info.hbmColor, 0, UINT(height), pixels.data(), &format, DIB_RGB_COLORS);
+    GetDIBits(dc, info.hbmMask, 0, UINT(height), pixels.data() + size_t(width) * size_t(height),
+              &format, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return pixels;
+}
+
+TEST(AssociationIcons, EachDefaultIconIndexNamesItsTypesIconInTheProgramFile) {
+    // DefaultIcon "<program>,<n>" counts the program file's icons in resource
+    // order, so index n must be the n-th icon: the type's own.
+    const struct {
+        const char* type;
+        int index;
+        int icon;
+    } rows[] = {
+        {"JPEG", 1, IDI_TYPE_JPEG},  {"BMP", 2, IDI_TYPE_BMP},    {"GIF", 3, IDI_TYPE_GIF},
+        {"EMF", 4, IDI_TYPE_EMF},    {"ICO", 5, IDI_TYPE_ICO},    {"PCD", 6, IDI_TYPE_PCD},
+        {"PNG", 7, IDI_TYPE_PNG},    {"PSD", 8, IDI_TYPE_PSD},    {"PSP", 9, IDI_TYPE_PSP},
+        {"TIFF", 10, IDI_TYPE_TIFF}, {"WMF", 11, IDI_TYPE_WMF},   {"TGA", 12, IDI_TYPE_TGA},
+        {"PCX", 13, IDI_TYPE_PCX},   {"WBMP", 14, IDI_TYPE_WBMP}, {"RAS", 15, IDI_TYPE_RAS},
+    };
+    HMODULE program = LoadLibraryExA(kExe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr);
+    const int size = GetSystemMetrics(SM_CXICON);
+    std::vector<std::vector<uint32_t>> seen; // the types' icons differ, so a shift shows
+    for (const auto& r : rows) {
+        HICON extracted = nullptr;
+        ASSERT_EQ(ExtractIconExA(kExe, r.index, &extracted, nullptr, 1), 1u) << r.type;
+        HICON own = static_cast<HICON>(
+            LoadImageA(program, MAKEINTRESOURCEA(r.icon), IMAGE_ICON, size, size, 0));
+        ASSERT_NE(own, nullptr) << r.type;
+        const std::vector<uint32_t> a = IconPixels(extracted), b = IconPixels(own);
+        EXPECT_FALSE(a.empty()) << r.type;
+        EXPECT_TRUE(a == b) << r.type << " is not icon " << r.index;
+        for (const std::vector<uint32_t>& other : seen)
+            EXPECT_FALSE(a == other) << r.type << " looks like another type's icon";
+        seen.push_back(a);
+        DestroyIcon(extracted);
+        DestroyIcon(own);
+    }
+    FreeLibrary(program);
+}
+
 class FirstRunProgram : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -122,6 +191,7 @@ protected:
         SetDword("ShowWelcome", 1);
         // What an earlier case made.
         SHDeleteKeyA(HKEY_CLASSES_ROOT, ".jpg");
+        SHDeleteKeyA(HKEY_CLASSES_ROOT, ".png");
         DeleteFileA(LinkPath(CSIDL_DESKTOP, "Velmorantix XP.lnk").c_str());
         char folder[MAX_PATH] = "";
         GetTempPathA(MAX_PATH, folder);
@@ -143,6 +213,8 @@ protected:
 };
 
 TEST_F(FirstRunProgram, FinishWithTheDefaultsIntegratesTheProgramAndTheWizardDoesNotComeBack) {
+    // PNG files opened with another program before.
+    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".png", REG_SZ, "OtherApp.png", 12), ERROR_SUCCESS);
     program_ = test_support::Start(kExe, "\"" + folder_ + "\"");
     HWND wizard = Wizard();
     ASSERT_NE(wizard, nullptr) << "no wizard over the explorer";
@@ -150,6 +222,8 @@ TEST_F(FirstRunProgram, FinishWithTheDefaultsIntegratesTheProgramAndTheWizardDoe
         const HWND before = CurrentPage(wizard);
         Click(wizard, kNextButton);
         ASSERT_TRUE(WaitFor([&] { return CurrentPage(wizard) != before; })) << step;
+        if (step == 0)
+            testsupport::MaybeScreenshot(wizard, "program_wizard_formats");
     }
     ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(wizard, kFinishButton)); }));
     Click(wizard, kFinishButton);
@@ -188,6 +262,21 @@ TEST_F(FirstRunProgram, FinishWithTheDefaultsIntegratesTheProgramAndTheWizardDoe
     program_ = test_support::Start(kExe, "\"" + folder_ + "\"");
     ASSERT_TRUE(WaitFor([] { return FindWindowA("MainFrame", nullptr) != nullptr; }));
     EXPECT_EQ(FindWindowA("#32770", kWizardTitle), nullptr);
+
+    // Uninstalling gives every type back to what opened it before and takes
+    // the shortcuts away.
+    StopRunningCopy();
+    EXPECT_GE(WaitExit(program_, 15000), 0);
+    Process uninstall = test_support::Start(kExe, "/Uninstall");
+    EXPECT_EQ(WaitExit(uninstall, 15000), 0);
+    Kill(uninstall);
+    EXPECT_EQ(ClassesDefault(".png"), "OtherApp.png");
+    EXPECT_EQ(ClassesDefault(".png\\VelmorantixXPUndo"), "<none>");
+    EXPECT_EQ(ClassesDefault(".jpg"), "<none>");
+    for (const char* progId : {"Velmorantix.VelmorantixXP.png", "Velmorantix.VelmorantixXP.jpg"})
+        EXPECT_EQ(ClassesDefault(progId), "<none>") << progId;
+    for (const auto& l : links)
+        EXPECT_FALSE(PathFileExistsA(LinkPath(l.csidl, l.file).c_str())) << l.file;
 }
 
 TEST_F(FirstRunProgram, CancelKeepsTheWizardForTheNextStart) {

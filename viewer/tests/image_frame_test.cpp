@@ -175,6 +175,8 @@ TEST_F(ImageFrameTest, StepsThroughItsFolderWithTheUpdateRules) {
     for (int id :
          {ID_FILE_SAVE, ID_ROTATE_90CW, ID_FILE_DELETE, ID_VIEW_SLIDESHOW, ID_WINDOW_ARRANGE})
         EXPECT_TRUE(Disabled(frame, id)) << id;
+    // The Options sheet is always there to open.
+    EXPECT_FALSE(Disabled(frame, ID_VIEW_OPTIONS));
 }
 
 TEST_F(ImageFrameTest, TheWheelStepsZoomsOrDoesNothingByItsOption) {
@@ -757,7 +759,6 @@ TEST_F(ImageFrameTest, EveryCommandOfTheResourcesHasAHandlerAndEveryHandlerAComm
                                     ID_WALLPAPER_STRETCH,
                                     ID_WALLPAPER_REMOVE,
                                     ID_FILE_RENAME,
-                                    ID_VIEW_OPTIONS,
                                     ID_TOOLS_CONFIGURE_EDITORS,
                                     ID_HELP_INDEX,
                                     ID_HELP_WEB_HOME,
