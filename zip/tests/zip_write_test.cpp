@@ -563,6 +563,24 @@ TEST_F(ZipWriteTest, ASpanStopsAtItsThousandthVolume) {
     EXPECT_FALSE(fs::exists(dir + "/many.999"));
 }
 
+class AlwaysYes : public CZipSpanCallback {
+public:
+    bool OnDiskChange(int) override { return true; }
+};
+
+TEST_F(ZipWriteTest, RemovableDiskSetsNeedACallbackAndARemovableDrive) {
+    const std::string dir = ziptest::Scratch("write_span_removable");
+    CZipArchive archive;
+    EXPECT_EQ(CauseOf([&] { archive.Open(dir + "/r.zip", CZipArchive::CreateSpan, 0); }),
+              CZipException::kNoCallback);
+    AlwaysYes yes;
+    archive.SetSpanCallback(&yes);
+    EXPECT_EQ(CauseOf([&] { archive.Open(dir + "/r.zip", CZipArchive::CreateSpan, 0); }),
+              CZipException::kNonRemovable);
+    EXPECT_TRUE(archive.IsClosed());
+    EXPECT_TRUE(ziptest::ListTree(dir).empty());
+}
+
 // Writing that fails half-way, by a callback or a full disk, leaves the
 // archive byte for byte as it was.
 class CancelAfter : public CZipActionCallback {
