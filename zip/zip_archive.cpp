@@ -115,13 +115,26 @@ void CZipArchive::ReadDirectoryAfterOpen() {
     }
 }
 
+void CZipArchive::StartNewArchive() {
+    m_password.Release();
+    m_entryState = 0;
+    m_directory.Reset();
+    m_directory.Clear(true);
+    m_systemCode = ZipPlatformOps::kOwnSystem;
+    m_rootFolder.clear();
+    m_extractedTotal = 0;
+}
+
 bool CZipArchive::Open(const std::string& path, int mode, uint32_t volumeSize) {
     if (!IsClosed())
         return false;
-    // Creating archives belongs to the writing side.
-    if (mode != OpenExisting && mode != OpenReadOnly)
+    if (mode != OpenExisting && mode != OpenReadOnly && mode != Create && mode != CreateSpan)
         return false;
     m_storage.Open(path, mode, volumeSize);
+    if (mode == Create || mode == CreateSpan) {
+        StartNewArchive();
+        return true;
+    }
     ReadDirectoryAfterOpen();
     return true;
 }
@@ -129,9 +142,13 @@ bool CZipArchive::Open(const std::string& path, int mode, uint32_t volumeSize) {
 bool CZipArchive::OpenFromMemory(CZipMemoryStream& stream, int mode) {
     if (!IsClosed())
         return false;
-    if (mode != OpenExisting && mode != OpenReadOnly)
+    if (mode != OpenExisting && mode != OpenReadOnly && mode != Create)
         return false;
     m_storage.OpenMemory(stream, mode);
+    if (mode == Create) {
+        StartNewArchive();
+        return true;
+    }
     ReadDirectoryAfterOpen();
     return true;
 }
@@ -141,6 +158,8 @@ void CZipArchive::Close(int afterException, bool updateTimeStamp) {
         return;
     if (m_entryState == -1)
         CloseEntry(nullptr, afterException != CloseNormal);
+    if (m_entryState == 1)
+        CloseNewEntry(afterException != CloseNormal);
     if (afterException != CloseAbandon && !IsClosed(false))
         m_directory.Write();
     time_t newest = 0;

@@ -59,6 +59,28 @@ struct CZipExtractLimits {
     bool checkFreeSpace = true;          // the target volume must hold the entry
 };
 
+// What AddFile adds: a file or folder from disk, or a stream under a name.
+struct CZipAddRequest {
+    enum Options : int {
+        kFolderPlain = 0x01,   // a folder entry is added without encryption
+        kEmptyPlain = 0x02,    // an empty file is added without encryption
+        kStoreTiny = 0x04,     // files shorter than 5 bytes are stored
+        kCheckPays = 0x08,     // stored instead when compression gains nothing
+        kCheckInMemory = 0x10, // that check compresses into memory
+        kAgainStored = 0xF000, // internal: added again, stored, after the check
+    };
+    std::string m_sourcePath;
+    std::string m_nameInArchive; // empty: taken from the source path
+    bool m_keepPath = true;
+    int m_level = -1; // -1 default, 0 store, 1-9
+    int m_options = kFolderPlain | kEmptyPlain | kStoreTiny;
+    // -1 appends; -2 replaces the entry of the same name if there is one;
+    // 0 or more replaces that entry.
+    int m_replaceIndex = -1;
+    uint32_t m_bufferSize = 65536;
+    CZipStream* m_stream = nullptr; // read instead of the source path when set
+};
+
 class CZipArchive {
 public:
     using CWildcard = ::CWildcard;
@@ -74,6 +96,7 @@ public:
         cbDelete = 32,
         cbTest = 64,
         cbSave = 128,
+        cbCopyFrom = 256,
         cbRename = 512,
         cbMoveData = 1024,
     };
@@ -86,8 +109,9 @@ public:
     CZipArchive(const CZipArchive&) = delete;
     CZipArchive& operator=(const CZipArchive&) = delete;
 
-    // Reading existing archives (modes 0 and 1); creating archives (modes 2
-    // and 3) lands with the writing side and is refused with false for now.
+    // Opens an existing archive (modes 0 and 1) or creates one (mode 2), or
+    // a spanned set (mode 3: volumes of volumeSize bytes, or removable disks
+    // when it is 0).
     bool Open(const std::string& path, int mode = OpenReadOnly, uint32_t volumeSize = 0);
     bool OpenFromMemory(CZipMemoryStream& stream, int mode = OpenReadOnly);
     void Close(int afterException = CloseNormal, bool updateTimeStamp = false);
@@ -127,7 +151,45 @@ public:
     void SetSpanCallback(CZipSpanCallback* callback) { m_storage.SetSpanCallback(callback); }
     void SetIgnoreCrc(bool ignore) { m_ignoreCrc = ignore; }
     int GetSystemCompatibility() const { return m_systemCode; }
-    const CZipByteBuffer& GetGlobalComment() const { return m_directory.Comment(); }
+    std::string GetGlobalComment() const;
+
+    // Writing. What the archive's state does not allow (closed, read-only, an
+    // entry open, an existing spanned set, a name that would leave the
+    // folder it is extracted to) is refused with false and changes nothing.
+    // A replace, rename or delete writes the new archive beside the old one
+    // and puts it in its place only once it is complete.
+    bool OpenNewEntry(CZipEntryHeader& header, int level = -1, const char* sourcePath = nullptr,
+                      uint32_t replacedSize = 0);
+    bool WriteEntry(const void* data, uint32_t length);
+    bool CloseNewEntry(bool afterException = false);
+    bool AddFile(CZipAddRequest& request);
+    bool AddNewFile(const std::string& path, int level = -1, bool keepPath = true, int unused = 0,
+                    uint32_t bufferSize = 65536);
+    bool AddNewFile(const std::string& path, const std::string& name, int level = -1,
+                    int unused = 0, uint32_t bufferSize = 65536);
+    bool AddNewFile(CZipStream& stream, const std::string& name, int level = -1, int unused = 0,
+                    uint32_t bufferSize = 65536);
+    bool CopyEntryFrom(CZipArchive& other, int index, int replaceIndex = -1,
+                       bool keepSystem = false, CZipActionCallback* callback = nullptr);
+    bool CopyEntriesFrom(CZipArchive& other, std::vector<int> indexes, bool keepSystem = false);
+    bool DeleteEntry(int index);
+    bool DeleteEntries(std::vector<int> indexes);
+    bool DeleteEntriesByName(const std::vector<std::string>& names);
+    bool RenameEntry(int index, const std::string& newName);
+    // kind 0: a folder, 1: a file, other: a folder when the path ends with a
+    // separator.
+    int FindAddedName(const std::string& path, bool keepPath, bool nameOnly, int kind);
+    bool SetGlobalComment(const std::string& comment);
+    bool SetEntryComment(int index, const std::string& comment);
+    void SetTempFolder(const std::string& path, bool create);
+    const std::string& GetTempFolder() const { return m_tempFolder; }
+    bool SetSystemCode(int system);
+    void SetAutoFlush(bool on) { m_autoFlush = on; }
+    void FinishDirectory(bool flushStorage);
+    // 0 when written, -1 for an existing spanned set.
+    int FlushArchive();
+    // The name a path gets in the archive, or empty when it gets none.
+    std::string NameInArchive(const std::string& path, bool keepPath) const;
 
     void SetExtractLimits(const CZipExtractLimits& limits) { m_limits = limits; }
     const CZipExtractLimits& GetExtractLimits() const { return m_limits; }
@@ -140,9 +202,29 @@ public:
 
 private:
     struct ZlibBlock;
+    // One entry of an archive being rewritten: where it comes from and the
+    // name it gets (none: its own).
+    struct RewriteItem {
+        CZipArchive* source;
+        int index;
+        const std::string* name;
+    };
+    bool CanModify() const;
+    // Names that may go into the archive: relative, no "..", nothing a
+    // system would treat specially.
+    static bool IsSafeEntryName(const std::string& name);
+    void FlushDataBuffer();
+    void AppendRaw(CZipArchive& source, int index, const std::string* name, bool keepSystem,
+                   CZipActionCallback* callback);
+    // Writes the items into a new archive beside this one and puts it in
+    // this one's place; a failure leaves this archive as it was.
+    void Rewrite(const std::vector<RewriteItem>& items, CZipActionCallback* callback);
+    bool AddThroughTemporary(CZipAddRequest& request, int replaceIndex, uint32_t size);
+    void TakeBackPartialEntry(bool directoryWasOnDisk);
     static void* ZlibAlloc(void* opaque, unsigned items, unsigned size);
     static void ZlibFree(void* opaque, void* address);
     void ReadDirectoryAfterOpen();
+    void StartNewArchive();
     void FreeZlibBlocks();
     void ResetStream();
     [[noreturn]] void ThrowZlib(int result) const;
@@ -175,4 +257,7 @@ private:
     CZipCryptKeys m_keys;
     CZipExtractLimits m_limits;
     uint64_t m_extractedTotal = 0;
+    std::string m_tempFolder;
+    bool m_autoFlush = false;
+    uint64_t m_writtenIn = 0; // input bytes of the entry being written
 };

@@ -1,7 +1,9 @@
 #include "zip/zip_directory.h"
 
 #include <algorithm>
+#include <cstring>
 
+#include "zip/zip_archive.h"
 #include "zip/zip_exception.h"
 #include "zip/zip_platform.h"
 #include "zip/zip_storage.h"
@@ -242,7 +244,9 @@ void CZipDirectory::OpenEntry(int index) {
         const CZipEntryHeader& next = *m_headers[static_cast<size_t>(index) + 1];
         if (VolumeOf(next) == volume && dataEnd > m_bytesBeforeZip + next.m_localHeaderOffset)
             fail();
-    } else if (volume == m_directoryStartVolume && dataEnd > m_bytesBeforeZip + m_directoryOffset) {
+    } else if (m_directoryOnDisk && volume == m_directoryStartVolume &&
+               dataEnd > m_bytesBeforeZip + m_directoryOffset) {
+        // (Entries added since the directory was cut off end at the file's end.)
         fail();
     }
 }
@@ -277,11 +281,267 @@ void CZipDirectory::Clear(bool everything) {
     }
 }
 
-void CZipDirectory::Write() {
-    // Reading never changes the directory; the writer lands with the
-    // writing side of the archive.
-    if (!m_directoryOnDisk)
-        CZipException::ThrowError(CZipException::kInternalError, m_storage->GetFilePath());
+CZipByteBuffer CZipDirectory::ArchiveName(const CZipEntryHeader& header) const {
+    if (!m_namesConverted)
+        return header.FileNameBuffer();
+    CZipEntryHeader copy;
+    copy.m_versionMadeBy = header.m_versionMadeBy;
+    copy.FileNameBuffer() = header.FileNameBuffer();
+    ZipPlatformOps::ConvertName(copy, false);
+    return copy.FileNameBuffer();
+}
+
+void CZipDirectory::SetComment(const std::string& comment) {
+    m_comment.Assign(comment.data(), static_cast<uint32_t>(comment.size()));
+}
+
+void CZipDirectory::OnChange() {
+    if (m_directoryOnDisk) {
+        m_storage->Truncate(uint64_t(m_directoryOffset) + m_bytesBeforeZip);
+        m_directoryOnDisk = false;
+    } else {
+        m_storage->Flush();
+    }
+}
+
+void CZipDirectory::InsertIntoNameIndex(CZipEntryHeader* header, int index) {
+    const std::string name = header->GetFileName();
+    size_t lo = 0, hi = m_nameIndex.size();
+    while (lo < hi) {
+        const size_t mid = lo + (hi - lo) / 2;
+        const int r = m_nameCompare(name.c_str(), m_nameIndex[mid].name.c_str());
+        if (r == 0) {
+            lo = mid;
+            break;
+        }
+        if (r < 0)
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    m_nameIndex.insert(m_nameIndex.begin() + static_cast<std::ptrdiff_t>(lo),
+                       {name, header, static_cast<uint16_t>(index)});
+}
+
+CZipEntryHeader* CZipDirectory::AddHeader(const CZipEntryHeader& header) {
+    m_headers.push_back(std::make_unique<CZipEntryHeader>(header));
+    CZipEntryHeader* added = m_headers.back().get();
+    m_current = added;
+    m_currentIndex = GetCount() - 1;
+    if (m_nameIndexOn)
+        InsertIntoNameIndex(added, m_currentIndex);
+    OnChange();
+    m_storage->Flush();
+    if (!m_storage->IsSpanned())
+        m_storage->File()->SeekToEnd();
+    return added;
+}
+
+void CZipDirectory::RemoveHeader(int index, bool shiftIndexes) {
+    if (!IsValidIndex(index))
+        return;
+    CZipEntryHeader* header = GetHeader(index);
+    if (m_current == header)
+        DropEntry();
+    for (size_t i = 0; i < m_nameIndex.size(); ++i) {
+        if (m_nameIndex[i].header == header) {
+            m_nameIndex.erase(m_nameIndex.begin() + static_cast<std::ptrdiff_t>(i));
+            break;
+        }
+    }
+    if (shiftIndexes) {
+        for (NameIndexEntry& e : m_nameIndex) {
+            if (e.index > index)
+                --e.index;
+        }
+    }
+    m_headers.erase(m_headers.begin() + index);
+}
+
+void CZipDirectory::RemoveLastEntry(int index) {
+    if (m_headers.empty())
+        return;
+    if (index < 0)
+        index = GetCount() - 1;
+    const uint64_t offset = GetHeader(index)->m_localHeaderOffset;
+    RemoveHeader(index, true);
+    m_storage->Truncate(offset + m_bytesBeforeZip);
+    m_directoryOnDisk = false;
+}
+
+void CZipDirectory::RenameHeader(int index, const std::string& name) {
+    CZipEntryHeader& h = *GetHeader(index);
+    h.SetFileName(name);
+    if (!m_namesConverted)
+        ZipPlatformOps::ConvertName(h, false);
+    if (m_nameIndexOn)
+        BuildNameIndex(m_nameIndexCaseSensitive);
+}
+
+void CZipDirectory::CloseNewEntry() {
+    CZipEntryHeader& h = *m_current;
+    const bool spanned = m_storage->IsSpanned();
+    uint8_t values[12];
+    h.GetCrcAndSizes(values);
+    auto patchLocal = [&]() {
+        m_storage->Flush();
+        CZipStream& file = *m_storage->File();
+        file.Seek(static_cast<int64_t>(m_bytesBeforeZip + h.m_localHeaderOffset + 14),
+                  CZipStream::kBegin);
+        file.Write(values, 12);
+        file.SeekToEnd();
+    };
+    if (h.HasDescriptor()) {
+        uint8_t descriptor[16];
+        uint32_t length = 0;
+        if (spanned || h.IsEncrypted()) {
+            ZipPut32(descriptor, kDescriptorSignature);
+            length = 4;
+        }
+        std::memcpy(descriptor + length, values, 12);
+        m_storage->Write(descriptor, length + 12, true);
+        // A reader of one archive finds the values in the local header too.
+        if (!spanned && h.IsEncrypted())
+            patchLocal();
+    } else {
+        patchLocal();
+    }
+    DropEntry();
+}
+
+void CZipDirectory::RemoveDescriptors() {
+    m_storage->Flush();
+    CZipStream& file = *m_storage->File();
+    const uint64_t length = file.GetLength();
+    CZipByteBuffer block(65536);
+    uint64_t removed = 4; // the spanning signature
+    auto move = [&](uint64_t from, uint64_t to, uint64_t count, bool patch,
+                    const CZipEntryHeader* h) {
+        bool firstBlock = true;
+        while (count > 0) {
+            const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(count, block.Length()));
+            file.Seek(static_cast<int64_t>(from), CZipStream::kBegin);
+            if (file.Read(block.Data(), n) != n)
+                CZipException::ThrowError(CZipException::kBadZipFile, m_storage->GetFilePath());
+            if (patch && firstBlock && n >= CZipEntryHeader::kLocalSize) {
+                uint8_t* local = block.Data();
+                ZipPut16(local + 6, static_cast<uint16_t>(ZipGet16(local + 6) & ~kDescriptorFlag));
+                h->GetCrcAndSizes(local + 14);
+            }
+            firstBlock = false;
+            file.Seek(static_cast<int64_t>(to), CZipStream::kBegin);
+            file.Write(block.Data(), n);
+            from += n;
+            to += n;
+            count -= n;
+        }
+    };
+    for (size_t i = 0; i < m_headers.size(); ++i) {
+        CZipEntryHeader& h = *m_headers[i];
+        const uint64_t start = h.m_localHeaderOffset;
+        const uint64_t end =
+            i + 1 < m_headers.size() ? m_headers[i + 1]->m_localHeaderOffset : length;
+        if (end < start)
+            CZipException::ThrowError(CZipException::kBadZipFile, m_storage->GetFilePath());
+        const bool drop = h.HasDescriptor() && !h.IsEncrypted();
+        const uint64_t keep = drop ? end - start - 16 : end - start;
+        move(start, start - removed, keep, drop, &h);
+        h.m_localHeaderOffset = static_cast<uint32_t>(start - removed);
+        if (drop) {
+            h.m_flags = static_cast<uint16_t>(h.m_flags & ~kDescriptorFlag);
+            removed += 16;
+        }
+    }
+    file.SetLength(length - removed);
+    file.SeekToEnd();
+}
+
+void CZipDirectory::Write(CZipActionCallback* callback) {
+    if (m_directoryOnDisk)
+        return;
+    const std::string path = m_storage->GetFilePath();
+    if (!m_storage->IsSpanned()) {
+        m_storage->Flush();
+        m_storage->File()->SeekToEnd();
+    }
+    bool converted = false;
+    if (m_storage->IsCreatingSpan() && m_storage->GetCurrentVolume() == 0) {
+        uint64_t saved = 4;
+        for (const auto& h : m_headers) {
+            if (h->HasDescriptor() && !h->IsEncrypted())
+                saved += 16;
+        }
+        if (uint64_t(m_storage->FreeSpace()) + saved >= GetSize(true)) {
+            RemoveDescriptors();
+            m_storage->BecomeSingleVolume();
+            converted = true;
+        }
+    }
+    const uint64_t directoryStart = m_storage->WritePosition();
+    try {
+        m_directoryStartVolume = static_cast<uint16_t>(m_storage->GetCurrentVolume());
+        m_directoryOffset = static_cast<uint32_t>(directoryStart - m_bytesBeforeZip);
+        m_directorySize = 0;
+        m_entriesOnThisVolume = 0;
+        if (callback != nullptr)
+            callback->SetTotal(m_headers.size());
+        int volume = m_storage->GetCurrentVolume();
+        for (size_t i = 0; i < m_headers.size(); ++i) {
+            if (callback != nullptr && i % 256 == 0 && !callback->OnProgress(256)) {
+                if (!m_storage->IsSpanned()) {
+                    m_storage->Truncate(directoryStart);
+                    CZipException::ThrowError(CZipException::kAbortedSafely, path);
+                }
+                CZipException::ThrowError(CZipException::kAbortedAction, path);
+            }
+            const CZipEntryHeader& h = *m_headers[i];
+            const CZipByteBuffer name = ArchiveName(h);
+            m_directorySize += h.WriteCentral(*m_storage, &name);
+            if (m_storage->GetCurrentVolume() != volume) {
+                volume = m_storage->GetCurrentVolume();
+                m_entriesOnThisVolume = 1;
+                if (i == 0) {
+                    m_directoryOffset = static_cast<uint32_t>(m_storage->LastWritePosition());
+                    m_directoryStartVolume = static_cast<uint16_t>(volume);
+                }
+            } else {
+                ++m_entriesOnThisVolume;
+            }
+        }
+        const uint32_t recordSize = kEndSize + m_comment.Length();
+        m_storage->Reserve(recordSize);
+        if (m_storage->GetCurrentVolume() != volume) {
+            if (converted)
+                CZipException::ThrowError(CZipException::kBadZipFile, path);
+            m_entriesOnThisVolume = 0;
+            if (m_headers.empty()) {
+                m_directoryStartVolume = static_cast<uint16_t>(m_storage->GetCurrentVolume());
+                m_directoryOffset = 0;
+            }
+        }
+        m_thisVolume = static_cast<uint16_t>(m_storage->GetCurrentVolume());
+        m_entryCount = static_cast<uint16_t>(m_headers.size());
+        CZipByteBuffer record(recordSize);
+        uint8_t* r = record.Data();
+        ZipPut32(r, kEndSignature);
+        ZipPut16(r + 4, m_thisVolume);
+        ZipPut16(r + 6, m_directoryStartVolume);
+        ZipPut16(r + 8, m_entriesOnThisVolume);
+        ZipPut16(r + 10, m_entryCount);
+        ZipPut32(r + 12, m_directorySize);
+        ZipPut32(r + 16, m_directoryOffset);
+        ZipPut16(r + 20, static_cast<uint16_t>(m_comment.Length()));
+        if (m_comment.Length() != 0)
+            std::memcpy(r + kEndSize, m_comment.Data(), m_comment.Length());
+        m_endRecordPosition = m_storage->Write(r, recordSize, true);
+        if (callback != nullptr)
+            callback->End();
+    } catch (...) {
+        if (converted)
+            m_thisVolume = 0;
+        throw;
+    }
+    m_directoryOnDisk = true;
 }
 
 int CZipDirectory::CountEntries(bool filesOnly) const {

@@ -29,6 +29,7 @@
 #include "zip/zip_header.h"
 #include "zip/zip_wildcard.h"
 
+class CZipActionCallback;
 class CZipVolumeStorage;
 
 class CZipDirectory {
@@ -37,6 +38,7 @@ public:
     static constexpr uint32_t kEndSize = 22;
     static constexpr uint32_t kMaxEndSearch = 0xFFFF + kEndSize;
     static constexpr uint32_t kDescriptorSignature = 0x08074B50u;
+    static constexpr uint16_t kDescriptorFlag = 0x0008;
     static constexpr uint32_t kZip64LocatorSignature = 0x07064B50u;
     static constexpr uint32_t kZip64RecordSignature = 0x06064B50u;
     static constexpr uint32_t kZip64LocatorSize = 20;
@@ -64,8 +66,30 @@ public:
     void DropEntry();
     // everything: also the headers, the name index and the comment.
     void Clear(bool everything);
-    // Writes the directory when it changed; read archives never change yet.
-    void Write();
+    // Writes the headers and the end record unless the directory on disk is
+    // current. A set being created that still fits its first volume becomes
+    // one ordinary archive first. The callback counts the headers and may
+    // abort: 106 when what was written could be taken back, else 105.
+    void Write(CZipActionCallback* callback = nullptr);
+
+    // A copy of the template becomes the last entry and the current header;
+    // the storage is left at the end of the archive, where it goes.
+    CZipEntryHeader* AddHeader(const CZipEntryHeader& header);
+    // shiftIndexes renumbers the name index after the removed entry.
+    void RemoveHeader(int index, bool shiftIndexes);
+    // Takes back the last entry (-1 for it): its header goes and the file is
+    // cut back to its local header.
+    void RemoveLastEntry(int index = -1);
+    void RenameHeader(int index, const std::string& name);
+    // Before the content changes: a directory on disk is cut off the file.
+    void OnChange();
+    // Completes the current new entry: a data descriptor after the data, or
+    // the CRC-32 and sizes patched into its local header.
+    void CloseNewEntry();
+    void SetComment(const std::string& comment);
+    bool IsOnDisk() const { return m_directoryOnDisk; }
+    // The name of a header as the archive stores it.
+    CZipByteBuffer ArchiveName(const CZipEntryHeader& header) const;
 
     int FindEntry(const std::string& name, bool caseSensitive, bool linear, bool nameOnly);
     void EnableNameIndex(bool on, bool caseSensitive);
@@ -84,6 +108,7 @@ public:
     const CZipByteBuffer& Comment() const { return m_comment; }
     uint64_t GetSize(bool withHeaders) const;
     uint64_t BytesBeforeArchive() const { return m_bytesBeforeZip; }
+    void SetBytesBeforeArchive(uint64_t bytes) { m_bytesBeforeZip = bytes; }
     bool NamesConverted() const { return m_namesConverted; }
 
 private:
@@ -96,6 +121,11 @@ private:
     int VolumeOf(const CZipEntryHeader& header) const;
     void CheckLayout() const;
     void BuildNameIndex(bool caseSensitive);
+    void InsertIntoNameIndex(CZipEntryHeader* header, int index);
+    // The storage file of a set being created holds one volume: drops the
+    // spanning signature and the descriptors of entries that are not
+    // encrypted, and patches their local headers.
+    void RemoveDescriptors();
     int SearchNameIndex(const std::string& name) const;
 
     CZipByteBuffer m_comment;

@@ -101,6 +101,23 @@ private:
 
 } // namespace
 
+bool CZipArchive::IsSafeEntryName(const std::string& name) {
+    // The name must read back through the extraction checks: relative, and
+    // every component one that stays in its folder.
+    if (name.empty() || ZipStr::IsSeparator(name[0]))
+        return false;
+    size_t start = 0;
+    while (start < name.size()) {
+        size_t end = start;
+        while (end < name.size() && !ZipStr::IsSeparator(name[end]))
+            ++end;
+        if (end == start || !IsSafeComponent(name.substr(start, end - start)))
+            return false;
+        start = end + 1;
+    }
+    return name.size() < kMaxPath;
+}
+
 std::string CZipArchive::BuildExtractedPath(const std::string& entryName, const std::string& folder,
                                             bool keepPath, const char* newName,
                                             std::string* relative) const {

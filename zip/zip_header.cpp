@@ -106,6 +106,64 @@ bool CZipEntryHeader::CheckLocal(CZipVolumeStorage& storage, uint16_t* extraLeng
     return true;
 }
 
+uint32_t CZipEntryHeader::WriteCentral(CZipVolumeStorage& storage,
+                                       const CZipByteBuffer* archiveName) const {
+    const CZipByteBuffer& name = archiveName != nullptr ? *archiveName : m_fileName;
+    const uint32_t size = kCentralSize + name.Length() + m_extraField.Length() + m_comment.Length();
+    CZipByteBuffer record(size);
+    uint8_t* r = record.Data();
+    ZipPut32(r, kCentralSignature);
+    ZipPut16(r + 4, m_versionMadeBy);
+    ZipPut16(r + 6, m_versionNeeded);
+    ZipPut16(r + 8, m_flags);
+    ZipPut16(r + 10, m_method);
+    ZipPut16(r + 12, m_modTime);
+    ZipPut16(r + 14, m_modDate);
+    GetCrcAndSizes(r + 16);
+    ZipPut16(r + 28, static_cast<uint16_t>(name.Length()));
+    ZipPut16(r + 30, static_cast<uint16_t>(m_extraField.Length()));
+    ZipPut16(r + 32, static_cast<uint16_t>(m_comment.Length()));
+    ZipPut16(r + 34, m_diskStart);
+    ZipPut16(r + 36, m_internalAttributes);
+    ZipPut32(r + 38, m_externalAttributes);
+    ZipPut32(r + 42, m_localHeaderOffset);
+    uint8_t* p = r + kCentralSize;
+    if (name.Length() != 0)
+        std::memcpy(p, name.Data(), name.Length());
+    p += name.Length();
+    if (m_extraField.Length() != 0)
+        std::memcpy(p, m_extraField.Data(), m_extraField.Length());
+    p += m_extraField.Length();
+    if (m_comment.Length() != 0)
+        std::memcpy(p, m_comment.Data(), m_comment.Length());
+    storage.Write(r, size, true);
+    return size;
+}
+
+void CZipEntryHeader::WriteLocal(CZipVolumeStorage& storage, const CZipByteBuffer* archiveName) {
+    const CZipByteBuffer& name = archiveName != nullptr ? *archiveName : m_fileName;
+    const uint32_t size = kLocalSize + name.Length() + m_extraField.Length();
+    CZipByteBuffer header(size);
+    uint8_t* h = header.Data();
+    ZipPut32(h, kLocalSignature);
+    ZipPut16(h + 4, m_versionNeeded);
+    ZipPut16(h + 6, m_flags);
+    ZipPut16(h + 8, m_method);
+    ZipPut16(h + 10, m_modTime);
+    ZipPut16(h + 12, m_modDate);
+    GetCrcAndSizes(h + 14);
+    ZipPut16(h + 26, static_cast<uint16_t>(name.Length()));
+    ZipPut16(h + 28, static_cast<uint16_t>(m_extraField.Length()));
+    if (name.Length() != 0)
+        std::memcpy(h + kLocalSize, name.Data(), name.Length());
+    if (m_extraField.Length() != 0)
+        std::memcpy(h + kLocalSize + name.Length(), m_extraField.Data(), m_extraField.Length());
+    const uint64_t position = storage.Write(h, size, true);
+    m_extraField.Release();
+    m_diskStart = static_cast<uint16_t>(storage.GetCurrentVolume());
+    m_localHeaderOffset = static_cast<uint32_t>(position);
+}
+
 bool CZipEntryHeader::PrepareData(int level, bool dataDescriptor, bool encrypted) {
     m_signature = kCentralSignature;
     m_internalAttributes = 0;

@@ -59,6 +59,16 @@ public:
     // Decodes a local header from 30 bytes; false when it does not agree.
     bool CheckLocalBytes(const uint8_t* local, uint16_t* extraLength) const;
 
+    // Writes the central record in one piece and returns its size. The name
+    // is written as given in archiveName when there is one (the archive's
+    // form of a name held converted), else as held.
+    uint32_t WriteCentral(CZipVolumeStorage& storage,
+                          const CZipByteBuffer* archiveName = nullptr) const;
+    // Writes the local header (name and extra field) in one piece, then
+    // forgets the extra field (the central record goes without it) and
+    // records the volume and the offset within it where the header began.
+    void WriteLocal(CZipVolumeStorage& storage, const CZipByteBuffer* archiveName = nullptr);
+
     // Prepares the fixed fields of a new entry; false when the name, extra
     // field or comment is longer than 0xFFFF bytes.
     bool PrepareData(int level, bool dataDescriptor, bool encrypted);
@@ -76,6 +86,7 @@ public:
     void SetComment(const std::string& comment);
     std::string GetComment() const { return m_comment.ToString(); }
     CZipByteBuffer& FileNameBuffer() { return m_fileName; }
+    CZipByteBuffer& ExtraFieldBuffer() { return m_extraField; }
     const CZipByteBuffer& FileNameBuffer() const { return m_fileName; }
     const CZipByteBuffer& ExtraField() const { return m_extraField; }
     bool NameEndsWithSeparator() const;

@@ -49,8 +49,9 @@ uint32_t DosToUnix(uint32_t attributes) {
     uint32_t mode = (attributes & kAttrHidden) ? 0u : 0444u;
     if ((attributes & kAttrReadOnly) == 0)
         mode |= 0220u;
+    // A folder can be entered by whoever may read it.
     if (attributes & kAttrDirectory)
-        return ((mode | 0x4000u) << 16) | kAttrDirectory;
+        return ((mode | ((mode & 0444u) >> 2) | 0x4000u) << 16) | kAttrDirectory;
     return (mode | 0x8000u) << 16;
 }
 

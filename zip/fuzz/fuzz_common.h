@@ -10,6 +10,38 @@
 
 namespace zipfuzz {
 
+// Copies the entries of a hostile archive into a new one, deletes one and
+// renames another: the copies must refuse what does not read back.
+inline void Modify(const uint8_t* data, size_t size) {
+    CZipMemoryStream stream;
+    stream.Attach(data, size);
+    CZipArchive archive, copy;
+    CZipMemoryStream copied;
+    try {
+        if (!archive.OpenFromMemory(stream, CZipArchive::OpenExisting))
+            return;
+        const int count = archive.GetCount() < 64 ? archive.GetCount() : 64;
+        copy.OpenFromMemory(copied, CZipArchive::Create);
+        std::vector<int> all;
+        for (int i = 0; i < count; ++i)
+            all.push_back(i);
+        try {
+            copy.CopyEntriesFrom(archive, all);
+        } catch (const CZipException&) {
+        }
+        copy.Close(CZipArchive::CloseNormal, false);
+        if (copy.OpenFromMemory(copied, CZipArchive::OpenReadOnly))
+            copy.Close(CZipArchive::CloseNormal, false);
+        if (count > 1)
+            archive.RenameEntry(count - 1, "renamed.bin");
+        archive.DeleteEntry(0);
+        archive.Close(CZipArchive::CloseNormal, false);
+    } catch (const CZipException&) {
+        copy.Close(CZipArchive::CloseAbandon, false);
+        archive.Close(CZipArchive::CloseAbandon, false);
+    }
+}
+
 // Opens data as an archive, lists it and, with extract, tests and extracts
 // every entry to memory (also with a password set). Returns the number of
 // entries listed, or -1 when the archive did not open.
@@ -55,6 +87,8 @@ inline int Exercise(const uint8_t* data, size_t size, bool extract) {
     } catch (const CZipException&) {
         archive.Close(CZipArchive::CloseAbandon, false);
     }
+    if (extract && count > 0)
+        Modify(data, size);
     return count;
 }
 

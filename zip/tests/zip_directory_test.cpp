@@ -25,7 +25,7 @@ TEST(ZipDirectory, FindsTheEndRecordWhereverItMayBe) {
         CZipArchive archive;
         ASSERT_TRUE(archive.Open(Fixture(c.file))) << c.file;
         EXPECT_EQ(archive.GetCount(), c.entries) << c.file;
-        EXPECT_EQ(archive.GetGlobalComment().Length(), c.commentLength) << c.file;
+        EXPECT_EQ(archive.GetGlobalComment().size(), c.commentLength) << c.file;
         CZipEntryHeader h;
         ASSERT_TRUE(archive.GetFileInfo(h, 0));
         EXPECT_EQ(h.GetFileName(), c.firstName) << c.file;

@@ -98,7 +98,8 @@ TEST(ZipPlatformOps, ConvertsAttributesBetweenSystems) {
         {0x21, kSystemUnix, kSystemDos, 0x21},           // no mode: DOS bits as stored
         {0x01, kSystemDos, kSystemUnix, (0100444u << 16)},
         {0x20, kSystemDos, kSystemUnix, (0100664u << 16)},
-        {0x10, kSystemDos, kSystemUnix, (040664u << 16) | 0x10},
+        {0x10, kSystemDos, kSystemUnix, (040775u << 16) | 0x10}, // folders can be entered
+        {0x11, kSystemDos, kSystemUnix, (040555u << 16) | 0x10},
         {0x02, kSystemDos, kSystemUnix, (0100220u << 16)},
         {0x37, kSystemMac, kSystemDos, 0x11},
         {0x37, kSystemNtfs, kSystemDos, 0x37},
