@@ -252,3 +252,28 @@ TEST(KillPoints, EveryWriteResizeAndSyncOfACommitLeavesTheLastCommitOrTheNext) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CommitJournal, ChangedPagesAreJournaledFromTheImagesKeptInMemory) {
+    MemoryDb m;
+    ASSERT_TRUE(m.Open(kDbCreate));
+    Content model;
+    Writer w{*m.db, model};
+    Prepare(w);
+    if (HasFatalFailure())
+        return;
+    // Replacements and erases change pages the last commit wrote; none of
+    // their originals needs reading back from the file.
+    for (uint32_t n = 1; n < 150; n += 5)
+        ASSERT_TRUE(w.Put(kProps, n, 40 + n % 200));
+    for (uint32_t n = 2; n < 150; n += 7)
+        w.Erase(kProps, n);
+    ASSERT_TRUE(m.db->Flush());
+    EXPECT_EQ(m.db->Pages().OriginalsReadBack(), 0u);
+    Content found;
+    ASSERT_TRUE(ReadContent(*m.db, &found));
+    EXPECT_EQ(found, model);
+}
+
+} // namespace
