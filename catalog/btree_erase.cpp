@@ -178,6 +178,7 @@ bool CBTreeIndex::Erase(const DbBuffer& key, bool keyIsLocation) {
     SearchKey sk;
     if (readOnly || !Ready() || !MakeSearchKey(key, keyIsLocation, &sk))
         return false;
+    CPageChanges changes(m_pages);
     const NodeFormat fmt = Format();
     std::vector<PathLevel> path;
     PageRecord* leafRec;

@@ -212,6 +212,7 @@ bool CBTreeIndex::Put(const DbBuffer& key, const DbBuffer& value) {
     SearchKey sk;
     if (readOnly || !Ready() || !EntryFits(key, value) || !MakeSearchKey(key, false, &sk))
         return false;
+    CPageChanges changes(m_pages);
     const NodeFormat fmt = Format();
     std::vector<PathLevel> path;
     PageRecord* leafRec;

@@ -31,14 +31,16 @@ bool ModeToFileFlags(int mode, uint32_t* flags) {
 }
 } // namespace
 
-CIndexDatabase::CIndexDatabase() = default;
+CIndexDatabase::CIndexDatabase()
+    : m_cachePreallocated(kPreallocatedCache), m_cacheMaximum(kMaximumCache) {}
 
 CIndexDatabase::~CIndexDatabase() {
     Close();
 }
 
 void CIndexDatabase::SetCacheBytes(uint32_t preallocated, uint32_t maximum) {
-    m_pages.SetCacheBytes(preallocated, maximum);
+    m_cachePreallocated = preallocated;
+    m_cacheMaximum = maximum;
 }
 
 bool CIndexDatabase::Open(const char* path, int mode) {
@@ -50,7 +52,7 @@ bool CIndexDatabase::Open(const char* path, int mode) {
     std::memset(m_fileId, 0, sizeof m_fileId);
     m_catalogSpec = m_freeSpec = m_userData = DbLocation{};
     m_pages.SetPageSize(kDbPageSize);
-    m_pages.SetCacheBytes(kPreallocatedCache, kMaximumCache);
+    m_pages.SetCacheBytes(m_cachePreallocated, m_cacheMaximum);
     if (m_fileFactory) {
         m_pages.SetFile(m_fileFactory(path));
         m_pages.SetJournalFile(m_fileFactory(CPageFile::JournalPath(path)));
@@ -224,6 +226,7 @@ bool CIndexDatabase::Flush(bool spill) {
         return false;
     if (m_readOnly)
         return true;
+    CPageChanges changes(&m_pages);
     bool ok = true;
     if (spill || !m_freeList->Cached().empty())
         ok = m_freeList->SpillToIndex();

@@ -78,6 +78,8 @@ public:
     bool WriteUserData(CByteStream* stream);
 
     uint32_t CountFreePages();
+    // The page cache of the next Open (preallocated bytes, and the most the
+    // cache may hold with overflow buffers); kept until changed again.
     void SetCacheBytes(uint32_t preallocated, uint32_t maximum);
 
     // ---- inspection (checker, tool, tests) ----
@@ -121,4 +123,6 @@ private:
     std::unique_ptr<CFreePageList> m_freeList;
     std::unique_ptr<CBTreeIndex> m_freeIndex;
     FileFactory m_fileFactory;
+    uint32_t m_cachePreallocated;
+    uint32_t m_cacheMaximum;
 };

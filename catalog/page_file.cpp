@@ -7,6 +7,12 @@
 #include <cstring>
 #include <new>
 
+namespace {
+// Freed committed images kept for reuse, so that a commit's worth of changes
+// does not allocate a buffer per page.
+constexpr size_t kSpareImages = 64;
+} // namespace
+
 CPageFile::CPageFile() : m_file(new CWin32File()), m_journal(new CWin32File()) {}
 
 CPageFile::~CPageFile() {
@@ -66,6 +72,11 @@ void CPageFile::Abandon() {
         return;
     while (!m_overflow.empty())
         DestroyOverflow(m_overflow.back());
+    for (PageRecord& r : m_pre)
+        DropOriginal(&r);
+    for (uint8_t* image : m_spareImages)
+        delete[] image;
+    m_spareImages.clear();
     m_mru.clear();
     m_byId.clear();
     m_pre.clear();
@@ -172,7 +183,41 @@ void CPageFile::RemoveFromMru(PageRecord* record) {
         m_mru.erase(it);
 }
 
+void CPageFile::KeepOriginal(PageRecord* record) {
+    if (m_changing <= 0 || record->dirty || !record->fileImage || record->original ||
+        record->id < 0)
+        return;
+    const uint32_t id = static_cast<uint32_t>(record->id);
+    const uint32_t base = m_journalActive ? m_journalBase : m_flushedCount;
+    // Past the committed end nothing needs saving; a page already journaled
+    // may have been overwritten by a commit that failed after its journal.
+    if (id >= base || (id < m_journaled.size() && m_journaled[id]))
+        return;
+    uint8_t* image = nullptr;
+    if (!m_spareImages.empty()) {
+        image = m_spareImages.back();
+        m_spareImages.pop_back();
+    } else {
+        image = new (std::nothrow) uint8_t[m_pageSize];
+        if (!image)
+            return;
+    }
+    std::memcpy(image, record->data, m_pageSize);
+    record->original = image;
+}
+
+void CPageFile::DropOriginal(PageRecord* record) {
+    if (!record->original)
+        return;
+    if (m_spareImages.size() < kSpareImages)
+        m_spareImages.push_back(record->original);
+    else
+        delete[] record->original;
+    record->original = nullptr;
+}
+
 void CPageFile::DestroyOverflow(PageRecord* record) {
+    DropOriginal(record);
     SetRecordId(record, -1);
     RemoveFromMru(record);
     auto it = std::find(m_overflow.begin(), m_overflow.end(), record);
@@ -189,9 +234,11 @@ void CPageFile::ResetRecord(PageRecord* record) {
         DestroyOverflow(record);
         return;
     }
+    DropOriginal(record);
     SetRecordId(record, -1);
     record->use = 0;
     record->dirty = 0;
+    record->fileImage = false;
     RemoveFromMru(record);
     m_mru.push_back(record);
 }
@@ -202,6 +249,7 @@ PageRecord* CPageFile::GetPage(uint32_t id) {
     if (PageRecord* r = FindCached(id)) {
         ++r->use;
         MoveToFront(r);
+        KeepOriginal(r);
         return r;
     }
     PageRecord* r = TakeBuffer(id, false); // the read fills the whole buffer
@@ -212,6 +260,8 @@ PageRecord* CPageFile::GetPage(uint32_t id) {
         ResetRecord(r);
         return nullptr;
     }
+    r->fileImage = true;
+    KeepOriginal(r);
     return r;
 }
 
@@ -258,8 +308,10 @@ PageRecord* CPageFile::TakeBuffer(uint32_t id, bool zero) {
     }
     if (zero)
         std::memset(found->data, 0, m_pageSize);
+    DropOriginal(found);
     SetRecordId(found, static_cast<int32_t>(id));
     found->dirty = 0;
+    found->fileImage = false;
     found->use = 1;
     return found;
 }
@@ -377,6 +429,11 @@ bool CPageFile::DropCache() {
         return true;
     while (!m_overflow.empty())
         DestroyOverflow(m_overflow.back());
+    for (PageRecord& r : m_pre)
+        DropOriginal(&r);
+    for (uint8_t* image : m_spareImages)
+        delete[] image;
+    m_spareImages.clear();
     m_mru.clear();
     m_byId.clear();
     m_pre.clear();

@@ -39,7 +39,13 @@
 // end, so a kill in between leaves a file longer than its header says; such
 // a file opens (the extra pages were never committed) and is cut at the next
 // commit. Open plays a journal left behind back (page images, then the
-// committed length) before anything is read. A commit that fails keeps its
+// committed length) before anything is read.
+//
+// The originals come from memory where they can: a clean page handed out
+// while changes are under way (CPageChanges: a put, an erase, a flush) keeps
+// a copy of its buffer, which is then exactly what the file holds for it,
+// until the journal has it. Only a page changed without such a copy has its
+// original read back from the file, which holds it until the commit. A commit that fails keeps its
 // journal, so that a later commit, or the next open, still knows every
 // original; its pages stay dirty where they did not reach the file.
 //
@@ -77,6 +83,13 @@ struct PageRecord {
     uint8_t dirty = 0;
     int32_t use = 0; // number of holders
     bool overflow = false;
+    // data was read from the file, or written to it, and not changed since
+    // unless dirty is set.
+    bool fileImage = false;
+    // The page as the last commit left it, kept when it was handed out for a
+    // change (CPageChanges) while clean, so that the commit journals it
+    // without reading the file; null when none was kept.
+    uint8_t* original = nullptr;
 };
 
 // The page file's source of free pages (free_page_list.h implements it).
@@ -92,6 +105,24 @@ public:
     virtual uint32_t TrimFileEnd(uint32_t count) = 0;
     // Moves every cached free id into the persistent free-page index.
     virtual bool SpillToIndex() = 0;
+};
+
+class CPageFile;
+
+// Marks a stretch of work that may change pages (a put, an erase, an update):
+// a clean page handed out inside it keeps its committed image beside its
+// buffer, so the next commit journals it from memory. A page changed outside
+// any such stretch is journaled all the same: its original is read back from
+// the file, which holds it until the commit.
+class CPageChanges {
+public:
+    explicit CPageChanges(CPageFile* pages);
+    ~CPageChanges();
+    CPageChanges(const CPageChanges&) = delete;
+    CPageChanges& operator=(const CPageChanges&) = delete;
+
+private:
+    CPageFile* m_pages;
 };
 
 class CPageFile {
@@ -221,7 +252,14 @@ public:
         r->dirty = 1;
     }
 
+    // Inside CPageChanges (nested stretches count).
+    void BeginChanges() { ++m_changing; }
+    void EndChanges() { --m_changing; }
+
     // ---- inspection (tests, checker) ----
+    // Originals the last commit read back from the file rather than from a
+    // kept image (a measure of how well CPageChanges covers the changes).
+    uint32_t OriginalsReadBack() const { return m_originalsReadBack; }
     uint32_t OverflowRecordCount() const { return static_cast<uint32_t>(m_overflow.size()); }
     uint64_t OverflowAllocations() const { return m_overflowAllocations; }
     uint32_t HeldPageCount() const;
@@ -237,6 +275,10 @@ private:
     void SetRecordId(PageRecord* record, int32_t id);
     bool WalkRecord(uint8_t* dst, const uint8_t* src, uint32_t n, DbLocation* loc, bool advance);
     uint32_t MaxChainPages(uint32_t n) const;
+    // Keeps the committed image of a clean page handed out while changes
+    // are under way (a hint: without memory nothing is kept).
+    void KeepOriginal(PageRecord* record);
+    void DropOriginal(PageRecord* record);
     bool RecoverJournal();
     bool RollBack();
     // Saves the committed image of each page the commit will overwrite.
@@ -289,4 +331,17 @@ private:
     std::unique_ptr<uint8_t[]> m_runBuffer; // kDbRunPages pages, for record reads
     uint32_t m_pageLimitOverride = 0;
     uint64_t m_overflowAllocations = 0;
+    int m_changing = 0;
+    std::vector<uint8_t*> m_spareImages; // freed originals, for reuse
+    uint32_t m_originalsReadBack = 0;
 };
+
+inline CPageChanges::CPageChanges(CPageFile* pages) : m_pages(pages) {
+    if (m_pages)
+        m_pages->BeginChanges();
+}
+
+inline CPageChanges::~CPageChanges() {
+    if (m_pages)
+        m_pages->EndChanges();
+}

@@ -18,6 +18,7 @@ bool CPageFile::WritePage(PageRecord* record) {
     if (!WriteAt(offset, record->data, m_pageSize))
         return false;
     record->dirty = 0;
+    record->fileImage = true;
     return true;
 }
 
@@ -64,8 +65,10 @@ bool CPageFile::WriteRun(PageRecord* const* records, uint32_t count) {
     if (count <= kDbRunPages &&
         offset + static_cast<uint64_t>(count) * m_pageSize <= kDbMaxFileBytes &&
         WritePagesAt(offset, records, count)) {
-        for (uint32_t i = 0; i < count; ++i)
+        for (uint32_t i = 0; i < count; ++i) {
             records[i]->dirty = 0;
+            records[i]->fileImage = true;
+        }
         return true;
     }
     bool ok = true;
@@ -99,6 +102,7 @@ void CPageFile::Prefetch(DbLocation loc, uint64_t n) {
     const bool ok =
         got >= 2 && ReadSlicesAt(static_cast<uint64_t>(loc.page) * m_pageSize, slices, got);
     for (uint32_t k = got; k-- > 0;) {
+        records[k]->fileImage = ok;
         if (ok)
             ReleasePageCold(records[k]);
         else

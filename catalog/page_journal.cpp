@@ -141,16 +141,19 @@ void CPageFile::DiscardJournal() {
 }
 
 bool CPageFile::JournalOriginals(const std::vector<PageRecord*>& dirty, bool header) {
+    m_originalsReadBack = 0;
     const uint32_t base = m_journalActive ? m_journalBase : m_flushedCount;
     if (m_journaled.size() < base)
         m_journaled.resize(base, false);
-    std::vector<uint32_t> ids;
+    // Each page to save, with its committed image where one was kept (null:
+    // read it back from the file, which still holds it).
+    std::vector<std::pair<uint32_t, const uint8_t*>> ids;
     if (header && base > 0 && !m_journaled[0])
-        ids.push_back(0);
+        ids.emplace_back(0, nullptr);
     for (const PageRecord* r : dirty) {
         const uint32_t id = static_cast<uint32_t>(r->id);
         if (id < base && !m_journaled[id])
-            ids.push_back(id);
+            ids.emplace_back(id, r->original);
     }
     if (m_journalActive && ids.empty())
         return true;
@@ -177,9 +180,15 @@ bool CPageFile::JournalOriginals(const std::vector<PageRecord*>& dirty, bool hea
             p += kJournalHeader;
         }
         for (size_t k = 0; ok && k < n; ++k, p += recordBytes) {
-            const uint32_t id = ids[i + k];
+            const uint32_t id = ids[i + k].first;
+            const uint8_t* kept = ids[i + k].second;
             StoreU32(p, id);
-            ok = ReadAt(static_cast<uint64_t>(id) * m_pageSize, p + kRecordHead, m_pageSize);
+            if (kept) {
+                std::memcpy(p + kRecordHead, kept, m_pageSize);
+            } else {
+                ok = ReadAt(static_cast<uint64_t>(id) * m_pageSize, p + kRecordHead, m_pageSize);
+                m_originalsReadBack += !(id == 0 && header);
+            }
             StoreU32(p + 4, Checksum(m_journalSalt, id, p + kRecordHead, m_pageSize));
         }
         ok =
@@ -198,8 +207,10 @@ bool CPageFile::JournalOriginals(const std::vector<PageRecord*>& dirty, bool hea
         return false;
     }
     m_journalActive = true;
-    for (uint32_t id : ids)
-        m_journaled[id] = true;
+    for (const auto& saved : ids)
+        m_journaled[saved.first] = true;
+    for (PageRecord* r : dirty)
+        DropOriginal(r); // in the journal now
     return true;
 }
 

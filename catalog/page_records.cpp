@@ -185,8 +185,10 @@ bool CPageFile::ReadRun(uint8_t* dst, uint32_t n, uint32_t run, uint32_t* page, 
     }
     // The end page usually starts the next record: keep it, first in line
     // for reuse.
-    if (last)
+    if (last) {
+        last->fileImage = true;
         ReleasePageCold(last);
+    }
     *page = p;
     *off = o;
     *done = d;

@@ -114,6 +114,10 @@ public:
 private:
     struct NameIndexEntry {
         std::string name;
+        // The name as the index orders it: lower-cased once here when case
+        // is ignored, so that neither the sort nor a search lower-cases a
+        // name per comparison.
+        std::string key;
         CZipEntryHeader* header;
         uint16_t index;
     };

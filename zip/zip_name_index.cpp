@@ -1,33 +1,52 @@
 // The directory's name index: headers sorted by name for binary search.
 #include <algorithm>
+#include <cctype>
 
 #include "zip/zip_directory.h"
 #include "zip/zip_path.h"
 #include "zip/zip_platform.h"
+
+namespace {
+
+// What the index sorts by: the name, lower-cased when case is ignored. The
+// collating compare of these keys orders exactly as the case-insensitive
+// collating compare orders the names.
+std::string IndexKey(const std::string& name, bool caseSensitive) {
+    std::string key = name;
+    if (!caseSensitive)
+        for (char& c : key)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return key;
+}
+
+} // namespace
 
 void CZipDirectory::BuildNameIndex(bool caseSensitive) {
     m_nameIndexCaseSensitive = caseSensitive;
     m_nameCompare = GetCompareFunction(caseSensitive, true);
     m_nameIndex.clear();
     m_nameIndex.reserve(m_headers.size());
-    for (size_t i = 0; i < m_headers.size(); ++i)
+    for (size_t i = 0; i < m_headers.size(); ++i) {
+        const std::string& name = m_headers[i]->GetFileName();
         m_nameIndex.push_back(
-            {m_headers[i]->GetFileName(), m_headers[i].get(), static_cast<uint16_t>(i)});
+            {name, IndexKey(name, caseSensitive), m_headers[i].get(), static_cast<uint16_t>(i)});
+    }
     // Equal names keep their order in the directory.
-    const ZipCompareFunction compare = m_nameCompare;
+    const ZipCompareFunction compare = GetCompareFunction(true, true);
     std::stable_sort(m_nameIndex.begin(), m_nameIndex.end(),
                      [compare](const NameIndexEntry& a, const NameIndexEntry& b) {
-                         return compare(a.name.c_str(), b.name.c_str()) < 0;
+                         return compare(a.key.c_str(), b.key.c_str()) < 0;
                      });
     m_nameIndexOn = true;
 }
 
 int CZipDirectory::SearchNameIndex(const std::string& name) const {
+    const ZipCompareFunction compare = GetCompareFunction(true, true);
+    const std::string key = IndexKey(name, m_nameIndexCaseSensitive);
     int lo = 0, hi = static_cast<int>(m_nameIndex.size()) - 1;
     while (lo <= hi) {
         const int mid = lo + (hi - lo) / 2;
-        const int r =
-            m_nameCompare(m_nameIndex[static_cast<size_t>(mid)].name.c_str(), name.c_str());
+        const int r = compare(m_nameIndex[static_cast<size_t>(mid)].key.c_str(), key.c_str());
         if (r == 0)
             return mid;
         if (r < 0)

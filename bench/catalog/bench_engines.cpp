@@ -15,7 +15,7 @@
 
 namespace {
 
-int g_sqliteCacheKiB = 0;
+uint32_t g_cacheKiB = 2000;
 
 uint64_t SizeOf(const std::string& path) {
     struct stat st;
@@ -32,10 +32,10 @@ public:
     const char* Name() const override { return "ours"; }
     bool Open(const std::string& path, bool bigValues) override {
         std::remove(path.c_str());
-        if (!m_db.Open(path.c_str(), kDbCreate))
-            return false;
-        m_index = m_db.OpenIndex("Bench", 0, false, 0, bigValues, true);
-        return m_index && m_index->SetKeyType(kKeyTypeBytes);
+        return OpenAs(path, bigValues, kDbCreate) && m_index->SetKeyType(kKeyTypeBytes);
+    }
+    bool Reopen(const std::string& path, bool bigValues) override {
+        return OpenAs(path, bigValues, kDbOpenExisting);
     }
     bool Begin() override { return true; }
     bool Commit() override { return m_db.Flush(); }
@@ -71,6 +71,13 @@ public:
     uint64_t FileBytes(const std::string& path) const override { return SizeOf(path); }
 
 private:
+    bool OpenAs(const std::string& path, bool bigValues, int mode) {
+        m_db.SetCacheBytes(g_cacheKiB * 1024, 0xFFFFFFFFu);
+        if (!m_db.Open(path.c_str(), mode))
+            return false;
+        m_index = m_db.OpenIndex("Bench", 0, false, 0, bigValues, true);
+        return m_index != nullptr;
+    }
     CIndexDatabase m_db;
     CBTreeIndex* m_index = nullptr;
 };
@@ -78,19 +85,24 @@ private:
 // ---- SQLite ----
 class CSqliteEngine : public CBenchEngine {
 public:
-    const char* Name() const override { return "sqlite"; }
+    explicit CSqliteEngine(bool journal) : m_journal(journal) {}
+    const char* Name() const override { return m_journal ? "sqlite" : "sqlite-nj"; }
     bool Open(const std::string& path, bool) override {
         std::remove(path.c_str());
+        std::remove((path + "-journal").c_str());
+        return OpenAs(path, true);
+    }
+    bool Reopen(const std::string& path, bool) override { return OpenAs(path, false); }
+    bool OpenAs(const std::string& path, bool create) {
         if (sqlite3_open(path.c_str(), &m_db) != SQLITE_OK)
             return false;
-        if (g_sqliteCacheKiB > 0) {
-            std::string pragma = "PRAGMA cache_size=-" + std::to_string(g_sqliteCacheKiB);
-            if (!Exec(pragma.c_str()))
-                return false;
-        }
-        return Exec("PRAGMA page_size=8192") && Exec("PRAGMA journal_mode=OFF") &&
-               Exec("PRAGMA synchronous=OFF") &&
-               Exec("CREATE TABLE t(k BLOB PRIMARY KEY, v BLOB) WITHOUT ROWID") &&
+        std::string pragma = "PRAGMA cache_size=-" + std::to_string(g_cacheKiB);
+        if (!Exec(pragma.c_str()) || !Exec("PRAGMA page_size=8192"))
+            return false;
+        if (!(m_journal ? Exec("PRAGMA journal_mode=DELETE") && Exec("PRAGMA synchronous=FULL")
+                        : Exec("PRAGMA journal_mode=OFF") && Exec("PRAGMA synchronous=OFF")))
+            return false;
+        return (!create || Exec("CREATE TABLE t(k BLOB PRIMARY KEY, v BLOB) WITHOUT ROWID")) &&
                Prepare("INSERT OR REPLACE INTO t(k, v) VALUES(?, ?)", &m_put) &&
                Prepare("SELECT v FROM t WHERE k = ?", &m_get) &&
                Prepare("DELETE FROM t WHERE k = ?", &m_erase) &&
@@ -146,6 +158,7 @@ public:
     uint64_t FileBytes(const std::string& path) const override { return SizeOf(path); }
 
 private:
+    bool m_journal;
     bool Exec(const char* sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == 0; }
     bool Prepare(const char* sql, sqlite3_stmt** s) {
         return sqlite3_prepare_v2(m_db, sql, -1, s, nullptr) == SQLITE_OK;
@@ -158,11 +171,14 @@ private:
 class CLmdbEngine : public CBenchEngine {
 public:
     const char* Name() const override { return "lmdb"; }
-    bool Open(const std::string& path, bool) override {
+    bool Open(const std::string& path, bool big) override {
         std::remove(path.c_str());
         std::remove((path + "-lock").c_str());
+        return Reopen(path, big);
+    }
+    bool Reopen(const std::string& path, bool) override {
         return mdb_env_create(&m_env) == 0 && mdb_env_set_mapsize(m_env, 8ull << 30) == 0 &&
-               mdb_env_open(m_env, path.c_str(), MDB_NOSUBDIR | MDB_NOSYNC, 0644) == 0 && Begin() &&
+               mdb_env_open(m_env, path.c_str(), MDB_NOSUBDIR, 0644) == 0 && Begin() &&
                mdb_dbi_open(m_txn, nullptr, 0, &m_dbi) == 0 && Commit();
     }
     bool Begin() override { return mdb_txn_begin(m_env, nullptr, 0, &m_txn) == 0; }
@@ -230,10 +246,13 @@ std::unique_ptr<CBenchEngine> MakeOurEngine() {
     return std::unique_ptr<CBenchEngine>(new COurEngine());
 }
 std::unique_ptr<CBenchEngine> MakeSqliteEngine() {
-    return std::unique_ptr<CBenchEngine>(new CSqliteEngine());
+    return std::unique_ptr<CBenchEngine>(new CSqliteEngine(true));
 }
-void SetSqliteCacheKiB(int kib) {
-    g_sqliteCacheKiB = kib;
+std::unique_ptr<CBenchEngine> MakeSqliteNoJournalEngine() {
+    return std::unique_ptr<CBenchEngine>(new CSqliteEngine(false));
+}
+void SetCacheKiB(uint32_t kib) {
+    g_cacheKiB = kib;
 }
 std::unique_ptr<CBenchEngine> MakeLmdbEngine() {
     return std::unique_ptr<CBenchEngine>(new CLmdbEngine());

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -77,6 +79,59 @@ struct TiffHandle {
         }
     }
 };
+
+// The size the first directory declares, read straight from the bytes: the
+// library chops a single strip into one per row as it opens the file, an
+// allocation that follows the claimed height, so a lying size is refused
+// before the library sees it. False when the directory cannot be found or
+// does not name both; the library then judges the file as it is.
+bool FirstDirectorySize(const uint8_t* data, uint64_t size, uint64_t* width, uint64_t* height) {
+    if (size < 8 || !((data[0] == 'I' && data[1] == 'I') || (data[0] == 'M' && data[1] == 'M')))
+        return false;
+    const bool little = data[0] == 'I';
+    auto load = [&](uint64_t at, uint32_t n, uint64_t* out) {
+        if (at > size || n > size - at)
+            return false;
+        uint64_t v = 0;
+        for (uint32_t i = 0; i < n; ++i)
+            v |= static_cast<uint64_t>(data[at + (little ? i : n - 1 - i)]) << (8 * i);
+        *out = v;
+        return true;
+    };
+    uint64_t version = 0;
+    load(2, 2, &version);
+    const bool big = version == 43;
+    if (!big && version != 42)
+        return false;
+    // Classic: 4-byte offsets, 2-byte entry count, 12-byte entries with a
+    // 4-byte value field; BigTIFF: 8, 8, 20 and 8.
+    const uint32_t offsetBytes = big ? 8 : 4, countBytes = big ? 8 : 2;
+    const uint32_t entryBytes = big ? 20 : 12, valueAt = big ? 12 : 8;
+    uint64_t ifd = 0, count = 0;
+    if (!load(big ? 8 : 4, offsetBytes, &ifd) || !load(ifd, countBytes, &count))
+        return false;
+    bool haveWidth = false, haveHeight = false;
+    for (uint64_t i = 0; i < count && !(haveWidth && haveHeight); ++i) {
+        const uint64_t entry = ifd + countBytes + i * entryBytes;
+        uint64_t tag = 0, type = 0, n = 0, value = 0;
+        if (!load(entry, 2, &tag) || !load(entry + 2, 2, &type) ||
+            !load(entry + 4, big ? 8 : 4, &n))
+            return false;
+        if ((tag != TIFFTAG_IMAGEWIDTH && tag != TIFFTAG_IMAGELENGTH) || n != 1)
+            continue;
+        const uint32_t bytes = type == TIFF_SHORT ? 2 : type == TIFF_LONG ? 4 : type == 16 ? 8 : 0;
+        if (bytes == 0 || !load(entry + valueAt, bytes, &value))
+            continue;
+        if (tag == TIFFTAG_IMAGEWIDTH) {
+            *width = value;
+            haveWidth = true;
+        } else {
+            *height = value;
+            haveHeight = true;
+        }
+    }
+    return haveWidth && haveHeight;
+}
 
 // The tags of one directory that decide how it is read.
 struct PageInfo {
@@ -164,6 +219,14 @@ bool CTiffReader::Read(const char* path, CImageObject* image) {
 
 bool CTiffReader::ReadFromMemory(const uint8_t* data, size_t size, CImageObject* image) {
     if (image == nullptr || data == nullptr || size < 8) {
+        return false;
+    }
+    uint64_t claimedWidth = 0, claimedHeight = 0;
+    if (FirstDirectorySize(data, size, &claimedWidth, &claimedHeight) &&
+        !SizeAllowed(static_cast<int64_t>(std::min<uint64_t>(claimedWidth, INT64_MAX)),
+                     static_cast<int64_t>(std::min<uint64_t>(claimedHeight, INT64_MAX)))) {
+        image->fullWidth = static_cast<int32_t>(std::min<uint64_t>(claimedWidth, INT32_MAX));
+        image->fullHeight = static_cast<int32_t>(std::min<uint64_t>(claimedHeight, INT32_MAX));
         return false;
     }
     MemoryFile file = {data, size, 0};

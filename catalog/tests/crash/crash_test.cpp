@@ -2,10 +2,10 @@
 // killed with SIGKILL at random moments while it stores records with a flush
 // after each one; after every kill the file is opened, checked and searched
 // for every step the writer acknowledged. The next writer goes on in the same
-// file, as the program does after a crash. The file has no journal, so a kill
-// inside a flush can leave a torn file; the run prints how often that
-// happened and requires that a file which opens and passes the checker holds
-// every acknowledged step. VXP_CRASH_STRICT=1 requires every round to be clean.
+// file, as the program does after a crash. The commit's rollback journal
+// makes every round clean: the file opens, passes the checker and holds every
+// acknowledged step. VXP_CRASH_STRICT=0 only counts damaged files (for
+// measuring a change to the commit) and requires the last of these alone.
 //
 // VXP_CRASH_ROUNDS (default 200) sets the number of kills, VXP_CRASH_SEED the
 // seed of the kill times; a writer lives VXP_CRASH_MIN_DELAY_US (default
@@ -242,13 +242,13 @@ TEST(CrashSafety, KilledWriterLeavesAnOpenableCleanFileWithEveryAcknowledgedStep
 
     std::system(("rm -rf '" + dir + "'").c_str());
 
-    // Without a journal a kill inside a flush can tear it (the measured rate
-    // is printed above); everything else must hold on every round.
+    // Everything must hold on every round; with strictness off only the
+    // acknowledged steps of files that did open are required.
     EXPECT_EQ(missingInClean, 0u);
     EXPECT_EQ(unexplainedExits, 0u);
     // The kills must land while records are being written, not only at start.
     EXPECT_GT(acknowledged, rounds);
-    if (EnvNumber("VXP_CRASH_STRICT", 0) != 0) {
+    if (EnvNumber("VXP_CRASH_STRICT", 1) != 0) {
         EXPECT_EQ(opened, rounds);
         EXPECT_EQ(clean, rounds);
         EXPECT_EQ(missing, 0u);
