@@ -26,6 +26,10 @@ constexpr UINT kMsgViewSetImage = WM_USER + 16;
 constexpr UINT kMsgFrameUpdateTitle = WM_USER + 21; // 1045
 constexpr UINT kMsgFrameUpdateUI = WM_USER + 22;    // 1046
 
+// Posted by the thumbnail list to itself after a scroll: the worker goes on
+// from the first visible item, so what is on screen is made first.
+constexpr UINT kMsgListMakeVisibleFirst = WM_USER + 61; // 1085
+
 // Decode progress, sent with SendNotifyMessageA to the frames that show the
 // image (never waits for the frame's thread).
 constexpr UINT kMsgDecodeStarted = WM_USER + 91; // 1115

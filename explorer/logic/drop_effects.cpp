@@ -7,7 +7,9 @@ uint32_t ChooseBaseDropEffect(bool accepted, uint32_t keys, uint32_t allowed) {
         return kDropEffectNone;
     const bool ctrl = (keys & kDropKeyControl) != 0;
     const bool shift = (keys & kDropKeyShift) != 0;
-    const uint32_t asked = ctrl && shift ? kDropEffectLink : ctrl ? kDropEffectCopy : kDropEffectMove;
+    const uint32_t asked = ctrl && shift ? kDropEffectLink
+                           : ctrl        ? kDropEffectCopy
+                                         : kDropEffectMove;
     return (allowed & asked) ? asked : kDropEffectNone;
 }
 
@@ -17,8 +19,9 @@ uint32_t ChooseListDropEffect(bool accepted, uint32_t keys, uint32_t allowed) {
     const bool ctrl = (keys & kDropKeyControl) != 0;
     const bool shift = (keys & kDropKeyShift) != 0;
     if (ctrl || shift) {
-        const uint32_t asked =
-            ctrl && shift ? kDropEffectLink : ctrl ? kDropEffectCopy : kDropEffectMove;
+        const uint32_t asked = ctrl && shift ? kDropEffectLink
+                               : ctrl        ? kDropEffectCopy
+                                             : kDropEffectMove;
         return (allowed & asked) ? asked : kDropEffectNone;
     }
     for (uint32_t effect : {kDropEffectMove, kDropEffectCopy, kDropEffectLink})

@@ -89,9 +89,9 @@ struct ListNavInput {
 
 struct ListNavResult {
     enum Action : int {
-        kDefault,   // the list view's own handling
-        kConsumed,  // nothing more to do
-        kMove,      // apply move (deselectAll first when set)
+        kDefault,  // the list view's own handling
+        kConsumed, // nothing more to do
+        kMove,     // apply move (deselectAll first when set)
     } action = kDefault;
     bool deselectAll = false;
     ListSelectionMove move;

@@ -37,8 +37,8 @@ bool ValidPaletteCount(uint8_t bitsPerPixel, uint32_t count) {
 
 // Stride and stride x height of a header whose sides are already in range.
 bool PixelSize(const ThumbnailRecordHeader& header, uint32_t* stride, size_t* bytes) {
-    const plat::CheckedSize row = plat::RowBytes(static_cast<uint64_t>(header.width),
-                                                 header.bitsPerPixel, 4);
+    const plat::CheckedSize row =
+        plat::RowBytes(static_cast<uint64_t>(header.width), header.bitsPerPixel, 4);
     const plat::CheckedSize all = row * static_cast<uint64_t>(header.height);
     if (!row.FitsIn(UINT32_MAX) || !all.FitsIn(kThumbnailStreamCapacity * 64ull))
         return false;
@@ -94,7 +94,8 @@ bool ParseThumbnailRecord(const uint8_t* data, size_t length, uint64_t expectedF
         return false;
     ThumbnailRecordHeader header;
     header.version = data[0];
-    header.fileTime = plat::LoadLE32(data + 1) | (static_cast<uint64_t>(plat::LoadLE32(data + 5)) << 32);
+    header.fileTime =
+        plat::LoadLE32(data + 1) | (static_cast<uint64_t>(plat::LoadLE32(data + 5)) << 32);
     header.width = static_cast<int32_t>(plat::LoadLE32(data + 9));
     header.height = static_cast<int32_t>(plat::LoadLE32(data + 13));
     header.bitsPerPixel = data[17];

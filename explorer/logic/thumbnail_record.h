@@ -43,8 +43,8 @@ struct ThumbnailRecordView {
     const uint8_t* palette = nullptr; // paletteCount x 4 bytes
     const uint8_t* pixels = nullptr;  // the compressed stream
     size_t pixelsLength = 0;
-    uint32_t stride = 0;    // bytes per row of the inflated pixels
-    size_t pixelBytes = 0;  // stride x height
+    uint32_t stride = 0;   // bytes per row of the inflated pixels
+    size_t pixelBytes = 0; // stride x height
 };
 
 // Writes the record into stream from its start (the stream is emptied

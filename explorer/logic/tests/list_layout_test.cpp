@@ -18,14 +18,15 @@ TEST(ListLayout, SpacingGrowthOffsetsAndPopupSizeFollowTheirFormulas) {
     struct Growth {
         int32_t capacity, single, grown;
     } growth[] = {
-        {101, 1, 111}, // a tenth, truncated
+        {101, 1, 111},  // a tenth, truncated
         {101, 30, 131}, // the single insertions outgrow the tenth
-        {5, 1, 6},     // 0.5 is below 1
-        {1, 0, 2},     // at least one
+        {5, 1, 6},      // 0.5 is below 1
+        {1, 0, 2},      // at least one
         {0, 0, 1},
     };
     for (const Growth& g : growth)
-        EXPECT_EQ(g.grown, GrowImageCapacity(g.capacity, g.single)) << g.capacity << "/" << g.single;
+        EXPECT_EQ(g.grown, GrowImageCapacity(g.capacity, g.single))
+            << g.capacity << "/" << g.single;
 
     struct Offset {
         int32_t w, h, x, y;
@@ -55,7 +56,8 @@ TEST(ListLayout, TheFirstVisibleItemIsTheFirstWhoseFarEdgePassesTheOrigin) {
         int32_t originY, first;
     } rows[] = {{0, 0}, {99, 0}, {100, 3}, {239, 3}, {240, 6}, {5000, 0}};
     for (const Case& c : rows)
-        EXPECT_EQ(c.first, FirstVisibleItem(grid.data(), 9, ListPoint{0, c.originY}, 100, 100, false))
+        EXPECT_EQ(c.first,
+                  FirstVisibleItem(grid.data(), 9, ListPoint{0, c.originY}, 100, 100, false))
             << c.originY;
     // Filmstrip: one row 115 apart.
     std::vector<ListPoint> strip;
@@ -96,23 +98,38 @@ TEST(ListLayout, ThumbnailKeysMoveTheFocusAndTheShiftRange) {
         int32_t target, selectFrom, selectTo, deselectFrom, deselectTo, anchorAfter;
         bool select;
     } cases[] = {
-        {"page up takes the default", kNavPageUp, false, false, 9, 3, A::kDefault, false, -1, 0, -1, 0, -1, -1, true},
-        {"left moves and selects", kNavLeft, false, false, 9, -1, A::kMove, true, 8, 0, -1, 0, -1, -1, true},
-        {"ctrl+left moves the focus only", kNavLeft, false, true, 9, -1, A::kMove, false, 8, 0, -1, 0, -1, -1, false},
-        {"left at the first item is swallowed", kNavLeft, false, false, 0, -1, A::kConsumed, false, -1, 0, -1, 0, -1, -1, true},
-        {"right at the last item is swallowed", kNavRight, false, false, 19, -1, A::kConsumed, false, -1, 0, -1, 0, -1, -1, true},
-        {"down with a row below takes the default", kNavDown, false, false, 9, -1, A::kDefault, false, -1, 0, -1, 0, -1, -1, true},
-        {"down in the last, short row goes to the last item", kNavDown, false, false, 17, -1, A::kMove, false, 19, 0, -1, 17, 17, -1, true},
-        {"shift+down from the anchor", kNavDown, true, false, 9, -1, A::kMove, false, 13, 9, 13, 9, 13, 9, true},
-        {"shift+down near the end stops at the last", kNavDown, true, false, 17, 12, A::kMove, false, 19, 12, 19, 17, 19, 12, true},
-        {"shift+up past the top stops at 0", kNavUp, true, false, 2, 5, A::kMove, false, 0, 0, 5, 0, 2, 5, true},
-        {"shift+up at 0 takes the default", kNavUp, true, false, 0, 5, A::kDefault, false, -1, 0, -1, 0, -1, 5, true},
-        {"shift+page down", kNavPageDown, true, false, 3, 3, A::kMove, false, 11, 3, 11, 3, 11, 3, true},
-        {"shift+page up", kNavPageUp, true, false, 10, 12, A::kMove, false, 2, 2, 12, 2, 10, 12, true},
+        {"page up takes the default", kNavPageUp, false, false, 9, 3, A::kDefault, false, -1, 0, -1,
+         0, -1, -1, true},
+        {"left moves and selects", kNavLeft, false, false, 9, -1, A::kMove, true, 8, 0, -1, 0, -1,
+         -1, true},
+        {"ctrl+left moves the focus only", kNavLeft, false, true, 9, -1, A::kMove, false, 8, 0, -1,
+         0, -1, -1, false},
+        {"left at the first item is swallowed", kNavLeft, false, false, 0, -1, A::kConsumed, false,
+         -1, 0, -1, 0, -1, -1, true},
+        {"right at the last item is swallowed", kNavRight, false, false, 19, -1, A::kConsumed,
+         false, -1, 0, -1, 0, -1, -1, true},
+        {"down with a row below takes the default", kNavDown, false, false, 9, -1, A::kDefault,
+         false, -1, 0, -1, 0, -1, -1, true},
+        {"down in the last, short row goes to the last item", kNavDown, false, false, 17, -1,
+         A::kMove, false, 19, 0, -1, 17, 17, -1, true},
+        {"shift+down from the anchor", kNavDown, true, false, 9, -1, A::kMove, false, 13, 9, 13, 9,
+         13, 9, true},
+        {"shift+down near the end stops at the last", kNavDown, true, false, 17, 12, A::kMove,
+         false, 19, 12, 19, 17, 19, 12, true},
+        {"shift+up past the top stops at 0", kNavUp, true, false, 2, 5, A::kMove, false, 0, 0, 5, 0,
+         2, 5, true},
+        {"shift+up at 0 takes the default", kNavUp, true, false, 0, 5, A::kDefault, false, -1, 0,
+         -1, 0, -1, 5, true},
+        {"shift+page down", kNavPageDown, true, false, 3, 3, A::kMove, false, 11, 3, 11, 3, 11, 3,
+         true},
+        {"shift+page up", kNavPageUp, true, false, 10, 12, A::kMove, false, 2, 2, 12, 2, 10, 12,
+         true},
         {"shift+home", kNavHome, true, false, 10, 12, A::kMove, false, 0, 0, 12, 0, 10, 12, true},
         {"shift+end", kNavEnd, true, false, 10, 12, A::kMove, false, 19, 12, 19, 10, 19, 12, true},
-        {"ctrl+shift+right focuses without selecting the target", kNavRight, true, true, 4, 4, A::kMove, false, 5, 4, 5, 4, 5, 4, false},
-        {"shift+left at 0 is swallowed", kNavLeft, true, false, 0, 0, A::kConsumed, false, -1, 0, -1, 0, -1, 0, true},
+        {"ctrl+shift+right focuses without selecting the target", kNavRight, true, true, 4, 4,
+         A::kMove, false, 5, 4, 5, 4, 5, 4, false},
+        {"shift+left at 0 is swallowed", kNavLeft, true, false, 0, 0, A::kConsumed, false, -1, 0,
+         -1, 0, -1, 0, true},
     };
     for (const Case& c : cases) {
         ListNavInput in;

@@ -53,7 +53,7 @@ TEST(ThumbnailRecord, TheHeaderHasTheStoredLayoutAndThePixelsAreOneZlibStream) {
                               2,    0,    0,    0,                            // height
                               8,                                              // bpp
                               2,    0,    0,    0,                            // palette count
-                              0,    255,  0,    0,    1, 254, 3, 0};          // palette
+                              0,    255,  0,    0,    1,    254,  3,    0};   // palette
     ASSERT_GT(bytes.size(), sizeof header);
     EXPECT_EQ(0, std::memcmp(bytes.data(), header, sizeof header));
     std::vector<uint8_t> inflated(8); // stride 4 x height 2
@@ -71,8 +71,9 @@ TEST(ThumbnailRecord, EveryDepthRoundTripsWithAPaletteOnlyForOneAndEightBits) {
         uint32_t palette;
         size_t headerBytes;
     } cases[] = {
-        {98, 65, 24, 0, 18}, {98, 98, 32, 0, 18}, {17, 9, 1, 2, 18 + 4 + 8},
-        {50, 33, 8, 256, 18 + 4 + 1024}, {1, 1, 8, 16, 18 + 4 + 64},
+        {98, 65, 24, 0, 18},        {98, 98, 32, 0, 18},
+        {17, 9, 1, 2, 18 + 4 + 8},  {50, 33, 8, 256, 18 + 4 + 1024},
+        {1, 1, 8, 16, 18 + 4 + 64},
     };
     for (const Case& c : cases) {
         const Picture p = MakePicture(c.w, c.h, c.bpp, c.palette);
@@ -176,11 +177,11 @@ TEST(ThumbnailRecord, ARecordIsNotWrittenWhenItDoesNotFitOrItsFieldsAreWrong) {
     EXPECT_FALSE(EncodeThumbnailRecord(noisy.header, nullptr, noisy.pixels.data(),
                                        noisy.pixels.size(), &stream));
     const Picture p = MakePicture(4, 4, 8, 4);
-    EXPECT_FALSE(EncodeThumbnailRecord(p.header, nullptr, p.pixels.data(), p.pixels.size(), &stream))
-        << "8 bpp without a palette";
     EXPECT_FALSE(
-        EncodeThumbnailRecord(p.header, p.palette.data(), p.pixels.data(), p.pixels.size() - 1,
-                              &stream))
+        EncodeThumbnailRecord(p.header, nullptr, p.pixels.data(), p.pixels.size(), &stream))
+        << "8 bpp without a palette";
+    EXPECT_FALSE(EncodeThumbnailRecord(p.header, p.palette.data(), p.pixels.data(),
+                                       p.pixels.size() - 1, &stream))
         << "pixels not stride x height";
     ThumbnailRecordHeader deep = p.header;
     deep.bitsPerPixel = 16;
