@@ -26,6 +26,23 @@ constexpr UINT kMsgViewSetImage = WM_USER + 16;
 constexpr UINT kMsgFrameUpdateTitle = WM_USER + 21; // 1045
 constexpr UINT kMsgFrameUpdateUI = WM_USER + 22;    // 1046
 
+// Folder tree private messages (wParam, lParam): ANSI paths of at most 260
+// characters; a folder and a name are joined, so a name may hold several
+// levels. Sent by the tree's directory watcher, the tree itself and the
+// explorer.
+constexpr UINT FTM_ITEMADDED = WM_USER + 41;     // 1065: folder, name; the new item or 0
+constexpr UINT FTM_ITEMREMOVED = WM_USER + 42;   // 1066: folder, name
+constexpr UINT FTM_ITEMRENAMED = WM_USER + 43;   // 1067: old full path, new full path
+constexpr UINT FTM_ITEMMOVED = WM_USER + 44;     // 1068: old full path, new full path
+constexpr UINT FTM_REFRESHDRIVES = WM_USER + 45; // 1069: refresh-always flag, 0
+constexpr UINT FTM_DRIVEADDED = WM_USER + 46;    // 1070: drive number (posted)
+constexpr UINT FTM_DRIVEREMOVED = WM_USER + 47;  // 1071: drive number (posted)
+constexpr UINT FTM_DRIVECHANGED = WM_USER + 48;  // 1072: drive number or 0 (posted)
+
+// Posted by the thumbnail list to itself after a scroll: the worker goes on
+// from the first visible item, so what is on screen is made first.
+constexpr UINT kMsgListMakeVisibleFirst = WM_USER + 61; // 1085
+
 // Decode progress, sent with SendNotifyMessageA to the frames that show the
 // image (never waits for the frame's thread).
 constexpr UINT kMsgDecodeStarted = WM_USER + 91; // 1115

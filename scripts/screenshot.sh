@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # Regenerates docs/screenshot.png (the program started on its home folder),
 # docs/viewer.png (a viewer opened on a generated picture) and docs/docking.png
-# (the dock host test program), each inside Wine's virtual desktop on a private
-# Xvfb display, captured after it settles. Given names (program, viewer,
-# docking), it takes only those pictures.
+# (the dock host test program) and docs/thumbnails.png (the thumbnail host test
+# program on a folder of generated pictures), each inside Wine's virtual desktop
+# on a private Xvfb display, captured after it settles. Given names (program,
+# viewer, docking, thumbnails), it takes only those pictures.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 scripts/setup.sh >/dev/null
 cmake --preset mingw-x64 >/dev/null
-wanted=" ${*:-program viewer docking} "
+wanted=" ${*:-program viewer docking thumbnails} "
 wants() { [[ $wanted == *" $1 "* ]]; }
 targets=()
 if wants program || wants viewer; then targets+=(VelmorantixXP); fi
 if wants docking; then targets+=(dock_host); fi
+if wants thumbnails; then targets+=(thumbnail_host); fi
 cmake --build --preset mingw-x64 --target "${targets[@]}" >/dev/null
 exe=build/mingw-x64/program/VelmorantixXP.exe
 mkdir -p docs
@@ -56,17 +58,48 @@ fi
 
 # The docking windows in the dock host: panes on two sides, a tabbed box, a
 # floating pane and one pinned to the right auto-hide bar. Esc ends it.
-wants docking || exit 0
-scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
-  out=$1
-  wine explorer /desktop=Docking,1024x768 build/mingw-x64/docking/dock_host.exe </dev/null \
-    >/dev/null 2>&1 &
-  for _ in $(seq 60); do
-    sleep 0.5
-    xwininfo -root -tree 2>/dev/null | grep -qF "Dock host" && break
-  done
-  sleep 2
-  /usr/bin/import -window root -crop 1024x768+0+0 +repage "$out"
-  kill $! 2>/dev/null || true
-' _ "$root/docs/docking.png"
-echo "wrote $root/docs/docking.png"
+if wants docking; then
+  scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
+    out=$1
+    wine explorer /desktop=Docking,1024x768 build/mingw-x64/docking/dock_host.exe </dev/null \
+      >/dev/null 2>&1 &
+    for _ in $(seq 60); do
+      sleep 0.5
+      xwininfo -root -tree 2>/dev/null | grep -qF "Dock host" && break
+    done
+    sleep 2
+    /usr/bin/import -window root -crop 1024x768+0+0 +repage "$out"
+    kill $! 2>/dev/null || true
+  ' _ "$root/docs/docking.png"
+  echo "wrote $root/docs/docking.png"
+fi
+
+if wants thumbnails; then
+  # The thumbnail list in the thumbnail host, on a folder of generated pictures
+  # of five formats; the worker has made every tile when the picture is taken.
+  thumbs=$(mktemp -d "${TMPDIR:-/tmp}/vxp-thumbs-XXXXXX")
+  trap 'rm -rf "${pictures:-}" "$thumbs"' EXIT
+  /usr/bin/convert -size 640x480 -seed 11 plasma:fractal -blur 0x2 "$thumbs/garden.jpg"
+  /usr/bin/convert -size 480x640 gradient:skyblue-navy "$thumbs/harbour.jpg"
+  /usr/bin/convert -size 640x400 radial-gradient:gold-firebrick "$thumbs/sunset.png"
+  /usr/bin/convert -size 300x300 -seed 3 plasma:green-yellow BMP3:"$thumbs/meadow.bmp"
+  /usr/bin/convert -size 200x120 -seed 5 plasma:fractal -colors 64 "$thumbs/tiles.gif"
+  /usr/bin/convert -size 320x200 -seed 7 plasma:fractal -type Palette -colors 200 BMP3:"$thumbs/palette8.bmp"
+  /usr/bin/convert -size 900x300 gradient:white-purple "$thumbs/wide.png"
+  /usr/bin/convert -size 64x64 xc:orange BMP3:"$thumbs/small.bmp"
+  /usr/bin/convert -size 500x500 -seed 9 plasma:fractal "$thumbs/square.jpg"
+  /usr/bin/convert -size 400x300 -seed 21 plasma:blue-white "$thumbs/sky.png"
+  scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
+    out=$1 folder=$2
+    wine explorer /desktop=Thumbs,1024x768 build/mingw-x64/explorer/thumbnail_host.exe "$folder" \
+      </dev/null >/dev/null 2>&1 &
+    for _ in $(seq 60); do
+      sleep 0.5
+      xwininfo -root -tree 2>/dev/null | grep -qF "Thumbnail host" && break
+    done
+    sleep 3
+    /usr/bin/import -window root -crop 1024x768+0+0 +repage "$out"
+    kill $! 2>/dev/null || true
+  ' _ "$root/docs/thumbnails.png" "Z:${thumbs//\//\\}"
+  echo "wrote $root/docs/thumbnails.png"
+fi

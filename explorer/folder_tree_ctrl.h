@@ -1,0 +1,122 @@
+// The folder tree: a tree view of the shell namespace (special folders,
+// drives, file-system folders) that also shows zip archives, and the folders
+// inside them, as folders. It follows the disk through its own directory
+// watcher and the private messages FTM_ITEMADDED, FTM_ITEMREMOVED,
+// FTM_ITEMRENAMED and FTM_ITEMMOVED.
+//
+// Every item owns a CFolderTreeItemData record (its lParam), freed when the
+// item is deleted. Icons live in the application's shared small image list;
+// each distinct shell icon is added to it once and its index reused.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <cstdint>
+
+#include "explorer/folder_tree_watcher.h"
+#include "resources/messages.h"
+#include "resources/resource.h"
+#include "ui/window_impl.h"
+
+enum EFolderTreeItemKind : int {
+    kTreeShellFolder = 0, // data: absolute item-ID list (null for the desktop)
+    kTreeArchive = 1,     // data: heap copy of "archive" or "archive|dir\"
+    kTreeFavorites = 2,   // data: favorites folder id, 0 for the root
+    kTreeMyCollections = 3,
+    kTreeSearchResult = 4,
+};
+
+// The record behind every item; data is pointer-sized so that it can carry
+// an ID list or a string pointer in a 64-bit build.
+struct CFolderTreeItemData {
+    int kind = kTreeShellFolder;
+    uintptr_t data = 0;
+
+    LPITEMIDLIST Pidl() const { return reinterpret_cast<LPITEMIDLIST>(data); }
+    const char* Text() const { return reinterpret_cast<const char*>(data); }
+};
+
+class CFolderTreeCtrl : public CWindowImplBase {
+public:
+    CFolderTreeCtrl();
+    ~CFolderTreeCtrl() override;
+
+    // Creates the tree view as a child, or takes over a dialog's tree view.
+    HWND Create(HWND parent, const RECT& rect, DWORD style, UINT id);
+    bool Attach(HWND treeView);
+
+    BEGIN_MSG_MAP(CFolderTreeCtrl)
+    MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursor)
+    MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
+    MESSAGE_HANDLER(FTM_ITEMADDED, OnItemAdded)
+    MESSAGE_HANDLER(FTM_ITEMREMOVED, OnItemRemoved)
+    MESSAGE_HANDLER(FTM_ITEMRENAMED, OnItemRenamed)
+    MESSAGE_HANDLER(FTM_ITEMMOVED, OnItemMoved)
+    REFLECTED_NOTIFY_CODE_HANDLER(TVN_ITEMEXPANDINGA, OnItemExpanding)
+    REFLECTED_NOTIFY_CODE_HANDLER(TVN_SELCHANGEDA, OnSelChanged)
+    REFLECTED_NOTIFY_CODE_HANDLER(TVN_DELETEITEMA, OnDeleteItem)
+    END_MSG_MAP()
+
+    // Inserts the special folder at the end of parent's children (the top
+    // level for null); null when the special folder does not exist.
+    HTREEITEM InsertSpecialFolder(int csidl, HTREEITEM parent);
+    // Inserts a shell folder item; the item takes over pidl.
+    HTREEITEM InsertShellItem(HTREEITEM parent, LPITEMIDLIST pidl, bool linkOverlay);
+    // Lists an item's children anew; with refresh, children that still exist
+    // are kept.
+    void FillChildren(HTREEITEM item, bool refresh);
+
+    // The file-system path of an ID list into path (MAX_PATH); false when it
+    // has none.
+    static bool GetItemPath(LPCITEMIDLIST pidl, char* path);
+    bool GetItemPathOf(HTREEITEM item, char* path) const;
+    CFolderTreeItemData* ItemData(HTREEITEM item) const;
+    static CFolderTreeItemData* CreateItemData(int kind, uintptr_t data);
+
+    void StopAllWatches() { m_watcher.StopAllWatches(); }
+    CFolderTreeWatcher& Watcher() { return m_watcher; }
+
+    void SetNotifyWindow(HWND window) { m_notifyWindow = window; }
+    void SetNoArchives(bool noArchives) { m_noArchives = noArchives; }
+    HTREEITEM CurrentItem() const { return m_currentItem; }
+
+private:
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnSetCursor(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnKeyDown(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnItemAdded(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnItemRemoved(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnItemRenamed(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnItemMoved(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnItemExpanding(int, LPNMHDR header, BOOL& handled);
+    LRESULT OnSelChanged(int, LPNMHDR header, BOOL& handled);
+    LRESULT OnDeleteItem(int, LPNMHDR header, BOOL& handled);
+
+    void OnAttached();
+    void FillShellChildren(HTREEITEM item, bool refresh);
+    void FillArchiveChildren(HTREEITEM item);
+    void AppendArchives(HTREEITEM item, const char* folder);
+    HTREEITEM InsertItem(HTREEITEM parent, const char* text, int image, int selectedImage,
+                         int children, CFolderTreeItemData* data);
+    void SortChildren(HTREEITEM parent);
+    void SetChildrenFlag(HTREEITEM item, int children);
+    HTREEITEM NextInTree(HTREEITEM item) const;
+    bool ItemPathForMatch(HTREEITEM item, char* path) const;
+
+    CFolderTreeWatcher m_watcher;
+    HWND m_notifyWindow = nullptr;
+    HTREEITEM m_currentItem = nullptr;
+    HTREEITEM m_desktopItem = nullptr;
+    bool m_noArchives = false;
+};
+
+// The index in the shared small image list of the icon SHGetFileInfoA gives
+// for pidl with flags (SHGFI_OPENICON, SHGFI_LINKOVERLAY); each distinct
+// system icon is added once. -1 when there is none.
+int SharedSmallIconIndex(LPCITEMIDLIST pidl, UINT flags);
+// The ordinary folder's and the zip file type's icons (closed, open).
+void FolderIcons(int* closed, int* open);
+void ZipIcons(const char* anyZipPath, int* closed, int* open);
