@@ -166,8 +166,9 @@ TEST_F(FileOperations, CopyOntoAnExistingFileFollowsEachReplaceAnswer) {
         EXPECT_EQ(c.cancelled, cancelled);
         EXPECT_EQ(c.targetContent, Content(target));
         EXPECT_EQ("new", Content(source));
-        if (c.extraFile)
+        if (c.extraFile) {
             EXPECT_EQ("new", Content(to.File(c.extraFile)));
+        }
         // The proposal is a name in the target folder, not a path.
         EXPECT_EQ(std::vector<std::string>{"x_1.jpg"}, dialogs.proposals);
         EXPECT_EQ(c.changes, recorder.Take());
