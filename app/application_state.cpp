@@ -10,6 +10,7 @@
 #include "app/collection_record.h"
 #include "app/file_item_list.h"
 #include "app/image_cache.h"
+#include "app/archive_temp_folder.h"
 
 CApplicationState g_applicationState;
 
@@ -59,10 +60,13 @@ CApplicationState::CApplicationState() {
 
 CApplicationState::~CApplicationState() {
     SaveOptions();
+    watcher.Shutdown();
     // Every window is gone by now; what the caches still hold is the kept
     // list and the kept image, each with the application's one reference.
     ReleaseFileItemList(nullptr);
     ReleaseImage(nullptr);
+    // Whatever archive folders are still open go with their extracted files.
+    ReleaseAllArchiveTempFolders();
     databases.CloseThumbnailDatabase();
     databases.CloseMainDatabase();
     if (screenSaverActiveAtStart && !screenSaverActiveNow &&

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/directory_watcher.h"
 #include "app/folder_symbols.h"
 #include "app/options.h"
 #include "app/window_hosts.h"
@@ -16,6 +17,15 @@
 
 // The catalogue's view of the running program: its data folder, its message
 // boxes (no owner) and the favorites root of a new main database.
+class CArchiveTempFolder;
+class CCollectionRecord;
+class CImageAttributes;
+class CStringList;
+class CZipArchive;
+
+// Longest zip password kept for the next protected entry, in characters.
+constexpr size_t kMaxZipPassword = 99;
+
 class CAppDbHost : public IProgramDbHost {
 public:
     std::string DataFolder() override;
@@ -102,6 +112,90 @@ public:
     CImageObject* KeptImage();
     size_t CachedImageCount();
 
+    // Change notices: each tells the cached lists, the image cache and the
+    // windows (WM_USER+7) what happened (app/change_notices.cpp).
+    void BeginFolderUpdate();
+    void EndFolderUpdate();
+    // Kind 0: key the folder, item the file name; kind 2: key the favorites
+    // id in the pointer's place, item the full path.
+    void OnFileAdded(int kind, const char* key, const char* item);
+    void OnFileRemoved(const char* folder, const char* name);
+    void OnFavoriteRemoved(int32_t folderId, const char* path);
+    void OnFileRenamed(const char* folder, const char* oldName, const char* newName);
+    void OnFolderRenamed(const char* oldFolder, const char* newFolder);
+    void OnFolderRemoved(int kind, const char* key);
+    void OnFileModified(const char* folder, const char* name);
+    void ClearResultList(uintptr_t number);
+    void OnFolderPathRenamed(const char* oldFolder, const char* newFolder);
+    // After lost notices: every cached folder list whose folder starts with
+    // root is filled again.
+    void RefreshFolderListsUnder(const char* root);
+
+    // File operations (app/file_operations.cpp). Each pauses the watcher
+    // while it works (RenameFile and CopyOrMoveFile when asked to) and
+    // announces its own changes.
+    bool ExtractArchiveEntry(CZipArchive* archive, const char* entryName, const char* folder,
+                             bool keepPaths, bool ask);
+    bool ExtractFromArchiveList(const char* key, const char* entryName, const char* folder,
+                                bool keepPaths, bool ask);
+    // False for the same path, and when the rename failed. A change of
+    // letter case only is performed.
+    bool RenameFile(const char* newPath, const char* oldPath, bool pauseWatcher);
+    void DuplicateFile(const char* path, HWND owner);
+    // Copies (copy set) or moves one file. True when it was copied or moved
+    // and when the Replace Confirmation answer was handled (Cancel, with
+    // *cancelled set, Skip, Delete); false only when the copy or move failed.
+    // *choice remembers an answer given for all files (0: ask).
+    bool CopyOrMoveFile(const char* source, const char* target, bool* cancelled, int* choice,
+                        bool copy, bool pauseWatcher);
+    // True when every file was handled and the run was not cancelled.
+    bool CopyMoveFilesWithProgress(const char* targetFolder, bool copy,
+                                   const std::vector<std::string>& files, int option);
+    // paths: zero-terminated strings ended by an extra zero. Always true.
+    bool DeleteFiles(const char* paths, HWND owner, bool confirm);
+    // A free "<stem>_<n><ext>" in the target's folder, as a full path.
+    std::string MakeUniqueTargetName(const char* source, const char* target);
+    void ShowErrorMessage(HWND owner, const char* text);
+    std::string ZipPassword() {
+        plat::ScopedLock guard(passwordLock);
+        return zipPassword;
+    }
+
+    // Favorites, My Collections, folder ids and attributes (app/catalogue_data.cpp).
+    bool LoadFavoritesFolder(CCollectionRecord& record);
+    bool StoreFavorites(CCollectionRecord& record);
+    bool DeleteFavoritesFolder(int32_t id, bool ask);
+    bool AddToFavoritesFolder(const char* paths, int32_t id, int* added);
+    void RemoveFromFavoritesFolder(int32_t id, const char* paths, bool ask);
+    bool MoveToFavoritesFolder(int32_t sourceId, int32_t targetId, const char* paths, bool copy);
+    bool IsInMyCollections(const char* path);
+    bool AddToMyCollections(const char* path, bool show);
+    bool RemoveFromMyCollections(const char* path);
+    bool RenameInMyCollections(const char* oldPath, const char* newPath);
+    int32_t AddFolderSymbol(const char* path); // the new id, or -1
+    int32_t FindFolderSymbol(const char* path);
+    bool MakeAttributesKey(const char* path, std::string* key);
+    bool ResolveAttributesKey(const char* key, std::string* path);
+    void DeleteFolderData(const char* path);
+    void RenameFolderData(const char* oldPath, const char* newPath);
+    bool LoadFolderAttributes(CImageAttributes& attributes);
+    bool SaveFolderAttributes(const CImageAttributes& attributes);
+    bool LoadImageAttributes(CImageAttributes& attributes);
+    bool SaveImageAttributes(const CImageAttributes& attributes);
+    bool DeleteImageAttributes(const char* path);
+    bool MoveImageAttributes(const char* oldPath, const char* newPath, bool copy);
+    // Held around every main-database access (the engine has no locks).
+    plat::CriticalSection& MainDatabaseLock() { return mainDbLock; }
+
+    // Temporary folders of opened zip archives (app/archive_temp_folder.cpp).
+    CArchiveTempFolder* GetArchiveTempFolder(const char* path);
+    int ReleaseArchiveTempFolder(CArchiveTempFolder* folder);
+    size_t ArchiveTempFolderCount();
+
+    CDirectoryWatcher& Watcher() { return watcher; }
+    void SetFileDialogs(IFileDialogs* dialogs) { fileDialogs = dialogs; }
+    IFileDialogs* FileDialogs() const { return fileDialogs; }
+
     int BroadcastToViewers(UINT message, WPARAM wParam, LPARAM lParam);
     // The viewer frame windows in list order, taken under the viewer-list
     // lock so that messages can be sent to them after it is left: a viewer
@@ -161,6 +255,16 @@ private:
     // The item-list cache's helpers touch the cache under its lock.
     friend void ReleaseFileItemListHold(CFileItemList* list);
 
+    std::vector<CFileItemList*> HoldListsForFolder(const char* folder);
+    std::vector<std::string> CachedFolderPaths();
+    bool DeleteFavoritesTree(int32_t id, int depth);
+    bool AttachArchive(CFileItemList* list);
+    bool ReadAttributesRecord(const std::string& key, CImageAttributes* attributes);
+    bool WriteAttributesRecord(const std::string& key, const CImageAttributes& attributes);
+    int32_t FolderIdFor(const char* folder, bool make);
+    void DestroyArchiveTempFolder(CArchiveTempFolder* folder);
+    void ReleaseAllArchiveTempFolders();
+
     CAppOptions options;
     CMainFrame* explorer = nullptr;
     std::vector<CImageFrame*> viewers; // oldest first; filled by the viewer frames
@@ -183,6 +287,13 @@ private:
     plat::CriticalSection itemListLock;
     plat::CriticalSection imageLock;
     plat::CriticalSection archiveLock;
+    plat::CriticalSection mainDbLock;
+    plat::CriticalSection passwordLock;
+    std::string zipPassword;                       // guarded by passwordLock
+    std::vector<CArchiveTempFolder*> archiveCache; // guarded by archiveLock; no references
+    IFileDialogs* fileDialogs = nullptr;
+    // Constructed after the locks it uses and stopped first in the destructor.
+    CDirectoryWatcher watcher;
 
     // Guarded by itemListLock: the list cache (holds no references), the kept
     // list (holds one) and the next search-result key.

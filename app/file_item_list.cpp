@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "app/app_globals.h"
+#include "app/application_state.h"
+#include "app/archive_temp_folder.h"
 #include "app/logic/archive_key.h"
 #include "imaging/image_file_types.h"
 
@@ -63,7 +65,10 @@ CFileItemList::CFileItemList(int kind, const char* key) : m_kind(kind) {
     }
 }
 
-CFileItemList::~CFileItemList() = default;
+CFileItemList::~CFileItemList() {
+    if (m_archive.tempFolder)
+        g_applicationState.ReleaseArchiveTempFolder(m_archive.tempFolder);
+}
 
 bool CFileItemList::IsValid() const {
     return m_valid;
@@ -128,10 +133,22 @@ bool CFileItemList::GetItemPath(int index, char* path) const {
     }
 }
 
-bool CFileItemList::GetExtractedPath(int, char*) const {
-    // Archive items are extracted into the archive's temporary folder, which
-    // comes with the zip folders; until then no item can be opened.
-    return false;
+bool CFileItemList::GetExtractedPath(int index, char* path) const {
+    const char* item = m_items.GetAt(index);
+    CArchiveTempFolder* temp = m_kind == kListArchive ? m_archive.tempFolder : nullptr;
+    if (!item || !path || !temp)
+        return false;
+    const std::string entry = m_archive.innerPath + item;
+    const std::string extracted = temp->tempFolder + "\\" + entry;
+    if (!CopyOut(extracted.c_str(), path))
+        return false;
+    // The check and the extraction under the folder's lock: two threads
+    // asking for one entry extract it once.
+    plat::ScopedLock guard(temp->lock);
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    return g_applicationState.ExtractArchiveEntry(&temp->archive, entry.c_str(),
+                                                  temp->tempFolder.c_str(), true, false);
 }
 
 bool CFileItemList::GetItemName(int index, char* name) const {

@@ -114,7 +114,8 @@ public:
     // path does not fit.
     bool GetItemPath(int index, char* path) const;
     // Kind 1: the item's file in the archive's temporary folder, extracted
-    // on demand. Archive folders are not opened yet: always false for now.
+    // on demand (stored paths kept, no prompt); false when that fails or the
+    // list has no open archive.
     bool GetExtractedPath(int index, char* path) const;
     // The file-name part (kinds 2 and 4) or the item itself (kinds 0 and 1),
     // into name (MAX_PATH characters). False outside the list.

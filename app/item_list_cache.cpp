@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/application_state.h"
+#include "app/archive_temp_folder.h"
 #include "app/collection_record.h"
 #include "app/directory_watcher.h"
 #include "app/file_item_list.h"
@@ -90,6 +91,10 @@ CFileItemList* CApplicationState::GetFileItemList(int kind, const char* key) {
         return nullptr;
     }
     list->cached = true;
+    if (kind == kListArchive && !AttachArchive(list)) {
+        delete list;
+        return nullptr;
+    }
     if (kind != kListSearchResult) {
         list->sortOrder = static_cast<int>(options.sortOrder);
         list->sortBy = static_cast<int>(options.sortBy);
@@ -131,7 +136,13 @@ CFileItemList* CApplicationState::ListFirstItems(int kind, const char* key, int 
         delete list;
         return nullptr;
     }
-    if (kind == kListFolder) {
+    if (kind == kListArchive) {
+        if (AttachArchive(list))
+            ForEachArchiveEntry(*list->GetArchiveLocation(), limit,
+                                [&](const std::string& name, const CZipEntryHeader&) {
+                                    list->InsertItemCopy(name.c_str(), -1);
+                                });
+    } else if (kind == kListFolder) {
         char pattern[MAX_PATH];
         lstrcpynA(pattern, key, MAX_PATH);
         WIN32_FIND_DATAA data;
@@ -146,6 +157,7 @@ CFileItemList* CApplicationState::ListFirstItems(int kind, const char* key, int 
             FindClose(find);
         }
     } else if (kind == kListFavorites) {
+        plat::ScopedLock guard(mainDbLock);
         CCollectionRecord record;
         if (LoadFavoritesRecord(databases, static_cast<int32_t>(list->GetKeyValue()), &record)) {
             const int examined = record.paths.GetCount() < limit ? record.paths.GetCount() : limit;
@@ -154,8 +166,7 @@ CFileItemList* CApplicationState::ListFirstItems(int kind, const char* key, int 
                     list->InsertItemCopy(record.paths.GetAt(i), -1);
         }
     }
-    // Archive folders are listed once they can be opened; search results have
-    // no source to read.
+    // Search results have no source to read.
     return list;
 }
 
@@ -213,4 +224,11 @@ void CApplicationState::CollectImagesRecursive(const char* folder, CFileItemList
     if (!folder || !list)
         return;
     CollectInto(folder, list, 0);
+}
+
+bool CApplicationState::AttachArchive(CFileItemList* list) {
+    if (list->m_archive.tempFolder)
+        return true;
+    list->m_archive.tempFolder = GetArchiveTempFolder(list->m_archive.archivePath.c_str());
+    return list->m_archive.tempFolder != nullptr;
 }

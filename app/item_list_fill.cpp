@@ -8,10 +8,12 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/application_state.h"
+#include "app/archive_temp_folder.h"
 #include "app/collection_record.h"
 #include "app/file_item_list.h"
 #include "app/item_list_internal.h"
@@ -124,6 +126,7 @@ void GatherFolder(const char* folder, CKeyGatherer* keys) {
 // The paths of a favorites folder whose files exist; the others leave the
 // stored record for good (stored again once).
 void GatherFavorites(CProgramDatabases& databases, int32_t id, CKeyGatherer* keys) {
+    plat::ScopedLock guard(g_applicationState.MainDatabaseLock());
     CCollectionRecord record;
     if (!LoadFavoritesRecord(databases, id, &record))
         return;
@@ -142,6 +145,52 @@ void GatherFavorites(CProgramDatabases& databases, int32_t id, CKeyGatherer* key
     }
     if (removed)
         record.StoreFavorites(databases.Main(), databases.favorites);
+}
+
+} // namespace
+
+int CountBackslashes(const char* text) {
+    int n = 0;
+    for (; text && *text; ++text)
+        n += *text == '\\';
+    return n;
+}
+
+bool ArchiveEntryInFolder(const std::string& name, const std::string& inner) {
+    return name.size() > inner.size() && name.compare(0, inner.size(), inner) == 0 &&
+           CountBackslashes(name.c_str()) == CountBackslashes(inner.c_str()) &&
+           DetectImageFileType(name.c_str()) != kFileTypeUnknown;
+}
+
+void ForEachArchiveEntry(
+    const CArchiveLocation& location, int limit,
+    const std::function<void(const std::string&, const CZipEntryHeader&)>& use) {
+    CArchiveTempFolder* temp = location.tempFolder;
+    if (!temp)
+        return;
+    plat::ScopedLock guard(temp->lock);
+    const int count = temp->archive.GetCount();
+    int examined = 0;
+    for (int i = 0; i < count && (limit < 0 || examined < limit); ++i) {
+        CZipEntryHeader header;
+        if (!temp->archive.GetFileInfo(header, i) || header.IsDirectory())
+            continue;
+        ++examined;
+        const std::string name = header.GetFileName();
+        if (ArchiveEntryInFolder(name, location.innerPath))
+            use(name.substr(location.innerPath.size()), header);
+    }
+}
+
+namespace {
+
+void GatherArchive(const CArchiveLocation& location, CKeyGatherer* keys) {
+    ForEachArchiveEntry(location, -1, [&](const std::string& name, const CZipEntryHeader& header) {
+        FILETIME time{};
+        DosDateTimeToFileTime(header.m_modDate, header.m_modTime, &time);
+        keys->Add(name.c_str(), header.m_uncompressedSize,
+                  Join64(time.dwHighDateTime, time.dwLowDateTime));
+    });
 }
 
 void GatherOwnPaths(CFileItemList* list, CKeyGatherer* keys) {
@@ -216,9 +265,6 @@ bool CApplicationState::FillFileItemList(CFileItemList* list) {
             return true;
         SendItemListChange(list, kListChangeResorting, nullptr);
     }
-    if (list->IsArchiveList())
-        return false; // archive folders cannot be opened yet
-
     char folder[MAX_PATH];
     char file[MAX_PATH];
     const DWORD n = GetTempPathA(MAX_PATH, folder);
@@ -236,6 +282,8 @@ bool CApplicationState::FillFileItemList(CFileItemList* list) {
                 GatherFolder(list->GetFolder(), &keys);
             else if (list->IsFavoritesList())
                 GatherFavorites(databases, static_cast<int32_t>(list->GetKeyValue()), &keys);
+            else if (list->IsArchiveList())
+                GatherArchive(*list->GetArchiveLocation(), &keys);
             else if (list->IsSearchResultList())
                 GatherOwnPaths(list, &keys);
             ok = SortInto(db, keys, sortBy, list->sortOrder == kSortAscending, list);

@@ -9,6 +9,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class CFileItemList;
 class CImageFrame;
@@ -35,6 +37,30 @@ public:
     virtual ~IItemListWindows() = default;
     virtual void SendItemListChange(CFileItemList* list, int code, const char* item,
                                     const char* explorerItem) = 0;
+};
+
+// The dialogs that file operations ask through: the password of a protected
+// zip entry, the Replace Confirmation of a copy or move that meets an
+// existing file, and the progress of copying or moving many files. The
+// image tools provide them; without them a password is never known, a
+// collision is skipped, and many files are copied without progress.
+class IFileDialogs {
+public:
+    virtual ~IFileDialogs() = default;
+    // Shows the prompt; true with the typed password (at most 254
+    // characters) on OK, false on Cancel.
+    virtual bool AskPassword(const char* prompt, std::string* password) = 0;
+    // Returns the button: 2 Cancel, 3 Skip, 1022 Rename, 1027 Delete, 1028
+    // Replace. newName comes in as the proposed file name and holds the full
+    // new path after Rename; applyToAll comes in and goes out as the state
+    // of "Use the same option for all files".
+    virtual int AskReplace(const char* source, const char* target, bool copy, std::string* newName,
+                           bool* applyToAll) = 0;
+    // Copies (copy set) or moves the files into the folder behind the
+    // progress dialog; IDOK when the run completed, IDCANCEL when it was
+    // cancelled.
+    virtual int RunCopyMoveProgress(const char* targetFolder, bool copy,
+                                    const std::vector<std::string>& files, int option) = 0;
 };
 
 // What the windows and the core ask of the program's frame management: the

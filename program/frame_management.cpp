@@ -14,6 +14,7 @@
 #include "explorer/main_frame.h"
 #include "program/config_host.h"
 #include "program/program_frames.h"
+#include "tools/file_dialogs.h"
 #include "resources/resource.h"
 #include "viewer/image_frame.h"
 
@@ -25,9 +26,12 @@ const char* const kNoSelection = reinterpret_cast<const char*>(~uintptr_t(0));
 } // namespace
 
 CProgramFrames g_programFrames;
+// The password, Replace Confirmation and copy/move dialogs of file operations.
+CToolFileDialogs g_toolFileDialogs;
 
 void RegisterProgramFrames() {
     g_applicationState.SetWindowHosts(&g_programFrames, &g_programFrames, &g_programFrames);
+    g_applicationState.SetFileDialogs(&g_toolFileDialogs);
 }
 
 bool CApplicationState::ShowExplorer() {

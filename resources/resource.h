@@ -370,3 +370,31 @@
 // Docking windows.
 // ---------------------------------------------------------------------------
 #define IDC_DOCK_TAB_STRIP 59648 // a tabbed docking box's tab strip
+
+// ---------------------------------------------------------------------------
+// File-operation dialogs: password, Replace Confirmation, copy and move.
+// ---------------------------------------------------------------------------
+#define IDD_REPLACE_CONFIRM 214
+#define IDD_COPY_MOVE_PROGRESS 364
+#define IDD_PASSWORD 378
+#define IDC_PASSWORD_PROMPT 1217
+#define IDC_PASSWORD_EDIT 1218
+#define IDC_REPLACE_SAME_FOR_ALL 1021
+#define IDC_REPLACE_RENAME 1022
+#define IDC_REPLACE_DELETE 1027
+#define IDC_REPLACE_REPLACE 1028
+#define IDC_REPLACE_SKIP 3 // ends the dialog with 3
+#define IDC_REPLACE_NEW_NAME 1310
+#define IDC_REPLACE_TARGET_FRAME 1311
+#define IDC_REPLACE_TARGET_LOCATION 1312
+#define IDC_REPLACE_TARGET_SIZE 1313
+#define IDC_REPLACE_TARGET_DIMENSIONS 1314
+#define IDC_REPLACE_TARGET_MODIFIED 1315
+#define IDC_REPLACE_SOURCE_FRAME 1316
+#define IDC_REPLACE_SOURCE_LOCATION 1317
+#define IDC_REPLACE_SOURCE_SIZE 1318
+#define IDC_REPLACE_SOURCE_DIMENSIONS 1319
+#define IDC_REPLACE_SOURCE_MODIFIED 1320
+#define IDC_COPY_MOVE_STATUS 1321
+#define IDC_COPY_MOVE_BAR 1322
+#define IDC_COPY_MOVE_CANCEL 1323 // only sets the cancel flag

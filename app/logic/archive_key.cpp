@@ -31,3 +31,24 @@ std::string ArchiveItemPath(const std::string& archivePath, const std::string& i
         path += name;
     return path;
 }
+
+void SplitArchivePath(const char* path, char* archive, char* inner, size_t size) {
+    if (size == 0)
+        return;
+    archive[0] = '\0';
+    if (inner)
+        inner[0] = '\0';
+    if (!path)
+        return;
+    const char* bar = std::strchr(path, '|');
+    const size_t archiveLength = bar ? static_cast<size_t>(bar - path) : std::strlen(path);
+    const size_t kept = archiveLength < size ? archiveLength : size - 1;
+    std::memcpy(archive, path, kept);
+    archive[kept] = '\0';
+    if (inner && bar) {
+        const size_t innerLength = std::strlen(bar + 1);
+        const size_t innerKept = innerLength < size ? innerLength : size - 1;
+        std::memcpy(inner, bar + 1, innerKept);
+        inner[innerKept] = '\0';
+    }
+}

@@ -20,3 +20,10 @@ bool SplitArchiveKey(const char* key, std::string* archivePath, std::string* inn
 // it serves for names and comparisons.
 std::string ArchiveItemPath(const std::string& archivePath, const std::string& innerPath,
                             const char* name);
+
+// Splits an item path inside an archive ("archive|inner path") into the
+// archive's path and the path inside it, each into a buffer of `size`
+// characters: the archive buffer gets the text up to the first "|", the
+// inner buffer (when given) what follows it, or "" when there is no bar.
+// Texts are cut to fit their buffers.
+void SplitArchivePath(const char* path, char* archive, char* inner, size_t size);

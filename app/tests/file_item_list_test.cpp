@@ -359,7 +359,7 @@ TEST_F(FileItemLists, ItemQuestionsOfEachKind) {
     EXPECT_TRUE(archive.HasSource(kListArchive, "c:\\A\\pics.ZIP|sub\\"));
     EXPECT_FALSE(archive.HasSource(kListArchive, "c:\\A\\pics.ZIP"));
     EXPECT_FALSE(archive.HasSource(kListFolder, "C:\\a\\Pics.zip|Sub"));
-    EXPECT_FALSE(archive.GetExtractedPath(0, path)); // archive folders come later
+    EXPECT_FALSE(archive.GetExtractedPath(0, path)); // no archive opened for it
     CFileItemList root(kListArchive, "C:\\a\\Pics.zip");
     EXPECT_TRUE(root.HasSource(kListArchive, "C:\\a\\Pics.zip|"));
     EXPECT_FALSE(CFileItemList(kListArchive, "|Sub").IsValid());

@@ -45,3 +45,34 @@ TEST(ArchiveKey, ItemPathJoinsArchiveFolderAndName) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ArchiveKey, ItemPathsSplitIntoArchiveAndInnerPath) {
+    struct Case {
+        const char* path;
+        const char* archive;
+        const char* inner;
+    } cases[] = {
+        {"C:\\a\\pics.zip|sub\\b.jpg", "C:\\a\\pics.zip", "sub\\b.jpg"},
+        {"C:\\a\\pics.zip|b.jpg|c", "C:\\a\\pics.zip", "b.jpg|c"},
+        {"C:\\plain\\b.jpg", "C:\\plain\\b.jpg", ""},
+        {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        char archive[260] = "x", inner[260] = "x";
+        SplitArchivePath(c.path, archive, inner, sizeof archive);
+        EXPECT_STREQ(c.archive, archive);
+        EXPECT_STREQ(c.inner, inner);
+        char only[260] = "x";
+        SplitArchivePath(c.path, only, nullptr, sizeof only);
+        EXPECT_STREQ(c.archive, only);
+    }
+    char small[8], inner[8];
+    SplitArchivePath("C:\\long-archive.zip|inner-part", small, inner, sizeof small);
+    EXPECT_STREQ("C:\\long", small); // cut to fit
+    EXPECT_STREQ("inner-p", inner);
+}
+
+} // namespace

@@ -1,0 +1,28 @@
+// The entries of a directory-change buffer as ReadDirectoryChangesW fills
+// it: records of { u32 offset of the next record (0 for the last), u32
+// action, u32 name length in bytes, UTF-16 name }, each aligned to 4 bytes.
+//
+// The buffer comes from the system, but its fields are not trusted: the walk
+// stays inside the byte count the read returned, stops at a record that
+// runs past it or points backwards, and skips names longer than the
+// caller's buffers.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+enum : uint32_t {
+    kNotifyAdded = 1,
+    kNotifyRemoved = 2,
+    kNotifyModified = 3,
+    kNotifyRenamedOld = 4,
+    kNotifyRenamedNew = 5,
+};
+
+using NotifyEntryFn = std::function<void(uint32_t action, const uint16_t* name, uint32_t chars)>;
+
+// Calls `use` for each sound record, in order, and returns how many were
+// handed over. A byte count of 0 (the system's buffer overflowed and the
+// changes were lost) hands over nothing.
+int ForEachNotifyEntry(const uint8_t* buffer, uint32_t bytes, uint32_t maxNameChars,
+                       const NotifyEntryFn& use);

@@ -1,0 +1,99 @@
+#include "app/logic/notify_entries.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Seen {
+    uint32_t action;
+    std::string name; // ASCII names only in these tests
+};
+
+void PutU32(std::vector<uint8_t>* out, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        (*out)[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// Builds records the way the system lays them out (4-byte aligned).
+std::vector<uint8_t> Records(const std::vector<Seen>& entries) {
+    std::vector<uint8_t> out;
+    size_t previous = 0;
+    for (size_t e = 0; e < entries.size(); ++e) {
+        const size_t at = out.size();
+        const size_t size = (12 + entries[e].name.size() * 2 + 3) & ~size_t(3);
+        out.resize(at + size, 0);
+        if (e > 0)
+            PutU32(&out, previous, static_cast<uint32_t>(at - previous));
+        PutU32(&out, at + 4, entries[e].action);
+        PutU32(&out, at + 8, static_cast<uint32_t>(entries[e].name.size() * 2));
+        for (size_t i = 0; i < entries[e].name.size(); ++i)
+            out[at + 12 + 2 * i] = static_cast<uint8_t>(entries[e].name[i]);
+        previous = at;
+    }
+    return out;
+}
+
+std::vector<Seen> Walk(const std::vector<uint8_t>& buffer, uint32_t bytes,
+                       uint32_t maxChars = 259) {
+    std::vector<Seen> seen;
+    ForEachNotifyEntry(buffer.data(), bytes, maxChars,
+                       [&](uint32_t action, const uint16_t* name, uint32_t chars) {
+                           std::string text;
+                           for (uint32_t i = 0; i < chars; ++i)
+                               text += static_cast<char>(name[i]);
+                           seen.push_back({action, text});
+                       });
+    return seen;
+}
+
+TEST(NotifyEntries, RecordsAreWalkedInOrderWithRenamePairsKept) {
+    const auto buffer = Records(
+        {{kNotifyAdded, "a.jpg"}, {kNotifyRenamedOld, "b.jpg"}, {kNotifyRenamedNew, "dir\\c.jpg"}});
+    const auto seen = Walk(buffer, static_cast<uint32_t>(buffer.size()));
+    ASSERT_EQ(3u, seen.size());
+    EXPECT_EQ(kNotifyAdded, seen[0].action);
+    EXPECT_EQ("a.jpg", seen[0].name);
+    EXPECT_EQ(kNotifyRenamedOld, seen[1].action);
+    EXPECT_EQ("dir\\c.jpg", seen[2].name);
+}
+
+TEST(NotifyEntries, AnEmptyCompletionHandsOverNothing) {
+    // After an overflow the system returns 0 bytes; whatever the buffer held
+    // before belongs to an earlier batch and must not be replayed.
+    const auto stale = Records({{kNotifyAdded, "long-gone.jpg"}});
+    EXPECT_TRUE(Walk(stale, 0).empty());
+}
+
+TEST(NotifyEntries, LyingFieldsStopTheWalkInsideTheBuffer) {
+    struct Case {
+        const char* what;
+        size_t field; // byte offset to overwrite
+        uint32_t value;
+        size_t expected;
+    } cases[] = {
+        {"name longer than the buffer", 8, 0x7FFFFFF0u, 0},
+        {"next offset past the end", 0, 0x10000u, 1},
+        {"next offset inside its own name", 0, 4, 0},
+        {"misaligned next offset", 0, 30, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto buffer = Records({{kNotifyAdded, "first.jpg"}, {kNotifyRemoved, "second.jpg"}});
+        PutU32(&buffer, c.field, c.value);
+        EXPECT_EQ(c.expected, Walk(buffer, static_cast<uint32_t>(buffer.size())).size());
+    }
+    auto buffer = Records({{kNotifyAdded, "first.jpg"}, {kNotifyRemoved, "second.jpg"}});
+    EXPECT_EQ(1u, Walk(buffer, 40).size()); // the byte count cuts the second record
+}
+
+TEST(NotifyEntries, NamesLongerThanTheCallersBuffersAreSkipped) {
+    const auto buffer = Records({{kNotifyAdded, std::string(300, 'x')}, {kNotifyAdded, "ok.jpg"}});
+    const auto seen = Walk(buffer, static_cast<uint32_t>(buffer.size()), 259);
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("ok.jpg", seen[0].name);
+}
+
+} // namespace
