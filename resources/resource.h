@@ -370,3 +370,48 @@
 // Docking windows.
 // ---------------------------------------------------------------------------
 #define IDC_DOCK_TAB_STRIP 59648 // a tabbed docking box's tab strip
+
+// ---------------------------------------------------------------------------
+// Printing and e-mailing pictures.
+// ---------------------------------------------------------------------------
+#define IDD_PRINT 298
+#define IDD_PRINT_PROGRESS 359
+#define IDC_PRINT_PRINTER 2301
+#define IDC_PRINT_PREFERENCES 2302
+#define IDC_PRINT_FIT 2303
+#define IDC_PRINT_SIZE 2304
+#define IDC_PRINT_WIDTH 2305
+#define IDC_PRINT_WIDTH_SPIN 2306
+#define IDC_PRINT_HEIGHT 2307
+#define IDC_PRINT_HEIGHT_SPIN 2308
+#define IDC_PRINT_PER_PAGE 2309
+#define IDC_PRINT_PER_PAGE_SPIN 2310
+#define IDC_PRINT_COPIES 2311
+#define IDC_PRINT_COPIES_SPIN 2312
+#define IDC_PRINT_UNIT 2313
+#define IDC_PRINT_TOP 2314
+#define IDC_PRINT_TOP_SPIN 2315
+#define IDC_PRINT_LEFT 2316
+#define IDC_PRINT_LEFT_SPIN 2317
+#define IDC_PRINT_BOTTOM 2318
+#define IDC_PRINT_BOTTOM_SPIN 2319
+#define IDC_PRINT_RIGHT 2320
+#define IDC_PRINT_RIGHT_SPIN 2321
+#define IDC_PRINT_SPACE_HORZ 2322
+#define IDC_PRINT_SPACE_HORZ_SPIN 2323
+#define IDC_PRINT_SPACE_VERT 2324
+#define IDC_PRINT_SPACE_VERT_SPIN 2325
+#define IDC_PRINT_COLOR 2326
+#define IDC_PRINT_ALL 2327 // radios, in range-choice order
+#define IDC_PRINT_CURRENT 2328
+#define IDC_PRINT_PAGES 2329
+#define IDC_PRINT_FROM 2330
+#define IDC_PRINT_TO 2331
+#define IDC_PRINT_EDIT_LIST 2332
+#define IDC_PRINT_GOTO 2333
+#define IDC_PRINT_GOTO_SPIN 2334
+#define IDC_PRINT_PAGE_COUNT 2335
+#define IDC_PRINT_PREVIEW 2336
+#define IDC_PRINT_PROGRESS_STATUS 2340
+#define IDC_PRINT_PROGRESS_BAR 2341
+#define IDC_PRINT_PROGRESS_CANCEL 2342
