@@ -13,6 +13,7 @@
 #include "imaging/image_object.h"
 #include "tools/logic/print_layout.h"
 #include "tools/print_progress.h"
+#include "tools/tool_registry.h"
 #include "tools/tool_services.h"
 
 namespace {
@@ -51,28 +52,6 @@ std::string EnumeratedDefaultPrinter(DWORD* needed) {
         return "";
     const PRINTER_INFO_5A* info = reinterpret_cast<const PRINTER_INFO_5A*>(buffer.data());
     return info->pPrinterName ? info->pPrinterName : "";
-}
-
-HKEY OpenProgramKey(bool create) {
-    HKEY key = NULL;
-    const LONG rc = create ? ::RegCreateKeyExA(HKEY_CURRENT_USER, kOptionsKeyPath, 0, NULL, 0,
-                                               KEY_WRITE, NULL, &key, NULL)
-                           : ::RegOpenKeyExA(HKEY_CURRENT_USER, kOptionsKeyPath, 0, KEY_READ, &key);
-    return rc == ERROR_SUCCESS ? key : NULL;
-}
-
-void ReadDword(HKEY key, const char* name, int32_t* value) {
-    DWORD type = 0, stored = 0, size = sizeof(stored);
-    if (::RegQueryValueExA(key, name, NULL, &type, reinterpret_cast<BYTE*>(&stored), &size) ==
-            ERROR_SUCCESS &&
-        type == REG_DWORD && size == sizeof(stored))
-        *value = static_cast<int32_t>(stored);
-}
-
-void WriteDword(HKEY key, const char* name, int32_t value) {
-    const DWORD stored = static_cast<DWORD>(value);
-    ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&stored),
-                     sizeof(stored));
 }
 
 struct LengthSpin {
@@ -161,32 +140,32 @@ std::string DefaultPrinterName() {
 }
 
 void PrintSettings::Load() {
-    HKEY key = OpenProgramKey(false);
+    HKEY key = toolreg::Open(false);
     if (!key)
         return;
     int32_t colour = static_cast<int32_t>(background);
-    ReadDword(key, "PrintBackgroundColor", &colour);
+    toolreg::Read(key, "PrintBackgroundColor", &colour);
     background = static_cast<COLORREF>(colour);
-    ReadDword(key, "PrintImageWidth", &imageWidth);
-    ReadDword(key, "PrintImageHeight", &imageHeight);
-    ReadDword(key, "PrintSpaceHorz", &spaceHorz);
-    ReadDword(key, "PrintSpaceVert", &spaceVert);
-    ReadDword(key, "PrintMeasurementUnit", &unit);
+    toolreg::Read(key, "PrintImageWidth", &imageWidth);
+    toolreg::Read(key, "PrintImageHeight", &imageHeight);
+    toolreg::Read(key, "PrintSpaceHorz", &spaceHorz);
+    toolreg::Read(key, "PrintSpaceVert", &spaceVert);
+    toolreg::Read(key, "PrintMeasurementUnit", &unit);
     ::RegCloseKey(key);
     if (unit < 0 || unit >= printing::kUnitCount)
         unit = 0;
 }
 
 void PrintSettings::Store() const {
-    HKEY key = OpenProgramKey(true);
+    HKEY key = toolreg::Open(true);
     if (!key)
         return;
-    WriteDword(key, "PrintBackgroundColor", static_cast<int32_t>(background));
-    WriteDword(key, "PrintImageWidth", imageWidth);
-    WriteDword(key, "PrintImageHeight", imageHeight);
-    WriteDword(key, "PrintSpaceHorz", spaceHorz);
-    WriteDword(key, "PrintSpaceVert", spaceVert);
-    WriteDword(key, "PrintMeasurementUnit", unit);
+    toolreg::Write(key, "PrintBackgroundColor", static_cast<int32_t>(background));
+    toolreg::Write(key, "PrintImageWidth", imageWidth);
+    toolreg::Write(key, "PrintImageHeight", imageHeight);
+    toolreg::Write(key, "PrintSpaceHorz", spaceHorz);
+    toolreg::Write(key, "PrintSpaceVert", spaceVert);
+    toolreg::Write(key, "PrintMeasurementUnit", unit);
     ::RegCloseKey(key);
 }
 

@@ -1,6 +1,7 @@
 #include "tools/tool_services.h"
 
 #include "app/string_list.h"
+#include "tools/email_pictures.h"
 #include "tools/print_dialog.h"
 
 bool PrintFiles(HWND frame, CApplicationState*, CStringList* files, bool modal) {
@@ -14,6 +15,12 @@ bool PrintFiles(HWND frame, CApplicationState*, CStringList* files, bool modal) 
 }
 
 unsigned __stdcall EmailPicturesThread(void* files) {
-    delete static_cast<CStringList*>(files);
+    CStringList* list = static_cast<CStringList*>(files);
+    std::vector<std::string> paths;
+    if (list)
+        for (int i = 0; i < list->GetCount(); ++i)
+            paths.push_back(list->GetAt(i));
+    delete list;
+    EmailPictures(paths);
     return 0;
 }

@@ -1,6 +1,5 @@
 // What start-up calls of the image tools: printing a list of files and
-// e-mailing pictures. E-mailing is not part of this program yet and ends on
-// its cancel path.
+// e-mailing pictures.
 #pragma once
 
 #include <windows.h>
@@ -14,5 +13,5 @@ class CApplicationState;
 bool PrintFiles(HWND frame, CApplicationState* app, CStringList* files, bool modal);
 
 // Thread procedure for _beginthreadex: takes over the heap-allocated list of
-// full paths and frees it when it ends.
+// full paths, e-mails them (tools/email_pictures.h) and frees the list.
 unsigned __stdcall EmailPicturesThread(void* files);
