@@ -12,6 +12,7 @@
 #include "app/options.h"
 #include "imaging/image_object.h"
 #include "tools/logic/print_layout.h"
+#include "tools/print_list_dialog.h"
 #include "tools/print_progress.h"
 #include "tools/tool_registry.h"
 #include "tools/tool_services.h"
@@ -250,10 +251,8 @@ LRESULT CPrintDialog::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     preview.spaceHorz = ReadLength(IDC_PRINT_SPACE_HORZ);
     preview.spaceVert = ReadLength(IDC_PRINT_SPACE_VERT);
 
-    // Disabled in current-image mode, and for now in list mode too: the
-    // print list dialog is not part of this program yet, so the list stays
-    // as it was handed in.
-    ::EnableWindow(GetDlgItem(IDC_PRINT_EDIT_LIST), FALSE);
+    if (image)
+        ::EnableWindow(GetDlgItem(IDC_PRINT_EDIT_LIST), FALSE);
 
     ::SendDlgItemMessageA(m_hWnd, IDC_PRINT_PER_PAGE_SPIN, UDM_SETRANGE32, 1, 1);
     ::SendDlgItemMessageA(m_hWnd, IDC_PRINT_GOTO_SPIN, UDM_SETRANGE32, 1, std::max(1, PageCount()));
@@ -486,6 +485,13 @@ LRESULT CPrintDialog::OnPreferences(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT CPrintDialog::OnEditList(WORD, WORD, HWND, BOOL&) {
+    if (image)
+        return 0;
+    CPrintListDialog list(&preview.files, &preview.copies);
+    if (list.DoModal(m_hWnd) == IDOK && list.Modified()) {
+        preview.ReleasePreviewImages();
+        ApplySettings();
+    }
     return 0;
 }
 
