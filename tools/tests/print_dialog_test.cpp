@@ -308,6 +308,52 @@ TEST_F(PrintDialogTest, CancelInTheMiddleKeepsTheDialogOpenAndTheRegistryUntouch
     EXPECT_TRUE(script.boxes.empty());
 }
 
+TEST_F(PrintDialogTest, PreviewDecodesEachFileOnceAndShowsItsCopiesInTheirCells) {
+    CPrintPreviewCtrl preview;
+    preview.files = files;
+    RECT area = {0, 0, 260, 260};
+    ASSERT_TRUE(preview.Create(NULL, area, NULL, WS_POPUP, 0) != NULL);
+    preview.copies = {2, 2, 2};
+    preview.SetPrinterDC(::CreateDCA("WINSPOOL", testprinter::kName, NULL, NULL));
+    ASSERT_EQ(preview.pageWidth, 12240);
+    ASSERT_EQ(preview.pageHeight, 15840);
+    RECT client;
+    ::GetClientRect(preview, &client);
+    preview.perPage = 6;
+    preview.pictureWidth = 3600; // 2.5 x 3.5 inches: 3 columns, 2 rows
+    preview.pictureHeight = 5040;
+    preview.left = preview.top = preview.right = preview.bottom = 360;
+    preview.fitMode = 3;
+    EXPECT_EQ(preview.GetPictureCount(), 6);
+
+    HDC screen = ::GetDC(NULL);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ::ReleaseDC(NULL, screen);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::PatBlt(memory, 0, 0, client.right, client.bottom, WHITENESS);
+    preview.DrawPage(memory, false, 1);
+
+    EXPECT_EQ(preview.PreviewDecodes(), 3);
+    ASSERT_EQ(preview.PreviewImages().size(), 6u);
+    for (int i = 0; i < 6; i += 2)
+        EXPECT_EQ(preview.PreviewImages()[i], preview.PreviewImages()[i + 1]) << i;
+    EXPECT_NE(preview.PreviewImages()[0], preview.PreviewImages()[2]);
+
+    // Cell centres in page twips, mapped as the preview maps the page.
+    const COLORREF colours[3] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)};
+    for (int picture = 0; picture < 6; ++picture) {
+        const int column = picture % 3, row = picture / 3;
+        const int x = 360 + column * 3600 + 1800, y = 360 + row * 5040 + 2520;
+        const int px = ::MulDiv(x, client.right, 12240), py = ::MulDiv(y, client.bottom, 15840);
+        EXPECT_EQ(::GetPixel(memory, px, py), colours[picture / 2]) << "picture " << picture;
+    }
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    preview.DestroyWindow();
+}
+
 TEST_F(PrintDialogTest, ADocumentThePrinterRefusesIsReportedNotTakenForDone) {
     // A memory context is no printer: its StartDoc fails.
     CPrintPreviewCtrl preview;
