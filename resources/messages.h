@@ -15,6 +15,9 @@ constexpr UINT kFreeFrameMessage = WM_USER + 2; // 1026
 // Item-list change record in wParam (lParam 0); see app/file_item_list.h.
 constexpr UINT kMsgItemListChanged = WM_USER + 7; // 1031
 
+// Sent by a worker thread to its progress dialog when its work has ended.
+constexpr UINT kMsgWorkerEnded = WM_USER + 8; // 1032
+
 // Image view requests.
 constexpr UINT kMsgViewDetachImage = WM_USER + 11;
 constexpr UINT kMsgViewZoomCommand = WM_USER + 12;

@@ -19,7 +19,7 @@ packages=(
   libvips-dev libvips-tools libsqlite3-dev liblmdb-dev
   # fixture generators and oracles
   python3 python3-pil imagemagick netpbm zip unzip p7zip-full libjpeg-turbo-progs libtiff-tools
-  libimage-exiftool-perl gifsicle icoutils
+  libimage-exiftool-perl gifsicle icoutils ghostscript
 )
 
 missing=()

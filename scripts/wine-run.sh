@@ -20,7 +20,8 @@ if [ -z "${VXP_WINEPREFIX:-}" ]; then
 fi
 export WINEPREFIX=$VXP_WINEPREFIX
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# VXP_EXTRA_DLLOVERRIDES adds overrides of one test (a DLL switched off).
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${VXP_EXTRA_DLLOVERRIDES:+;$VXP_EXTRA_DLLOVERRIDES}"
 export WINEARCH=win64
 
 wine_bin=$(command -v wine64 || command -v wine)
