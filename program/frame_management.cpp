@@ -28,6 +28,7 @@ CProgramFrames g_programFrames;
 
 void RegisterProgramFrames() {
     g_applicationState.SetWindowHosts(&g_programFrames, &g_programFrames, &g_programFrames);
+    RegisterProgramFrameDialogs();
 }
 
 bool CApplicationState::ShowExplorer() {

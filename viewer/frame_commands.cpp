@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/application_state.h"
+#include "app/frame_dialogs.h"
 #include "app/image_saving.h"
 #include "viewer/image_frame_lists.h"
 #include "imaging/image_file_types.h"
@@ -33,7 +34,7 @@ const CFrameCommands::CommandEntry CFrameCommands::kCommands[] = {
     {ID_IMAGE_MODE_BITMAP, ID_IMAGE_MODE_BITMAP, &CFrameCommands::OnImageCommand},
     {ID_ADJUST_DESATURATE, ID_ADJUST_DESATURATE, &CFrameCommands::OnImageCommand},
     {ID_ADJUST_INVERT, ID_ADJUST_EQUALIZE, &CFrameCommands::OnImageCommand},
-    {ID_ROTATE_180, ID_ROTATE_90CCW, &CFrameCommands::OnImageCommand},
+    {ID_ROTATE_180, ID_ROTATE_ARBITRARY, &CFrameCommands::OnImageCommand},
     {ID_FLIP_HORIZONTAL, ID_FLIP_VERTICAL, &CFrameCommands::OnImageCommand},
     {ID_IMAGE_CROP, ID_IMAGE_CROP, &CFrameCommands::OnCrop},
     {ID_IMAGE_SAVE_SELECTION, ID_IMAGE_SAVE_SELECTION, &CFrameCommands::OnSaveSelectionAs},
@@ -42,6 +43,7 @@ const CFrameCommands::CommandEntry CFrameCommands::kCommands[] = {
     {ID_WINDOW_ARRANGE, ID_WINDOW_ARRANGE_VERT, &CFrameCommands::OnArrangeViewers},
     {ID_WINDOW_BRING_VIEWERS, ID_WINDOW_BRING_VIEWERS, &CFrameCommands::OnBringViewersToTop},
     {ID_WINDOW_CLOSE_VIEWERS, ID_WINDOW_CLOSE_VIEWERS, &CFrameCommands::OnCloseAllViewers},
+    {ID_APP_ABOUT, ID_APP_ABOUT, &CFrameCommands::OnAbout},
 };
 
 BOOL CFrameCommands::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam,
@@ -191,12 +193,21 @@ void CFrameCommands::OnArrangeViewers(WORD id) {
     case ID_WINDOW_ARRANGE_VERT:
         g_applicationState.ArrangeViewers(0, 't');
         break;
-    default:
-        // The Arrange Viewers dialog is not built yet; its first choice,
-        // the grid, is what it offers first.
-        g_applicationState.ArrangeViewers(0, 'r');
+    default: {
+        IFrameDialogs* dialogs = FrameDialogs();
+        char mode = 'r';
+        int count = 0;
+        if (dialogs && !dialogs->AskArrangeViewers(::GetActiveWindow(), mode, count))
+            return;
+        g_applicationState.ArrangeViewers(count, mode);
         break;
     }
+    }
+}
+
+void CFrameCommands::OnAbout(WORD) {
+    if (IFrameDialogs* dialogs = FrameDialogs())
+        dialogs->ShowAbout(::GetActiveWindow());
 }
 
 void CFrameCommands::OnBringViewersToTop(WORD) {

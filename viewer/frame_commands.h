@@ -104,6 +104,7 @@ protected:
     void OnArrangeViewers(WORD id);
     void OnBringViewersToTop(WORD id);
     void OnCloseAllViewers(WORD id);
+    void OnAbout(WORD id);
     // The viewer count, for the enable rules of the window commands.
     static int ViewerCount();
 

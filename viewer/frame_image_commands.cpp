@@ -7,6 +7,7 @@
 
 #include "app/application_state.h"
 #include "app/file_item_list.h"
+#include "app/frame_dialogs.h"
 #include "imaging/codecs/jpeg_lossless_op.h"
 #include "imaging/image_file_types.h"
 #include "imaging/image_object.h"
@@ -148,6 +149,15 @@ void CFrameCommands::OnImageCommand(WORD id) {
         return;
     CImageView* view = GetImageView();
     std::unique_ptr<CImageOperation> operation = PixelOperation(id);
+    if (id == ID_ROTATE_ARBITRARY) {
+        double angle = 0.0;
+        IFrameDialogs* dialogs = FrameDialogs();
+        if (!dialogs || !dialogs->AskRotateCanvas(GetFrameWindow(), angle) || angle == 0.0)
+            return;
+        auto rotate = std::make_unique<CRotateOp>();
+        rotate->angle = angle;
+        operation = std::move(rotate);
+    }
     if (!view || !operation)
         return;
     CommandScope scope(m_watchChanges);

@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include "app/application_state.h"
+#include "app/frame_dialogs.h"
 #include "imaging/image_file_types.h"
 #include "imaging/image_object.h"
 #include "viewer/image_frame.h"
@@ -28,7 +29,6 @@ constexpr int kUnavailable[] = {ID_FILE_PROPERTIES,
                                 ID_FILE_MOVE_TO,
                                 ID_FILE_DELETE,
                                 ID_EDIT_PASTE,
-                                ID_ROTATE_ARBITRARY,
                                 ID_IMAGE_MODE_INDEXED,
                                 ID_ADJUST_BRIGHTNESS_CONTRAST,
                                 ID_ADJUST_COLOR_BALANCE,
@@ -55,8 +55,7 @@ constexpr int kUnavailable[] = {ID_FILE_PROPERTIES,
                                 ID_HELP_INDEX,
                                 ID_HELP_WEB_HOME,
                                 ID_HELP_WEB_SUPPORT,
-                                ID_HELP_WEB_REGISTER,
-                                ID_APP_ABOUT};
+                                ID_HELP_WEB_REGISTER};
 
 } // namespace
 
@@ -179,6 +178,10 @@ void CImageFrame::RunUpdateRules() {
     for (int id :
          {ID_ROTATE_180, ID_ROTATE_90CW, ID_ROTATE_90CCW, ID_FLIP_HORIZONTAL, ID_FLIP_VERTICAL})
         UIEnable(id, editable);
+    // The dialogs live above the viewer: without them these have no work.
+    const bool dialogs = FrameDialogs() != nullptr;
+    UIEnable(ID_ROTATE_ARBITRARY, editable && dialogs);
+    UIEnable(ID_APP_ABOUT, dialogs);
     const bool grey = hasDocument && document->IsGrayscalePalette();
     UIEnable(ID_IMAGE_MODE_GRAYSCALE, editable && !grey);
     UIEnable(ID_IMAGE_MODE_BITMAP, editable && grey);

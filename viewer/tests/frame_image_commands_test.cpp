@@ -13,8 +13,10 @@
 #include <vector>
 
 #include "app/application_state.h"
+#include "app/frame_dialogs.h"
 #include "imaging/codecs/jpeg_writer.h"
 #include "imaging/image_object.h"
+#include "imaging/operations/rotate_op.h"
 #include "resources/resource.h"
 #include "viewer/image_frame.h"
 #include "viewer/tests/frame_test_support.h"
@@ -311,6 +313,66 @@ TEST_F(FrameImageCommandsTest, AJpegOfPartBlocksIsTurnedInItsPixelsAndTheFileSta
     EXPECT_TRUE(turned->modified);
     EXPECT_TRUE(Modified(frame->m_hWnd)) << Title(frame->m_hWnd);
     EXPECT_EQ(ReadFileBytes(path), original);
+}
+
+// Rotate Canvas answered by the test: OK with an angle, or Cancel.
+class ScriptedDialogs : public IFrameDialogs {
+public:
+    ScriptedDialogs() { SetFrameDialogs(this); }
+    ~ScriptedDialogs() override { SetFrameDialogs(nullptr); }
+    ScriptedDialogs(const ScriptedDialogs&) = delete;
+    ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
+
+    bool AskRotateCanvas(HWND, double& clockwiseAngle) override {
+        ++asked;
+        clockwiseAngle = angle;
+        return ok;
+    }
+    void ShowAbout(HWND) override {}
+    bool AskArrangeViewers(HWND, char&, int&) override { return false; }
+
+    bool ok = true;
+    double angle = 0.0;
+    int asked = 0;
+};
+
+TEST_F(FrameImageCommandsTest, RotateArbitraryTurnsByTheAngleItIsGivenAndNothingOnZeroOrCancel) {
+    const std::string path = MakeBmp("C:\\vxpedit_arbitrary");
+    CImageFrame* frame = OpenViewerOn(path);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_FALSE(Enabled(frame, ID_ROTATE_ARBITRARY)); // no dialog to ask
+    ScriptedDialogs dialogs;
+    ASSERT_TRUE(Enabled(frame, ID_ROTATE_ARBITRARY));
+    CImageObject* before = frame->GetDocument();
+    // What the rotation of the file's pixels by -30 degrees gives.
+    CImageObject expected;
+    {
+        CRotateOp rotate;
+        rotate.angle = -30.0;
+        ASSERT_TRUE(rotate.Apply(&expected, before));
+    }
+    struct Case {
+        bool ok;
+        double angle;
+        bool turns;
+    };
+    const Case cases[] = {{false, -30.0, false}, {true, 0.0, false}, {true, -30.0, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.ok << " " << c.angle);
+        dialogs.ok = c.ok;
+        dialogs.angle = c.angle;
+        Send(frame, ID_ROTATE_ARBITRARY);
+        if (!c.turns) {
+            EXPECT_EQ(frame->GetDocument(), before);
+            continue;
+        }
+        CImageObject* turned = frame->GetDocument();
+        ASSERT_EQ(turned->width, expected.width);
+        ASSERT_EQ(turned->height, expected.height);
+        EXPECT_EQ(Pixels(turned), Pixels(&expected));
+        EXPECT_TRUE(Modified(frame->m_hWnd));
+    }
+    EXPECT_EQ(dialogs.asked, 3);
 }
 
 } // namespace
