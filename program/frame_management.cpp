@@ -32,6 +32,7 @@ CToolFileDialogs g_toolFileDialogs;
 void RegisterProgramFrames() {
     g_applicationState.SetWindowHosts(&g_programFrames, &g_programFrames, &g_programFrames);
     g_applicationState.SetFileDialogs(&g_toolFileDialogs);
+    RegisterProgramFrameDialogs();
 }
 
 bool CApplicationState::ShowExplorer() {

@@ -38,3 +38,5 @@ extern CProgramFrames g_programFrames;
 
 // Registers g_programFrames with g_applicationState.
 void RegisterProgramFrames();
+// Registers the dialogs the frames' shared commands open (frame_dialogs.cpp).
+void RegisterProgramFrameDialogs();

@@ -367,6 +367,14 @@
 #define IDC_EDITOR_BROWSE 1055
 
 // ---------------------------------------------------------------------------
+// Image tools: the parameter dialogs of the image commands.
+// ---------------------------------------------------------------------------
+#define IDD_ROTATE_CANVAS 204
+#define IDC_ROTATE_ANGLE 1005
+#define IDC_ROTATE_CW 1006
+#define IDC_ROTATE_CCW 1007
+
+// ---------------------------------------------------------------------------
 // Docking windows.
 // ---------------------------------------------------------------------------
 #define IDC_DOCK_TAB_STRIP 59648 // a tabbed docking box's tab strip

@@ -3,7 +3,10 @@
 #include <cstdio>
 
 #include "app/application_state.h"
+#include "app/frame_dialogs.h"
+#include "app/image_saving.h"
 #include "viewer/image_frame_lists.h"
+#include "imaging/image_file_types.h"
 #include "imaging/image_object.h"
 #include "viewer/image_view.h"
 #include "resources/resource.h"
@@ -27,9 +30,20 @@ const char* FileNamePart(const char* path) {
 const CFrameCommands::CommandEntry CFrameCommands::kCommands[] = {
     {ID_VIEW_MARQUEE, ID_MARQUEE_CANCEL, &CFrameCommands::OnMarquee},
     {ID_EDIT_UNDO, ID_EDIT_UNDO, &CFrameCommands::OnUndo},
+    {ID_IMAGE_MODE_GRAYSCALE, ID_IMAGE_MODE_GRAYSCALE, &CFrameCommands::OnImageCommand},
+    {ID_IMAGE_MODE_BITMAP, ID_IMAGE_MODE_BITMAP, &CFrameCommands::OnImageCommand},
+    {ID_ADJUST_DESATURATE, ID_ADJUST_DESATURATE, &CFrameCommands::OnImageCommand},
+    {ID_ADJUST_INVERT, ID_ADJUST_EQUALIZE, &CFrameCommands::OnImageCommand},
+    {ID_ROTATE_180, ID_ROTATE_ARBITRARY, &CFrameCommands::OnImageCommand},
+    {ID_FLIP_HORIZONTAL, ID_FLIP_VERTICAL, &CFrameCommands::OnImageCommand},
+    {ID_IMAGE_CROP, ID_IMAGE_CROP, &CFrameCommands::OnCrop},
+    {ID_IMAGE_SAVE_SELECTION, ID_IMAGE_SAVE_SELECTION, &CFrameCommands::OnSaveSelectionAs},
+    {ID_FILE_SAVE, ID_FILE_SAVE, &CFrameCommands::OnSave},
+    {ID_FILE_SAVE_AS, ID_FILE_SAVE_AS, &CFrameCommands::OnSaveAs},
     {ID_WINDOW_ARRANGE, ID_WINDOW_ARRANGE_VERT, &CFrameCommands::OnArrangeViewers},
     {ID_WINDOW_BRING_VIEWERS, ID_WINDOW_BRING_VIEWERS, &CFrameCommands::OnBringViewersToTop},
     {ID_WINDOW_CLOSE_VIEWERS, ID_WINDOW_CLOSE_VIEWERS, &CFrameCommands::OnCloseAllViewers},
+    {ID_APP_ABOUT, ID_APP_ABOUT, &CFrameCommands::OnAbout},
 };
 
 BOOL CFrameCommands::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam,
@@ -80,9 +94,20 @@ CFrameCommands::SavePrompt CFrameCommands::AskToSaveChanges() {
     return SaveDocument(document) ? SavePrompt::Saved : SavePrompt::Failed;
 }
 
-bool CFrameCommands::SaveDocument(CImageObject*) {
-    ::MessageBoxA(GetFrameWindow(), "Saving images is not available in this version.", "Failed!",
-                  MB_OK | MB_ICONERROR);
+bool CFrameCommands::SaveDocument(CImageObject* document) {
+    if (!document)
+        return false;
+    const bool writable = IsWritableImageFileType(document->GetFileType());
+    if (image_saving::SaveImage(document, true, false, GetFrameWindow()))
+        return true;
+    // A type without a writer went through Save As, whose Cancel needs no
+    // word; a write that failed does: the frame stays where it is, and the
+    // user must know why.
+    if (writable) {
+        char text[MAX_PATH + 64];
+        std::snprintf(text, sizeof text, "Cannot save %s", document->path);
+        ::MessageBoxA(GetFrameWindow(), text, "Failed!", MB_OK | MB_ICONERROR);
+    }
     return false;
 }
 
@@ -158,18 +183,6 @@ void CFrameCommands::OnMarquee(WORD) {
     UpdateToolBar();
 }
 
-void CFrameCommands::OnUndo(WORD) {
-    CImageView* view = GetImageView();
-    if (!view || !view->HasUndoImage())
-        return;
-    CImageObject* undo = view->TakeUndoImage();
-    if (!undo)
-        return;
-    CImageObject* shown = GetDocument();
-    const bool sameSize = shown && shown->width == undo->width && shown->height == undo->height;
-    ShowDocument(undo, sameSize);
-}
-
 void CFrameCommands::OnArrangeViewers(WORD id) {
     if (ViewerCount() < 2)
         return;
@@ -180,12 +193,21 @@ void CFrameCommands::OnArrangeViewers(WORD id) {
     case ID_WINDOW_ARRANGE_VERT:
         g_applicationState.ArrangeViewers(0, 't');
         break;
-    default:
-        // The Arrange Viewers dialog is not built yet; its first choice,
-        // the grid, is what it offers first.
-        g_applicationState.ArrangeViewers(0, 'r');
+    default: {
+        IFrameDialogs* dialogs = FrameDialogs();
+        char mode = 'r';
+        int count = 0;
+        if (dialogs && !dialogs->AskArrangeViewers(::GetActiveWindow(), mode, count))
+            return;
+        g_applicationState.ArrangeViewers(count, mode);
         break;
     }
+    }
+}
+
+void CFrameCommands::OnAbout(WORD) {
+    if (IFrameDialogs* dialogs = FrameDialogs())
+        dialogs->ShowAbout(::GetActiveWindow());
 }
 
 void CFrameCommands::OnBringViewersToTop(WORD) {

@@ -82,22 +82,49 @@ public:
     bool m_watchChanges = true; // activation compares the document with its file
 
 protected:
-    // Writes the document back to its file. Saving images is not built yet:
-    // it tells the user and fails, which keeps the frame on the document.
+    // Writes the document back to its file (Save As for a type without a
+    // writer); false when nothing was written, the file then being as it was.
     virtual bool SaveDocument(CImageObject* document);
+
+    // The selection of the view cut out of the document as a new, modified
+    // image; null when there is nothing to cut. With sourceOut the image cut
+    // from (one reference) is handed back.
+    CImageObject* CropToSelection(CImageObject** sourceOut);
 
     LRESULT OnViewZoomChanged(int idCtrl, LPNMHDR pnmh, BOOL& bHandled);
     LRESULT PreloadNextImage(int idCtrl, LPNMHDR pnmh, BOOL& bHandled);
 
     void OnMarquee(WORD id);
     void OnUndo(WORD id);
+    void OnImageCommand(WORD id);
+    void OnCrop(WORD id);
+    void OnSaveSelectionAs(WORD id);
+    void OnSave(WORD id);
+    void OnSaveAs(WORD id);
     void OnArrangeViewers(WORD id);
     void OnBringViewersToTop(WORD id);
     void OnCloseAllViewers(WORD id);
+    void OnAbout(WORD id);
     // The viewer count, for the enable rules of the window commands.
     static int ViewerCount();
 
 private:
+    // What an image command edits: the document, the first selected item's
+    // path and type, and how many items are selected. No document when the
+    // command must do nothing.
+    struct EditTarget {
+        CImageObject* document = nullptr;
+        std::string path;
+        int type = 0;
+        int count = 0;
+    };
+    EditTarget GetEditTarget(bool reportVector);
+    // The document with every pixel of its file (one reference), waiting for
+    // a full-size decode when it is shown reduced or still decoding.
+    static CImageObject* FullSizeSource(CImageObject* document);
+    // Reads the file at path again and shows it from the start.
+    void ShowFileAgain(const char* path);
+
     // The commands of the shared map: ids first..last go to handler(id).
     struct CommandEntry {
         WORD first, last;

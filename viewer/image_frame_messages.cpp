@@ -6,6 +6,7 @@
 #include <dbt.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cctype>
 
 #include "app/app_globals.h"
@@ -112,7 +113,10 @@ LRESULT CImageFrame::OnMouseWheel(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
     else if (mode == 0)
         SendCommand(m_hWnd, towardsUser ? ID_VIEW_NEXT_IMAGE : ID_VIEW_PREV_IMAGE);
     else if (mode == 2)
-        m_view.ScrollTo(-1, m_view.GetOffsetY() + (towardsUser ? 50 : -50));
+        // From where the picture is scrolled to now: the centring offset of
+        // a picture smaller than the window is no scroll position.
+        m_view.ScrollTo(-1,
+                        std::max(0, m_view.GetCanvas().GetScrollY() + (towardsUser ? 50 : -50)));
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include "app/application_state.h"
+#include "app/frame_dialogs.h"
 #include "imaging/image_file_types.h"
 #include "imaging/image_object.h"
 #include "viewer/image_frame.h"
@@ -20,9 +21,7 @@ std::string CompactPath(const std::string& path, int maxChars) {
 }
 
 // Commands whose work is not built yet: they stay disabled.
-constexpr int kUnavailable[] = {ID_FILE_SAVE,
-                                ID_FILE_SAVE_AS,
-                                ID_FILE_PROPERTIES,
+constexpr int kUnavailable[] = {ID_FILE_PROPERTIES,
                                 ID_FILE_PRINT,
                                 ID_FILE_EMAIL,
                                 ID_FAVORITES_ADD,
@@ -30,25 +29,13 @@ constexpr int kUnavailable[] = {ID_FILE_SAVE,
                                 ID_FILE_MOVE_TO,
                                 ID_FILE_DELETE,
                                 ID_EDIT_PASTE,
-                                ID_ROTATE_180,
-                                ID_ROTATE_90CW,
-                                ID_ROTATE_90CCW,
-                                ID_ROTATE_ARBITRARY,
-                                ID_FLIP_HORIZONTAL,
-                                ID_FLIP_VERTICAL,
-                                ID_IMAGE_MODE_GRAYSCALE,
                                 ID_IMAGE_MODE_INDEXED,
-                                ID_IMAGE_MODE_BITMAP,
                                 ID_ADJUST_BRIGHTNESS_CONTRAST,
                                 ID_ADJUST_COLOR_BALANCE,
                                 ID_ADJUST_HUE_SATURATION,
-                                ID_ADJUST_DESATURATE,
-                                ID_ADJUST_INVERT,
-                                ID_ADJUST_EQUALIZE,
                                 ID_ADJUST_POSTERIZE,
                                 ID_IMAGE_SIZE,
                                 ID_TOOLS_EDITOR,
-                                ID_IMAGE_CROP,
                                 ID_FILE_CONVERT,
                                 ID_SORT_BY_NAME,
                                 ID_SORT_BY_SIZE,
@@ -67,8 +54,7 @@ constexpr int kUnavailable[] = {ID_FILE_SAVE,
                                 ID_HELP_INDEX,
                                 ID_HELP_WEB_HOME,
                                 ID_HELP_WEB_SUPPORT,
-                                ID_HELP_WEB_REGISTER,
-                                ID_APP_ABOUT};
+                                ID_HELP_WEB_REGISTER};
 
 } // namespace
 
@@ -185,6 +171,23 @@ void CImageFrame::RunUpdateRules() {
     UIEnable(ID_IMAGE_MODE_RGB, FALSE);
 
     UIEnable(ID_EDIT_UNDO, m_view.HasUndoImage());
+    const bool editable = list != nullptr && !archive && hasDocument && document->complete && !meta;
+    UIEnable(ID_FILE_SAVE, hasDocument && document->modified && !meta && list && !archive);
+    UIEnable(ID_FILE_SAVE_AS, hasDocument && !meta);
+    for (int id :
+         {ID_ROTATE_180, ID_ROTATE_90CW, ID_ROTATE_90CCW, ID_FLIP_HORIZONTAL, ID_FLIP_VERTICAL})
+        UIEnable(id, editable);
+    // The dialogs live above the viewer: without them these have no work.
+    const bool dialogs = FrameDialogs() != nullptr;
+    UIEnable(ID_ROTATE_ARBITRARY, editable && dialogs);
+    UIEnable(ID_APP_ABOUT, dialogs);
+    const bool grey = hasDocument && document->IsGrayscalePalette();
+    UIEnable(ID_IMAGE_MODE_GRAYSCALE, editable && !grey);
+    UIEnable(ID_IMAGE_MODE_BITMAP, editable && grey);
+    const bool adjustable = editable && document->bitsPerPixel >= 8;
+    for (int id : {ID_ADJUST_DESATURATE, ID_ADJUST_INVERT, ID_ADJUST_EQUALIZE})
+        UIEnable(id, adjustable);
+    UIEnable(ID_IMAGE_CROP, list && !archive && hasDocument && m_view.HasSelection() && !meta);
     const bool copyable = list != nullptr && !archive;
     UIEnable(ID_EDIT_COPY, copyable);
     UIEnable(ID_EDIT_CUT, copyable);

@@ -97,6 +97,21 @@ inline void WriteBmp(const std::string& path, int width, int height, int bits,
     CloseHandle(h);
 }
 
+// The whole content of a file; empty when it cannot be read.
+inline std::string ReadFileBytes(const std::string& path) {
+    std::string bytes;
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(h);
+    return bytes;
+}
+
 // Dispatches this thread's messages; frees frames the way the program's
 // loop does, and lets a WM_QUIT of the last viewer pass.
 inline void PumpFor(int ms) {
@@ -144,7 +159,8 @@ inline HWND FindOwnBox(const char* caption) {
 // lives, and keeps their texts.
 class BoxAnswerer {
 public:
-    explicit BoxAnswerer(const char* caption) : m_caption(caption) {
+    explicit BoxAnswerer(const char* caption, WORD button = IDOK)
+        : m_caption(caption), m_button(button) {
         m_thread = std::thread([this] {
             while (!m_stop) {
                 HWND box = FindOwnBox(m_caption);
@@ -155,7 +171,7 @@ public:
                     m_texts.push_back(text);
                 }
                 if (box)
-                    PostMessageA(box, WM_COMMAND, IDOK, 0);
+                    PostMessageA(box, WM_COMMAND, m_button, 0);
                 Sleep(20);
             }
         });
@@ -174,6 +190,7 @@ public:
 
 private:
     const char* m_caption;
+    WORD m_button;
     std::atomic<bool> m_stop{false};
     std::vector<std::string> m_texts;
     HWND m_lastBox = nullptr;

@@ -2,7 +2,7 @@
 // with the update rules, the mouse wheel, reading a file that changed on
 // disk, sizing to the image, volume removal and list changes that close it,
 // the clipboard copy of an indexed image, a save that fails keeping the
-// viewer open, an unreadable file, and the message filter that keeps each
+// viewer open and its file intact, an unreadable file, and the message filter that keeps each
 // frame's shortcuts to itself, the walk over every menu item and toolbar
 // button that finds none enabled without a handler, Marquee Setting, and
 // the comparison of the resources' commands with the handlers of the maps.
@@ -172,8 +172,7 @@ TEST_F(ImageFrameTest, StepsThroughItsFolderWithTheUpdateRules) {
     }
     // Commands whose work does not exist yet stay disabled; arranging needs
     // two viewers.
-    for (int id :
-         {ID_FILE_SAVE, ID_ROTATE_90CW, ID_FILE_DELETE, ID_VIEW_SLIDESHOW, ID_WINDOW_ARRANGE})
+    for (int id : {ID_FILE_SAVE, ID_FILE_DELETE, ID_VIEW_SLIDESHOW, ID_WINDOW_ARRANGE})
         EXPECT_TRUE(Disabled(frame, id)) << id;
     // The Options sheet is always there to open.
     EXPECT_FALSE(Disabled(frame, ID_VIEW_OPTIONS));
@@ -202,6 +201,27 @@ TEST_F(ImageFrameTest, TheWheelStepsZoomsOrDoesNothingByItsOption) {
         const std::string expected = Listed(turn.name, turn.percent, turn.index, 3);
         EXPECT_TRUE(PumpUntil([&] { return Title(frame->m_hWnd) == expected; }, 2000))
             << "keys " << turn.keys << " delta " << turn.delta << ": " << Title(frame->m_hWnd);
+    }
+
+    // Option 2 scrolls by 50 pixels from where the picture is now, turn
+    // after turn, and stops at the ends.
+    CreateDirectoryA("C:\\vxpframe_tall", nullptr);
+    const std::string tall = "C:\\vxpframe_tall\\t.bmp";
+    WriteBmp(tall, 100, 2000, 24, {}, [](int, int y) { return y < 1000 ? 0x202020u : 0xE0E0E0u; });
+    CImageFrame* scroller = OpenViewerOn(tall, tall + " @ 100% (1 of 1)");
+    ASSERT_NE(scroller, nullptr);
+    g_applicationState.Options().viewerMouseWheel = 2;
+    struct Scroll {
+        short delta;
+        int scrollY; // afterwards
+    };
+    const Scroll scrolls[] = {{-120, 50}, {-120, 100}, {-120, 150}, {120, 100},
+                              {120, 50},  {120, 0},    {120, 0}};
+    for (const Scroll& scroll : scrolls) {
+        SendMessageA(scroller->m_hWnd, WM_MOUSEWHEEL, MAKEWPARAM(0, scroll.delta), 0);
+        PumpFor(20);
+        EXPECT_EQ(scroller->GetView().GetCanvas().GetScrollY(), scroll.scrollY)
+            << "delta " << scroll.delta;
     }
     g_applicationState.Options().viewerMouseWheel = 0;
 }
@@ -371,31 +391,56 @@ TEST_F(ImageFrameTest, CopiesAnIndexedImageWithItsPalette) {
     }
 }
 
-TEST_F(ImageFrameTest, AFailedSaveKeepsTheViewerOpen) {
-    CImageFrame* frame = OpenViewer("b.bmp", 2, 3);
+TEST_F(ImageFrameTest, AFailedSaveKeepsTheViewerOpenAndTheFileIntact) {
+    // A file of its own, held open by another program that lets nobody
+    // replace it while it reads.
+    CreateDirectoryA("C:\\vxpframe_save", nullptr);
+    const std::string path = "C:\\vxpframe_save\\s.bmp";
+    WriteBmp(path, 30, 20, 24, {}, [](int x, int) { return x < 15 ? 0x3060C0u : 0xC06030u; });
+    const std::string original = ReadFileBytes(path);
+    CImageFrame* frame = OpenViewerOn(path, path + " @ 100% (1 of 1)");
     ASSERT_NE(frame, nullptr);
     HWND window = frame->m_hWnd;
-    frame->GetDocument()->modified = true;
-    frame->UpdateTitle();
-    EXPECT_EQ(Title(window), Path("b.bmp") + " *  @ 100% (2 of 3)");
+    SendMessageA(window, WM_COMMAND, ID_ADJUST_INVERT, 0);
+    EXPECT_EQ(Title(window), path + " *  @ 100% (1 of 1)");
+    HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     {
         BoxAnswerer answer("Failed!");
         SendMessageA(window, WM_CLOSE, 0, 0);
         PumpFor(100);
-        EXPECT_EQ(answer.Texts().size(), 1u);
+        const std::vector<std::string> texts = answer.Texts();
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_EQ(texts[0], "Cannot save " + path);
     }
     EXPECT_TRUE(IsWindow(window));
     {
-        // Stepping away is refused the same way.
+        // Saving by the command fails the same way and keeps the edit.
         BoxAnswerer answer("Failed!");
-        SendMessageA(window, WM_COMMAND, ID_VIEW_NEXT_IMAGE, 0);
+        SendMessageA(window, WM_COMMAND, ID_FILE_SAVE, 0);
         PumpFor(100);
+        EXPECT_EQ(answer.Texts().size(), 1u);
     }
-    EXPECT_EQ(frame->GetCurrentIndex(), 1);
-    frame->GetDocument()->modified = false;
+    EXPECT_TRUE(frame->GetDocument()->modified);
+    CloseHandle(reader);
+    EXPECT_EQ(ReadFileBytes(path), original);
+    // Nothing was left beside it.
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA("C:\\vxpframe_save\\*", &found);
+    int files = 0;
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            files += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    EXPECT_EQ(files, 1);
+    // Free again: closing saves the edit, and the viewer goes.
     SendMessageA(window, WM_CLOSE, 0, 0);
     PumpFor(200);
     EXPECT_FALSE(IsWindow(window));
+    EXPECT_NE(ReadFileBytes(path), original);
 }
 
 TEST_F(ImageFrameTest, AnUnreadableFileIsReportedAndTheViewerStays) {
@@ -709,42 +754,28 @@ TEST_F(ImageFrameTest, EveryCommandOfTheResourcesHasAHandlerAndEveryHandlerAComm
 
     // Commands that reach the frame from menus it builds itself, or that it
     // sends itself: the context menu's Cancel, the Editor button's drop-down
-    // and the Delete that the toolbar's Delete passes on to the shared map.
-    std::set<int> ownPopups = {ID_MARQUEE_CANCEL, ID_EDIT_DELETE_ITEMS};
+    // the Delete that the toolbar's Delete passes on to the shared map, and
+    // Save Selection As of the selection's own menu.
+    std::set<int> ownPopups = {ID_MARQUEE_CANCEL, ID_EDIT_DELETE_ITEMS, ID_IMAGE_SAVE_SELECTION};
     for (int id = ID_EDITOR_FIRST; id <= ID_EDITOR_LAST; ++id)
         ownPopups.insert(id);
 
     // Commands whose work is not built: they have no handler and are disabled.
-    const std::set<int> notBuilt = {ID_FILE_SAVE,
-                                    ID_FILE_SAVE_AS,
-                                    ID_FILE_PROPERTIES,
+    const std::set<int> notBuilt = {ID_FILE_PROPERTIES,
                                     ID_FILE_PRINT,
                                     ID_FILE_EMAIL,
                                     ID_FAVORITES_ADD,
                                     ID_FILE_COPY_TO,
                                     ID_FILE_MOVE_TO,
                                     ID_EDIT_PASTE,
-                                    ID_ROTATE_180,
-                                    ID_ROTATE_90CW,
-                                    ID_ROTATE_90CCW,
-                                    ID_ROTATE_ARBITRARY,
-                                    ID_FLIP_HORIZONTAL,
-                                    ID_FLIP_VERTICAL,
-                                    ID_IMAGE_MODE_GRAYSCALE,
                                     ID_IMAGE_MODE_INDEXED,
-                                    ID_IMAGE_MODE_BITMAP,
                                     ID_IMAGE_MODE_RGB,
                                     ID_ADJUST_BRIGHTNESS_CONTRAST,
                                     ID_ADJUST_COLOR_BALANCE,
                                     ID_ADJUST_HUE_SATURATION,
-                                    ID_ADJUST_DESATURATE,
-                                    ID_ADJUST_INVERT,
-                                    ID_ADJUST_EQUALIZE,
                                     ID_ADJUST_POSTERIZE,
                                     ID_IMAGE_SIZE,
                                     ID_TOOLS_EDITOR,
-                                    ID_IMAGE_CROP,
-                                    ID_IMAGE_SAVE_SELECTION,
                                     ID_FILE_CONVERT,
                                     ID_SORT_BY_NAME,
                                     ID_SORT_BY_SIZE,
@@ -763,8 +794,7 @@ TEST_F(ImageFrameTest, EveryCommandOfTheResourcesHasAHandlerAndEveryHandlerAComm
                                     ID_HELP_INDEX,
                                     ID_HELP_WEB_HOME,
                                     ID_HELP_WEB_SUPPORT,
-                                    ID_HELP_WEB_REGISTER,
-                                    ID_APP_ABOUT};
+                                    ID_HELP_WEB_REGISTER};
     frame->UpdateToolBar();
     for (int id : commands) {
         if (notBuilt.count(id))

@@ -1,0 +1,53 @@
+// Saving images for the frames and tools: the writer chosen by the target's
+// type with the user's JPEG and PNG settings, the overwrite question, the
+// Save As flow with its file dialog, and the announcement of the written
+// file to the windows.
+//
+// Every write goes through the writers' temporary file beside the target,
+// which replaces the target only when it is complete: a failed save leaves
+// the original file exactly as it was.
+#pragma once
+
+#include <windows.h>
+
+class CImageObject;
+
+namespace image_saving {
+
+// Writes `image` to `target`. With `ask`, an existing target is replaced only
+// after the user agreed. With `rebind` the image becomes the file's own again
+// (modified cleared, file time and size taken from the file) unless the
+// target type cannot hold its pixels exactly (JPEG from 1 bpp or a colour
+// palette, WBMP from more than 1 bpp). True when the file was written.
+bool WriteImageFile(const char* target, CImageObject* image, bool rebind, bool ask, HWND owner);
+
+// Saves the image under its own path; a type without a writer says so and
+// runs Save As instead. True only when a file was written.
+bool SaveImage(CImageObject* image, bool rebind, bool ask, HWND owner);
+
+// Save As of the document: the file dialog, the options of the chosen type,
+// then a write from the full-size pixels. `chosen` (MAX_PATH, may be null)
+// receives the target on success.
+bool SaveImageAs(CImageObject* image, char* chosen);
+
+// Save As of an image that is not the file's own (a page, a selection),
+// proposed beside `sourcePath`.
+bool SaveImageCopyAs(const char* sourcePath, CImageObject* image, char* chosen);
+
+// The Save As file dialog over the active window, proposing `sourcePath`'s
+// name and folder with the filter of its type preselected. True on OK with
+// the chosen path (MAX_PATH) in `chosen`.
+bool AskSaveFileName(const char* sourcePath, char* chosen);
+// The 1-based filter of the dialog preselected for a source type; 0 when the
+// type has none (the dialog's default is kept).
+int SaveFilterIndexForType(int type);
+
+// The option dialogs of the types that have them (PNG and JPEG), run before
+// a Save As writes. The windows above the core register them; until they do,
+// the stored options are used as they are.
+using SaveOptionsAsker = bool (*)(HWND owner, int type);
+void SetSaveOptionsAsker(SaveOptionsAsker asker);
+bool HasSaveOptions(int type);
+bool AskSaveOptions(HWND owner, int type);
+
+} // namespace image_saving
