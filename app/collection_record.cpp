@@ -3,31 +3,10 @@
 #include <climits>
 
 #include "catalog/index_database.h"
+#include "app/logic/stream_strings.h"
 #include "imaging/byte_stream.h"
 
 const char kFavoritesRootName[] = "Favorites";
-
-namespace {
-bool WriteString(CByteStream* stream, const char* text, size_t length) {
-    if (length > UINT32_MAX)
-        return false;
-    const uint32_t n = static_cast<uint32_t>(length);
-    return stream->WriteUInt32LE(n) && stream->Write(text, n) == n;
-}
-
-// A string of the stream: its length must lie within what is left, so a
-// damaged length never makes an allocation larger than the value itself.
-bool ReadString(CByteStream* stream, std::string* text) {
-    if (stream->Remaining() < 4)
-        return false;
-    const uint32_t length = stream->ReadUInt32LE();
-    if (length > stream->Remaining())
-        return false;
-    text->assign(reinterpret_cast<const char*>(stream->buffer + stream->position), length);
-    stream->position += length;
-    return true;
-}
-} // namespace
 
 void CCollectionRecord::Clear() {
     parentKey = -1;
@@ -44,7 +23,7 @@ bool CCollectionRecord::Load(CByteStream* stream) {
         return false;
     bool ok = true;
     parentKey = static_cast<int32_t>(stream->ReadUInt32LE());
-    ok = ReadString(stream, &name) && ReadString(stream, &text);
+    ok = ReadStreamString(stream, &name) && ReadStreamString(stream, &text);
     if (ok && stream->Remaining() >= 4) {
         const uint32_t children = stream->ReadUInt32LE();
         ok = children <= stream->Remaining() / 4;
@@ -63,7 +42,7 @@ bool CCollectionRecord::Load(CByteStream* stream) {
         std::string path;
         for (uint32_t i = 0; ok && i < count; ++i) {
             // Embedded zeros would end the path early: such a value is not ours.
-            ok = ReadString(stream, &path) && path.find('\0') == std::string::npos &&
+            ok = ReadStreamString(stream, &path) && path.find('\0') == std::string::npos &&
                  paths.InsertCopy(path.c_str());
         }
     } else {
@@ -78,15 +57,15 @@ bool CCollectionRecord::Save(CByteStream* stream) const {
     if (!stream || childKeys.size() > UINT32_MAX)
         return false;
     bool ok = stream->WriteUInt32LE(static_cast<uint32_t>(parentKey)) &&
-              WriteString(stream, name.data(), name.size()) &&
-              WriteString(stream, text.data(), text.size()) &&
+              WriteStreamString(stream, name.data(), name.size()) &&
+              WriteStreamString(stream, text.data(), text.size()) &&
               stream->WriteUInt32LE(static_cast<uint32_t>(childKeys.size()));
     for (size_t i = 0; ok && i < childKeys.size(); ++i)
         ok = stream->WriteUInt32LE(static_cast<uint32_t>(childKeys[i]));
     ok = ok && stream->WriteUInt32LE(static_cast<uint32_t>(paths.GetCount()));
     for (int i = 0; ok && i < paths.GetCount(); ++i) {
         const char* path = paths.GetAt(i);
-        ok = WriteString(stream, path, std::char_traits<char>::length(path));
+        ok = WriteStreamString(stream, path, std::char_traits<char>::length(path));
     }
     return ok;
 }

@@ -17,6 +17,7 @@
 #include "app/logic/archive_key.h"
 #include "app/logic/file_names.h"
 #include "zip/zip_archive.h"
+#include "ui/wait_cursor.h"
 
 namespace {
 
@@ -66,17 +67,6 @@ public:
 
 private:
     bool m_paused;
-};
-
-class CWaitCursor {
-public:
-    CWaitCursor() : m_previous(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
-    ~CWaitCursor() { SetCursor(m_previous); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-
-private:
-    HCURSOR m_previous;
 };
 
 std::string FolderPart(const std::string& path) {

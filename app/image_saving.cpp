@@ -15,6 +15,7 @@
 #include "imaging/codecs/png_codec.h"
 #include "imaging/image_file_types.h"
 #include "imaging/image_object.h"
+#include "ui/wait_cursor.h"
 
 namespace image_saving {
 
@@ -23,17 +24,6 @@ namespace {
 constexpr char kCaption[] = "Velmorantix XP";
 
 SaveOptionsAsker g_optionsAsker = nullptr;
-
-class WaitCursor {
-public:
-    WaitCursor() : m_old(::SetCursor(::LoadCursorA(nullptr, (LPCSTR)IDC_WAIT))) {}
-    ~WaitCursor() { ::SetCursor(m_old); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    HCURSOR m_old;
-};
 
 // The writer of the target's type with the user's settings; null for a type
 // without one.
@@ -153,7 +143,7 @@ bool SaveImage(CImageObject* image, bool rebind, bool ask, HWND owner) {
                       MB_OK | MB_ICONERROR);
         return SaveImageAs(image, nullptr);
     }
-    WaitCursor wait;
+    CWaitCursor wait;
     image->SetModified();
     return WriteImageFile(image->path, image, rebind, ask, owner);
 }
@@ -164,7 +154,7 @@ bool SaveImageAs(CImageObject* image, char* chosen) {
     char target[MAX_PATH] = {};
     if (!AskSaveFileName(image->path, target) || !AskOptionsForTarget(target))
         return false;
-    WaitCursor wait;
+    CWaitCursor wait;
     CImageObject* full = FullSizeImage(image);
     if (!full)
         return false;
@@ -182,7 +172,7 @@ bool SaveImageCopyAs(const char* sourcePath, CImageObject* image, char* chosen) 
     if (!AskSaveFileName(sourcePath ? sourcePath : image->path, target) ||
         !AskOptionsForTarget(target))
         return false;
-    WaitCursor wait;
+    CWaitCursor wait;
     const bool written = WriteImageFile(target, image, false, false, nullptr);
     if (written)
         CopyChosen(chosen, target);

@@ -21,6 +21,7 @@
 #include "viewer/image_frame_lists.h"
 #include "viewer/image_view.h"
 #include "viewer/logic/edit_commands.h"
+#include "ui/wait_cursor.h"
 
 namespace {
 
@@ -84,17 +85,6 @@ public:
 private:
     bool& m_watch;
     HWND m_focus;
-};
-
-class WaitCursor {
-public:
-    WaitCursor() : m_old(::SetCursor(::LoadCursorA(nullptr, (LPCSTR)IDC_WAIT))) {}
-    ~WaitCursor() { ::SetCursor(m_old); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    HCURSOR m_old;
 };
 
 } // namespace
@@ -161,7 +151,7 @@ void CFrameCommands::OnImageCommand(WORD id) {
     if (!view || !operation)
         return;
     CommandScope scope(m_watchChanges);
-    WaitCursor wait;
+    CWaitCursor wait;
 
     const viewer::LosslessTurn turn = viewer::LosslessTurnFor(id);
     if (turn.operation != 0 && !document->modified && target.type == kFileTypeJpeg &&
@@ -223,7 +213,7 @@ CImageObject* CFrameCommands::CropToSelection(CImageObject** sourceOut) {
                            document->fullWidth, document->fullHeight);
     if (box.width <= 0)
         return nullptr;
-    WaitCursor wait;
+    CWaitCursor wait;
     CImageObject* source = FullSizeSource(document);
     if (!source)
         return nullptr;

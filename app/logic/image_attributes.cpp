@@ -3,29 +3,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "app/logic/stream_strings.h"
 #include "imaging/byte_stream.h"
-
-namespace {
-
-bool WriteString(CByteStream* stream, const std::string& text) {
-    if (text.size() > UINT32_MAX)
-        return false;
-    const uint32_t n = static_cast<uint32_t>(text.size());
-    return stream->WriteUInt32LE(n) && stream->Write(text.data(), n) == n;
-}
-
-bool ReadString(CByteStream* stream, std::string* text) {
-    if (stream->Remaining() < 4)
-        return false;
-    const uint32_t length = stream->ReadUInt32LE();
-    if (length > stream->Remaining())
-        return false;
-    text->assign(reinterpret_cast<const char*>(stream->buffer + stream->position), length);
-    stream->position += length;
-    return true;
-}
-
-} // namespace
 
 void CImageAttributes::Clear() {
     artist.clear();
@@ -36,8 +15,9 @@ void CImageAttributes::Clear() {
 
 bool CImageAttributes::Load(CByteStream* stream) {
     Clear();
-    const bool ok = stream && ReadString(stream, &artist) && ReadString(stream, &description) &&
-                    ReadString(stream, &keywords) && stream->Remaining() >= 4;
+    const bool ok = stream && ReadStreamString(stream, &artist) &&
+                    ReadStreamString(stream, &description) && ReadStreamString(stream, &keywords) &&
+                    stream->Remaining() >= 4;
     if (!ok) {
         Clear();
         return false;
@@ -47,8 +27,8 @@ bool CImageAttributes::Load(CByteStream* stream) {
 }
 
 bool CImageAttributes::Store(CByteStream* stream) const {
-    return stream && WriteString(stream, artist) && WriteString(stream, description) &&
-           WriteString(stream, keywords) && stream->WriteUInt32LE(date);
+    return stream && WriteStreamString(stream, artist) && WriteStreamString(stream, description) &&
+           WriteStreamString(stream, keywords) && stream->WriteUInt32LE(date);
 }
 
 std::string FolderAttributesKey(int32_t id) {
