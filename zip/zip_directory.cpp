@@ -304,25 +304,6 @@ void CZipDirectory::OnChange() {
     }
 }
 
-void CZipDirectory::InsertIntoNameIndex(CZipEntryHeader* header, int index) {
-    const std::string name = header->GetFileName();
-    size_t lo = 0, hi = m_nameIndex.size();
-    while (lo < hi) {
-        const size_t mid = lo + (hi - lo) / 2;
-        const int r = m_nameCompare(name.c_str(), m_nameIndex[mid].name.c_str());
-        if (r == 0) {
-            lo = mid;
-            break;
-        }
-        if (r < 0)
-            hi = mid;
-        else
-            lo = mid + 1;
-    }
-    m_nameIndex.insert(m_nameIndex.begin() + static_cast<std::ptrdiff_t>(lo),
-                       {name, header, static_cast<uint16_t>(index)});
-}
-
 CZipEntryHeader* CZipDirectory::AddHeader(const CZipEntryHeader& header) {
     m_headers.push_back(std::make_unique<CZipEntryHeader>(header));
     CZipEntryHeader* added = m_headers.back().get();

@@ -1,6 +1,7 @@
 // The directory's name index: headers sorted by name for binary search.
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "zip/zip_directory.h"
 #include "zip/zip_path.h"
@@ -38,6 +39,20 @@ void CZipDirectory::BuildNameIndex(bool caseSensitive) {
                          return compare(a.key.c_str(), b.key.c_str()) < 0;
                      });
     m_nameIndexOn = true;
+}
+
+// An added header has the highest index, so it goes after the names equal to
+// it, as the stable sort of BuildNameIndex would place it.
+void CZipDirectory::InsertIntoNameIndex(CZipEntryHeader* header, int index) {
+    const std::string& name = header->GetFileName();
+    NameIndexEntry entry{name, IndexKey(name, m_nameIndexCaseSensitive), header,
+                         static_cast<uint16_t>(index)};
+    const ZipCompareFunction compare = GetCompareFunction(true, true);
+    const auto at = std::upper_bound(m_nameIndex.begin(), m_nameIndex.end(), entry,
+                                     [compare](const NameIndexEntry& a, const NameIndexEntry& b) {
+                                         return compare(a.key.c_str(), b.key.c_str()) < 0;
+                                     });
+    m_nameIndex.insert(at, std::move(entry));
 }
 
 int CZipDirectory::SearchNameIndex(const std::string& name) const {

@@ -5,6 +5,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
+#include <cctype>
 #include <map>
 #include <random>
 
@@ -397,6 +399,28 @@ TEST_F(ZipWriteTest, ModifyingAnArchiveKeepsItReadableEverywhere) {
     }
     // Nothing is left beside the archive.
     EXPECT_EQ(ziptest::ListTree(dir), std::vector<std::string>{"m.zip"});
+}
+
+TEST_F(ZipWriteTest, EntriesAddedWhileOpenAreFoundByNameInAnyCase) {
+    const std::string path = ziptest::Scratch("write_find") + "/f.zip";
+    CZipArchive archive;
+    ASSERT_TRUE(archive.Open(path, CZipArchive::Create));
+    // Out of order and in mixed case, so each one lands inside the index.
+    const char* const names[] = {"Mid.txt", "alpha.txt", "Zulu.txt", "beta.txt", "MIDDLE.txt"};
+    for (const char* name : names) {
+        CZipMemoryStream s;
+        s.Write(name, 3);
+        ASSERT_TRUE(archive.AddNewFile(s, name, 0)) << name;
+        EXPECT_EQ(archive.FindFile(name), archive.GetCount() - 1) << name;
+    }
+    for (int i = 0; i < static_cast<int>(std::size(names)); ++i) {
+        std::string upper = names[i];
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        EXPECT_EQ(archive.FindFile(upper), i) << upper;
+    }
+    EXPECT_EQ(archive.FindFile("gamma.txt"), -1);
+    archive.Close();
 }
 
 TEST_F(ZipWriteTest, RefusalsChangeNothing) {
