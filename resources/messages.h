@@ -69,6 +69,3 @@ constexpr UINT kMsgDockingRequest = WM_USER + 1; // 1025
 // wParam low word 1 = docked in the window lParam (high word 1: a vertical
 // caption), wParam 0 = floating again, lParam the host it left.
 constexpr UINT kMsgDockingNotice = WM_USER; // 1024
-
-// A worker thread of a progress dialog has ended: sent to that dialog.
-constexpr UINT kMsgWorkerEnded = WM_USER + 8; // 1032
