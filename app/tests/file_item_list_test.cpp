@@ -35,6 +35,29 @@ std::string Upper(std::string text) {
     return text;
 }
 
+// Other test programs sort in the same prefix at the same time, and their sort
+// databases come and go in the shared temporary folder; this program's
+// temporary folder is its own, so what it sees there is its own work.
+struct PrivateTempFolder {
+    PrivateTempFolder() {
+        char temp[MAX_PATH];
+        const DWORD n = GetTempPathA(MAX_PATH, temp);
+        if (n == 0 || n >= MAX_PATH)
+            return;
+        const std::string dir =
+            std::string(temp) + "vxp-item-lists-" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(dir.c_str(), nullptr);
+        SetEnvironmentVariableA("TMP", dir.c_str());
+        SetEnvironmentVariableA("TEMP", dir.c_str());
+        m_dir = dir;
+    }
+    ~PrivateTempFolder() {
+        if (!m_dir.empty())
+            RemoveDirectoryA(m_dir.c_str()); // only once the tests left it empty
+    }
+    std::string m_dir;
+} g_privateTempFolder;
+
 std::set<std::string> TempSortFiles() {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
