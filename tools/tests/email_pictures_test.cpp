@@ -16,13 +16,13 @@
 
 #include "tests/support/dialog_script.h"
 #include "tools/email_pictures.h"
+#include "tools/tests/option_values.h"
 
 namespace {
 
 using testsupport::DialogScript;
 
 constexpr char kCaption[] = "E-Mail Pictures";
-constexpr char kKey[] = "Software\\Velmorantix\\Velmorantix XP";
 const char* const kEmailValues[] = {"EmailPicturesResize", "EmailPicturesPictureSize",
                                     "EmailPicturesCustomWidth", "EmailPicturesCustomHeight"};
 
@@ -71,29 +71,15 @@ std::string Field(const std::string& line, const std::string& key) {
 }
 
 bool EmailValuesPresent() {
-    HKEY key = NULL;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    bool any = false;
-    for (const char* name : kEmailValues)
-        any |= ::RegQueryValueExA(key, name, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
-    ::RegCloseKey(key);
-    return any;
+    return option_values::AnyPresent(kEmailValues);
 }
 
 DWORD EmailValue(const char* name) {
-    DWORD value = 0xDEADBEEF, size = sizeof(value);
-    ::RegGetValueA(HKEY_CURRENT_USER, kKey, name, RRF_RT_REG_DWORD, NULL, &value, &size);
-    return value;
+    return option_values::Dword(name);
 }
 
 void ClearEmailValues() {
-    HKEY key = NULL;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-        return;
-    for (const char* name : kEmailValues)
-        ::RegDeleteValueA(key, name);
-    ::RegCloseKey(key);
+    option_values::Clear(kEmailValues);
 }
 
 // Job folders of the e-mail code under %TEMP%.

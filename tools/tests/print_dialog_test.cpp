@@ -20,6 +20,7 @@
 #include "tests/support/dialog_script.h"
 #include "tools/print_dialog.h"
 #include "tools/print_progress.h"
+#include "tools/tests/option_values.h"
 #include "tools/tests/test_printer.h"
 
 namespace {
@@ -27,7 +28,6 @@ namespace {
 using testsupport::DialogScript;
 
 constexpr char kCaption[] = "Velmorantix XP Print";
-constexpr char kKey[] = "Software\\Velmorantix\\Velmorantix XP";
 const char* const kPrintValues[] = {"PrintBackgroundColor", "PrintImageWidth",
                                     "PrintImageHeight",     "PrintSpaceHorz",
                                     "PrintSpaceVert",       "PrintMeasurementUnit"};
@@ -58,29 +58,15 @@ void WriteSolidBmp(const std::string& path, BYTE red, BYTE green, BYTE blue) {
 }
 
 bool PrintValuesPresent() {
-    HKEY key = NULL;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    bool any = false;
-    for (const char* name : kPrintValues)
-        any |= ::RegQueryValueExA(key, name, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
-    ::RegCloseKey(key);
-    return any;
+    return option_values::AnyPresent(kPrintValues);
 }
 
 DWORD PrintValue(const char* name) {
-    DWORD value = 0xDEADBEEF, size = sizeof(value), type = 0;
-    ::RegGetValueA(HKEY_CURRENT_USER, kKey, name, RRF_RT_REG_DWORD, &type, &value, &size);
-    return value;
+    return option_values::Dword(name);
 }
 
 void ClearPrintValues() {
-    HKEY key = NULL;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-        return;
-    for (const char* name : kPrintValues)
-        ::RegDeleteValueA(key, name);
-    ::RegCloseKey(key);
+    option_values::Clear(kPrintValues);
 }
 
 std::string ReadAll(const std::string& path) {
