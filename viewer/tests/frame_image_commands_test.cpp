@@ -33,12 +33,6 @@ uint32_t Colour(int x, int y) {
     return 0x102030u + static_cast<uint32_t>(x) * 0x200000u + static_cast<uint32_t>(y) * 0x002000u;
 }
 
-std::string Title(HWND window) {
-    char text[512] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 bool Modified(HWND window) {
     return Title(window).find(" * ") != std::string::npos;
 }
@@ -94,44 +88,19 @@ void WriteJpeg(const std::string& path, int w, int h) {
     ASSERT_TRUE(writer.Write(path.c_str(), &image));
 }
 
-class FrameImageCommandsTest : public ::testing::Test {
+class FrameImageCommandsTest : public ViewerFrameTest {
 protected:
     void SetUp() override {
-        CAppOptions& o = g_applicationState.Options();
-        o.viewerZoomType = 0;
-        o.viewerResizeFitImage = false;
-        o.viewerSaveConfirmation = true;
-        o.viewerShowToolbar = true;
-        o.viewerCacheBehind = false;
-        o.viewerPreload = false;
-        o.sortOrder = 1;
-        o.sortBy = 1;
-    }
-
-    void TearDown() override {
-        for (auto& entry : m_windows) {
-            if (IsWindow(entry.second))
-                DestroyWindow(entry.second);
-        }
-        PumpFor(100);
-        g_applicationState.WithViewerList(
-            [](std::vector<CImageFrame*>& viewers) { viewers.clear(); });
+        ViewerFrameTest::SetUp();
+        g_applicationState.Options().viewerShowToolbar = true;
     }
 
     // A viewer on `path`, the only file of its folder, once it is shown.
     CImageFrame* OpenViewerOn(const std::string& path) {
-        auto* frame = new CImageFrame;
-        HWND window = frame->CreateViewer();
-        EXPECT_NE(window, nullptr);
-        if (!window) {
-            delete frame;
+        CImageFrame* frame = StartViewerOn(path);
+        if (!frame)
             return nullptr;
-        }
-        g_applicationState.AddViewer(frame);
-        m_windows[frame] = window;
-        MoveWindow(window, 50, 50, 600, 400, TRUE);
-        ShowWindow(window, SW_SHOW);
-        frame->LoadFolderList(path.c_str());
+        HWND window = frame->m_hWnd;
         const std::string expected = path + " @ 100% (1 of 1)";
         EXPECT_TRUE(PumpUntil([&] {
             CImageObject* document = frame->GetDocument();
@@ -152,9 +121,6 @@ protected:
         SendMessageA(frame->m_hWnd, WM_COMMAND, id, 0);
         PumpFor(50);
     }
-
-    ViewerTestHost m_host;
-    std::map<CImageFrame*, HWND> m_windows;
 };
 
 TEST_F(FrameImageCommandsTest, EditsChangeThePixelsAndUndoGivesThemBackByteForByte) {

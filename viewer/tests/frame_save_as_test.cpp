@@ -25,12 +25,6 @@ namespace {
 
 using namespace frame_test;
 
-std::string Title(HWND window) {
-    char text[512] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 // Answers this process's dialogs while it lives: message boxes by their
 // caption with a button, the Save As dialog with a file name (or Cancel
 // when the name is empty). Keeps "caption: text" of every box it saw.
@@ -116,42 +110,13 @@ CImageObject* ReadBack(const std::string& path) {
     return image;
 }
 
-class FrameSaveAsTest : public ::testing::Test {
+class FrameSaveAsTest : public ViewerFrameTest {
 protected:
-    void SetUp() override {
-        CAppOptions& o = g_applicationState.Options();
-        o.viewerZoomType = 0;
-        o.viewerResizeFitImage = false;
-        o.viewerSaveConfirmation = true;
-        o.viewerCacheBehind = false;
-        o.viewerPreload = false;
-        o.sortOrder = 1;
-        o.sortBy = 1;
-    }
-
-    void TearDown() override {
-        for (auto& entry : m_windows) {
-            if (IsWindow(entry.second))
-                DestroyWindow(entry.second);
-        }
-        PumpFor(100);
-        g_applicationState.WithViewerList(
-            [](std::vector<CImageFrame*>& viewers) { viewers.clear(); });
-    }
-
     CImageFrame* OpenViewerOn(const std::string& path) {
-        auto* frame = new CImageFrame;
-        HWND window = frame->CreateViewer();
-        EXPECT_NE(window, nullptr);
-        if (!window) {
-            delete frame;
+        CImageFrame* frame = StartViewerOn(path);
+        if (!frame)
             return nullptr;
-        }
-        g_applicationState.AddViewer(frame);
-        m_windows[frame] = window;
-        MoveWindow(window, 50, 50, 600, 400, TRUE);
-        ShowWindow(window, SW_SHOW);
-        frame->LoadFolderList(path.c_str());
+        HWND window = frame->m_hWnd;
         EXPECT_TRUE(PumpUntil([&] {
             CImageObject* document = frame->GetDocument();
             return document && document->complete && frame->GetItemList() &&
@@ -159,9 +124,6 @@ protected:
         })) << Title(window);
         return frame;
     }
-
-    ViewerTestHost m_host;
-    std::map<CImageFrame*, HWND> m_windows;
 };
 
 TEST_F(FrameSaveAsTest, YesSavesOnlyTheShownPageOfAThreePageTiff) {

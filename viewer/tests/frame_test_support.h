@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -195,6 +196,59 @@ private:
     std::vector<std::string> m_texts;
     HWND m_lastBox = nullptr;
     std::thread m_thread;
+};
+
+inline std::string Title(HWND window) {
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// Viewers at actual size on a folder sorted by name, without caching or
+// preloading, destroyed after each case.
+class ViewerFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CAppOptions& o = g_applicationState.Options();
+        o.viewerZoomType = 0;
+        o.viewerResizeFitImage = false;
+        o.viewerSaveConfirmation = true;
+        o.viewerCacheBehind = false;
+        o.viewerPreload = false;
+        o.sortOrder = 1;
+        o.sortBy = 1;
+    }
+
+    void TearDown() override {
+        for (auto& entry : m_windows) {
+            if (IsWindow(entry.second))
+                DestroyWindow(entry.second);
+        }
+        PumpFor(100);
+        g_applicationState.WithViewerList(
+            [](std::vector<CImageFrame*>& viewers) { viewers.clear(); });
+    }
+
+    // A shown 600x400 viewer that has started loading `path`'s folder; the
+    // case waits for what it needs of it. Null when the window did not come.
+    CImageFrame* StartViewerOn(const std::string& path) {
+        auto* frame = new CImageFrame;
+        HWND window = frame->CreateViewer();
+        EXPECT_NE(window, nullptr);
+        if (!window) {
+            delete frame;
+            return nullptr;
+        }
+        g_applicationState.AddViewer(frame);
+        m_windows[frame] = window;
+        MoveWindow(window, 50, 50, 600, 400, TRUE);
+        ShowWindow(window, SW_SHOW);
+        frame->LoadFolderList(path.c_str());
+        return frame;
+    }
+
+    ViewerTestHost m_host;
+    std::map<CImageFrame*, HWND> m_windows;
 };
 
 } // namespace frame_test

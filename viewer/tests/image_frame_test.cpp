@@ -40,12 +40,6 @@ std::string Path(const char* name) {
 
 using namespace frame_test;
 
-std::string Title(HWND window) {
-    char text[512] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 std::string Listed(const char* name, int percent, int index, int count) {
     return Path(name) + " @ " + std::to_string(percent) + "% (" + std::to_string(index) + " of " +
            std::to_string(count) + ")";
