@@ -37,6 +37,9 @@ struct CDirectoryWatcher::Record {
     bool stop = false;
     bool pending = false;        // a read is outstanding
     bool stopPacketSeen = false; // the thread has taken the stop packet
+    // A rename's halves can come in two reads; only the watcher's thread
+    // touches this.
+    CRenamePairing renames;
 };
 
 CDirectoryWatcher::CDirectoryWatcher() {
@@ -243,8 +246,6 @@ void CDirectoryWatcher::Handle(Record* record, DWORD bytes) {
         g_applicationState.RefreshFolderListsUnder(root);
         return;
     }
-    char oldName[MAX_PATH] = "";
-    char oldFolder[MAX_PATH] = "";
     ForEachNotifyEntry(
         batch.data(), taken, kMaxNameChars,
         [&](uint32_t action, const uint16_t* name, uint32_t chars) {
@@ -273,14 +274,14 @@ void CDirectoryWatcher::Handle(Record* record, DWORD bytes) {
                 g_applicationState.OnFileModified(folder, file);
                 break;
             case kNotifyRenamedOld:
-                lstrcpynA(oldName, file, MAX_PATH);
-                lstrcpynA(oldFolder, folder, MAX_PATH);
+                record->renames.Old(folder, file);
                 break;
-            case kNotifyRenamedNew:
-                if (oldName[0] && lstrcmpiA(oldFolder, folder) == 0)
-                    g_applicationState.OnFileRenamed(folder, oldName, file);
-                oldName[0] = '\0';
+            case kNotifyRenamedNew: {
+                std::string oldName;
+                if (record->renames.New(folder, &oldName))
+                    g_applicationState.OnFileRenamed(folder, oldName.c_str(), file);
                 break;
+            }
             default:
                 break;
             }

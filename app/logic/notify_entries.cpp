@@ -6,6 +6,22 @@
 namespace {
 constexpr uint32_t kHeaderBytes = 12;
 
+// Folder names compare without regard to ASCII case, as the file system does.
+bool FoldersMatch(const std::string& a, const std::string& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
 uint32_t LoadU32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
            static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
@@ -41,4 +57,12 @@ int ForEachNotifyEntry(const uint8_t* buffer, uint32_t bytes, uint32_t maxNameCh
         at += next;
     }
     return handed;
+}
+
+bool CRenamePairing::New(const std::string& folder, std::string* oldName) {
+    const bool paired = !m_name.empty() && FoldersMatch(m_folder, folder);
+    if (paired && oldName)
+        *oldName = m_name;
+    m_name.clear();
+    return paired;
 }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 enum : uint32_t {
     kNotifyAdded = 1,
@@ -26,3 +27,25 @@ using NotifyEntryFn = std::function<void(uint32_t action, const uint16_t* name, 
 // changes were lost) hands over nothing.
 int ForEachNotifyEntry(const uint8_t* buffer, uint32_t bytes, uint32_t maxNameChars,
                        const NotifyEntryFn& use);
+
+// Pairs the two halves of a rename. The system completes a read as soon as a
+// notice is queued, so the old half can end one batch and the new half begin
+// the next: the old half is kept across batches until its new half comes.
+// A rename is announced only when both halves name the same folder (a move
+// between folders comes as a removal and an addition).
+class CRenamePairing {
+public:
+    void Old(const std::string& folder, const std::string& name) {
+        m_folder = folder;
+        m_name = name;
+    }
+    // The old name of the rename that `folder`'s new half completes, or
+    // false when there is none to pair with. Either way the old half is used.
+    bool New(const std::string& folder, std::string* oldName);
+    // After lost notices (an overflow) an old half pairs with nothing.
+    void Forget() { m_name.clear(); }
+
+private:
+    std::string m_folder;
+    std::string m_name;
+};

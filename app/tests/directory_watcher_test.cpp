@@ -84,11 +84,7 @@ TEST_F(DirectoryWatcherTest, OutsideChangesReachTheListAndWaitWhilePaused) {
     g_applicationState.ReleaseFileItemList(list);
 }
 
-// Off in the test command: in repeated runs under Wine the rename of a file in
-// the watched root sometimes never reaches the list (neither the notice nor
-// the new name), and the cause is not found yet. Run it with
-// --gtest_also_run_disabled_tests.
-TEST_F(DirectoryWatcherTest, DISABLED_AnOutsideRenameReachesTheList) {
+TEST_F(DirectoryWatcherTest, AnOutsideRenameReachesTheList) {
     const std::string source = folder.Write("source.txt", 10);
     CFileItemList* list = g_applicationState.GetFileItemList(kListFolder, "T:\\");
     ASSERT_NE(nullptr, list);

@@ -96,4 +96,71 @@ TEST(NotifyEntries, NamesLongerThanTheCallersBuffersAreSkipped) {
     EXPECT_EQ("ok.jpg", seen[0].name);
 }
 
+TEST(NotifyEntries, RenameHalvesPairAcrossBatchesWithinOneFolder) {
+    struct Step {
+        uint32_t action; // kNotifyRenamedOld or kNotifyRenamedNew
+        const char* folder;
+        const char* name;
+        bool overflowBefore;
+        const char* announcedOld; // for a new half: the old name announced, or nullptr
+    };
+    struct Case {
+        const char* what;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"the halves pair",
+         {{kNotifyRenamedOld, "T:\\", "a.jpg", false, nullptr},
+          {kNotifyRenamedNew, "T:\\", "b.jpg", false, "a.jpg"}}},
+        {"folders compare without case",
+         {{kNotifyRenamedOld, "C:\\Pics", "a.jpg", false, nullptr},
+          {kNotifyRenamedNew, "c:\\pics", "b.jpg", false, "a.jpg"}}},
+        {"a new half in another folder announces nothing",
+         {{kNotifyRenamedOld, "C:\\one", "a.jpg", false, nullptr},
+          {kNotifyRenamedNew, "C:\\two", "b.jpg", false, nullptr}}},
+        {"an old half is used once",
+         {{kNotifyRenamedOld, "T:\\", "a.jpg", false, nullptr},
+          {kNotifyRenamedNew, "T:\\", "b.jpg", false, "a.jpg"},
+          {kNotifyRenamedNew, "T:\\", "c.jpg", false, nullptr}}},
+        {"lost notices between the halves pair nothing",
+         {{kNotifyRenamedOld, "T:\\", "a.jpg", false, nullptr},
+          {kNotifyRenamedNew, "T:\\", "b.jpg", true, nullptr}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CRenamePairing pairing;
+        for (const Step& step : c.steps) {
+            if (step.overflowBefore)
+                pairing.Forget();
+            if (step.action == kNotifyRenamedOld) {
+                pairing.Old(step.folder, step.name);
+                continue;
+            }
+            std::string old;
+            const bool paired = pairing.New(step.folder, &old);
+            EXPECT_EQ(step.announcedOld != nullptr, paired) << step.name;
+            if (step.announcedOld) {
+                EXPECT_EQ(step.announcedOld, old);
+            }
+        }
+    }
+}
+
+TEST(NotifyEntries, ARenameSplitOverTwoBatchesIsOneRename) {
+    const auto first = Records({{kNotifyAdded, "x.jpg"}, {kNotifyRenamedOld, "a.jpg"}});
+    const auto second = Records({{kNotifyRenamedNew, "b.jpg"}, {kNotifyRemoved, "y.jpg"}});
+    CRenamePairing pairing;
+    std::vector<std::string> renames;
+    for (const auto* batch : {&first, &second}) {
+        const auto seen = Walk(*batch, static_cast<uint32_t>(batch->size()));
+        for (const Seen& entry : seen) {
+            std::string old;
+            if (entry.action == kNotifyRenamedOld)
+                pairing.Old("T:\\", entry.name);
+            else if (entry.action == kNotifyRenamedNew && pairing.New("T:\\", &old))
+                renames.push_back(old + ">" + entry.name);
+        }
+    }
+    EXPECT_EQ(std::vector<std::string>{"a.jpg>b.jpg"}, renames);
+}
+
 } // namespace
