@@ -170,6 +170,7 @@ bool CIndexDatabase::ReadHeader() {
     if (!valid(append, true) || !valid(catalog, false) || !valid(freeSpec, false) ||
         !valid(user, true))
         return false;
+    m_pages.SetCommittedHeader(h, kDbHeaderSize);
     m_version = h[kDbHeaderVersion];
     std::memcpy(m_fileId, h + kDbHeaderFileId, 16);
     m_pages.SetPageCount(pageCount);

@@ -35,6 +35,7 @@ bool CPageFile::Open(const char* path, uint32_t flags) {
     m_journalActive = false;
     m_fileTouched = false;
     m_journaled.clear();
+    m_committedHeader.clear();
     // A journal is played back before the length tells whether the file is
     // new: a file that was being created rolls back to empty.
     int64_t size = RecoverJournal() ? m_file->GetSize() : -1;
@@ -55,6 +56,7 @@ bool CPageFile::Close() {
     m_file->Close();
     m_journal->Close(); // a failed commit's journal stays for the next open
     m_journalActive = false;
+    m_committedHeader.clear();
     m_pageSize = 0;
     m_pageCount = 0;
     m_flushedCount = 0;
@@ -86,6 +88,7 @@ void CPageFile::Abandon() {
     m_file->Close();
     m_journal->Close();
     m_journalActive = false;
+    m_committedHeader.clear();
     m_pageSize = 0;
     m_pageCount = 0;
     m_flushedCount = 0;

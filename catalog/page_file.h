@@ -38,7 +38,10 @@
 // journal is then removed, and only after that are free pages cut off the
 // end, so a kill in between leaves a file longer than its header says; such
 // a file opens (the extra pages were never committed) and is cut at the next
-// commit. Open plays a journal left behind back (page images, then the
+// commit. A page changed back to its committed image, and a header that
+// says what the file's header says, are not written: a commit writes each
+// page that differs once, and one with nothing different writes nothing.
+// Open plays a journal left behind back (page images, then the
 // committed length) before anything is read.
 //
 // The originals come from memory where they can: a clean page handed out
@@ -215,6 +218,11 @@ public:
     // False when anything failed: the last commit still holds on disk, and
     // what did not reach the file stays dirty for the next commit.
     bool Commit(const uint8_t* header, uint32_t headerBytes);
+    // The header as the file holds it (read at open): a commit whose header
+    // is the same does not write it again.
+    void SetCommittedHeader(const uint8_t* header, uint32_t headerBytes) {
+        m_committedHeader.assign(header, header + headerBytes);
+    }
     // Lowers the page count over the free pages at the end; the file is cut
     // by the next commit, after its header names the new count.
     bool TruncateTail();
@@ -328,6 +336,7 @@ private:
     uint32_t m_journalSalt = 0;
     uint64_t m_journalEnd = 0;
     std::vector<bool> m_journaled;          // by page id: original already saved
+    std::vector<uint8_t> m_committedHeader; // empty: unknown, written at the next commit
     std::unique_ptr<uint8_t[]> m_runBuffer; // kDbRunPages pages, for record reads
     uint32_t m_pageLimitOverride = 0;
     uint64_t m_overflowAllocations = 0;

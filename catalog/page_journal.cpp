@@ -217,12 +217,39 @@ bool CPageFile::JournalOriginals(const std::vector<PageRecord*>& dirty, bool hea
 bool CPageFile::Commit(const uint8_t* header, uint32_t headerBytes) {
     if (!m_open || !m_cacheReady)
         return false;
+    const uint32_t base = m_journalActive ? m_journalBase : m_flushedCount;
     std::vector<PageRecord*> dirty;
-    for (PageRecord* r : m_mru)
-        if (r->dirty && r->id >= 0)
-            dirty.push_back(r);
+    for (PageRecord* r : m_mru) {
+        if (!r->dirty || r->id < 0)
+            continue;
+        // A page changed back to what the last commit left (a value put
+        // again, a description saved unchanged) is clean: writing it would
+        // cost a journal record, a write and nothing else. A page a failed
+        // commit may have torn is written whatever it holds.
+        const uint32_t id = static_cast<uint32_t>(r->id);
+        if (r->original && id < base && !(id < m_journaled.size() && m_journaled[id]) &&
+            std::memcmp(r->original, r->data, m_pageSize) == 0) {
+            r->dirty = 0;
+            r->fileImage = true;
+            DropOriginal(r);
+            continue;
+        }
+        dirty.push_back(r);
+    }
     std::sort(dirty.begin(), dirty.end(),
               [](const PageRecord* a, const PageRecord* b) { return a->id < b->id; });
+    const int64_t want = static_cast<int64_t>(static_cast<uint64_t>(m_pageCount) * m_pageSize);
+    const int64_t size = m_file->GetSize();
+    // A header that says what the file's header already says is not
+    // written (nor its page journaled); with no page to write either and
+    // the file at its length, the commit has nothing to do.
+    if (header && !m_journalActive && m_committedHeader.size() == headerBytes &&
+        std::memcmp(m_committedHeader.data(), header, headerBytes) == 0)
+        header = nullptr;
+    if (!header && dirty.empty() && !m_journalActive && size == want) {
+        MarkFlushed();
+        return true;
+    }
     if (!JournalOriginals(dirty, header != nullptr))
         return false;
     m_fileTouched = true;
@@ -240,8 +267,6 @@ bool CPageFile::Commit(const uint8_t* header, uint32_t headerBytes) {
         if (r->use == 0 && !r->dirty)
             DestroyOverflow(r);
     }
-    const int64_t want = static_cast<int64_t>(static_cast<uint64_t>(m_pageCount) * m_pageSize);
-    const int64_t size = m_file->GetSize();
     ok = ok && size >= 0 && (size >= want || m_file->SetEnd(want));
     // The header, which names the page count, only over pages all in place.
     ok = ok && (!header || WriteAt(0, header, headerBytes));
@@ -252,6 +277,8 @@ bool CPageFile::Commit(const uint8_t* header, uint32_t headerBytes) {
         return false;
     CloseJournal();
     MarkFlushed();
+    if (header)
+        m_committedHeader.assign(header, header + headerBytes);
     // Pages past the new end were free in the commit just made; a file that
     // stays longer than its header says (the cut failed) opens all the same.
     if (size > want)

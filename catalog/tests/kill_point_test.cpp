@@ -125,6 +125,13 @@ const Scenario kScenarios[] = {
                  return false;
          return w.db.Flush();
      }},
+    {"erasing a few records, which leaves the header as it is",
+     [](Writer& w) {
+         for (uint32_t n = 4; n < 140; n += 18)
+             if (!w.Erase(kProps, n))
+                 return false;
+         return w.db.Flush();
+     }},
     {"creating an index and filling it",
      [](Writer& w) {
          for (uint32_t n = 0; n < 30; ++n)
