@@ -90,8 +90,8 @@ bool FolderPreviewAllowed(bool activate, bool ctrlActivate, bool ctrlDown) {
     return ctrlActivate && ctrlDown;
 }
 
-PreviewPlacement PlaceFolderPreview(int32_t cursorX, int32_t cursorY, int32_t width,
-                                    int32_t height, int32_t screenWidth, int32_t screenHeight) {
+PreviewPlacement PlaceFolderPreview(int32_t cursorX, int32_t cursorY, int32_t width, int32_t height,
+                                    int32_t screenWidth, int32_t screenHeight) {
     constexpr int32_t kOffset = 20;
     PreviewPlacement at{cursorX + kOffset, cursorY + kOffset};
     if (at.x + width > screenWidth && cursorX > screenWidth / 2)

@@ -57,5 +57,5 @@ struct PreviewPlacement {
     int32_t x = 0;
     int32_t y = 0;
 };
-PreviewPlacement PlaceFolderPreview(int32_t cursorX, int32_t cursorY, int32_t width,
-                                    int32_t height, int32_t screenWidth, int32_t screenHeight);
+PreviewPlacement PlaceFolderPreview(int32_t cursorX, int32_t cursorY, int32_t width, int32_t height,
+                                    int32_t screenWidth, int32_t screenHeight);

@@ -19,7 +19,7 @@ TEST(RecentFolders, TheKeptCountIsHeldToTenThroughTwenty) {
         uint32_t value, kept;
     } cases[] = {
         {false, 15, 10}, // missing or not a DWORD
-        {true, 0, 10},   {true, 5, 10}, {true, 10, 10}, {true, 11, 11},
+        {true, 0, 10},   {true, 5, 10},  {true, 10, 10}, {true, 11, 11},
         {true, 19, 19},  {true, 20, 20}, {true, 50, 20}, {true, 0xFFFFFFFFu, 20},
     };
     for (const Case& c : cases)
@@ -34,7 +34,11 @@ TEST(RecentFolders, AChosenFolderGoesFirstOnceAndTheOldestFallsOffPastTheCount) 
         uint32_t keep;
         Strings after;
     } cases[] = {
-        {"a new folder goes in front", {"C:\\a", "C:\\b"}, "C:\\n", 10, {"C:\\n", "C:\\a", "C:\\b"}},
+        {"a new folder goes in front",
+         {"C:\\a", "C:\\b"},
+         "C:\\n",
+         10,
+         {"C:\\n", "C:\\a", "C:\\b"}},
         {"an entry already listed moves to the top, in any case",
          {"C:\\a", "C:\\b", "C:\\c"},
          "c:\\B",
@@ -84,9 +88,9 @@ TEST(NewFolderNames, TheFirstFreeNameIsPlainThenNumberedFromOne) {
         {"a numbered name alone leaves the plain one", {"New Folder (1)"}, "New Folder"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.chosen, FirstFreeFolderName([&](const std::string& name) {
-                      return c.taken.count(name) != 0;
-                  })) << c.name;
+        EXPECT_EQ(c.chosen, FirstFreeFolderName(
+                                [&](const std::string& name) { return c.taken.count(name) != 0; }))
+            << c.name;
     EXPECT_EQ("", FirstFreeFolderName([](const std::string&) { return true; }))
         << "a search that never ends gives up";
 }
@@ -115,9 +119,9 @@ TEST(FolderPreview, TheActivationOptionsAndCtrlDecideWhetherItShows) {
     struct Case {
         bool activate, ctrlActivate, ctrlDown, shows;
     } cases[] = {
-        {true, false, false, true},  {true, false, true, true},
-        {true, true, false, true},   {true, true, true, false}, // Ctrl suppresses it
-        {false, true, false, false}, {false, true, true, true}, // only while Ctrl is held
+        {true, false, false, true},   {true, false, true, true},
+        {true, true, false, true},    {true, true, true, false}, // Ctrl suppresses it
+        {false, true, false, false},  {false, true, true, true}, // only while Ctrl is held
         {false, false, false, false}, {false, false, true, false},
     };
     for (const Case& c : cases)
