@@ -3,8 +3,9 @@
 # docs/viewer.png (a viewer opened on a generated picture) and docs/docking.png
 # (the dock host test program) and docs/thumbnails.png (the thumbnail host test
 # program on a folder of generated pictures), each inside Wine's virtual desktop
-# on a private Xvfb display, captured after it settles. Given names (program,
-# viewer, docking, thumbnails), it takes only those pictures.
+# on a private Xvfb display, captured after it settles; docs/folders.png puts
+# side by side the folder trees' dialogs as their tests show them. Given names
+# (program, viewer, docking, thumbnails, folders), it takes only those pictures.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -16,6 +17,9 @@ targets=()
 if wants program || wants viewer; then targets+=(VelmorantixXP); fi
 if wants docking; then targets+=(dock_host); fi
 if wants thumbnails; then targets+=(thumbnail_host); fi
+if wants folders; then
+  targets+=(explorer_browse_folder_dialog_test explorer_collection_dialogs_test)
+fi
 cmake --build --preset mingw-x64 --target "${targets[@]}" >/dev/null
 exe=build/mingw-x64/program/VelmorantixXP.exe
 mkdir -p docs
@@ -102,4 +106,23 @@ if wants thumbnails; then
     kill $! 2>/dev/null || true
   ' _ "$root/docs/thumbnails.png" "Z:${thumbs//\//\\}"
   echo "wrote $root/docs/thumbnails.png"
+fi
+
+if wants folders; then
+  # Browse for Folder, Create New Collection and Folder Properties, each saved
+  # by its test while it is open.
+  shots=$(mktemp -d "${TMPDIR:-/tmp}/vxp-folders-XXXXXX")
+  scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
+    dir=$1
+    export VXP_SCREENSHOT_DIR="Z:${dir//\//\\}"
+    wine build/mingw-x64/explorer/explorer_browse_folder_dialog_test.exe \
+      --gtest_filter="*NotOffered*" >/dev/null 2>&1 || true
+    wine build/mingw-x64/explorer/explorer_collection_dialogs_test.exe \
+      --gtest_filter="*FullPath*:*SetDateBox*" >/dev/null 2>&1 || true
+  ' _ "$shots"
+  /usr/bin/convert "$shots/browse_folder_dialog.bmp" "$shots/create_collection_dialog.bmp" \
+    "$shots/folder_properties_dialog.bmp" -background white -gravity north -splice 0x0 \
+    +append "$root/docs/folders.png"
+  rm -rf "$shots"
+  echo "wrote $root/docs/folders.png"
 fi
