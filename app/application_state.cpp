@@ -99,6 +99,10 @@ void CApplicationState::LoadFolderSymbols() {
 }
 
 void CApplicationState::SetScreenSaverActive(bool active) {
+    // Only what this program switched off is switched on again: a user who
+    // keeps the screen saver off keeps it off after a slide show.
+    if (active && !screenSaverActiveAtStart)
+        return;
     if (active != screenSaverActiveNow &&
         SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, active ? TRUE : FALSE, nullptr,
                               SPIF_SENDCHANGE))

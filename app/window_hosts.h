@@ -61,6 +61,18 @@ public:
     // cancelled.
     virtual int RunCopyMoveProgress(const char* targetFolder, bool copy,
                                     const std::vector<std::string>& files, int option) = 0;
+    // Browse for Folder titled `title`, starting in *folder; true with the
+    // chosen folder in *folder. Without the tools' picker nothing is chosen.
+    virtual bool BrowseForFolder(HWND owner, const char* title, std::string* folder) {
+        (void)owner, (void)title, (void)folder;
+        return false;
+    }
+    // The Rename dialog over `owner` showing *name; true on OK with the
+    // typed name in *name. Without the tools' dialog nothing is renamed.
+    virtual bool AskRename(HWND owner, std::string* name) {
+        (void)owner, (void)name;
+        return false;
+    }
 };
 
 // What the windows and the core ask of the program's frame management: the

@@ -1,4 +1,5 @@
 #include "tools/file_dialogs.h"
+#include "tools/folder_browse.h"
 
 #include <commctrl.h>
 #include <process.h>
@@ -270,4 +271,8 @@ int CToolFileDialogs::RunCopyMoveProgress(const char* targetFolder, bool copy,
     dialog.choice = option;
     const INT_PTR result = dialog.DoModal(GetActiveWindow());
     return result == IDOK ? IDOK : IDCANCEL;
+}
+
+bool CToolFileDialogs::BrowseForFolder(HWND owner, const char* title, std::string* folder) {
+    return ::BrowseForFolder(owner, title, folder);
 }

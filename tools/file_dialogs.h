@@ -124,4 +124,5 @@ public:
                    bool* applyToAll) override;
     int RunCopyMoveProgress(const char* targetFolder, bool copy,
                             const std::vector<std::string>& files, int option) override;
+    bool BrowseForFolder(HWND owner, const char* title, std::string* folder) override;
 };

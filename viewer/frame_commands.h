@@ -101,6 +101,11 @@ protected:
     void OnSaveSelectionAs(WORD id);
     void OnSave(WORD id);
     void OnSaveAs(WORD id);
+    void OnDelete(WORD id);
+    void OnCopyMoveTo(WORD id);
+    void OnAddToFavorites(WORD id);
+    // The selected items' full paths (the list's own form for each kind).
+    std::vector<std::string> SelectedPaths();
     void OnArrangeViewers(WORD id);
     void OnBringViewersToTop(WORD id);
     void OnCloseAllViewers(WORD id);

@@ -212,6 +212,12 @@ LRESULT CImageFrame::OnSize(UINT, WPARAM wParam, LPARAM, BOOL&) {
 }
 
 LRESULT CImageFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled) {
+    // A show that ends with its window gives the screen saver back, and a
+    // cursor this frame hid comes back.
+    if (m_slideShowRunning)
+        StopSlideShow();
+    ::KillTimer(m_hWnd, kCursorTimer);
+    ShowCursorState(true);
     WaitForFolderThread(true);
     AdoptFolderResult();
     m_view.ReleaseUndoImage();
@@ -236,32 +242,20 @@ LRESULT CImageFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled) {
 
 void CImageFrame::SavePlacement() {
     CAppOptions& options = g_applicationState.Options();
-    RECT rect{};
-    bool maximised = ::IsZoomed(m_hWnd) != FALSE;
-    if (m_fullScreen) {
-        // Full screen wears WS_MAXIMIZE; what counts is the placement from
-        // before it.
-        maximised = (m_savedStyle & WS_MAXIMIZE) != 0;
-        rect = m_savedRect;
-    } else {
-        ::GetWindowRect(m_hWnd, &rect);
-    }
-    options.viewerMaximized = maximised;
-    if (!maximised) {
-        options.viewerLeft = rect.left;
-        options.viewerTop = rect.top;
-        options.viewerRight = rect.right;
-        options.viewerBottom = rect.bottom;
-    }
-}
-
-void CImageFrame::SetFullScreen(bool on) {
-    // Full screen itself comes later. The placement it would change is
-    // taken now, so that a viewer closed in full screen records where it was
-    // before, not a maximised window.
-    if (on && !m_fullScreen) {
-        ::GetWindowRect(m_hWnd, &m_savedRect);
-        m_savedStyle = static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE));
+    RECT window{};
+    ::GetWindowRect(m_hWnd, &window);
+    // Full screen wears WS_MAXIMIZE; what counts is the placement from
+    // before it.
+    const viewer::ClosingPlacement placement = viewer::PlacementToRecord(
+        m_fullScreen, ::IsZoomed(m_hWnd) != FALSE,
+        viewer::ScreenRect{window.left, window.top, window.right, window.bottom},
+        m_fullScreenMemory, WS_MAXIMIZE);
+    options.viewerMaximized = placement.maximised;
+    if (!placement.maximised) {
+        options.viewerLeft = placement.rect.left;
+        options.viewerTop = placement.rect.top;
+        options.viewerRight = placement.rect.right;
+        options.viewerBottom = placement.rect.bottom;
     }
 }
 

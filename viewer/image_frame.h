@@ -27,6 +27,7 @@
 #include "ui/update_ui.h"
 #include "viewer/frame_commands.h"
 #include "viewer/image_view.h"
+#include "viewer/logic/slide_show.h"
 #include "resources/messages.h"
 
 class CImageObject;
@@ -82,9 +83,28 @@ public:
     // Puts the current index into the list (wrap-around per ViewerRepeat, or
     // the slide show's repeat while a show runs).
     void NormalizeIndex();
-    // Full screen is not built yet: remembers the wish only.
+    // Full screen strips the caption, borders and bars and fills the screen
+    // with the view; off gives back the exact rectangle and style from
+    // before. Entering again while on keeps what was saved first.
     void SetFullScreen(bool on);
     bool IsFullScreen() const { return m_fullScreen; }
+
+    // The slide show steps through the item list on timer 1 every delay
+    // milliseconds, forward, backward or at random; the explorer writes the
+    // order, delay and repeat below before it starts one.
+    void StartSlideShow();
+    void StopSlideShow();
+    bool IsSlideShowRunning() const { return m_slideShowRunning; }
+    int m_slideShowSequence = 0;
+    int m_slideShowDelay = 0;
+    bool m_slideShowRepeat = false;
+
+    // The idle cursor of full screen: shown again and hidden after three
+    // seconds without a move; with auto-hide on it hides at once.
+    void WakeCursor();
+    void ShowCursorState(bool show);
+    void SetCursorAutoHide(bool on);
+    bool IsCursorShown() const { return m_cursorShown; }
 
     // --- CFrameCommands operations ---
     CImageObject* GetDocument() override;
@@ -216,6 +236,7 @@ public:
     MESSAGE_HANDLER(OptionsChangedMessage(), OnOptionsChanged)
     MESSAGE_HANDLER(WM_DEVICECHANGE, OnDeviceChange)
     MESSAGE_HANDLER(kMsgReportUnreadable, OnReportUnreadable)
+    MESSAGE_HANDLER(WM_TIMER, OnSlideShowTimer)
     MESSAGE_HANDLER(WM_TIMER, OnTimer)
     NOTIFY_HANDLER(ID_VIEWER_PANE, NM_DBLCLK, OnViewDoubleClick)
     COMMAND_ID_HANDLER(ID_VIEW_RANDOM_IMAGE, OnNavigate)
@@ -236,6 +257,9 @@ public:
     COMMAND_ID_HANDLER(ID_VIEW_TOOLBAR, OnToggleToolbar)
     COMMAND_ID_HANDLER(ID_VIEW_REFRESH, OnRefresh)
     COMMAND_ID_HANDLER(ID_VIEW_OPTIONS, OnOptions)
+    COMMAND_ID_HANDLER(ID_VIEW_SLIDESHOW, OnSlideShowCommand)
+    COMMAND_ID_HANDLER(ID_VIEW_FULLSCREEN, OnFullScreenCommand)
+    COMMAND_ID_HANDLER(ID_FILE_RENAME, OnRename)
     CHAIN_MSG_MAP(CFrameCommands)
     CHAIN_MSG_MAP(CUpdateUI<CImageFrame>)
     CHAIN_MSG_MAP(CFrameWindowImpl<CImageFrame>)
@@ -280,7 +304,21 @@ private:
     LRESULT OnMarqueeCommand(WORD, WORD, HWND, BOOL&);
     LRESULT OnMarqueeSetting(WORD, WORD, HWND, BOOL&);
     LRESULT OnDeleteCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnRename(WORD, WORD, HWND, BOOL&);
     void MarkActive();
+
+    // slide show, full screen and cursor (image_frame_slideshow.cpp)
+    static constexpr UINT_PTR kSlideShowTimer = 1;
+    static constexpr UINT_PTR kCursorTimer = 2;
+    LRESULT OnSlideShowCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnFullScreenCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnSlideShowTimer(UINT, WPARAM, LPARAM, BOOL&);
+    void SlideShowStep();
+    // The message filter's look at a mouse move over the view in full screen.
+    void NoticeMouseMove(const MSG& msg);
+    // The caption a slide show puts under `image` (its description), kept in
+    // `text`; null when there is none to show.
+    const char* SlideCaptionFor(CImageObject* image, std::string& text);
 
     // navigation and the folder thread (image_frame_navigation.cpp)
     LRESULT OnNavigate(WORD, WORD, HWND, BOOL&);
@@ -324,15 +362,12 @@ private:
     int64_t m_unreadableWidth = 0, m_unreadableHeight = 0; // the size the file claims
     bool m_fullScreen = false;
     bool m_slideShowRunning = false;
-    int m_slideShowSequence = 0;
-    int m_slideShowDelay = 0;
-    bool m_slideShowRepeat = false;
+    bool m_cursorShown = true; // mirrors this frame's ShowCursor calls
     bool m_contextMenuOpen = false;
     int m_nextRandomIndex = -1;
     HWND m_toolBar = nullptr;
     HIMAGELIST m_toolImages[3] = {nullptr, nullptr, nullptr}; // normal, hot, disabled
-    RECT m_savedRect = {0, 0, 0, 0};                          // placement before full screen
-    DWORD m_savedStyle = 0;
+    viewer::FullScreenMemory m_fullScreenMemory; // placement and style before full screen
     CCommandBarCtrl m_commandBar;
     HACCEL m_accelerators = nullptr;
     bool m_filterRegistered = false;

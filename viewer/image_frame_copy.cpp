@@ -90,6 +90,8 @@ bool CImageFrame::CopyDocumentToClipboard() {
 }
 
 LRESULT CImageFrame::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    if (m_fullScreen)
+        ShowCursorState(true);
     HMENU menu = CreatePopupMenu();
     if (!menu)
         return 0;

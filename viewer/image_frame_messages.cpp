@@ -16,6 +16,7 @@
 #include "imaging/image_object.h"
 #include "viewer/image_frame.h"
 #include "viewer/image_frame_lists.h"
+#include "viewer/logic/slide_show.h"
 #include "viewer/viewer_dialogs.h"
 
 namespace {
@@ -57,6 +58,9 @@ void CImageFrame::MarkActive() {
 LRESULT CImageFrame::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL&) {
     if (LOWORD(wParam) == WA_INACTIVE) {
         m_active = false;
+        // Another window comes in front: the pointer must be visible there.
+        if (m_fullScreen)
+            WakeCursor();
         return 0;
     }
     MarkActive();
@@ -288,12 +292,18 @@ LRESULT CImageFrame::OnOptions(WORD, WORD, HWND, BOOL&) {
     m_slideShowSequence = static_cast<int>(options.slideShowSequence);
     m_slideShowDelay = static_cast<int>(options.slideShowDelay);
     m_slideShowRepeat = options.slideShowRepeat;
+    // A running show takes the new delay and order at once.
+    if (m_slideShowRunning) {
+        StopSlideShow();
+        StartSlideShow();
+    }
     return 0;
 }
 
 LRESULT CImageFrame::OnMarqueeCommand(WORD, WORD, HWND, BOOL& bHandled) {
-    // The hidden cursor of full screen would come back here; the command
-    // base then toggles selection mode.
+    // Selecting needs the pointer; the command base then toggles
+    // selection mode.
+    ShowCursorState(true);
     bHandled = FALSE;
     return 0;
 }
@@ -316,6 +326,33 @@ LRESULT CImageFrame::OnDeleteCommand(WORD, WORD, HWND, BOOL&) {
     return 0;
 }
 
+LRESULT CImageFrame::OnRename(WORD, WORD, HWND, BOOL&) {
+    CImageObject* document = GetDocument();
+    IFileDialogs* dialogs = g_applicationState.FileDialogs();
+    if (!document || !dialogs || frame_lists::Kind(m_itemList) == kListArchive)
+        return 0;
+    // The list's path: a rename done meanwhile renamed the item, while the
+    // shown image keeps the name it was opened with.
+    std::string oldPath = frame_lists::ItemPath(m_itemList, m_currentIndex);
+    if (oldPath.empty())
+        oldPath = document->path;
+    std::string name = path_parts::Split(oldPath).name;
+    if (!dialogs->AskRename(m_hWnd, &name))
+        return 0;
+    const std::string newPath = viewer::RenameTargetPath(oldPath, name);
+    if (newPath.empty()) {
+        ::MessageBoxA(
+            m_hWnd,
+            "A file name cannot be empty or contain any of these characters: \\ / : * ? \" < > |",
+            "Failed!", MB_OK | MB_ICONERROR);
+        return 0;
+    }
+    // The watcher is paused meanwhile; the rename's own notice renames the
+    // item in every list and the title follows.
+    g_applicationState.RenameFile(newPath.c_str(), oldPath.c_str(), true);
+    return 0;
+}
+
 LRESULT CImageFrame::SendItemListChange(HWND window, CFileItemList* list, const char* name,
                                         int code) {
     ItemListChange change{list, name, code};
@@ -324,5 +361,9 @@ LRESULT CImageFrame::SendItemListChange(HWND window, CFileItemList* list, const 
 
 BOOL CImageFrame::PreTranslateMessage(MSG* msg) {
     // Only keys of this frame's own windows: another frame's keys are theirs.
-    return CFrameWindowImpl<CImageFrame>::PreTranslateMessage(msg);
+    if (CFrameWindowImpl<CImageFrame>::PreTranslateMessage(msg))
+        return TRUE;
+    if (msg)
+        NoticeMouseMove(*msg);
+    return FALSE;
 }

@@ -92,7 +92,9 @@ void CImageFrame::ShowDocument(CImageObject* image, bool keepView) {
     const CAppOptions& options = g_applicationState.Options();
     if (image && options.viewerResizeFitImage && !::IsZoomed(m_hWnd))
         SizeToImage(image);
-    m_view.SetImage(image, options.viewerCacheBehind, keepView, nullptr);
+    std::string caption;
+    const char* captionText = SlideCaptionFor(image, caption);
+    m_view.SetImage(image, options.viewerCacheBehind, keepView, captionText);
     if (image && !image->headerReady)
         ::SetTimer(m_hWnd, kDecodeWatchTimer, 100, nullptr);
     UpdateTitle();

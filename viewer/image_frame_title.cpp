@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include "app/application_state.h"
+#include "app/file_item_list.h"
 #include "app/frame_dialogs.h"
 #include "imaging/image_file_types.h"
 #include "imaging/image_object.h"
@@ -21,23 +22,33 @@ std::string CompactPath(const std::string& path, int maxChars) {
 }
 
 // Commands whose work is not built yet: they stay disabled.
-constexpr int kUnavailable[] = {ID_FILE_PROPERTIES,      ID_FILE_PRINT,
-                                ID_FILE_EMAIL,           ID_FAVORITES_ADD,
-                                ID_FILE_COPY_TO,         ID_FILE_MOVE_TO,
-                                ID_FILE_DELETE,          ID_EDIT_PASTE,
-                                ID_IMAGE_MODE_INDEXED,   ID_ADJUST_BRIGHTNESS_CONTRAST,
-                                ID_ADJUST_COLOR_BALANCE, ID_ADJUST_HUE_SATURATION,
-                                ID_ADJUST_POSTERIZE,     ID_IMAGE_SIZE,
-                                ID_TOOLS_EDITOR,         ID_FILE_CONVERT,
-                                ID_SORT_BY_NAME,         ID_SORT_BY_SIZE,
-                                ID_SORT_BY_TYPE,         ID_SORT_BY_DATE,
-                                ID_SORT_ASCENDING,       ID_SORT_DESCENDING,
-                                ID_VIEW_FULLSCREEN,      ID_VIEW_SLIDESHOW,
-                                ID_WALLPAPER_CENTER,     ID_WALLPAPER_TILE,
-                                ID_WALLPAPER_STRETCH,    ID_WALLPAPER_REMOVE,
-                                ID_FILE_RENAME,          ID_TOOLS_CONFIGURE_EDITORS,
-                                ID_HELP_INDEX,           ID_HELP_WEB_HOME,
-                                ID_HELP_WEB_SUPPORT,     ID_HELP_WEB_REGISTER};
+constexpr int kUnavailable[] = {ID_FILE_PROPERTIES,
+                                ID_FILE_PRINT,
+                                ID_FILE_EMAIL,
+                                ID_EDIT_PASTE,
+                                ID_IMAGE_MODE_INDEXED,
+                                ID_ADJUST_BRIGHTNESS_CONTRAST,
+                                ID_ADJUST_COLOR_BALANCE,
+                                ID_ADJUST_HUE_SATURATION,
+                                ID_ADJUST_POSTERIZE,
+                                ID_IMAGE_SIZE,
+                                ID_TOOLS_EDITOR,
+                                ID_FILE_CONVERT,
+                                ID_SORT_BY_NAME,
+                                ID_SORT_BY_SIZE,
+                                ID_SORT_BY_TYPE,
+                                ID_SORT_BY_DATE,
+                                ID_SORT_ASCENDING,
+                                ID_SORT_DESCENDING,
+                                ID_WALLPAPER_CENTER,
+                                ID_WALLPAPER_TILE,
+                                ID_WALLPAPER_STRETCH,
+                                ID_WALLPAPER_REMOVE,
+                                ID_TOOLS_CONFIGURE_EDITORS,
+                                ID_HELP_INDEX,
+                                ID_HELP_WEB_HOME,
+                                ID_HELP_WEB_SUPPORT,
+                                ID_HELP_WEB_REGISTER};
 
 } // namespace
 
@@ -203,6 +214,16 @@ void CImageFrame::RunUpdateRules() {
     UIEnable(ID_VIEW_MARQUEE, hasDocument && !meta);
     UISetCheck(ID_VIEW_MARQUEE, m_view.IsSelectionMode() ? 1 : 0);
     UISetCheck(ID_VIEW_FULLSCREEN, m_fullScreen ? 1 : 0);
+    UIEnable(ID_VIEW_SLIDESHOW, hasDocument);
+    UISetCheck(ID_VIEW_SLIDESHOW, m_slideShowRunning ? 1 : 0);
+
+    // The file commands work on files the frame lists; an archive's entries
+    // are not files of their own.
+    const bool files = listed && !archive && hasDocument;
+    for (int id : {ID_FILE_DELETE, ID_FILE_COPY_TO, ID_FILE_MOVE_TO})
+        UIEnable(id, files);
+    UIEnable(ID_FAVORITES_ADD, files && frame_lists::Kind(list) != kListFavorites);
+    UIEnable(ID_FILE_RENAME, files && g_applicationState.FileDialogs() != nullptr);
     UISetCheck(ID_VIEW_TOOLBAR, g_applicationState.Options().viewerShowToolbar ? 1 : 0);
 
     UIEnable(ID_WINDOW_BRING_VIEWERS, viewers >= 1);
