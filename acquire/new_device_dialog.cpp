@@ -9,7 +9,9 @@ namespace {
 
 constexpr int kFolderLimit = MAX_PATH - 1;
 
-int CheckShown(int state) { return state >= 0 && state <= 2 ? state : 0; }
+int CheckShown(int state) {
+    return state >= 0 && state <= 2 ? state : 0;
+}
 
 } // namespace
 
@@ -21,7 +23,7 @@ LRESULT CNewDeviceDialog::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     pictureOnly = m_options.explorerNewDeviceActionDlgDefPictureOnly ? 1 : 0;
 
     ::CheckRadioButton(m_hWnd, IDC_NEW_DEVICE_BROWSE_ITEMS, IDC_NEW_DEVICE_DOWNLOAD,
-                     action == 1 ? IDC_NEW_DEVICE_DOWNLOAD : IDC_NEW_DEVICE_BROWSE_ITEMS);
+                       action == 1 ? IDC_NEW_DEVICE_DOWNLOAD : IDC_NEW_DEVICE_BROWSE_ITEMS);
     CheckDlgButton(IDC_NEW_DEVICE_REMOVE, (UINT)CheckShown(removeAfterDownload));
     CheckDlgButton(IDC_NEW_DEVICE_PICTURE_ONLY, (UINT)CheckShown(pictureOnly));
     ::SendMessageA(GetDlgItem(IDC_NEW_DEVICE_FOLDER), EM_LIMITTEXT, kFolderLimit, 0);

@@ -32,7 +32,7 @@ public:
     int action = 0;              // 0 browse content, 1 download
     int removeAfterDownload = 0; // check states 0..2; other values show as 0
     int pictureOnly = 0;
-    std::string folder;          // the target; empty unless the caller sets it
+    std::string folder; // the target; empty unless the caller sets it
 
     BEGIN_MSG_MAP(CNewDeviceDialog)
     MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)

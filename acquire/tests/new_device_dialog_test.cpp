@@ -81,8 +81,8 @@ TEST(NewDeviceDialog, EnablingFollowsTheChosenAction) {
     CNewDeviceDialog dialog(options);
     bool disabledAtFirst = false, enabledOnDownload = false, disabledAgain = false;
     DialogScript script(kCaption, [&](HWND d) {
-        disabledAtFirst = DialogScript::IsChecked(d, IDC_NEW_DEVICE_BROWSE_ITEMS) &&
-                          DownloadControlsDisabled(d);
+        disabledAtFirst =
+            DialogScript::IsChecked(d, IDC_NEW_DEVICE_BROWSE_ITEMS) && DownloadControlsDisabled(d);
         DialogScript::Click(d, IDC_NEW_DEVICE_DOWNLOAD);
         enabledOnDownload = DownloadControlsEnabled(d);
         DialogScript::Click(d, IDC_NEW_DEVICE_BROWSE_ITEMS);
