@@ -16,6 +16,9 @@ wants() { [[ $wanted == *" $1 "* ]]; }
 targets=()
 if wants program || wants viewer; then targets+=(VelmorantixXP); fi
 if wants docking; then targets+=(dock_host); fi
+if wants acquire; then
+  targets+=(acquire_new_device_dialog_test acquire_screen_capture_dialog_test)
+fi
 if wants thumbnails; then targets+=(thumbnail_host); fi
 if wants folders; then
   targets+=(explorer_browse_folder_dialog_test explorer_collection_dialogs_test)
@@ -125,4 +128,21 @@ if wants folders; then
     +append "$root/docs/folders.png"
   rm -rf "$shots"
   echo "wrote $root/docs/folders.png"
+fi
+
+# The acquisition dialogs, as their tests show them: docs/acquire.png holds the
+# Screen Capture and New device detected dialogs side by side.
+if wants acquire; then
+  shots=$(mktemp -d "${TMPDIR:-/tmp}/vxp-acquire-XXXXXX")
+  scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
+    export VXP_SCREENSHOT_DIR=Z:${1//\//\\}
+    for t in new_device_dialog screen_capture_dialog; do
+      scripts/wine-run.sh --gtest build/mingw-x64/acquire/acquire_${t}_test.exe \
+        --gtest_filter="*OpensOnDownload*:*Escape*" >/dev/null 2>&1 || true
+    done
+  ' _ "$shots"
+  /usr/bin/convert "$shots/screen_capture.bmp" "$shots/new_device.bmp" -background white \
+    -gravity north +append "$root/docs/acquire.png"
+  rm -rf "$shots"
+  echo "wrote $root/docs/acquire.png"
 fi
