@@ -15,6 +15,10 @@ struct ScreenRect {
     int bottom = 0;
 };
 
+inline bool operator==(const ScreenRect& a, const ScreenRect& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
 // A window's place: its top-left corner and size.
 struct WindowPlace {
     int x = 0;

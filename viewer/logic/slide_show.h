@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "viewer/logic/arrange_geometry.h"
+
 namespace viewer {
 
 // The order of a slide show (the SlideShowSequence option).
@@ -42,13 +44,6 @@ struct CursorState {
 };
 bool ShouldHideCursor(const CursorState& state);
 
-// A window rectangle in screen coordinates.
-struct ScreenRect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-    bool operator==(const ScreenRect& o) const {
-        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
-    }
-};
 
 // What full screen remembers of the window it strips. Entering saves the
 // rectangle and style only when not yet full screen, so entering twice keeps
