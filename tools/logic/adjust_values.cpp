@@ -123,8 +123,8 @@ ImageSizeRequest ImageSizeRequestFor(int kind, int constrainMode, int fitMode, i
     }
     request.width = width;
     request.height = height;
-    request.mode = constrainMode == kConstrainFit ? 2 + (fitMode >= 0 && fitMode <= 2 ? fitMode : 0)
-                                                  : 0;
+    request.mode =
+        constrainMode == kConstrainFit ? 2 + (fitMode >= 0 && fitMode <= 2 ? fitMode : 0) : 0;
     return request;
 }
 

@@ -86,8 +86,7 @@ TEST(AdjustmentFields, HoldEachDialogsRangesAndMessages) {
     EXPECT_EQ(RangeMessage(colors.rangePattern, colors.minimum, colors.maximum),
               "Value must be between 2 and 256");
     EXPECT_EQ(ReadFieldValue("256", colors.minimum, colors.maximum, nullptr), FieldRead::kNumber);
-    EXPECT_EQ(ReadFieldValue("1", colors.minimum, colors.maximum, nullptr),
-              FieldRead::kOutOfRange);
+    EXPECT_EQ(ReadFieldValue("1", colors.minimum, colors.maximum, nullptr), FieldRead::kOutOfRange);
 }
 
 TEST(ImageSizeEnabling, FollowsTheKindAndTheConstrainMode) {
@@ -118,8 +117,12 @@ TEST(ImageSizeProportions, TruncateTowardZero) {
     struct Case {
         int edited, editedFull, otherFull, other;
     } cases[] = {
-        {320, 640, 480, 240}, {100, 480, 640, 133}, {1, 640, 480, 0},
-        {0, 640, 480, 0},     {-10, 640, 480, -7},  {10, 0, 480, 0},
+        {320, 640, 480, 240},
+        {100, 480, 640, 133},
+        {1, 640, 480, 0},
+        {0, 640, 480, 0},
+        {-10, 640, 480, -7},
+        {10, 0, 480, 0},
         {2000000000, 1, 2000000000, 0},
     };
     for (const Case& c : cases)
@@ -131,7 +134,7 @@ TEST(ImageSizeRequests, MapTheAnswerToTheResizeMode) {
     struct Case {
         int kind, constrain, fit, mode;
     } cases[] = {
-        {kSizeByPercent, kConstrainNone, 0, 1},   {kSizeByPercent, kConstrainFit, 2, 1},
+        {kSizeByPercent, kConstrainNone, 0, 1},    {kSizeByPercent, kConstrainFit, 2, 1},
         {kSizeByDimensions, kConstrainNone, 1, 0}, {kSizeByDimensions, kConstrainProportions, 2, 0},
         {kSizeByDimensions, kConstrainFit, 0, 2},  {kSizeByDimensions, kConstrainFit, 1, 3},
         {kSizeByDimensions, kConstrainFit, 2, 4},  {kSizeByDimensions, kConstrainFit, 7, 2},
