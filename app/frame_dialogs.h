@@ -7,6 +7,25 @@
 
 #include <windows.h>
 
+#include <memory>
+
+#include "imaging/operations/image_operation.h"
+
+class CImageObject;
+class CImageView;
+
+// An adjustment asked with a live preview: the caller gives the view, the
+// source pixels and the working image the view shows; on OK it gets either
+// the preview kept in the working image or the operation to apply.
+struct AdjustmentRequest {
+    int command = 0;
+    CImageView* view = nullptr;
+    CImageObject* source = nullptr;
+    CImageObject* working = nullptr;
+    bool previewKept = false;
+    std::unique_ptr<CImageOperation> operation;
+};
+
 class IFrameDialogs {
 public:
     virtual ~IFrameDialogs() = default;
@@ -14,6 +33,14 @@ public:
     // for a counter-clockwise choice); 0 means nothing is to be done.
     virtual bool AskRotateCanvas(HWND owner, double& clockwiseAngle) = 0;
     virtual void ShowAbout(HWND owner) = 0;
+    // Brightness/Contrast, Color Balance, Hue/Saturation and Posterize: true
+    // on OK (previews kept in the working image, or the operation).
+    virtual bool AskAdjustment(HWND, AdjustmentRequest&) { return false; }
+    // Indexed Color and Image Size (for an image of width x height): the
+    // operation the answer asks for, or null after Cancel.
+    virtual std::unique_ptr<CImageOperation> AskImageOperation(HWND, int, int, int) {
+        return nullptr;
+    }
     // Arrange Viewers: true on OK with the arranging mode ('r' grid, 's'
     // rows, 't' columns) and its count per row or column (0: all in one).
     virtual bool AskArrangeViewers(HWND owner, char& mode, int& count) = 0;

@@ -4,6 +4,9 @@
 #include "app/frame_dialogs.h"
 #include "config/about_dialog.h"
 #include "config/arrange_viewers_dialog.h"
+#include "imaging/operations/indexed_color_op.h"
+#include "resources/resource.h"
+#include "tools/adjustment_dialogs.h"
 #include "tools/rotate_canvas_dialog.h"
 
 namespace {
@@ -17,6 +20,39 @@ public:
         clockwiseAngle = dialog.ClockwiseAngle();
         return true;
     }
+    bool AskAdjustment(HWND owner, AdjustmentRequest& request) override {
+        switch (request.command) {
+        case ID_ADJUST_BRIGHTNESS_CONTRAST: {
+            CBrightnessContrastDialog dialog;
+            return Run(dialog, owner, request);
+        }
+        case ID_ADJUST_COLOR_BALANCE: {
+            CColorBalanceDialog dialog;
+            return Run(dialog, owner, request);
+        }
+        case ID_ADJUST_HUE_SATURATION: {
+            CHueSaturationDialog dialog;
+            return Run(dialog, owner, request);
+        }
+        case ID_ADJUST_POSTERIZE: {
+            CPosterizeDialog dialog;
+            return Run(dialog, owner, request);
+        }
+        default:
+            return false;
+        }
+    }
+    std::unique_ptr<CImageOperation> AskImageOperation(HWND owner, int command, int, int) override {
+        if (command == ID_IMAGE_MODE_INDEXED) {
+            CIndexedColorDialog dialog;
+            if (dialog.DoModal(owner) != IDOK)
+                return nullptr;
+            auto op = std::make_unique<CIndexedColorOp>();
+            op->colorCount = dialog.colorCount;
+            return op;
+        }
+        return nullptr;
+    }
     void ShowAbout(HWND owner) override {
         CAboutDialog dialog;
         dialog.DoModal(owner);
@@ -27,6 +63,21 @@ public:
             return false;
         mode = dialog.Mode();
         count = dialog.Maximum();
+        return true;
+    }
+
+private:
+    template <class D> static bool Run(D& dialog, HWND owner, AdjustmentRequest& request) {
+        dialog.view = request.view;
+        dialog.source = request.source;
+        dialog.working = request.working;
+        // The viewer keeps what the user saw: no second application on OK.
+        dialog.restore = false;
+        if (dialog.DoModal(owner) != IDOK)
+            return false;
+        request.previewKept = dialog.previewKept;
+        if (!request.previewKept)
+            request.operation = dialog.MakeOperation();
         return true;
     }
 };

@@ -127,6 +127,8 @@ private:
     // The document with every pixel of its file (one reference), waiting for
     // a full-size decode when it is shown reduced or still decoding.
     static CImageObject* FullSizeSource(CImageObject* document);
+    // The adjustments asked with a live preview on the view's own copy.
+    void RunAdjustmentDialog(WORD id);
     // Reads the file at path again and shows it from the start.
     void ShowFileAgain(const char* path);
 

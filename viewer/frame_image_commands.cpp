@@ -16,6 +16,7 @@
 #include "imaging/operations/mode_conversions.h"
 #include "imaging/operations/rotate_op.h"
 #include "imaging/operations/tone_operations.h"
+#include "resources/messages.h"
 #include "resources/resource.h"
 #include "viewer/frame_commands.h"
 #include "viewer/image_frame_lists.h"
@@ -138,7 +139,18 @@ void CFrameCommands::OnImageCommand(WORD id) {
     if (!target.document)
         return;
     CImageView* view = GetImageView();
+    if (viewer::IsToneAdjustment(id)) {
+        RunAdjustmentDialog(id);
+        return;
+    }
     std::unique_ptr<CImageOperation> operation = PixelOperation(id);
+    if (id == ID_IMAGE_MODE_INDEXED) {
+        IFrameDialogs* dialogs = FrameDialogs();
+        if (!dialogs)
+            return;
+        operation = dialogs->AskImageOperation(GetFrameWindow(), id, document->fullWidth,
+                                               document->fullHeight);
+    }
     if (id == ID_ROTATE_ARBITRARY) {
         double angle = 0.0;
         IFrameDialogs* dialogs = FrameDialogs();
@@ -180,6 +192,60 @@ void CFrameCommands::OnImageCommand(WORD id) {
     result->notLoaded = false;
     result->SetModified();
     ShowDocument(result, viewer::KeepsViewAfter(id));
+    view->SetUndoImage(source, viewer::kUndoPixels);
+    UpdateTitle();
+    UpdateToolBar();
+}
+
+void CFrameCommands::RunAdjustmentDialog(WORD id) {
+    IFrameDialogs* dialogs = FrameDialogs();
+    CImageView* view = GetImageView();
+    CImageObject* document = GetDocument();
+    if (!dialogs || !view || !document)
+        return;
+    CommandScope scope(m_watchChanges);
+    // The previews write into the view's own copy of every pixel of the
+    // file: never into a reduced image or one a decode is still filling.
+    CImageObject* source = FullSizeSource(document);
+    if (!source)
+        return;
+    if (source != document) {
+        source->AddRef();
+        ShowDocument(source, true);
+    }
+    ::SendMessageA(view->m_hWnd, kMsgViewDetachImage, 0, 0);
+    CImageObject* working = GetDocument();
+    if (!working || working == source || working->stride != source->stride ||
+        working->height != source->height) {
+        g_applicationState.ReleaseImage(source);
+        return;
+    }
+    AdjustmentRequest request;
+    request.command = id;
+    request.view = view;
+    request.source = source;
+    request.working = working;
+    if (!dialogs->AskAdjustment(GetFrameWindow(), request)) {
+        // The copy holds the source's pixels again: show the shared image.
+        ShowDocument(source, true);
+        UpdateTitle();
+        UpdateToolBar();
+        return;
+    }
+    if (!request.previewKept) {
+        auto* result = new (std::nothrow) CImageObject(source->path, source->exif);
+        if (!result || !request.operation || !request.operation->Apply(result, source)) {
+            if (result)
+                result->Release();
+            ShowDocument(source, true);
+            UpdateTitle();
+            UpdateToolBar();
+            return;
+        }
+        result->notLoaded = false;
+        result->SetModified();
+        ShowDocument(result, true);
+    }
     view->SetUndoImage(source, viewer::kUndoPixels);
     UpdateTitle();
     UpdateToolBar();
