@@ -474,3 +474,22 @@
 #define IDC_PLIST_COPIES_SPIN 2371
 #define IDC_PLIST_TOTAL_ITEMS 2372
 #define IDC_PLIST_TOTAL_COPIES 2373
+
+// ---------------------------------------------------------------------------
+// Explorer information pane: its labels, the button's pictures.
+// ---------------------------------------------------------------------------
+#define IDI_INFO_EDIT_HOT 310 // the Edit Properties button while pressed
+#define IDI_INFO_EDIT 403     // the same button at rest
+#define IDS_INFO_PAGES 129
+#define IDS_INFO_COLORS 130
+#define IDS_INFO_ARTIST 133
+#define IDS_INFO_TYPE 134
+#define IDS_INFO_FILENAME 135
+#define IDS_INFO_MODIFIED 10004
+#define IDS_INFO_TAKEN 10005
+#define IDS_INFO_DIMENSIONS 41411
+#define IDS_INFO_DESCRIPTION 41413
+#define IDS_INFO_KEYWORDS 41414
+#define IDS_INFO_POSITION 41415
+#define IDS_INFO_FILE_SIZE 41417
+#define IDS_INFO_SELECTED 41419 // the status band's selection count
