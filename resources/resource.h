@@ -493,3 +493,21 @@
 #define IDS_INFO_POSITION 41415
 #define IDS_INFO_FILE_SIZE 41417
 #define IDS_INFO_SELECTED 41419 // the status band's selection count
+
+// ---------------------------------------------------------------------------
+// Image Properties sheet: the General and Metadata pages and their controls.
+// ---------------------------------------------------------------------------
+#define IDD_IMAGE_GENERAL 228
+#define IDD_IMAGE_METADATA 307
+#define IDC_IMGPROP_LOCATION 1038
+#define IDC_IMGPROP_DATE 1041
+#define IDC_IMGPROP_DESCRIPTION 1042
+#define IDC_IMGPROP_ARTIST 1044
+#define IDC_IMGPROP_DIMENSIONS 1045
+#define IDC_IMGPROP_TYPE 1046
+#define IDC_IMGPROP_PAGES 1047
+#define IDC_IMGPROP_COLORS 1048
+#define IDC_IMGPROP_KEYWORDS 1060
+#define IDC_IMGPROP_FILE_SIZE 1075
+#define IDC_IMGPROP_METADATA 1130
+#define IDC_IMGPROP_SET_DATE 1258
