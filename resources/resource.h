@@ -549,3 +549,39 @@
 #define ID_TREE_NEW_FOLDER 32848
 #define ID_TREE_DELETE 32849
 #define ID_TREE_RENAME 32850
+// ---------------------------------------------------------------------------
+// Explorer information pane: its labels, the button's pictures.
+// ---------------------------------------------------------------------------
+#define IDI_INFO_EDIT_HOT 310 // the Edit Properties button while pressed
+#define IDI_INFO_EDIT 403     // the same button at rest
+#define IDS_INFO_PAGES 129
+#define IDS_INFO_COLORS 130
+#define IDS_INFO_ARTIST 133
+#define IDS_INFO_TYPE 134
+#define IDS_INFO_FILENAME 135
+#define IDS_INFO_MODIFIED 10004
+#define IDS_INFO_TAKEN 10005
+#define IDS_INFO_DIMENSIONS 41411
+#define IDS_INFO_DESCRIPTION 41413
+#define IDS_INFO_KEYWORDS 41414
+#define IDS_INFO_POSITION 41415
+#define IDS_INFO_FILE_SIZE 41417
+#define IDS_INFO_SELECTED 41419 // the status band's selection count
+
+// ---------------------------------------------------------------------------
+// Image Properties sheet: the General and Metadata pages and their controls.
+// ---------------------------------------------------------------------------
+#define IDD_IMAGE_GENERAL 228
+#define IDD_IMAGE_METADATA 307
+#define IDC_IMGPROP_LOCATION 1038
+#define IDC_IMGPROP_DATE 1041
+#define IDC_IMGPROP_DESCRIPTION 1042
+#define IDC_IMGPROP_ARTIST 1044
+#define IDC_IMGPROP_DIMENSIONS 1045
+#define IDC_IMGPROP_TYPE 1046
+#define IDC_IMGPROP_PAGES 1047
+#define IDC_IMGPROP_COLORS 1048
+#define IDC_IMGPROP_KEYWORDS 1060
+#define IDC_IMGPROP_FILE_SIZE 1075
+#define IDC_IMGPROP_METADATA 1130
+#define IDC_IMGPROP_SET_DATE 1258
