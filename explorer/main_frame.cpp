@@ -488,21 +488,27 @@ bool CMainFrame::SelectFolderInTree(const char* folder) {
         }
         TreeView_Expand(m_tree.m_hWnd, item, TVE_EXPAND);
         HTREEITEM next = nullptr;
-        for (HTREEITEM child = TreeView_GetChild(m_tree.m_hWnd, item); child;
-             child = TreeView_GetNextSibling(m_tree.m_hWnd, child)) {
-            char childPath[MAX_PATH] = "";
-            if (!m_tree.GetItemPathOf(child, childPath))
-                continue;
-            std::string prefix = childPath;
-            if (!prefix.empty() && prefix.back() != '\\')
-                prefix += '\\';
-            const std::string test = wanted + '\\';
-            if (test.size() >= prefix.size() &&
-                CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, test.c_str(),
-                               static_cast<int>(prefix.size()), prefix.c_str(),
-                               static_cast<int>(prefix.size())) == CSTR_EQUAL) {
-                next = child;
-                break;
+        // Children listed before the folder was made do not hold it yet: a
+        // miss lists them once more.
+        for (int pass = 0; pass < 2 && !next; ++pass) {
+            if (pass == 1)
+                m_tree.FillChildren(item, true);
+            for (HTREEITEM child = TreeView_GetChild(m_tree.m_hWnd, item); child;
+                 child = TreeView_GetNextSibling(m_tree.m_hWnd, child)) {
+                char childPath[MAX_PATH] = "";
+                if (!m_tree.GetItemPathOf(child, childPath))
+                    continue;
+                std::string prefix = childPath;
+                if (!prefix.empty() && prefix.back() != '\\')
+                    prefix += '\\';
+                const std::string test = wanted + '\\';
+                if (test.size() >= prefix.size() &&
+                    CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, test.c_str(),
+                                   static_cast<int>(prefix.size()), prefix.c_str(),
+                                   static_cast<int>(prefix.size())) == CSTR_EQUAL) {
+                    next = child;
+                    break;
+                }
             }
         }
         if (!next)

@@ -622,11 +622,43 @@ TEST_F(RunningProgram, TheExplorerOpensOnAFolderWithItsBarsPanesAndFirstImageSho
     })) << "the preview's middle at "
         << middle.x << "," << middle.y;
 
-    // A typed path that does not exist is refused with the message.
+    // Enter on the focused item opens a viewer on it.
+    PostMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitFor([] {
+        for (HWND viewer : TopLevel("ImageFrame"))
+            if (IsWindowVisible(viewer) && WindowText(viewer).find("a.bmp") != std::string::npos)
+                return true;
+        return false;
+    })) << "a viewer on a.bmp";
+    for (HWND viewer : TopLevel("ImageFrame"))
+        PostMessageA(viewer, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([] { return TopLevel("ImageFrame").empty(); }));
+
+    // List mode moves the list into the shown Contents pane; Thumbnail mode
+    // brings it back under the preview.
+    HWND contents = FindInExplorer(frame, 0, "Contents");
+    ASSERT_NE(nullptr, contents);
+    SendMessageA(frame, WM_COMMAND, 32833, 0);
+    EXPECT_TRUE(IsWindowVisible(contents));
+    EXPECT_TRUE(IsChild(contents, list));
+    EXPECT_FALSE(IsWindowVisible(GetParent(preview)) && !IsWindowVisible(preview));
+    SendMessageA(frame, WM_COMMAND, 32832, 0);
+    EXPECT_FALSE(IsWindowVisible(contents));
+    EXPECT_EQ(GetParent(preview), GetParent(list));
+    EXPECT_TRUE(IsWindowVisible(list));
+
+    // A typed folder without its backslash opens that folder.
+    const std::string other = MakePictureFolder("vxp-explorer-other");
     HWND address = FindInExplorer(frame, 10005);
     ASSERT_NE(nullptr, address);
     HWND edit = reinterpret_cast<HWND>(SendMessageA(address, CBEM_GETEDITCONTROL, 0, 0));
     ASSERT_NE(nullptr, edit);
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(other.c_str()));
+    PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitFor([&] { return WindowText(frame) == "Velmorantix XP - vxp-explorer-other"; }))
+        << WindowText(frame);
+
+    // A typed path that does not exist is refused with the message.
     SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("C:\\no such folder"));
     PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
     std::string text;
@@ -724,6 +756,113 @@ TEST_F(RunningProgram, TheExplorerLayoutIsSavedOnCloseAndComesBackTheSame) {
     EXPECT_TRUE(EqualRect(&before.properties, &after.properties))
         << Describe(before.properties) << " then " << Describe(after.properties);
     EXPECT_EQ(before.contentsShown, after.contentsShown);
+}
+
+void PresetNumber(const char* name, DWORD value) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kOptionsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+}
+
+DWORD StoredNumber(const char* name) {
+    DWORD value = 0xDEADBEEF, size = sizeof value;
+    RegGetValueA(HKEY_CURRENT_USER, kOptionsKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+}
+
+TEST_F(RunningProgram, TheExplorerReadsItsStoredValuesByTheirRules) {
+    const std::string folder = MakePictureFolder("vxp-explorer-rules");
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, DWORD>> preset;
+        DWORD mode;         // ExplorerShowViewMode saved at close
+        bool wholeWorkArea; // the window covers the work area
+        bool contentsShown; // the Contents pane
+        bool foldersShown;
+    } cases[] = {
+        {"view mode 0 opens Filmstrip", {{"ExplorerShowViewMode", 0}}, 1, true, false, true},
+        {"view mode 7 opens List with Contents",
+         {{"ExplorerShowViewMode", 7}},
+         3,
+         true,
+         true,
+         true},
+        {"a rectangle beyond the work area gives the work area",
+         {{"ExplorerLeft", 10},
+          {"ExplorerTop", 10},
+          {"ExplorerRight", DWORD(work.right + 50)},
+          {"ExplorerBottom", 400}},
+         2,
+         true,
+         false,
+         true},
+        {"a rectangle inside is kept",
+         {{"ExplorerLeft", 10},
+          {"ExplorerTop", 20},
+          {"ExplorerRight", 710},
+          {"ExplorerBottom", 520}},
+         2,
+         false,
+         false,
+         true},
+        {"maximized gives the work area",
+         {{"ExplorerLeft", 10},
+          {"ExplorerTop", 20},
+          {"ExplorerRight", 710},
+          {"ExplorerBottom", 520},
+          {"ExplorerMaximized", 1}},
+         2,
+         true,
+         false,
+         true},
+        {"a hidden Folders pane brings back the defaults",
+         {{"FoldersPaneVisible", 0}, {"ContentsPaneVisible", 1}, {"ContentsPaneIsDocked", 0}},
+         2,
+         true,
+         false,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SHDeleteKeyA(HKEY_CURRENT_USER, kOptionsKey);
+        PresetNumber("TrayIcon", 0);
+        for (const auto& v : c.preset)
+            PresetNumber(v.first, v.second);
+        Process& p = Launch(Quoted(folder));
+        HWND frame = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (frame = VisibleMainFrame()) != nullptr; }));
+        ASSERT_TRUE(
+            WaitFor([&] { return WindowText(frame) == "Velmorantix XP - vxp-explorer-rules"; }));
+        RECT r;
+        GetWindowRect(frame, &r);
+        if (c.wholeWorkArea)
+            EXPECT_TRUE(EqualRect(&r, &work)) << Describe(r);
+        else
+            EXPECT_EQ("10,20 - 710,520", Describe(r));
+        const PaneRects panes = ReadPaneRects(frame);
+        EXPECT_EQ(c.contentsShown, panes.contentsShown);
+        EXPECT_EQ(c.foldersShown, panes.foldersShown);
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+        EXPECT_EQ(WaitExit(p, 15000), 0);
+        EXPECT_EQ(c.mode, StoredNumber("ExplorerShowViewMode"));
+    }
+    // The Filmstrip pane is kept between H+50 and 2(H+50), H the default 100.
+    for (const auto& clamp : {std::pair<DWORD, DWORD>{10, 150}, {1000, 300}, {222, 222}}) {
+        SHDeleteKeyA(HKEY_CURRENT_USER, kOptionsKey);
+        PresetNumber("TrayIcon", 0);
+        PresetNumber("FilmstripPaneSplitterPos", clamp.first);
+        Process& p = Launch(Quoted(folder));
+        HWND frame = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (frame = VisibleMainFrame()) != nullptr; }));
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+        EXPECT_EQ(WaitExit(p, 15000), 0);
+        EXPECT_EQ(clamp.second, StoredNumber("FilmstripPaneSplitterPos")) << clamp.first;
+    }
 }
 
 } // namespace
