@@ -10,6 +10,7 @@
 #include "app/app_globals.h"
 #include "app/application_state.h"
 #include "app/file_item_list.h"
+#include "explorer/logic/command_states.h"
 #include "explorer/main_frame.h"
 #include "imaging/image_object.h"
 
@@ -510,45 +511,84 @@ BOOL CMainFrame::OnIdle() {
 }
 
 void CMainFrame::UpdateUIState() {
-    const int selected = m_list.m_hWnd ? ListView_GetSelectedCount(m_list.m_hWnd) : 0;
+    using namespace explorer_commands;
+    CommandContext c;
     CFileItemList* shown = m_list.ItemSource();
-    const bool listShown = shown != nullptr;
-    const bool zip = shown && shown->IsArchiveList();
     CImageObject* document = GetDocument();
-    UIEnable(ID_FILE_OPEN_VIEWER, selected > 0);
-    UIEnable(ID_FILE_PRINT, listShown && !zip && selected > 0);
-    UIEnable(ID_FILE_MOVE_TO, listShown && !zip && selected > 0);
-    UIEnable(ID_FILE_COPY_TO, listShown && !zip && selected > 0);
-    UIEnable(ID_ROTATE_90CCW, document && listShown && !zip && selected > 0);
-    UIEnable(ID_ROTATE_90CW, document && listShown && !zip && selected > 0);
-    UIEnable(ID_FILE_SAVE, document && document->modified && listShown && !zip);
-    UIEnable(ID_VIEW_MARQUEE, document != nullptr);
-    UIEnable(ID_WALLPAPER_CENTER, document != nullptr);
-    UIEnable(ID_TOOLS_EDITOR, document && selected > 0);
-    UISetCheck(ID_TOOLS_HOT_TRACK, g_applicationState.Options().explorerHotTrack ? 1 : 0);
-    UIEnable(ID_FILE_PROPERTIES, document != nullptr);
-    // Commands whose handlers are not here yet stay disabled.
-    UIEnable(ID_FILE_DELETE, FALSE);
-    UIEnable(ID_FAVORITES_ADD, FALSE);
-    UIEnable(ID_GO_BACK, FALSE);
-    UIEnable(ID_GO_FORWARD, FALSE);
-    UIEnable(ID_GO_UP, FALSE);
-    UIEnable(ID_VIEW_SLIDESHOW, FALSE);
-    UIEnable(ID_TOOLS_HOT_TRACK, FALSE);
-    UISetCheck(ID_VIEW_FILMSTRIP, m_viewMode == 1);
-    UISetCheck(ID_VIEW_THUMBNAIL, m_viewMode == 2);
-    UISetCheck(ID_VIEW_LIST, m_viewMode == 3);
+    const HWND focus = ::GetFocus();
+    c.selected = m_list.m_hWnd ? ListView_GetSelectedCount(m_list.m_hWnd) : 0;
+    c.document = document != nullptr;
+    if (document) {
+        c.metafile = document->metafile != nullptr;
+        c.bitsPerPixel = document->bitsPerPixel;
+        c.pages = document->FrameCount() + 1;
+        c.decoded = document->IsFullyLoaded();
+        c.modified = document->modified;
+        c.grayPalette = document->IsGrayscalePalette();
+    }
+    c.listShown = shown != nullptr;
+    c.kind = shown ? shown->GetKind() : -1;
+    c.listFocused = focus == m_list.m_hWnd;
+    c.treeFocused = focus == m_tree.m_hWnd;
+    c.hotTrack = g_applicationState.Options().explorerHotTrack;
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (GetVersionExA(&version)) {
+        c.osMajor = static_cast<int>(version.dwMajorVersion);
+        c.osMinor = static_cast<int>(version.dwMinorVersion);
+    }
+    c.viewMode = m_viewMode;
+    c.showPreview = m_settings.showPreview;
     auto paneShown = [&](int pane) {
         CTabDockingWindow& w = m_panes[pane];
         return w.m_hWnd && (w.IsVisible() || (w.Host() && ::IsWindowVisible(w.Host())));
     };
-    UISetCheck(ID_VIEW_PROPERTIES_PANE, paneShown(kProperties));
-    UISetCheck(ID_VIEW_FOLDERS_PANE, paneShown(kFolders));
-    UISetCheck(ID_VIEW_METADATA_PANE, paneShown(kMetadata));
-    UIEnable(ID_VIEW_PREVIEW_PANE, m_viewMode == 2);
-    UISetCheck(ID_VIEW_PREVIEW_PANE, m_settings.showPreview);
-    UIEnable(ID_VIEW_CONTENTS_PANE, m_viewMode == 3);
-    UISetCheck(ID_VIEW_CONTENTS_PANE, paneShown(kContents));
+    c.foldersShown = paneShown(kFolders);
+    c.propertiesShown = paneShown(kProperties);
+    c.metadataShown = paneShown(kMetadata);
+    c.contentsShown = paneShown(kContents);
+    c.pageIndex = m_pageIndex;
+    HTREEITEM selected = m_tree.m_hWnd ? TreeView_GetSelection(m_tree.m_hWnd) : nullptr;
+    c.treeItemHasParent = selected && TreeView_GetParent(m_tree.m_hWnd, selected);
+    c.viewerCount = static_cast<int>(g_applicationState.ViewerWindows().size());
+    for (int i = 0; i < kStateCommandCount; ++i) {
+        const CommandState state = StateOf(kStateCommands[i], c);
+        UIEnable(kStateCommands[i], state.enabled);
+        UISetCheck(kStateCommands[i], state.checked ? 1 : 0);
+    }
+    // Commands whose handlers come with the explorer's file, edit, view and
+    // acquisition commands stay disabled until then.
+    static const int kNotYet[] = {
+        ID_FILE_DELETE,
+        ID_FILE_RENAME,
+        ID_EDIT_INVERT_SELECTION,
+        ID_FILE_CONVERT,
+        ID_TOOLS_BATCH_RENAME,
+        ID_EDIT_EXTRACT,
+        ID_VIEW_SLIDESHOW,
+        ID_EDIT_JUMP_TO_TARGET,
+        ID_VIEW_NEXT_PAGE,
+        ID_VIEW_PREV_PAGE,
+        ID_GO_BACK,
+        ID_GO_FORWARD,
+        ID_GO_UP,
+        ID_EDIT_COPY,
+        ID_EDIT_CUT,
+        ID_EDIT_FIND,
+        ID_EDIT_PASTE,
+        ID_EDIT_SELECT_ALL,
+        ID_VIEW_REFRESH,
+        ID_VIEW_PREVIEW_PANE,
+        ID_TOOLS_HOT_TRACK,
+        ID_TWAIN_SELECT_SOURCE,
+        ID_TWAIN_ACQUIRE,
+        ID_OUTPUT_SETTING,
+        ID_ACQUIRE_SCREEN,
+        ID_ACQUIRE_CLIPBOARD,
+        ID_ACQUIRE_WIA,
+    };
+    for (int command : kNotYet)
+        UIEnable(command, FALSE);
 }
 
 // --- CFrameCommands ---------------------------------------------------------------
