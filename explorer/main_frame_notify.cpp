@@ -497,8 +497,9 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
 BOOL CMainFrame::OnIdle() {
     if (m_hasPendingAutoHide && ::IsWindowVisible(m_hWnd))
         SendPendingAutoHide();
-    UIUpdateToolBar();
+    // The states first, so this pass already puts them on the toolbar.
     UpdateUIState();
+    UIUpdateToolBar();
     for (int pane = 0; pane < kPaneCount; ++pane) {
         CTabDockingWindow& w = m_panes[pane];
         if (!w.m_hWnd)
