@@ -1,59 +1,288 @@
-// The explorer frame. Until the explorer window itself exists this is a plain
-// top-level window of class "MainFrame", titled "Velmorantix XP", that shows
-// and remembers the folder it was asked to select, so that start-up, the tray
-// icon and the hand-over can open, show, hide and close it.
+// CMainFrame: the explorer window ("MainFrame"). A docking frame with a
+// command bar, a toolbar and an address bar on its rebar, the preview above
+// the thumbnail list in its client splitter, and four docking panes around
+// them: Folders (the folder tree), Properties (the information pane),
+// Contents (the thumbnail list in List mode) and Metadata (the metadata
+// list). It remembers its window, bars, view mode, splitter positions and
+// pane layout in the registry, and implements the sixteen operations of the
+// commands it shares with the viewer.
+//
+// Lifetime: the application core creates the one explorer (ShowExplorer)
+// and frees the object after the window's last message.
+//
+// Message order: the frame's own entries, then CFrameCommands, the update-UI
+// map and the docking frame. Children that notify their creation parent (the
+// splitter) keep doing so after they move into a pane; the splitter hands
+// the notices on, and the frame reflects them back to the control, so the
+// tree's and the list's own handlers run in every view mode.
 #pragma once
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "docking/docking_frame.h"
+#include "docking/tab_docking_window.h"
+#include "explorer/folder_tree_ctrl.h"
+#include "explorer/image_list_view.h"
+#include "explorer/logic/explorer_settings.h"
+#include "explorer/pane_splitter.h"
 #include "resources/messages.h"
-#include "ui/ui.h"
+#include "resources/resource.h"
+#include "ui/command_bar.h"
+#include "ui/message_loop.h"
+#include "ui/update_ui.h"
+#include "viewer/frame_commands.h"
+#include "viewer/image_view.h"
 
-class CImageView;
+class CImageObject;
 class CImageWindow;
+class CFileItemList;
 
-class CMainFrame : public CWindowImpl<CMainFrame, CWindowImplBase, CFrameWinTraits> {
+class CMainFrame : public CDockingFrame<CMainFrame>,
+                   public CUpdateUI<CMainFrame>,
+                   public CMessageFilter,
+                   public CIdleHandler,
+                   public CFrameCommands {
 public:
     static constexpr const char* kClassName = "MainFrame";
-    DECLARE_WND_CLASS_EX(kClassName, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, COLOR_WINDOW)
+    DECLARE_FRAME_WND_CLASS_EX(kClassName, IDR_MAINFRAME, CS_DBLCLKS, COLOR_BTNFACE)
 
     CMainFrame() = default;
     ~CMainFrame() override;
 
-    // No parent, default position, the frame's own styles (not yet visible).
+    // The (not yet visible) frame with menu, accelerators, icon and title 9.
     HWND CreateEx();
 
-    // Records the path and shows it in the window; true.
-    bool SelectPath(const char* path);
-    void ShowItem(int index, void* fileItemList) {}
-    void SaveSettings() {}
-    bool IsExplorer() const { return true; }
-    const char* SelectedPath() const { return m_path; }
-    // The preview pane's view and its canvas; the stand-in has no preview.
-    CImageView* GetImageView() { return nullptr; }
-    CImageWindow* GetImageWindow() { return nullptr; }
-    // Whether the find dialog exists and its search runs. The stand-in has no
-    // find dialog, only the state one would report.
+    // --- what the application core and frame management use ---
+    bool SelectPath(const char* path) override;
+    // Shows item `index` of `list` (a folder list through its folder).
+    bool ShowItem(int index, CFileItemList* list);
+    void SaveSettings();
+    void StoreSplitterPos();
+    void SetViewMode(int mode);
+    int ViewMode() const { return m_viewMode; }
+    void RefreshIfCurrentImage(const char* path);
+    const char* SelectedPath() const { return m_shownPath.c_str(); }
+    CImageWindow* GetImageWindow() { return m_preview.m_hWnd ? &m_preview.GetCanvas() : nullptr; }
+    // The find dialog is not built yet: only the state it would report.
     bool IsSearchRunning() const { return m_searchRunning; }
     void SetSearchRunning(bool running) { m_searchRunning = running; }
 
+    // Set through activation: the explorer is the active frame.
+    bool m_active = false;
+
+    // --- parts, for the idle pass, tests and the panes' owners ---
+    CImageListViewCtrl& List() { return m_list; }
+    CFolderTreeCtrl& Tree() { return m_tree; }
+    CImageView& Preview() { return m_preview; }
+    CPaneSplitter& Splitter() { return m_splitter; }
+    CTabDockingWindow& PaneWindow(int pane) { return m_panes[pane]; }
+    // The slot of the Properties pane: its client window (the information
+    // pane, id 10004) and the Metadata pane's report list.
+    HWND InfoPaneWindow() const { return m_infoPane; }
+    HWND MetadataListWindow() const { return m_metadataList; }
+    HWND AddressBar() const { return m_addressBar; }
+    HWND ToolBar() const { return m_toolBar; }
+
+    // --- CFrameCommands ---
+    CImageObject* GetDocument() override;
+    CImageObject* GetCurrentImage() override;
+    CFileItemList* GetFileItemList() override { return m_list.ItemSource(); }
+    HWND GetFrameWindow() override { return m_hWnd; }
+    void ShowDocument(CImageObject* image, bool keepView) override;
+    void OpenCurrentItem(bool askToSave) override;
+    CImageView* GetImageView() override { return m_preview.m_hWnd ? &m_preview : nullptr; }
+    bool IsPreloadEnabled() override;
+    void GetSelectedIndexes(std::vector<int>& indexes) override;
+    bool IsExplorer() override { return true; }
+    bool NeedsSaveConfirmation() override;
+    void UpdateToolBar() override;
+    void UpdateTitle() override;
+    void SyncToPath(const char* path) override;
+    void GetViewArea(int& width, int& height, double& zoom) override;
+
+    BOOL PreTranslateMessage(MSG* msg) override;
+    BOOL OnIdle() override;
+
+    // The caption and the address bar follow the tree's selection.
+    void UpdateCaption();
+    void UpdateAddressBar();
+
+    BEGIN_UPDATE_UI_MAP(CMainFrame)
+    UPDATE_ELEMENT(ID_FILE_OPEN_VIEWER, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_FILE_SAVE, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_FILE_PRINT, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_GO_BACK, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_GO_FORWARD, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_GO_UP, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_FILE_MOVE_TO, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_FILE_COPY_TO, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_FILE_DELETE, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_FAVORITES_ADD, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_ROTATE_90CCW, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_ROTATE_90CW, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_VIEW_MARQUEE, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_VIEW_SLIDESHOW, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_WALLPAPER_CENTER, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_TOOLS_EDITOR, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_TOOLS_HOT_TRACK, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_FILE_PROPERTIES, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
+    UPDATE_ELEMENT(ID_VIEW_FILMSTRIP, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_VIEW_THUMBNAIL, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_VIEW_LIST, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_VIEW_FOLDERS_PANE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_VIEW_PROPERTIES_PANE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_VIEW_METADATA_PANE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_VIEW_CONTENTS_PANE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_VIEW_PREVIEW_PANE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_VIEW_TOOLBAR, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_VIEW_ADDRESS_BAR, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_FILE_NEW_VIEWER, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_TOOLS_BATCH_RENAME, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_FILE_EMAIL, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_FILE_SAVE_AS, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_WALLPAPER_TILE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_WALLPAPER_STRETCH, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_WALLPAPER_REMOVE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_FILE_CONVERT, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_EDIT_CUT, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_EDIT_COPY, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_EDIT_PASTE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_EDIT_UNDO, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_EDIT_EXTRACT, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_FILE_RENAME, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_ACQUIRE_WIA, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_ROTATE_180, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_ROTATE_ARBITRARY, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_FLIP_HORIZONTAL, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_FLIP_VERTICAL, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_IMAGE_SIZE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_IMAGE_MODE_GRAYSCALE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_IMAGE_MODE_INDEXED, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_IMAGE_MODE_RGB, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_IMAGE_MODE_BITMAP, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_ADJUST_BRIGHTNESS_CONTRAST, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_ADJUST_COLOR_BALANCE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_ADJUST_HUE_SATURATION, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_ADJUST_DESATURATE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_ADJUST_POSTERIZE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_ADJUST_INVERT, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_ADJUST_EQUALIZE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_IMAGE_CROP, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_VIEW_NEXT_PAGE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_VIEW_PREV_PAGE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_EDIT_JUMP_TO_TARGET, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_SORT_BY_NAME, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_SORT_BY_SIZE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_SORT_BY_TYPE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_SORT_BY_DATE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_SORT_ASCENDING, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_SORT_DESCENDING, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_WINDOW_BRING_VIEWERS, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_WINDOW_CLOSE_VIEWERS, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_WINDOW_ARRANGE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_WINDOW_ARRANGE_HORZ, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_WINDOW_ARRANGE_VERT, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_EDIT_INVERT_SELECTION, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_EDIT_FIND, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_EDIT_SELECT_ALL, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_VIEW_REFRESH, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_ACQUIRE_CLIPBOARD, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_ACQUIRE_SCREEN, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_TWAIN_ACQUIRE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_TWAIN_SELECT_SOURCE, UPDUI_MENUPOPUP)
+    UPDATE_ELEMENT(ID_OUTPUT_SETTING, UPDUI_MENUPOPUP)
+    END_UPDATE_UI_MAP()
+
     BEGIN_MSG_MAP(CMainFrame)
+    MESSAGE_HANDLER(WM_CREATE, OnCreate)
+    MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    MESSAGE_HANDLER(WM_ACTIVATE, OnActivate)
     MESSAGE_HANDLER(WM_CLOSE, OnClose)
-    MESSAGE_HANDLER(WM_PAINT, OnPaint)
-    MESSAGE_HANDLER(kMsgItemListChanged, OnIgnored)
-    MESSAGE_HANDLER(kMsgDecodeStarted, OnIgnored)
-    MESSAGE_HANDLER(kMsgDecodeEnded, OnIgnored)
+    MESSAGE_HANDLER(kMsgItemListChanged, OnItemListChanged)
+    MESSAGE_HANDLER(kMsgDecodeStarted, OnDecodeProgress)
+    MESSAGE_HANDLER(kMsgDecodeEnded, OnDecodeDone)
+    MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
+    COMMAND_HANDLER(IDC_EXPLORER_ADDRESS, CBN_SELCHANGE, OnAddressSelChange)
+    COMMAND_RANGE_HANDLER(ID_VIEW_FILMSTRIP, ID_VIEW_LIST, OnViewModeCommand)
+    COMMAND_ID_HANDLER(ID_VIEW_FOLDERS_PANE, OnTogglePane)
+    COMMAND_ID_HANDLER(ID_VIEW_PROPERTIES_PANE, OnTogglePane)
+    COMMAND_ID_HANDLER(ID_VIEW_METADATA_PANE, OnTogglePane)
+    COMMAND_ID_HANDLER(ID_VIEW_CONTENTS_PANE, OnTogglePane)
+    COMMAND_ID_HANDLER(ID_VIEW_TOOLBAR, OnToggleBand)
+    COMMAND_ID_HANDLER(ID_VIEW_ADDRESS_BAR, OnToggleBand)
+    COMMAND_ID_HANDLER(ID_APP_EXIT, OnCloseCommand)
+    COMMAND_ID_HANDLER(ID_FILE_OPEN_VIEWER, OnOpenViewer)
+    COMMAND_ID_HANDLER(ID_FILE_NEW_VIEWER, OnOpenViewer)
+    COMMAND_ID_HANDLER(ID_VIEW_OPTIONS, OnOptions)
+    CHAIN_MSG_MAP(CFrameCommands)
+    CHAIN_MSG_MAP(CUpdateUI<CMainFrame>)
+    CHAIN_MSG_MAP(CDockingFrame<CMainFrame>)
     END_MSG_MAP()
 
     // The window is gone: the application state frees this object.
     void OnFinalMessage(HWND) override;
 
 private:
-    // Takes the notices the real explorer will act on.
+    // creation, layout and settings (main_frame.cpp)
+    LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnActivate(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnIgnored(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+    HWND CreateToolBar();
+    void ReadSettings();
+    void RestorePaneLayout();
+    void SendPendingAutoHide();
+    void FillTree();
+    // Selects the tree item of a file-system folder, expanding its ancestors
+    // under "My Computer"; false when the folder is not in the tree.
+    bool SelectFolderInTree(const char* folder);
 
-    char m_path[MAX_PATH] = {};
+    // notifications, list updates and commands (main_frame_notify.cpp)
+    LRESULT OnNotify(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnItemListChanged(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDecodeProgress(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDecodeDone(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnAddressSelChange(WORD, WORD, HWND, BOOL&);
+    LRESULT OnViewModeCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnTogglePane(WORD, WORD, HWND, BOOL&);
+    LRESULT OnToggleBand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnCloseCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnOpenViewer(WORD, WORD, HWND, BOOL&);
+    LRESULT OnOptions(WORD, WORD, HWND, BOOL&);
+    void ShowTreeItem(HTREEITEM item);
+    void SelectListItem(int index);
+    void RefreshPanes(bool clear);
+    void UpdateUIState();
+    void OpenViewerOnCurrent();
+    void AddAddressEntry(const char* path, int image);
+    LRESULT OnListNotify(NMHDR* header, BOOL& handled);
+
+    CCommandBarCtrl m_commandBar;
+    HWND m_toolBar = nullptr;
+    HIMAGELIST m_toolImages[3] = {nullptr, nullptr, nullptr};
+    HWND m_addressBar = nullptr;
+    CPaneSplitter m_splitter;
+    CImageView m_preview;
+    CImageListViewCtrl m_list;
+    CFolderTreeCtrl m_tree;
+    HWND m_infoPane = nullptr;
+    HWND m_metadataList = nullptr;
+    CTabDockingWindow m_panes[explorer_settings::kPaneCount];
+    explorer_settings::ExplorerSettings m_settings;
+    explorer_settings::RestoreStep m_pendingAutoHide;
+    bool m_hasPendingAutoHide = false;
+    int m_viewMode = 0;
+    int m_pageIndex = 0;
+    bool m_openOnFocus = true;
+    bool m_batch = false;
+    bool m_filterRegistered = false;
     bool m_searchRunning = false;
+    bool m_statusPosted = false;
+    HTREEITEM m_computerRoot = nullptr;
+    std::string m_shownPath;
 };

@@ -95,6 +95,12 @@ def glyph(index):
     return img
 
 
+# Explorer toolbar images 0..18: open viewer, save, print, back, forward, up,
+# move, copy, delete, add to favorites, rotate CCW, rotate CW, view mode,
+# marquee, slide show, wallpaper, editor, hot track, properties.
+EXPLORER_GLYPHS = (15, 1, 2, 4, 5, 0, 6, 7, 8, 9, 12, 13, 19, 14, 16, 17, 18, 10, 19)
+
+
 def variant(img, kind):
     """normal, hot (brighter) or disabled (grey and faded)."""
     out = img.copy()
@@ -194,6 +200,14 @@ def main():
             strip.paste(variant(img, kind), (i * SIZE, 0))
         write_bmp(os.path.join(out, "viewer_toolbar32%s.bmp" % suffix), strip, 32)
         write_bmp(os.path.join(out, "viewer_toolbar%s.bmp" % suffix), strip, 24)
+    # The explorer's strip reuses the pictures in the order of its buttons.
+    explorer = [glyph(i) for i in EXPLORER_GLYPHS]
+    for kind, suffix in (("normal", ""), ("hot", "_hot"), ("disabled", "_disabled")):
+        strip = Image.new("RGBA", (SIZE * len(explorer), SIZE), (0, 0, 0, 0))
+        for i, img in enumerate(explorer):
+            strip.paste(variant(img, kind), (i * SIZE, 0))
+        write_bmp(os.path.join(out, "explorer_toolbar32%s.bmp" % suffix), strip, 32)
+        write_bmp(os.path.join(out, "explorer_toolbar%s.bmp" % suffix), strip, 24)
     write_cursor(os.path.join(out, "hand_open.cur"), False, (16, 18))
     write_cursor(os.path.join(out, "hand_closed.cur"), True, (16, 18))
 

@@ -216,6 +216,65 @@
 #endif
 
 // ---------------------------------------------------------------------------
+// Explorer frame: menu, accelerators, icon and title string share id 9
+// (IDR_MAINFRAME). Its children, rebar bands, toolbar strips and commands.
+// ---------------------------------------------------------------------------
+#define IDC_EXPLORER_TREE 10001    // folder pane tree, client of the Folders pane
+#define IDC_EXPLORER_LIST 10002    // thumbnail list, "Contents"
+#define IDC_EXPLORER_PREVIEW 10003 // preview image view
+#define IDC_EXPLORER_INFO 10004    // information pane, client of the Properties pane
+#define IDC_EXPLORER_ADDRESS 10005 // address bar (ComboBoxEx)
+#define ID_BAND_EXPLORER_MENU 60160
+#define ID_BAND_EXPLORER_TOOLBAR 60161
+#define ID_BAND_EXPLORER_ADDRESS 60162
+
+// Toolbar strips of 19 images: 32-bit with alpha, and 24-bit masked with magenta.
+#define IDB_EXPLORER_TOOLBAR32 241
+#define IDB_EXPLORER_TOOLBAR32_HOT 242
+#define IDB_EXPLORER_TOOLBAR32_DISABLED 249
+#define IDB_EXPLORER_TOOLBAR 368
+#define IDB_EXPLORER_TOOLBAR_DISABLED 369
+#define IDB_EXPLORER_TOOLBAR_HOT 370
+#define EXPLORER_TOOLBAR_IMAGE_COUNT 19
+
+#define ID_SEARCH_CLEAR 102
+#define ID_TWAIN_SELECT_SOURCE 322
+#define ID_TWAIN_ACQUIRE 323
+#define ID_OUTPUT_SETTING 325
+#define ID_VIEW_PREVIEW_PANE 327
+#define ID_EDIT_INVERT_SELECTION 340
+#define ID_ACQUIRE_SCREEN 343
+#define ID_ACQUIRE_CLIPBOARD 344
+#define ID_TOOLS_BATCH_RENAME 368
+#define ID_VIEW_FOLDERS_PANE 373
+#define ID_VIEW_METADATA_PANE 375
+#define ID_VIEW_CONTENTS_PANE 377
+#define ID_EDIT_EXTRACT 394
+#define ID_ACQUIRE_WIA 410
+#define ID_TOOLS_HOT_TRACK 411
+#define ID_GO_ADDRESS_BAR 1164 // Alt+D
+#define ID_GO_HOME_FOLDER 1165 // Alt+Home
+#define ID_VIEW_ITEM_INFO 1166 // Ctrl+I
+#define ID_IMAGE_PROPERTIES 10008
+#define ID_FILE_OPEN_VIEWER 32807
+#define ID_VIEW_MODE 32830 // the toolbar's drop-down of the three modes
+#define ID_VIEW_FILMSTRIP 32831
+#define ID_VIEW_THUMBNAIL 32832
+#define ID_VIEW_LIST 32833
+#define ID_VIEW_PROPERTIES_PANE 32837
+#define ID_EDIT_JUMP_TO_TARGET 32854
+#define ID_VIEW_ADDRESS_BAR 32860
+#define ID_GO_BACK 41406
+#define ID_GO_FORWARD 41407
+#define ID_GO_UP 41408
+#ifndef ID_EDIT_FIND
+#define ID_EDIT_FIND 57636
+#endif
+#ifndef ID_EDIT_SELECT_ALL
+#define ID_EDIT_SELECT_ALL 57642
+#endif
+
+// ---------------------------------------------------------------------------
 // Acquisition and output: the Output dialog, the new-device and screen-capture
 // dialogs, the WIA transfer progress and the finder tool's pictures.
 // ---------------------------------------------------------------------------

@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
 # Regenerates docs/screenshot.png (the program started on its home folder),
 # docs/viewer.png (a viewer opened on a generated picture) and docs/docking.png
-# (the dock host test program) and docs/thumbnails.png (the thumbnail host test
+# (the dock host test program), docs/explorer.png (the explorer on a folder
+# of generated pictures) and docs/thumbnails.png (the thumbnail host test
 # program on a folder of generated pictures), each inside Wine's virtual desktop
-# on a private Xvfb display, captured after it settles; docs/folders.png puts
-# side by side the folder trees' dialogs as their tests show them. Given names
-# (program, viewer, docking, thumbnails, folders), it takes only those pictures.
+# on a private Xvfb display, captured after it settles; docs/folders.png and
+# docs/acquire.png put side by side the folder trees' and the acquisition
+# dialogs as their tests show them. Given names (program, viewer, explorer,
+# docking, thumbnails, folders, acquire), it takes only those pictures.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 scripts/setup.sh >/dev/null
 cmake --preset mingw-x64 >/dev/null
-wanted=" ${*:-program viewer docking thumbnails} "
+wanted=" ${*:-program viewer explorer docking thumbnails} "
 wants() { [[ $wanted == *" $1 "* ]]; }
 targets=()
-if wants program || wants viewer; then targets+=(VelmorantixXP); fi
+if wants program || wants viewer || wants explorer; then targets+=(VelmorantixXP); fi
 if wants docking; then targets+=(dock_host); fi
 if wants acquire; then
   targets+=(acquire_new_device_dialog_test acquire_screen_capture_dialog_test)
@@ -48,7 +50,20 @@ capture() {
 }
 
 if wants program; then
-  capture "$root/docs/screenshot.png" '"Velmorantix XP"'
+  capture "$root/docs/screenshot.png" '"Velmorantix XP - '
+fi
+
+# The explorer on a folder of five pictures: the tree selects it, the list
+# shows the thumbnails and the preview the first picture.
+if wants explorer; then
+  shots=$(mktemp -d "${TMPDIR:-/tmp}/vxp-explorer-XXXXXX")
+  /usr/bin/convert -size 800x600 -seed 5 plasma:fractal -blur 0x3 "$shots/meadow.jpg"
+  /usr/bin/convert -size 800x600 gradient:skyblue-navy "$shots/harbour.jpg"
+  /usr/bin/convert -size 600x800 radial-gradient:gold-firebrick "$shots/sunset.jpg"
+  /usr/bin/convert -size 800x600 -seed 9 plasma:green-yellow "$shots/forest.png"
+  /usr/bin/convert -size 640x480 pattern:checkerboard -scale 400% "$shots/tiles.bmp"
+  capture "$root/docs/explorer.png" '"Velmorantix XP - ' "Z:${shots//\//\\}"
+  rm -rf "$shots"
 fi
 
 # The viewer, at actual size, on a picture made here, in a folder of three so

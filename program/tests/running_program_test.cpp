@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <commctrl.h>
 
 #include <chrono>
 #include <deque>
@@ -146,7 +147,8 @@ TEST_F(RunningProgram, FirstStartOpensHiddenWindowExplorerAndDatabases) {
     EXPECT_TRUE(GetWindowLongPtrA(hidden[0], GWL_STYLE) & WS_DISABLED);
     EXPECT_FALSE(IsWindowVisible(hidden[0]));
     GetWindowTextA(VisibleMainFrame(), title, sizeof(title));
-    EXPECT_STREQ(title, "Velmorantix XP");
+    // The product name, then the folder the tree selected.
+    EXPECT_EQ(std::string(title).rfind("Velmorantix XP", 0), 0u) << title;
     EXPECT_TRUE(Exists(folder_ + "\\VelmorantixXP.tdb"));
     EXPECT_TRUE(Exists(folder_ + "\\Thumbnail.tdb"));
 
@@ -473,6 +475,399 @@ TEST_F(RunningProgram, DamagedMainDatabaseFailsAndIsKept) {
     EXPECT_EQ(WaitExit(p, 10000), 1);
     EXPECT_TRUE(TopLevel("HiddenWnd").empty());
     EXPECT_EQ(ReadAll(mainDb), damaged);
+}
+
+// --- the explorer window ---------------------------------------------------------
+
+// A folder of three small 24-bit bitmaps, the first one pure red.
+std::string MakePictureFolder(const char* name) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + name;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const int w = 64, h = 48, stride = w * 3;
+    const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 0, 255), RGB(0, 160, 0)};
+    const char* names[] = {"a.bmp", "b.bmp", "c.bmp"};
+    for (int i = 0; i < 3; ++i) {
+        std::string pixels;
+        for (int p = 0; p < w * h; ++p) {
+            pixels.push_back(char(GetBValue(colours[i])));
+            pixels.push_back(char(GetGValue(colours[i])));
+            pixels.push_back(char(GetRValue(colours[i])));
+        }
+        BITMAPINFOHEADER info{};
+        info.biSize = sizeof info;
+        info.biWidth = w;
+        info.biHeight = h;
+        info.biPlanes = 1;
+        info.biBitCount = 24;
+        info.biSizeImage = stride * h;
+        BITMAPFILEHEADER file{};
+        file.bfType = 0x4D42;
+        file.bfOffBits = sizeof file + sizeof info;
+        file.bfSize = file.bfOffBits + info.biSizeImage;
+        WriteAll(folder + "\\" + names[i],
+                 std::string(reinterpret_cast<const char*>(&file), sizeof file) +
+                     std::string(reinterpret_cast<const char*>(&info), sizeof info) + pixels);
+    }
+    return folder;
+}
+
+struct ChildSearch {
+    int id;
+    const char* text;
+    HWND found;
+};
+
+BOOL CALLBACK FindChild(HWND hwnd, LPARAM lp) {
+    auto* c = reinterpret_cast<ChildSearch*>(lp);
+    if (c->text) {
+        char text[64] = {}, cls[64] = {};
+        GetWindowTextA(hwnd, text, sizeof text);
+        GetClassNameA(hwnd, cls, sizeof cls);
+        if (lstrcmpA(text, c->text) == 0 && lstrcmpA(cls, "CTabDockingWindow") == 0) {
+            c->found = hwnd;
+            return FALSE;
+        }
+    } else if (GetDlgCtrlID(hwnd) == c->id) {
+        c->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A descendant of the frame by control id, or a pane by its name (docked
+// panes are descendants; hidden and floating ones owned popups).
+HWND FindInExplorer(HWND frame, int id, const char* paneName = nullptr) {
+    ChildSearch search{id, paneName, nullptr};
+    EnumChildWindows(frame, FindChild, reinterpret_cast<LPARAM>(&search));
+    if (!search.found && paneName) {
+        for (HWND top : TopLevel("CTabDockingWindow")) {
+            char text[64] = {};
+            GetWindowTextA(top, text, sizeof text);
+            if (lstrcmpA(text, paneName) == 0 && GetWindow(top, GW_OWNER) == frame)
+                return top;
+        }
+    }
+    return search.found;
+}
+
+BOOL CALLBACK FindToolbar(HWND hwnd, LPARAM lp) {
+    char cls[64] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (lstrcmpA(cls, TOOLBARCLASSNAMEA) == 0 && SendMessageA(hwnd, TB_BUTTONCOUNT, 0, 0) == 26) {
+        *reinterpret_cast<HWND*>(lp) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string WindowText(HWND hwnd) {
+    char text[300] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+std::string Quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
+
+TEST_F(RunningProgram, TheExplorerOpensOnAFolderWithItsBarsPanesAndFirstImageShown) {
+    const std::string folder = MakePictureFolder("vxp-explorer-start");
+    Launch(Quoted(folder));
+    HWND frame = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (frame = VisibleMainFrame()) != nullptr; }));
+    EXPECT_TRUE(WaitFor([&] { return WindowText(frame) == "Velmorantix XP - vxp-explorer-start"; }))
+        << WindowText(frame);
+
+    for (int id : {10001, 10002, 10003, 10004, 10005})
+        EXPECT_NE(nullptr, FindInExplorer(frame, id)) << id;
+    EXPECT_EQ("Contents", WindowText(FindInExplorer(frame, 10002)));
+
+    HWND rebar = GetDlgItem(frame, 59392);
+    ASSERT_NE(nullptr, rebar);
+    EXPECT_EQ(3, SendMessageA(rebar, RB_GETBANDCOUNT, 0, 0));
+    for (int band = 0; band < 3; ++band)
+        EXPECT_EQ(band, SendMessageA(rebar, RB_IDTOINDEX, 60160 + band, 0)) << 60160 + band;
+
+    HWND toolbar = nullptr;
+    EnumChildWindows(frame, FindToolbar, reinterpret_cast<LPARAM>(&toolbar));
+    ASSERT_NE(nullptr, toolbar) << "a toolbar of 26 buttons";
+    const int commands[26] = {32807, 57603, 57607, 0,     41406, 41407, 41408, 0,    32797,
+                              32796, 311,   0,     32845, 0,     32777, 32776, 0,    32830,
+                              0,     107,   32826, 32820, 277,   411,   0,     32834};
+    for (int pos = 0; pos < 26; ++pos)
+        if (commands[pos])
+            EXPECT_EQ(pos, SendMessageA(toolbar, TB_COMMANDTOINDEX, commands[pos], 0))
+                << commands[pos];
+
+    HWND list = FindInExplorer(frame, 10002);
+    ASSERT_TRUE(WaitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3; }));
+    EXPECT_TRUE(WaitFor([&] {
+        return SendMessageA(list, LVM_GETITEMSTATE, 0, LVIS_SELECTED | LVIS_FOCUSED) ==
+               (LVIS_SELECTED | LVIS_FOCUSED);
+    }));
+
+    // The preview shows a.bmp: its middle is red on the screen.
+    HWND preview = FindInExplorer(frame, 10003);
+    ASSERT_NE(nullptr, preview);
+    RECT r;
+    GetWindowRect(preview, &r);
+    const POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    EXPECT_TRUE(WaitFor([&] {
+        HDC screen = GetDC(nullptr);
+        const COLORREF c = GetPixel(screen, middle.x, middle.y);
+        ReleaseDC(nullptr, screen);
+        return GetRValue(c) > 200 && GetGValue(c) < 60 && GetBValue(c) < 60;
+    })) << "the preview's middle at "
+        << middle.x << "," << middle.y;
+
+    // The idle pass sets the toolbar's states: Open Viewer follows the
+    // selection, the checked view mode, and Delete waits for its handler.
+    EXPECT_TRUE(WaitFor([&] { return SendMessageA(toolbar, TB_ISBUTTONENABLED, 32807, 0) != 0; }));
+    EXPECT_EQ(0, SendMessageA(toolbar, TB_ISBUTTONENABLED, 311, 0));
+
+    // Enter on the focused item opens a viewer on it.
+    PostMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitFor([] {
+        for (HWND viewer : TopLevel("ImageFrame"))
+            if (IsWindowVisible(viewer) && WindowText(viewer).find("a.bmp") != std::string::npos)
+                return true;
+        return false;
+    })) << "a viewer on a.bmp";
+    for (HWND viewer : TopLevel("ImageFrame"))
+        PostMessageA(viewer, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([] { return TopLevel("ImageFrame").empty(); }));
+
+    // List mode moves the list into the shown Contents pane; Thumbnail mode
+    // brings it back under the preview.
+    HWND contents = FindInExplorer(frame, 0, "Contents");
+    ASSERT_NE(nullptr, contents);
+    SendMessageA(frame, WM_COMMAND, 32833, 0);
+    EXPECT_TRUE(IsWindowVisible(contents));
+    EXPECT_TRUE(IsChild(contents, list));
+    EXPECT_FALSE(IsWindowVisible(GetParent(preview)) && !IsWindowVisible(preview));
+    SendMessageA(frame, WM_COMMAND, 32832, 0);
+    EXPECT_FALSE(IsWindowVisible(contents));
+    EXPECT_EQ(GetParent(preview), GetParent(list));
+    EXPECT_TRUE(IsWindowVisible(list));
+
+    // A typed folder without its backslash opens that folder.
+    const std::string other = MakePictureFolder("vxp-explorer-other");
+    HWND address = FindInExplorer(frame, 10005);
+    ASSERT_NE(nullptr, address);
+    HWND edit = reinterpret_cast<HWND>(SendMessageA(address, CBEM_GETEDITCONTROL, 0, 0));
+    ASSERT_NE(nullptr, edit);
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(other.c_str()));
+    PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitFor([&] { return WindowText(frame) == "Velmorantix XP - vxp-explorer-other"; }))
+        << WindowText(frame);
+
+    // A typed path that does not exist is refused with the message.
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("C:\\no such folder"));
+    PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+    std::string text;
+    HWND box = FindMessageBox("Failed!", &text);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ("Path not found.", text);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([] { return FindWindowA("#32770", "Failed!") == nullptr; }));
+}
+
+struct PaneRects {
+    RECT frame, folders, properties;
+    bool foldersShown, propertiesShown, contentsShown;
+};
+
+std::string Describe(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " - " + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
+}
+
+PaneRects ReadPaneRects(HWND frame) {
+    PaneRects p{};
+    GetWindowRect(frame, &p.frame);
+    HWND folders = FindInExplorer(frame, 0, "Folders");
+    HWND properties = FindInExplorer(frame, 0, "Properties");
+    HWND contents = FindInExplorer(frame, 0, "Contents");
+    if (folders)
+        GetWindowRect(folders, &p.folders);
+    if (properties)
+        GetWindowRect(properties, &p.properties);
+    p.foldersShown = folders && IsWindowVisible(folders);
+    p.propertiesShown = properties && IsWindowVisible(properties);
+    p.contentsShown = contents && IsWindowVisible(contents);
+    return p;
+}
+
+TEST_F(RunningProgram, TheExplorerLayoutIsSavedOnCloseAndComesBackTheSame) {
+    const std::string folder = MakePictureFolder("vxp-explorer-layout");
+    Process& first = Launch(Quoted(folder));
+    HWND frame = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (frame = VisibleMainFrame()) != nullptr; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return WindowText(frame) == "Velmorantix XP - vxp-explorer-layout"; }));
+    const PaneRects before = ReadPaneRects(frame);
+    EXPECT_TRUE(before.foldersShown);
+    EXPECT_TRUE(before.propertiesShown) << "Properties is the shown page of its box";
+    EXPECT_FALSE(before.contentsShown);
+    RECT client;
+    GetClientRect(frame, &client);
+    MapWindowPoints(frame, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    EXPECT_EQ(client.left, before.folders.left) << "Folders docks at the left";
+    EXPECT_LE(before.folders.right - before.folders.left, 200);
+    EXPECT_GE(before.folders.right - before.folders.left, 190);
+    EXPECT_LT(before.folders.top, before.properties.top) << "Folders above the box";
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitExit(first, 15000), 0);
+
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kOptionsKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    struct Value {
+        const char* name;
+        DWORD type;
+    } values[] = {
+        {"ExplorerLeft", REG_DWORD},
+        {"ExplorerShowViewMode", REG_DWORD},
+        {"FilmstripPaneSplitterPos", REG_DWORD},
+        {"FoldersPaneVisible", REG_DWORD},
+        {"FoldersPaneWeight", REG_BINARY},
+        {"PropertiesPaneWeight", REG_BINARY},
+        {"MetadataPaneIndex", REG_DWORD},
+        {"ContentsPaneFloatingBottom", REG_DWORD},
+    };
+    for (const Value& v : values) {
+        DWORD type = 0, size = 0;
+        EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, v.name, nullptr, &type, nullptr, &size))
+            << v.name;
+        EXPECT_EQ(v.type, type) << v.name;
+        EXPECT_EQ(4u, size) << v.name;
+    }
+    DWORD mode = 0, size = sizeof mode;
+    RegQueryValueExA(key, "ExplorerShowViewMode", nullptr, nullptr, reinterpret_cast<BYTE*>(&mode),
+                     &size);
+    EXPECT_EQ(2u, mode);
+    RegCloseKey(key);
+
+    Launch(Quoted(folder));
+    ASSERT_TRUE(WaitFor([&] { return (frame = VisibleMainFrame()) != nullptr; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return WindowText(frame) == "Velmorantix XP - vxp-explorer-layout"; }));
+    const PaneRects after = ReadPaneRects(frame);
+    EXPECT_TRUE(EqualRect(&before.frame, &after.frame));
+    EXPECT_TRUE(EqualRect(&before.folders, &after.folders))
+        << Describe(before.folders) << " then " << Describe(after.folders);
+    EXPECT_TRUE(EqualRect(&before.properties, &after.properties))
+        << Describe(before.properties) << " then " << Describe(after.properties);
+    EXPECT_EQ(before.contentsShown, after.contentsShown);
+}
+
+void PresetNumber(const char* name, DWORD value) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kOptionsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+}
+
+DWORD StoredNumber(const char* name) {
+    DWORD value = 0xDEADBEEF, size = sizeof value;
+    RegGetValueA(HKEY_CURRENT_USER, kOptionsKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+}
+
+TEST_F(RunningProgram, TheExplorerReadsItsStoredValuesByTheirRules) {
+    const std::string folder = MakePictureFolder("vxp-explorer-rules");
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, DWORD>> preset;
+        DWORD mode;         // ExplorerShowViewMode saved at close
+        bool wholeWorkArea; // the window covers the work area
+        bool contentsShown; // the Contents pane
+        bool foldersShown;
+    } cases[] = {
+        {"view mode 0 opens Filmstrip", {{"ExplorerShowViewMode", 0}}, 1, true, false, true},
+        {"view mode 7 opens List with Contents",
+         {{"ExplorerShowViewMode", 7}},
+         3,
+         true,
+         true,
+         true},
+        {"a rectangle beyond the work area gives the work area",
+         {{"ExplorerLeft", 10},
+          {"ExplorerTop", 10},
+          {"ExplorerRight", DWORD(work.right + 50)},
+          {"ExplorerBottom", 400}},
+         2,
+         true,
+         false,
+         true},
+        {"a rectangle inside is kept",
+         {{"ExplorerLeft", 10},
+          {"ExplorerTop", 20},
+          {"ExplorerRight", 710},
+          {"ExplorerBottom", 520}},
+         2,
+         false,
+         false,
+         true},
+        {"maximized gives the work area",
+         {{"ExplorerLeft", 10},
+          {"ExplorerTop", 20},
+          {"ExplorerRight", 710},
+          {"ExplorerBottom", 520},
+          {"ExplorerMaximized", 1}},
+         2,
+         true,
+         false,
+         true},
+        {"a hidden Folders pane brings back the defaults",
+         {{"FoldersPaneVisible", 0}, {"ContentsPaneVisible", 1}, {"ContentsPaneIsDocked", 0}},
+         2,
+         true,
+         false,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SHDeleteKeyA(HKEY_CURRENT_USER, kOptionsKey);
+        PresetNumber("TrayIcon", 0);
+        for (const auto& v : c.preset)
+            PresetNumber(v.first, v.second);
+        Process& p = Launch(Quoted(folder));
+        HWND frame = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (frame = VisibleMainFrame()) != nullptr; }));
+        ASSERT_TRUE(
+            WaitFor([&] { return WindowText(frame) == "Velmorantix XP - vxp-explorer-rules"; }));
+        RECT r;
+        GetWindowRect(frame, &r);
+        if (c.wholeWorkArea)
+            EXPECT_TRUE(EqualRect(&r, &work)) << Describe(r);
+        else
+            EXPECT_EQ("10,20 - 710,520", Describe(r));
+        const PaneRects panes = ReadPaneRects(frame);
+        EXPECT_EQ(c.contentsShown, panes.contentsShown);
+        EXPECT_EQ(c.foldersShown, panes.foldersShown);
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+        EXPECT_EQ(WaitExit(p, 15000), 0);
+        EXPECT_EQ(c.mode, StoredNumber("ExplorerShowViewMode"));
+    }
+    // The Filmstrip pane is kept between H+50 and 2(H+50), H the default 100.
+    for (const auto& clamp : {std::pair<DWORD, DWORD>{10, 150}, {1000, 300}, {222, 222}}) {
+        SHDeleteKeyA(HKEY_CURRENT_USER, kOptionsKey);
+        PresetNumber("TrayIcon", 0);
+        PresetNumber("FilmstripPaneSplitterPos", clamp.first);
+        Process& p = Launch(Quoted(folder));
+        HWND frame = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (frame = VisibleMainFrame()) != nullptr; }));
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+        EXPECT_EQ(WaitExit(p, 15000), 0);
+        EXPECT_EQ(clamp.second, StoredNumber("FilmstripPaneSplitterPos")) << clamp.first;
+    }
 }
 
 } // namespace
