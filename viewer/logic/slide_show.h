@@ -44,7 +44,6 @@ struct CursorState {
 };
 bool ShouldHideCursor(const CursorState& state);
 
-
 // What full screen remembers of the window it strips. Entering saves the
 // rectangle and style only when not yet full screen, so entering twice keeps
 // what the window was before the first time.
