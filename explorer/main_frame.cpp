@@ -251,24 +251,13 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
                       TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_EDITLABELS,
                   IDC_EXPLORER_TREE);
-    m_infoPane = ::CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_WHITERECT, 0, 0,
-                                   10, 10, m_splitter.m_hWnd,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_EXPLORER_INFO)),
-                                   UiModuleInstance(), nullptr);
+    m_infoPane = m_info.Create(m_splitter.m_hWnd, m_hWnd, IDC_EXPLORER_INFO);
     m_metadataList =
         ::CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, nullptr,
                           WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER, 0,
                           0, 10, 10, m_splitter.m_hWnd, nullptr, UiModuleInstance(), nullptr);
-    if (m_metadataList) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.cx = 80;
-        column.pszText = const_cast<char*>("Tag");
-        ::SendMessageA(m_metadataList, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-        column.cx = 350;
-        column.pszText = const_cast<char*>("Value");
-        ::SendMessageA(m_metadataList, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
-    }
+    if (m_metadataList)
+        m_metadata.Attach(m_metadataList); // makes its "Tag" and "Value" columns
     const HWND clients[kPaneCount] = {m_tree.m_hWnd, m_infoPane, nullptr, m_metadataList};
     for (int pane = 0; pane < kPaneCount; ++pane) {
         m_panes[pane].Create(m_hWnd, PaneName(pane),

@@ -28,10 +28,12 @@
 #include "docking/tab_docking_window.h"
 #include "explorer/folder_tree_ctrl.h"
 #include "explorer/image_list_view.h"
+#include "explorer/info_pane.h"
 #include "explorer/logic/explorer_settings.h"
 #include "explorer/pane_splitter.h"
 #include "resources/messages.h"
 #include "resources/resource.h"
+#include "tools/metadata_list.h"
 #include "ui/command_bar.h"
 #include "ui/message_loop.h"
 #include "ui/update_ui.h"
@@ -219,6 +221,7 @@ public:
     COMMAND_ID_HANDLER(ID_FILE_OPEN_VIEWER, OnOpenViewer)
     COMMAND_ID_HANDLER(ID_FILE_NEW_VIEWER, OnOpenViewer)
     COMMAND_ID_HANDLER(ID_VIEW_OPTIONS, OnOptions)
+    COMMAND_ID_HANDLER(kInfoPaneCommand, OnImageProperties)
     CHAIN_MSG_MAP(CFrameCommands)
     CHAIN_MSG_MAP(CUpdateUI<CMainFrame>)
     CHAIN_MSG_MAP(CDockingFrame<CMainFrame>)
@@ -254,6 +257,7 @@ private:
     LRESULT OnCloseCommand(WORD, WORD, HWND, BOOL&);
     LRESULT OnOpenViewer(WORD, WORD, HWND, BOOL&);
     LRESULT OnOptions(WORD, WORD, HWND, BOOL&);
+    LRESULT OnImageProperties(WORD, WORD, HWND, BOOL&);
     void ShowTreeItem(HTREEITEM item);
     void SelectListItem(int index);
     void RefreshPanes(bool clear);
@@ -270,6 +274,8 @@ private:
     CImageView m_preview;
     CImageListViewCtrl m_list;
     CFolderTreeCtrl m_tree;
+    CInfoPane m_info;
+    CMetadataListViewCtrl m_metadata;
     HWND m_infoPane = nullptr;
     HWND m_metadataList = nullptr;
     CTabDockingWindow m_panes[explorer_settings::kPaneCount];

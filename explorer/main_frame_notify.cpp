@@ -13,6 +13,7 @@
 #include "explorer/logic/command_states.h"
 #include "explorer/main_frame.h"
 #include "imaging/image_object.h"
+#include "tools/image_properties.h"
 
 using namespace explorer_settings;
 
@@ -403,11 +404,26 @@ LRESULT CMainFrame::OnDecodeDone(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 void CMainFrame::RefreshPanes(bool clear) {
-    // The information pane and the metadata list fill their own slots; until
-    // they are here the metadata list is only emptied.
-    (void)clear;
-    if (m_metadataList && !GetDocument())
-        ::SendMessageA(m_metadataList, LVM_DELETEALLITEMS, 0, 0);
+    CImageObject* document = clear ? nullptr : GetDocument();
+    if (!document) {
+        if (m_info.m_hWnd)
+            m_info.Clear();
+        if (m_metadata.m_hWnd)
+            m_metadata.Clear();
+        return;
+    }
+    const int count = m_list.m_hWnd ? ListView_GetItemCount(m_list.m_hWnd) : 0;
+    const int index = m_list.m_hWnd ? ListView_GetNextItem(m_list.m_hWnd, -1, LVNI_FOCUSED) : 0;
+    if (m_info.m_hWnd)
+        m_info.SetImage(document, nullptr, index, count);
+    if (m_metadata.m_hWnd)
+        m_metadata.FillFromImage(document);
+}
+
+LRESULT CMainFrame::OnImageProperties(WORD, WORD, HWND, BOOL&) {
+    if (CImageObject* document = GetDocument())
+        ShowImageProperties(m_hWnd, document);
+    return 0;
 }
 
 // --- commands --------------------------------------------------------------------

@@ -583,6 +583,9 @@ TEST_F(RunningProgram, TheExplorerOpensOnAFolderWithItsBarsPanesAndFirstImageSho
     for (int id : {10001, 10002, 10003, 10004, 10005})
         EXPECT_NE(nullptr, FindInExplorer(frame, id)) << id;
     EXPECT_EQ("Contents", WindowText(FindInExplorer(frame, 10002)));
+    char paneClass[64] = "";
+    GetClassNameA(FindInExplorer(frame, 10004), paneClass, sizeof(paneClass));
+    EXPECT_STREQ("CInfoPane", paneClass) << "the information pane is the Properties pane's client";
 
     HWND rebar = GetDlgItem(frame, 59392);
     ASSERT_NE(nullptr, rebar);
