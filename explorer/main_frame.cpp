@@ -15,6 +15,7 @@
 #include "app/logic/path_parts.h"
 #include "docking/docking_core.h"
 #include "imaging/image_object.h"
+#include "ui/tool_strip.h"
 #include "viewer/image_frame.h"
 
 using namespace explorer_settings;
@@ -23,13 +24,6 @@ using docking::DockingPlacement;
 namespace {
 
 const char kSettingsKey[] = "Software\\Velmorantix\\Velmorantix XP";
-constexpr COLORREF kMaskColour = RGB(255, 0, 255);
-
-struct ToolButton {
-    int image; // -1 for a separator
-    int command;
-    BYTE style;
-};
 constexpr ToolButton kToolButtons[26] = {
     {0, ID_FILE_OPEN_VIEWER, BTNS_BUTTON},
     {1, ID_FILE_SAVE, BTNS_BUTTON},
@@ -68,20 +62,7 @@ bool UseAlphaBitmaps() {
 }
 
 HIMAGELIST LoadStrip(int id, bool alpha) {
-    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(UiModuleInstance(), MAKEINTRESOURCEA(id),
-                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (!bitmap)
-        return nullptr;
-    HIMAGELIST list = ImageList_Create(16, 16, alpha ? ILC_COLOR32 : (ILC_COLOR8 | ILC_MASK),
-                                       EXPLORER_TOOLBAR_IMAGE_COUNT, 0);
-    if (list) {
-        if (alpha)
-            ImageList_Add(list, bitmap, nullptr);
-        else
-            ImageList_AddMasked(list, bitmap, kMaskColour);
-    }
-    DeleteObject(bitmap);
-    return list;
+    return LoadToolStrip(id, alpha, ILC_COLOR8, EXPLORER_TOOLBAR_IMAGE_COUNT);
 }
 
 // The registry key of the settings as a value source.
@@ -152,13 +133,8 @@ HWND CMainFrame::CreateToolBar() {
         LoadStrip(alpha ? IDB_EXPLORER_TOOLBAR32_HOT : IDB_EXPLORER_TOOLBAR_HOT, alpha);
     m_toolImages[2] =
         LoadStrip(alpha ? IDB_EXPLORER_TOOLBAR32_DISABLED : IDB_EXPLORER_TOOLBAR_DISABLED, alpha);
-    TBBUTTON buttons[26] = {};
-    for (int i = 0; i < 26; ++i) {
-        buttons[i].iBitmap = kToolButtons[i].image < 0 ? 0 : kToolButtons[i].image;
-        buttons[i].idCommand = kToolButtons[i].command;
-        buttons[i].fsState = TBSTATE_ENABLED;
-        buttons[i].fsStyle = kToolButtons[i].style;
-    }
+    TBBUTTON buttons[26];
+    FillToolButtons(kToolButtons, buttons);
     const DWORD style = WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS |
                         CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_TOP;
     HWND toolBar = CreateSimpleToolBarCtrl(m_hWnd, buttons, 26, m_toolImages[0], m_toolImages[1],

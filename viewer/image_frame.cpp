@@ -12,17 +12,11 @@
 #include "app/file_item_list.h"
 #include "app/app_module.h"
 #include "imaging/image_object.h"
+#include "ui/tool_strip.h"
 
 namespace {
 
 // Toolbar bitmaps: 32-bit strips, and the older masked strips.
-constexpr COLORREF kMaskColour = RGB(255, 0, 255);
-
-struct ToolButton {
-    int image; // -1 for a separator
-    int command;
-    BYTE style;
-};
 
 constexpr ToolButton kToolButtons[27] = {
     {0, ID_FILE_BROWSE, BTNS_BUTTON},
@@ -64,20 +58,7 @@ bool UseAlphaBitmaps() {
 }
 
 HIMAGELIST LoadStrip(int id, bool alpha) {
-    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(UiModuleInstance(), MAKEINTRESOURCEA(id),
-                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (!bitmap)
-        return nullptr;
-    HIMAGELIST list =
-        ImageList_Create(16, 16, alpha ? ILC_COLOR32 : (ILC_COLOR24 | ILC_MASK), 20, 0);
-    if (list) {
-        if (alpha)
-            ImageList_Add(list, bitmap, nullptr);
-        else
-            ImageList_AddMasked(list, bitmap, kMaskColour);
-    }
-    DeleteObject(bitmap);
-    return list;
+    return LoadToolStrip(id, alpha, ILC_COLOR24, 20);
 }
 
 } // namespace
@@ -140,13 +121,8 @@ HWND CImageFrame::CreateViewerToolBar() {
     m_toolImages[2] =
         LoadStrip(alpha ? IDB_VIEWER_TOOLBAR32_DISABLED : IDB_VIEWER_TOOLBAR_DISABLED, alpha);
 
-    TBBUTTON buttons[27] = {};
-    for (int i = 0; i < 27; ++i) {
-        buttons[i].iBitmap = kToolButtons[i].image < 0 ? 0 : kToolButtons[i].image;
-        buttons[i].idCommand = kToolButtons[i].command;
-        buttons[i].fsState = TBSTATE_ENABLED;
-        buttons[i].fsStyle = kToolButtons[i].style;
-    }
+    TBBUTTON buttons[27];
+    FillToolButtons(kToolButtons, buttons);
     const DWORD style = WS_CHILD | WS_VISIBLE | TBSTYLE_LIST | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
                         CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_TOP;
     HWND toolBar = CreateSimpleToolBarCtrl(m_hWnd, buttons, 27, m_toolImages[0], m_toolImages[1],
