@@ -276,6 +276,7 @@ void CZipDirectory::Clear(bool everything) {
     DropEntry();
     if (everything) {
         m_nameIndex.clear();
+        m_nameKeys.clear();
         m_headers.clear();
         m_comment.Release();
     }

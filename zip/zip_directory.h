@@ -113,14 +113,18 @@ public:
 
 private:
     struct NameIndexEntry {
-        std::string name;
-        // The name as the index orders it: lower-cased once here when case
-        // is ignored, so that neither the sort nor a search lower-cases a
-        // name per comparison.
-        std::string key;
+        // Where the entry's key starts in m_nameKeys: the name as the index
+        // orders it, lower-cased once when case is ignored, so that neither
+        // the sort nor a search lower-cases a name per comparison.
+        size_t keyOffset;
         CZipEntryHeader* header;
         uint16_t index;
     };
+    const char* NameKey(const NameIndexEntry& entry) const {
+        return m_nameKeys.data() + entry.keyOffset;
+    }
+    // Appends the key of name to m_nameKeys; returns where it starts.
+    size_t AppendNameKey(const CZipByteBuffer& name);
     // The volume an entry lives on; a single archive has only volume 0.
     int VolumeOf(const CZipEntryHeader& header) const;
     void CheckLayout() const;
@@ -140,6 +144,9 @@ private:
     std::vector<std::unique_ptr<CZipEntryHeader>> m_headers;
     bool m_namesConverted = true;
     std::vector<NameIndexEntry> m_nameIndex;
+    // Every key of the index, each ended by a NUL, in one buffer: building
+    // the index of a large directory then costs no allocation per name.
+    std::string m_nameKeys;
     bool m_nameIndexOn = false;
     ZipCompareFunction m_nameCompare = GetCompareFunction(false, true);
     bool m_nameIndexCaseSensitive = false;

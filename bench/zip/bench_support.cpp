@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,7 +22,23 @@ namespace zipbench {
 
 namespace fs = std::filesystem;
 
-double TimeCommand(const std::vector<std::string>& argv, std::string* status, bool quiet) {
+namespace {
+
+double CpuSeconds(const rusage& usage) {
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+} // namespace
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return CpuSeconds(usage);
+}
+
+double TimeCommand(const std::vector<std::string>& argv, std::string* status, bool quiet,
+                   double* cpuSeconds) {
     std::vector<char*> args;
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
@@ -44,13 +61,16 @@ double TimeCommand(const std::vector<std::string>& argv, std::string* status, bo
         return -1;
     }
     int wstatus = 0;
-    while (waitpid(pid, &wstatus, 0) < 0) {
+    rusage usage{};
+    while (wait4(pid, &wstatus, 0, &usage) < 0) {
         if (errno != EINTR) {
-            *status = argv[0] + ": waitpid: " + std::strerror(errno);
+            *status = argv[0] + ": wait4: " + std::strerror(errno);
             return -1;
         }
     }
     const double seconds = SecondsSince(start);
+    if (cpuSeconds != nullptr)
+        *cpuSeconds = CpuSeconds(usage);
     if (!WIFEXITED(wstatus) || WEXITSTATUS(wstatus) != 0) {
         *status =
             argv[0] + (WIFEXITED(wstatus) ? " exited with " + std::to_string(WEXITSTATUS(wstatus))

@@ -15,11 +15,18 @@ inline double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// User plus system CPU seconds this process has used so far. On a loaded
+// machine wall times say more about the scheduler than about the tools, so
+// the CPU time is reported beside them.
+double ProcessCpuSeconds();
+
 // Runs argv[0] (looked up in PATH) and waits for it; its output goes to
-// /dev/null when quiet, else to ours. Returns the wall time in seconds, or a negative value
-// when the program could not start or did not exit with 0; *status then
-// describes why.
-double TimeCommand(const std::vector<std::string>& argv, std::string* status, bool quiet = true);
+// /dev/null when quiet, else to ours. Returns the wall time in seconds, or a
+// negative value when the program could not start or did not exit with 0;
+// *status then describes why. *cpuSeconds, when given, receives the child's
+// user plus system CPU time.
+double TimeCommand(const std::vector<std::string>& argv, std::string* status, bool quiet = true,
+                   double* cpuSeconds = nullptr);
 
 // Empties the folder, creating it when missing.
 void ClearFolder(const std::string& folder);
