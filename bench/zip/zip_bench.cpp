@@ -183,8 +183,8 @@ std::vector<Tool> MakeTools() {
                          argv.insert(argv.end(), {"-o" + out, archive});
                          return TimeCommand(argv, status, true, cpu);
                      }});
-    tools.push_back({"bsdtar", [](const Case& c, const std::string& archive,
-                                  const std::string& out, std::string* status, double* cpu) {
+    tools.push_back({"bsdtar", [](const Case& c, const std::string& archive, const std::string& out,
+                                  std::string* status, double* cpu) {
                          if (c.listing)
                              return TimeCommand({"bsdtar", "-tvf", archive}, status, true, cpu);
                          std::vector<std::string> argv = {"bsdtar", "-xf", archive, "-C", out};
