@@ -16,6 +16,10 @@ pid_t StartProcess(const std::vector<std::string>& argv,
 // Waits for the child; true when it exited with status 0.
 bool WaitProcess(pid_t pid);
 
+// Waits for the child; true when it exited with status 0. *peakKib receives
+// its peak resident set (the kernel's maxrss, KiB).
+bool WaitProcessPeak(pid_t pid, long* peakKib);
+
 // Waits for any one child; sets *pid to it and returns true when it exited
 // with status 0. *pid is -1 when there is no child left.
 bool WaitAnyProcess(pid_t* pid);

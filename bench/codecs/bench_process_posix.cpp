@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -72,6 +73,21 @@ bool WaitProcess(pid_t pid) {
     do {
         r = waitpid(pid, &status, 0);
     } while (r < 0 && errno == EINTR);
+    return r == pid && ExitedCleanly(status);
+}
+
+bool WaitProcessPeak(pid_t pid, long* peakKib) {
+    *peakKib = 0;
+    if (pid < 0) {
+        return false;
+    }
+    int status = 0;
+    rusage usage{};
+    pid_t r;
+    do {
+        r = wait4(pid, &status, 0, &usage);
+    } while (r < 0 && errno == EINTR);
+    *peakKib = usage.ru_maxrss;
     return r == pid && ExitedCleanly(status);
 }
 

@@ -2,7 +2,10 @@
 //   1. a 24-megapixel photograph decoded at 1, 1/2, 1/4 and 1/8 by
 //      CJpegReader::Read (DCT scale chosen from the zoom) and by djpeg from
 //      the same libjpeg-turbo build; target ours/djpeg <= 1.1 at every scale;
-//   2. the thumbnail path (ReadScaled into 160 x 120) over a folder of
+//   2. the peak memory of one thumbnail of that photograph, each in a
+//      process of its own: ours (thumbnail_probe) against djpeg -scale 1/8;
+//      target ours within 2x;
+//   3. the thumbnail path (ReadScaled into 160 x 120) over a folder of
 //      12-megapixel photographs against vipsthumbnail, libvips' thumbnail
 //      call and ImageMagick's convert; target ours at least as fast as
 //      vipsthumbnail.
@@ -129,6 +132,42 @@ bool RunDecodeBench(const std::string& path, int repeats) {
     return allMet;
 }
 
+constexpr double kThumbnailMemoryTarget = 2.0;
+
+// Peak resident memory of one thumbnail of path, ours against djpeg's reduced
+// decode, best (lowest) of repeats; a bare process start is shown as the
+// floor both contain.
+bool RunThumbnailMemoryBench(const std::string& path, int repeats) {
+    auto peak = [repeats](const std::vector<std::string>& argv, bool* ok) {
+        long best = 0;
+        *ok = true;
+        for (int i = 0; i < repeats; ++i) {
+            long kib = 0;
+            if (!WaitProcessPeak(StartProcess(argv), &kib)) {
+                *ok = false;
+                return 0L;
+            }
+            best = best == 0 ? kib : std::min(best, kib);
+        }
+        return best;
+    };
+    bool oursOk = false, djpegOk = false, floorOk = false;
+    const long ours = peak({VXP_THUMBNAIL_PROBE, path}, &oursOk);
+    const long djpeg =
+        peak({kDjpeg, "-scale", "1/8", "-bmp", "-outfile", "/dev/null", path}, &djpegOk);
+    const long floor = peak({"/bin/true"}, &floorOk);
+    const double ratio = djpeg > 0 ? static_cast<double>(ours) / djpeg : 0;
+    const bool met = oursOk && djpegOk && ratio <= kThumbnailMemoryTarget;
+    std::printf("\nThumbnail peak memory: %s, one process each, lowest of %d\n"
+                "ours (ReadScaled into 160 x 120) %ld KiB, djpeg -scale 1/8 %ld KiB, "
+                "a bare process %ld KiB\n"
+                "ours/djpeg %.2f, target <= %.1f: %s%s%s\n",
+                path.c_str(), repeats, ours, djpeg, floorOk ? floor : -1L, ratio,
+                kThumbnailMemoryTarget, met ? "met" : "MISSED",
+                oursOk ? "" : " (our thumbnail failed)", djpegOk ? "" : " (djpeg failed)");
+    return met;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -163,6 +202,7 @@ int main(int argc, char** argv) {
     }
 
     const bool decodeMet = RunDecodeBench(large, options.repeats);
+    const bool memoryMet = RunThumbnailMemoryBench(large, options.repeats);
 
     ThumbnailBenchOptions thumbs;
     thumbs.repeats = options.folderRepeats;
@@ -175,5 +215,5 @@ int main(int argc, char** argv) {
     }
     const bool thumbsMet = RunThumbnailBench(photos, thumbs);
     vips_shutdown();
-    return decodeMet && thumbsMet ? 0 : 3;
+    return decodeMet && memoryMet && thumbsMet ? 0 : 3;
 }

@@ -5,6 +5,7 @@
 #include <jerror.h>
 
 #include "imaging/codecs/image_writer.h"
+#include "imaging/win32_file.h"
 
 namespace {
 
@@ -43,6 +44,53 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
 }
 
 void TermSource(j_decompress_ptr) {}
+
+// --- windowed file source ---
+
+constexpr uint32_t kSourceWindow = 64 * 1024;
+
+struct FileSource {
+    jpeg_source_mgr pub;
+    CWin32File* file;
+    JOCTET* window;
+    bool ended; // the end marker has been supplied: nothing more to read
+};
+
+boolean FillFromFile(j_decompress_ptr cinfo) {
+    FileSource* src = reinterpret_cast<FileSource*>(cinfo->src);
+    const int64_t got = src->ended ? 0 : src->file->Read(src->window, kSourceWindow);
+    if (got <= 0) {
+        // End of file or a read error: the image ends here, as a truncated
+        // file in memory does.
+        src->ended = true;
+        src->pub.next_input_byte = kEndOfImage;
+        src->pub.bytes_in_buffer = sizeof kEndOfImage;
+        return TRUE;
+    }
+    src->pub.next_input_byte = src->window;
+    src->pub.bytes_in_buffer = static_cast<size_t>(got);
+    return TRUE;
+}
+
+void SkipInFile(j_decompress_ptr cinfo, long count) {
+    if (count <= 0) {
+        return;
+    }
+    FileSource* src = reinterpret_cast<FileSource*>(cinfo->src);
+    size_t left = static_cast<size_t>(count);
+    while (left > src->pub.bytes_in_buffer) {
+        left -= src->pub.bytes_in_buffer;
+        src->pub.bytes_in_buffer = 0;
+        // Past the end the skip stops there; refilling the end marker over
+        // and over would never use up a large count.
+        if (src->ended) {
+            return;
+        }
+        FillFromFile(cinfo);
+    }
+    src->pub.next_input_byte += left;
+    src->pub.bytes_in_buffer -= left;
+}
 
 // --- destination through a file target ---
 
@@ -108,6 +156,22 @@ void UseJpegMemorySource(j_decompress_ptr cinfo, const uint8_t* data, size_t siz
     src->next_input_byte = data;
     src->bytes_in_buffer = data != nullptr ? size : 0;
     cinfo->src = src;
+}
+
+void UseJpegFileSource(j_decompress_ptr cinfo, CWin32File* file) {
+    j_common_ptr common = reinterpret_cast<j_common_ptr>(cinfo);
+    FileSource* src = static_cast<FileSource*>(
+        (*cinfo->mem->alloc_small)(common, JPOOL_PERMANENT, sizeof(FileSource)));
+    std::memset(src, 0, sizeof *src);
+    src->window =
+        static_cast<JOCTET*>((*cinfo->mem->alloc_small)(common, JPOOL_PERMANENT, kSourceWindow));
+    src->file = file;
+    src->pub.init_source = &InitSource;
+    src->pub.fill_input_buffer = &FillFromFile;
+    src->pub.skip_input_data = &SkipInFile;
+    src->pub.resync_to_restart = &jpeg_resync_to_restart;
+    src->pub.term_source = &TermSource;
+    cinfo->src = &src->pub;
 }
 
 void UseJpegTargetDestination(j_compress_ptr cinfo, CImageFileTarget* target) {

@@ -19,6 +19,7 @@
 #include <jpeglib.h>
 
 class CImageFileTarget;
+class CWin32File;
 
 struct JpegErrorManager {
     jpeg_error_mgr pub; // first, so the library's pointer converts back
@@ -40,6 +41,14 @@ long JpegMemoryLimit();
 // ends; a skip past the end stops at the end. Allocated in the object's
 // permanent pool.
 void UseJpegMemorySource(j_decompress_ptr cinfo, const uint8_t* data, size_t size);
+
+// Reads the open file from its current position through a 64 KB window, so
+// that a decode holds no more of the file in memory than that (a reduced
+// decode of a large photo otherwise keeps the whole file resident). Ends like
+// the memory source: a read error or the end of the file supplies an
+// end-of-image marker, and a skip stops at the end. Allocated in the object's
+// permanent pool; the file must stay open until the object is destroyed.
+void UseJpegFileSource(j_decompress_ptr cinfo, CWin32File* file);
 
 // Writes the compressed data through target (opened by the caller); a failed
 // write raises a library error.

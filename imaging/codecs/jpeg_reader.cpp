@@ -97,18 +97,27 @@ bool CJpegReader::Read(const char* path, CImageObject* image) {
     return ReadMapped(path, image, [&](CByteStream& view) { return ReadFromStream(view, image); });
 }
 
+// Thumbnails of large photos are made by the hundred, so the file is read
+// through a window instead of being mapped whole: the mapping would keep
+// every page of the file resident for a decode that needs each byte once.
 bool CJpegReader::ReadScaled(const char* path, CImageObject* image) {
-    CMappedFile file;
-    CByteStream view;
-    if (!OpenSource(path, file, view, image)) {
+    if (path == nullptr || image == nullptr) {
         return false;
     }
-    // The resample re-creates the image, which clears the time; keep both.
-    const plat::FileTimeValue time = image->fileTime;
-    const uint32_t size = image->fileSize;
-    const bool ok = ReadScaledFromStream(view, image);
+    CWin32File file;
+    if (!file.Open(path, kFileRead)) {
+        return false;
+    }
+    // Streams address 32 bits; a larger file is no image this program reads.
+    const int64_t size = file.GetSize();
+    if (size <= 0 || size > INT64_C(0xFFFFFFFF)) {
+        return false;
+    }
+    const plat::FileTimeValue time = file.GetLastWriteTime();
+    const bool ok = ReadScaledFrom(Source{nullptr, &file}, image);
+    // The resample re-creates the image, which clears the time; set both after.
     image->fileTime = time;
-    image->fileSize = size;
+    image->fileSize = static_cast<uint32_t>(size);
     return ok;
 }
 
@@ -117,11 +126,15 @@ bool CJpegReader::ReadFromStream(CByteStream& stream, CImageObject* image) {
 }
 
 bool CJpegReader::ReadScaledFromStream(CByteStream& stream, CImageObject* image) {
+    return ReadScaledFrom(Source{&stream, nullptr}, image);
+}
+
+bool CJpegReader::ReadScaledFrom(const Source& source, CImageObject* image) {
     if (image == nullptr) {
         return false;
     }
     CImageObject temp;
-    if (!Decode(stream, &temp, false)) {
+    if (!Decode(source, &temp, false)) {
         image->fullWidth = temp.fullWidth; // what the file claimed, for the caller
         image->fullHeight = temp.fullHeight;
         return false;
@@ -152,7 +165,7 @@ bool CJpegReader::ReadScaledFromStream(CByteStream& stream, CImageObject* image)
 // fullProtocol: the reading protocol with header-only, release-after-decode,
 // EXIF and events, scaled for the box or zoom. Otherwise a fast decode for a
 // resample, scaled for the box, into a fresh image.
-bool CJpegReader::Decode(CByteStream& stream, CImageObject* image, bool fullProtocol) {
+bool CJpegReader::Decode(const Source& source, CImageObject* image, bool fullProtocol) {
     if (image == nullptr) {
         return false;
     }
@@ -163,8 +176,14 @@ bool CJpegReader::Decode(CByteStream& stream, CImageObject* image, bool fullProt
     }
     jpeg_create_decompress(cinfo);
     cinfo->mem->max_memory_to_use = JpegMemoryLimit();
-    UseJpegMemorySource(cinfo, stream.buffer != nullptr ? stream.buffer + stream.position : nullptr,
-                        stream.Remaining());
+    if (source.file != nullptr) {
+        UseJpegFileSource(cinfo, source.file);
+    } else {
+        CByteStream& stream = *source.stream;
+        UseJpegMemorySource(cinfo,
+                            stream.buffer != nullptr ? stream.buffer + stream.position : nullptr,
+                            stream.Remaining());
+    }
     if (fullProtocol) {
         jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
         jpeg_save_markers(cinfo, JPEG_APP0 + 2, 0xFFFF);

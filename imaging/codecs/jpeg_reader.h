@@ -37,5 +37,15 @@ public:
                                           int32_t maxHeight, double zoom);
 
 private:
-    bool Decode(CByteStream& stream, CImageObject* image, bool fullProtocol);
+    // Where a decode reads: the bytes of a stream, or an open file through a
+    // window (exactly one of the two).
+    struct Source {
+        CByteStream* stream;
+        CWin32File* file;
+    };
+    bool Decode(const Source& source, CImageObject* image, bool fullProtocol);
+    bool Decode(CByteStream& stream, CImageObject* image, bool fullProtocol) {
+        return Decode(Source{&stream, nullptr}, image, fullProtocol);
+    }
+    bool ReadScaledFrom(const Source& source, CImageObject* image);
 };

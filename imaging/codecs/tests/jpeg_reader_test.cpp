@@ -296,6 +296,69 @@ TEST(JpegReader, ReadScaledFitsTheBoxAndKeepsTheFullSize) {
     EXPECT_EQ(whole.fullWidth, 160);
 }
 
+// The thumbnail read goes through a 64 KB window of the file; the bytes it
+// decodes must be exactly those of a decode from memory, including where a
+// marker's skip or a cut crosses a window's edge.
+TEST(JpegReader, ReadScaledFromAFileDecodesAsTheSameBytesInMemory) {
+    const std::vector<uint8_t> plain = codec_test::ReadBytes(JpegFixture("color420.jpg"));
+    ASSERT_GT(plain.size(), 4u);
+    // Three APP15 segments of 65,533 bytes right after SOI: skips that span
+    // windows before the image data starts.
+    std::vector<uint8_t> padded(plain.begin(), plain.begin() + 2);
+    for (int i = 0; i < 3; ++i) {
+        padded.insert(padded.end(), {0xFF, 0xEF, 0xFF, 0xFF});
+        padded.insert(padded.end(), 65533, static_cast<uint8_t>(i + 1));
+    }
+    padded.insert(padded.end(), plain.begin() + 2, plain.end());
+    const size_t imageStart = padded.size() - plain.size() + 2;
+
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+    };
+    const std::vector<Case> cases = {
+        {"the file as it is", plain},
+        {"segments larger than the window before the image", padded},
+        {"a cut inside the image data", std::vector<uint8_t>(padded.begin(), padded.end() - 2000)},
+        {"a cut inside a segment", std::vector<uint8_t>(padded.begin(), padded.begin() + 100000)},
+        {"a cut at the first byte of the image",
+         std::vector<uint8_t>(padded.begin(), padded.begin() + imageStart)},
+    };
+    const std::string dir = codec_test::ScratchFolder("jpeg_window");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir + "/case.jpg";
+        ASSERT_TRUE(codec_test::WriteBytes(path, c.bytes));
+
+        CJpegReader fromFile;
+        fromFile.m_maxWidth = 80;
+        fromFile.m_maxHeight = 80;
+        CImageObject viaFile;
+        const bool fileOk = fromFile.ReadScaled(path.c_str(), &viaFile);
+
+        CJpegReader fromMemory;
+        fromMemory.m_maxWidth = 80;
+        fromMemory.m_maxHeight = 80;
+        CImageObject viaMemory;
+        std::vector<uint8_t> copy = c.bytes;
+        CByteStream stream;
+        stream.AttachReadOnly(copy.data(), static_cast<uint32_t>(copy.size()));
+        const bool memoryOk = fromMemory.ReadScaledFromStream(stream, &viaMemory);
+
+        ASSERT_EQ(fileOk, memoryOk);
+        if (!fileOk)
+            continue;
+        EXPECT_EQ(viaFile.fileSize, c.bytes.size());
+        ASSERT_EQ(viaFile.width, viaMemory.width);
+        ASSERT_EQ(viaFile.height, viaMemory.height);
+        ASSERT_EQ(viaFile.bitsPerPixel, viaMemory.bitsPerPixel);
+        const size_t rowBytes = static_cast<size_t>(viaFile.width) * viaFile.bitsPerPixel / 8;
+        for (int32_t y = 0; y < viaFile.height; ++y)
+            ASSERT_EQ(std::memcmp(viaFile.GetRow(y, true), viaMemory.GetRow(y, true), rowBytes), 0)
+                << "row " << y;
+    }
+}
+
 std::map<std::string, std::string> LoadExpectation(const std::string& path) {
     std::map<std::string, std::string> values;
     std::ifstream in(path);
