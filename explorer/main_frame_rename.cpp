@@ -99,5 +99,8 @@ LRESULT CMainFrame::OnEndLabelEdit(NMLVDISPINFOA* info) {
     if (renamed)
         RefreshPanes(false);
     g_applicationState.EndFolderUpdate();
-    return renamed ? TRUE : FALSE;
+    // The rename's notice has relabelled the item with the file's new name;
+    // the editor's text may differ from it (another extension typed), and
+    // accepting it would show a name the file does not have.
+    return renamed && typed == PathFindFileNameA(newPath.c_str()) ? TRUE : FALSE;
 }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "tests/support/child_process.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -872,6 +873,64 @@ TEST_F(RunningProgram, TheExplorerReadsItsStoredValuesByTheirRules) {
         EXPECT_EQ(WaitExit(p, 15000), 0);
         EXPECT_EQ(clamp.second, StoredNumber("FilmstripPaneSplitterPos")) << clamp.first;
     }
+}
+
+// Selects every thumbnail of the explorer's list, which lives in the
+// program's process: the item record is placed there first.
+void SelectAllListed(HWND list) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    ASSERT_NE(nullptr, process);
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE);
+    ASSERT_NE(nullptr, remote);
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(remote));
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+}
+
+TEST_F(RunningProgram, RenameWithSeveralThumbnailsSelectedRenamesThemInSequence) {
+    const std::string name = "vxp-rename-" + std::to_string(GetCurrentProcessId());
+    const std::string folder = MakePictureFolder(name.c_str());
+    Launch(Quoted(folder));
+    HWND frame = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (frame = VisibleMainFrame()) != nullptr; }));
+    EXPECT_TRUE(WaitFor([&] { return WindowText(frame) == "Velmorantix XP - " + name; }));
+    HWND list = FindInExplorer(frame, 10002);
+    ASSERT_TRUE(WaitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3; }));
+    SelectAllListed(list);
+    ASSERT_EQ(3, SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
+
+    PostMessageA(frame, WM_COMMAND, ID_FILE_RENAME, 0);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        dialog = FindWindowA("#32770", "Batch Rename Files");
+        return dialog != nullptr && IsWindowVisible(dialog);
+    }));
+    SetDlgItemTextA(dialog, IDC_BATCH_RENAME_PREFIX, "100% ");
+    SetDlgItemTextA(dialog, IDC_BATCH_RENAME_PADDING, "2");
+    char sample[128] = {};
+    GetDlgItemTextA(dialog, IDC_BATCH_RENAME_SAMPLE, sample, sizeof sample);
+    EXPECT_STREQ("100% 01.ext, 100% 02.ext, 100% 03.ext...", sample);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([&] {
+        for (const char* renamed : {"100% 01.bmp", "100% 02.bmp", "100% 03.bmp"})
+            if (!Exists(folder + "\\" + renamed))
+                return false;
+        return true;
+    }));
+    for (const char* old : {"a.bmp", "b.bmp", "c.bmp"})
+        EXPECT_FALSE(Exists(folder + "\\" + old)) << old;
+    EXPECT_EQ(3, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    DWORD stored = 0, size = sizeof stored;
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegGetValueA(HKEY_CURRENT_USER, "Software\\Velmorantix\\Velmorantix XP",
+                           "BatchRenamePaddingZero", RRF_RT_REG_DWORD, nullptr, &stored, &size));
+    EXPECT_EQ(2u, stored);
 }
 
 } // namespace
