@@ -875,9 +875,10 @@ TEST_F(RunningProgram, TheExplorerReadsItsStoredValuesByTheirRules) {
     }
 }
 
-// Selects every thumbnail of the explorer's list, which lives in the
-// program's process: the item record is placed there first.
-void SelectAllListed(HWND list) {
+// Sets the selection state of thumbnail `index` (-1: all) of the explorer's
+// list, or reads an item's text. The list lives in the program's process, so
+// the item record (and the text) are placed there.
+void SetListedSelection(HWND list, int index, bool selected) {
     DWORD pid = 0;
     GetWindowThreadProcessId(list, &pid);
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
@@ -885,12 +886,39 @@ void SelectAllListed(HWND list) {
     void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE);
     ASSERT_NE(nullptr, remote);
     LVITEMA item{};
-    item.stateMask = LVIS_SELECTED;
-    item.state = LVIS_SELECTED;
+    item.stateMask = LVIS_SELECTED | (selected && index >= 0 ? LVIS_FOCUSED : 0);
+    item.state = selected ? item.stateMask : 0;
     WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
-    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(remote));
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(remote));
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     CloseHandle(process);
+}
+
+std::string ListedText(HWND list, int index) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid);
+    if (!process)
+        return "";
+    struct Remote {
+        LVITEMA item;
+        char text[MAX_PATH];
+    };
+    auto* remote = static_cast<Remote*>(
+        VirtualAllocEx(process, nullptr, sizeof(Remote), MEM_COMMIT, PAGE_READWRITE));
+    Remote local{};
+    local.item.pszText = remote->text;
+    local.item.cchTextMax = MAX_PATH;
+    WriteProcessMemory(process, remote, &local, sizeof local, nullptr);
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote, &local, sizeof local, nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    local.text[MAX_PATH - 1] = '\0';
+    return local.text;
 }
 
 TEST_F(RunningProgram, RenameWithSeveralThumbnailsSelectedRenamesThemInSequence) {
@@ -902,7 +930,7 @@ TEST_F(RunningProgram, RenameWithSeveralThumbnailsSelectedRenamesThemInSequence)
     EXPECT_TRUE(WaitFor([&] { return WindowText(frame) == "Velmorantix XP - " + name; }));
     HWND list = FindInExplorer(frame, 10002);
     ASSERT_TRUE(WaitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3; }));
-    SelectAllListed(list);
+    SetListedSelection(list, -1, true);
     ASSERT_EQ(3, SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
 
     PostMessageA(frame, WM_COMMAND, ID_FILE_RENAME, 0);
@@ -931,6 +959,27 @@ TEST_F(RunningProgram, RenameWithSeveralThumbnailsSelectedRenamesThemInSequence)
               RegGetValueA(HKEY_CURRENT_USER, "Software\\Velmorantix\\Velmorantix XP",
                            "BatchRenamePaddingZero", RRF_RT_REG_DWORD, nullptr, &stored, &size));
     EXPECT_EQ(2u, stored);
+
+    // With one thumbnail selected Rename edits its label; the typed name
+    // keeps the file's own extension, and the label shows the real name.
+    SetListedSelection(list, -1, false);
+    SetListedSelection(list, 0, true);
+    ASSERT_EQ(1, SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
+    const std::string first = ListedText(list, 0);
+    PostMessageA(frame, WM_COMMAND, ID_FILE_RENAME, 0);
+    HWND edit = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        return (edit = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETEDITCONTROL, 0, 0))) !=
+               nullptr;
+    }));
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("garden.png"));
+    // Enter goes to the editor itself: posted through the program's message
+    // loop it does not end the edit under Wine (seen, not yet explained).
+    SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitFor([&] { return Exists(folder + "\\garden.bmp"); }));
+    EXPECT_FALSE(Exists(folder + "\\" + first));
+    EXPECT_TRUE(WaitFor([&] { return ListedText(list, 0) == "garden.bmp"; }))
+        << ListedText(list, 0);
 }
 
 } // namespace
