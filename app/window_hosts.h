@@ -73,6 +73,13 @@ public:
         (void)owner, (void)name;
         return false;
     }
+    // The same for the file at `path`: the dialog itself refuses, with its
+    // message, a name no file may have or one that another file of the
+    // folder has. Without the tools' dialog it is AskRename.
+    virtual bool AskRenameFile(HWND owner, const char* path, std::string* name) {
+        (void)path;
+        return AskRename(owner, name);
+    }
 };
 
 // What the windows and the core ask of the program's frame management: the

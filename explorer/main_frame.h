@@ -222,6 +222,9 @@ public:
     COMMAND_ID_HANDLER(ID_FILE_NEW_VIEWER, OnOpenViewer)
     COMMAND_ID_HANDLER(ID_VIEW_OPTIONS, OnOptions)
     COMMAND_ID_HANDLER(kInfoPaneCommand, OnImageProperties)
+    COMMAND_ID_HANDLER(ID_FILE_RENAME, OnRenameCommand)
+    COMMAND_ID_HANDLER(ID_LIST_RENAME, OnRenameCommand)
+    COMMAND_ID_HANDLER(ID_TOOLS_BATCH_RENAME, OnRenameCommand)
     CHAIN_MSG_MAP(CFrameCommands)
     CHAIN_MSG_MAP(CUpdateUI<CMainFrame>)
     CHAIN_MSG_MAP(CDockingFrame<CMainFrame>)
@@ -265,6 +268,10 @@ private:
     void OpenViewerOnCurrent();
     void AddAddressEntry(const char* path, int image);
     LRESULT OnListNotify(NMHDR* header, BOOL& handled);
+
+    // rename and batch rename (main_frame_rename.cpp)
+    LRESULT OnRenameCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnEndLabelEdit(NMLVDISPINFOA* info);
 
     CCommandBarCtrl m_commandBar;
     HWND m_toolBar = nullptr;

@@ -110,6 +110,8 @@ LRESULT CMainFrame::OnListNotify(NMHDR* header, BOOL& handled) {
     case LVN_BEGINLABELEDITA:
         // Names inside an archive cannot change.
         return shown && shown->IsArchiveList() ? TRUE : FALSE;
+    case LVN_ENDLABELEDITA:
+        return OnEndLabelEdit(reinterpret_cast<NMLVDISPINFOA*>(header));
     default:
         break;
     }
@@ -576,11 +578,9 @@ void CMainFrame::UpdateUIState() {
     // Commands whose handlers come with the explorer's file, edit, view and
     // acquisition commands stay disabled until then.
     static const int kNotYet[] = {
-        ID_FILE_DELETE,
-        ID_FILE_RENAME,
+        ID_FILE_DELETE, // rename and batch rename: main_frame_rename.cpp
         ID_EDIT_INVERT_SELECTION,
         ID_FILE_CONVERT,
-        ID_TOOLS_BATCH_RENAME,
         ID_EDIT_EXTRACT,
         ID_VIEW_SLIDESHOW,
         ID_EDIT_JUMP_TO_TARGET,

@@ -644,3 +644,17 @@
 #define IDC_IMGPROP_FILE_SIZE 1075
 #define IDC_IMGPROP_METADATA 1130
 #define IDC_IMGPROP_SET_DATE 1258
+
+// ---------------------------------------------------------------------------
+// Rename and Batch Rename Files dialogs.
+// ---------------------------------------------------------------------------
+#define IDD_RENAME 369
+#define IDC_RENAME_EDIT 1218
+#define IDD_BATCH_RENAME 253
+#define IDC_BATCH_RENAME_PREFIX 1330
+#define IDC_BATCH_RENAME_START 1331
+#define IDC_BATCH_RENAME_START_SPIN 1332
+#define IDC_BATCH_RENAME_PADDING 1333
+#define IDC_BATCH_RENAME_PADDING_SPIN 1334
+#define IDC_BATCH_RENAME_SAMPLE 1335
+#define ID_LIST_RENAME 32798 // the explorer's rename of the list's selection

@@ -6,8 +6,9 @@
 # program on a folder of generated pictures), each inside Wine's virtual desktop
 # on a private Xvfb display, captured after it settles; docs/folders.png and
 # docs/acquire.png put side by side the folder trees' and the acquisition
-# dialogs as their tests show them. Given names (program, viewer, explorer,
-# docking, thumbnails, folders, acquire), it takes only those pictures.
+# dialogs as their tests show them, docs/rename.png the Rename and Batch
+# Rename Files dialogs. Given names (program, viewer, explorer, docking,
+# thumbnails, folders, acquire, rename), it takes only those pictures.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -22,6 +23,7 @@ if wants acquire; then
   targets+=(acquire_new_device_dialog_test acquire_screen_capture_dialog_test)
 fi
 if wants thumbnails; then targets+=(thumbnail_host); fi
+if wants rename; then targets+=(tools_rename_dialogs_test); fi
 if wants folders; then
   targets+=(explorer_browse_folder_dialog_test explorer_collection_dialogs_test)
 fi
@@ -160,4 +162,18 @@ if wants acquire; then
     -gravity north +append "$root/docs/acquire.png"
   rm -rf "$shots"
   echo "wrote $root/docs/acquire.png"
+fi
+
+# The Rename and Batch Rename Files dialogs, as their tests show them.
+if wants rename; then
+  shots=$(mktemp -d "${TMPDIR:-/tmp}/vxp-rename-XXXXXX")
+  scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
+    export VXP_SCREENSHOT_DIR=Z:${1//\//\\}
+    scripts/wine-run.sh --gtest build/mingw-x64/tools/tools_rename_dialogs_test.exe \
+      --gtest_filter="*259Characters*:*SampleFollows*" >/dev/null 2>&1 || true
+  ' _ "$shots"
+  /usr/bin/convert "$shots/rename_dialog.bmp" "$shots/batch_rename_dialog.bmp" -background white \
+    -gravity north +append "$root/docs/rename.png"
+  rm -rf "$shots"
+  echo "wrote $root/docs/rename.png"
 fi

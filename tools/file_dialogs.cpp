@@ -1,5 +1,6 @@
 #include "tools/file_dialogs.h"
 #include "tools/folder_browse.h"
+#include "tools/rename_dialogs.h"
 
 #include <commctrl.h>
 #include <process.h>
@@ -275,4 +276,18 @@ int CToolFileDialogs::RunCopyMoveProgress(const char* targetFolder, bool copy,
 
 bool CToolFileDialogs::BrowseForFolder(HWND owner, const char* title, std::string* folder) {
     return ::BrowseForFolder(owner, title, folder);
+}
+
+bool CToolFileDialogs::AskRename(HWND owner, std::string* name) {
+    return AskRenameFile(owner, nullptr, name);
+}
+
+bool CToolFileDialogs::AskRenameFile(HWND owner, const char* path, std::string* name) {
+    CRenameDialog dialog;
+    dialog.name = *name;
+    dialog.path = path ? path : "";
+    if (dialog.DoModal(owner ? owner : GetActiveWindow()) != IDOK)
+        return false;
+    *name = dialog.name;
+    return true;
 }

@@ -125,4 +125,6 @@ public:
     int RunCopyMoveProgress(const char* targetFolder, bool copy,
                             const std::vector<std::string>& files, int option) override;
     bool BrowseForFolder(HWND owner, const char* title, std::string* folder) override;
+    bool AskRename(HWND owner, std::string* name) override;
+    bool AskRenameFile(HWND owner, const char* path, std::string* name) override;
 };

@@ -337,7 +337,7 @@ LRESULT CImageFrame::OnRename(WORD, WORD, HWND, BOOL&) {
     if (oldPath.empty())
         oldPath = document->path;
     std::string name = path_parts::Split(oldPath).name;
-    if (!dialogs->AskRename(m_hWnd, &name))
+    if (!dialogs->AskRenameFile(m_hWnd, oldPath.c_str(), &name))
         return 0;
     const std::string newPath = viewer::RenameTargetPath(oldPath, name);
     if (newPath.empty()) {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "tests/support/child_process.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -872,6 +873,113 @@ TEST_F(RunningProgram, TheExplorerReadsItsStoredValuesByTheirRules) {
         EXPECT_EQ(WaitExit(p, 15000), 0);
         EXPECT_EQ(clamp.second, StoredNumber("FilmstripPaneSplitterPos")) << clamp.first;
     }
+}
+
+// Sets the selection state of thumbnail `index` (-1: all) of the explorer's
+// list, or reads an item's text. The list lives in the program's process, so
+// the item record (and the text) are placed there.
+void SetListedSelection(HWND list, int index, bool selected) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    ASSERT_NE(nullptr, process);
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE);
+    ASSERT_NE(nullptr, remote);
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | (selected && index >= 0 ? LVIS_FOCUSED : 0);
+    item.state = selected ? item.stateMask : 0;
+    WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(remote));
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+}
+
+std::string ListedText(HWND list, int index) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid);
+    if (!process)
+        return "";
+    struct Remote {
+        LVITEMA item;
+        char text[MAX_PATH];
+    };
+    auto* remote = static_cast<Remote*>(
+        VirtualAllocEx(process, nullptr, sizeof(Remote), MEM_COMMIT, PAGE_READWRITE));
+    Remote local{};
+    local.item.pszText = remote->text;
+    local.item.cchTextMax = MAX_PATH;
+    WriteProcessMemory(process, remote, &local, sizeof local, nullptr);
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote, &local, sizeof local, nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    local.text[MAX_PATH - 1] = '\0';
+    return local.text;
+}
+
+TEST_F(RunningProgram, RenameWithSeveralThumbnailsSelectedRenamesThemInSequence) {
+    const std::string name = "vxp-rename-" + std::to_string(GetCurrentProcessId());
+    const std::string folder = MakePictureFolder(name.c_str());
+    Launch(Quoted(folder));
+    HWND frame = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (frame = VisibleMainFrame()) != nullptr; }));
+    EXPECT_TRUE(WaitFor([&] { return WindowText(frame) == "Velmorantix XP - " + name; }));
+    HWND list = FindInExplorer(frame, 10002);
+    ASSERT_TRUE(WaitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3; }));
+    SetListedSelection(list, -1, true);
+    ASSERT_EQ(3, SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
+
+    PostMessageA(frame, WM_COMMAND, ID_FILE_RENAME, 0);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        dialog = FindWindowA("#32770", "Batch Rename Files");
+        return dialog != nullptr && IsWindowVisible(dialog);
+    }));
+    SetDlgItemTextA(dialog, IDC_BATCH_RENAME_PREFIX, "100% ");
+    SetDlgItemTextA(dialog, IDC_BATCH_RENAME_PADDING, "2");
+    char sample[128] = {};
+    GetDlgItemTextA(dialog, IDC_BATCH_RENAME_SAMPLE, sample, sizeof sample);
+    EXPECT_STREQ("100% 01.ext, 100% 02.ext, 100% 03.ext...", sample);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([&] {
+        for (const char* renamed : {"100% 01.bmp", "100% 02.bmp", "100% 03.bmp"})
+            if (!Exists(folder + "\\" + renamed))
+                return false;
+        return true;
+    }));
+    for (const char* old : {"a.bmp", "b.bmp", "c.bmp"})
+        EXPECT_FALSE(Exists(folder + "\\" + old)) << old;
+    EXPECT_EQ(3, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    DWORD stored = 0, size = sizeof stored;
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegGetValueA(HKEY_CURRENT_USER, "Software\\Velmorantix\\Velmorantix XP",
+                           "BatchRenamePaddingZero", RRF_RT_REG_DWORD, nullptr, &stored, &size));
+    EXPECT_EQ(2u, stored);
+
+    // With one thumbnail selected Rename edits its label; the typed name
+    // keeps the file's own extension, and the label shows the real name.
+    SetListedSelection(list, -1, false);
+    SetListedSelection(list, 0, true);
+    ASSERT_EQ(1, SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
+    const std::string first = ListedText(list, 0);
+    PostMessageA(frame, WM_COMMAND, ID_FILE_RENAME, 0);
+    HWND edit = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        return (edit = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETEDITCONTROL, 0, 0))) !=
+               nullptr;
+    }));
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("garden.png"));
+    // Enter goes to the editor itself: posted through the program's message
+    // loop it does not end the edit under Wine (seen, not yet explained).
+    SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitFor([&] { return Exists(folder + "\\garden.bmp"); }));
+    EXPECT_FALSE(Exists(folder + "\\" + first));
+    EXPECT_TRUE(WaitFor([&] { return ListedText(list, 0) == "garden.bmp"; }))
+        << ListedText(list, 0);
 }
 
 } // namespace

@@ -446,3 +446,56 @@ TEST_F(ViewerProgram, PagesOfAMultiPageImageStepAndGotoPageRefusesAPageBeyondThe
                      "Value must be between 1 and 3", "1");
     EXPECT_TRUE(WaitForTitle(frame, title(1))) << Title(frame);
 }
+
+namespace {
+
+// F2 opens the tools' Rename dialog on the shown file: a name another file
+// of the folder has and a name no file may have are refused with their
+// messages while the dialog stays; a good name renames the file, and the
+// title follows.
+TEST_F(ViewerProgram, RenameRefusesTakenAndInvalidNamesThenRenamesTheShownFile) {
+    const char folder[] = "C:\\vxprename";
+    CreateDirectoryA(folder, nullptr);
+    for (const char* stale : {"r.bmp", "taken.bmp", "garden.bmp"})
+        DeleteFileA(Path(folder, stale).c_str());
+    WriteBmp(Path(folder, "r.bmp"), 40, 30, false, [](int, int) { return kRed; });
+    WriteBmp(Path(folder, "taken.bmp"), 20, 10, false, [](int, int) { return kBlue; });
+    Launch(Path(folder, "r.bmp"));
+    HWND frame = WaitForViewerTitled(Path(folder, "r.bmp") + " @ 100% (1 of 2)");
+    ASSERT_NE(frame, nullptr);
+
+    Command(frame, ID_FILE_RENAME);
+    HWND dialog = WaitForDialog("Rename");
+    ASSERT_NE(dialog, nullptr);
+    char shown[MAX_PATH] = {};
+    GetDlgItemTextA(dialog, IDC_RENAME_EDIT, shown, sizeof shown);
+    EXPECT_STREQ(shown, "r.bmp");
+
+    // The extension is added to a name typed without one, so "taken" is
+    // taken.bmp.
+    SetDlgItemTextA(dialog, IDC_RENAME_EDIT, "taken");
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindWindowA("#32770", "Information")) != nullptr; }));
+    char text[256] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    EXPECT_STREQ(text, "File already exists!");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_TRUE(IsWindow(dialog));
+
+    ExpectValueRefused(
+        dialog, IDC_RENAME_EDIT, "a?b",
+        "A file name cannot be empty or contain any of these characters: \\ / : * ? \" < > |");
+
+    SetDlgItemTextA(dialog, IDC_RENAME_EDIT, "garden");
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+    EXPECT_TRUE(WaitFor([&] { return PathFileExistsA(Path(folder, "garden.bmp").c_str()) != 0; }));
+    EXPECT_FALSE(PathFileExistsA(Path(folder, "r.bmp").c_str()));
+    EXPECT_TRUE(PathFileExistsA(Path(folder, "taken.bmp").c_str()));
+    EXPECT_TRUE(WaitFor([&] { return Title(frame).rfind(Path(folder, "garden.bmp"), 0) == 0; }))
+        << Title(frame);
+}
+
+} // namespace
