@@ -225,10 +225,20 @@ public:
     COMMAND_ID_HANDLER(ID_FILE_RENAME, OnRenameCommand)
     COMMAND_ID_HANDLER(ID_LIST_RENAME, OnRenameCommand)
     COMMAND_ID_HANDLER(ID_TOOLS_BATCH_RENAME, OnRenameCommand)
+    COMMAND_ID_HANDLER(ID_ACQUIRE_SCREEN, OnScreenCapture)
+    COMMAND_ID_HANDLER(ID_ACQUIRE_CLIPBOARD, OnPasteClipboardImage)
+    COMMAND_ID_HANDLER(ID_OUTPUT_SETTING, OnOutputSetting)
     CHAIN_MSG_MAP(CFrameCommands)
     CHAIN_MSG_MAP(CUpdateUI<CMainFrame>)
     CHAIN_MSG_MAP(CDockingFrame<CMainFrame>)
     END_MSG_MAP()
+
+    // A bitmap on the clipboard saved as a new file in the shown folder;
+    // false when there was none (nothing is said then) or no folder is shown.
+    bool TryPasteImage();
+    // The clipboard's bitmap saved as a new file in `folder` (the output
+    // folder when null), then selected; true when the clipboard held one.
+    bool PasteImageFromClipboard(const char* folder);
 
     // The window is gone: the application state frees this object.
     void OnFinalMessage(HWND) override;
@@ -272,6 +282,15 @@ private:
     // rename and batch rename (main_frame_rename.cpp)
     LRESULT OnRenameCommand(WORD, WORD, HWND, BOOL&);
     LRESULT OnEndLabelEdit(NMLVDISPINFOA* info);
+
+    // capture, clipboard and output setting (main_frame_output.cpp)
+    LRESULT OnScreenCapture(WORD, WORD, HWND, BOOL&);
+    LRESULT OnPasteClipboardImage(WORD, WORD, HWND, BOOL&);
+    LRESULT OnOutputSetting(WORD, WORD, HWND, BOOL&);
+    void RestoreAfterCapture();
+    // Writes a new image under `path`, then selects it in the list; false
+    // when nothing was written.
+    bool SaveNewImage(CImageObject* image, const std::string& path);
 
     CCommandBarCtrl m_commandBar;
     HWND m_toolBar = nullptr;

@@ -599,9 +599,6 @@ void CMainFrame::UpdateUIState() {
         ID_TOOLS_HOT_TRACK,
         ID_TWAIN_SELECT_SOURCE,
         ID_TWAIN_ACQUIRE,
-        ID_OUTPUT_SETTING,
-        ID_ACQUIRE_SCREEN,
-        ID_ACQUIRE_CLIPBOARD,
         ID_ACQUIRE_WIA,
     };
     for (int command : kNotYet)

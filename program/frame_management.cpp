@@ -33,6 +33,7 @@ void RegisterProgramFrames() {
     g_applicationState.SetWindowHosts(&g_programFrames, &g_programFrames, &g_programFrames);
     g_applicationState.SetFileDialogs(&g_toolFileDialogs);
     RegisterProgramFrameDialogs();
+    RegisterProgramFrameOutput();
 }
 
 bool CApplicationState::ShowExplorer() {

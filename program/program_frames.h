@@ -40,3 +40,5 @@ extern CProgramFrames g_programFrames;
 void RegisterProgramFrames();
 // Registers the dialogs the frames' shared commands open (frame_dialogs.cpp).
 void RegisterProgramFrameDialogs();
+// Registers the frames' printing and e-mailing (frame_output.cpp).
+void RegisterProgramFrameOutput();

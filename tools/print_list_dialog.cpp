@@ -6,12 +6,20 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/application_state.h"
 #include "app/image_cache.h"
+#include "imaging/image_file_types.h"
 #include "imaging/image_object.h"
 #include "tools/logic/print_layout.h"
 #include "ui/wait_cursor.h"
 
 namespace {
+
+// The preview's place in the dialog's client area, in pixels.
+constexpr int kPreviewLeft = 15;
+constexpr int kPreviewTop = 30;
+constexpr int kPreviewWidth = 140;
+constexpr int kPreviewHeight = 160;
 
 struct Filter {
     const char* name;
@@ -99,6 +107,12 @@ LRESULT CPrintListDialog::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     ::SendDlgItemMessageA(m_hWnd, IDC_PLIST_COPIES_SPIN, UDM_SETPOS32, 0, 1);
     ::SendMessageA(List(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                    LVS_EX_FULLROWSELECT);
+    RECT place = {kPreviewLeft, kPreviewTop, kPreviewLeft + kPreviewWidth,
+                  kPreviewTop + kPreviewHeight};
+    if (view.Create(m_hWnd, place, nullptr, WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE)) {
+        view.SetBackgroundColor(g_applicationState.Options().explorerPreviewBackgroundColor, false);
+        view.SetZoomType(kZoomShrinkToFit);
+    }
     LVCOLUMNA column = {};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = const_cast<char*>("Location");
@@ -148,6 +162,8 @@ void CPrintListDialog::ShowItemProperties(int row) {
             SetDlgItemText(id, "");
         ::EnableWindow(GetDlgItem(IDC_PLIST_COPIES), FALSE);
         ::EnableWindow(GetDlgItem(IDC_PLIST_COPIES_SPIN), FALSE);
+        if (view.m_hWnd)
+            view.SetImage(nullptr, false, false, nullptr);
         ready = wasReady;
         return;
     }
@@ -174,11 +190,18 @@ void CPrintListDialog::ShowItemProperties(int row) {
         SetDlgItemText(IDC_PLIST_MODIFIED, "");
     }
     text[0] = '\0';
-    if (CImageObject* info = ReadImageInfo(path.c_str())) {
-        std::snprintf(text, sizeof(text), "%d x %d", info->fullWidth, info->fullHeight);
-        info->Release();
-    }
+    // A metafile is drawn at any size from the cache's full image; other
+    // pictures are decoded just large enough for the preview.
+    CImageObject* picture = IsVectorImageFileType(DetectImageFileType(path.c_str()))
+                                ? g_applicationState.OpenImage(path.c_str(), -1, -1, 0.0)
+                                : LoadImageScaled(path.c_str(), kPreviewWidth, kPreviewHeight);
+    if (picture && picture->fullWidth > 0 && picture->fullHeight > 0)
+        std::snprintf(text, sizeof(text), "%d x %d", picture->fullWidth, picture->fullHeight);
     SetDlgItemText(IDC_PLIST_DIMENSIONS, text);
+    if (view.m_hWnd)
+        view.SetImage(picture, false, false, nullptr); // takes the reference
+    else if (picture)
+        g_applicationState.ReleaseImage(picture);
     ::EnableWindow(GetDlgItem(IDC_PLIST_COPIES), TRUE);
     ::EnableWindow(GetDlgItem(IDC_PLIST_COPIES_SPIN), TRUE);
     SetDlgItemText(IDC_PLIST_COPIES, RowText(row, 1).c_str());

@@ -13,6 +13,7 @@
 
 #include "resources/resource.h"
 #include "ui/dialog.h"
+#include "viewer/image_view.h"
 
 class CPrintListDialog : public CDialogImpl<CPrintListDialog> {
 public:
@@ -21,6 +22,8 @@ public:
     CPrintListDialog(std::vector<std::string>* files, std::vector<int>* copies);
 
     bool Modified() const { return modified; }
+    // The small picture of the selected file.
+    CImageView& PreviewView() { return view; }
 
     BEGIN_MSG_MAP(CPrintListDialog)
     MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
@@ -64,4 +67,5 @@ private:
     bool modified = false;
     bool ready = false;  // the copies box is ours to read
     bool moving = false; // a move does not reload the properties
+    CImageView view;
 };

@@ -52,6 +52,8 @@ const CFrameCommands::CommandEntry CFrameCommands::kCommands[] = {
     {ID_WINDOW_BRING_VIEWERS, ID_WINDOW_BRING_VIEWERS, &CFrameCommands::OnBringViewersToTop},
     {ID_WINDOW_CLOSE_VIEWERS, ID_WINDOW_CLOSE_VIEWERS, &CFrameCommands::OnCloseAllViewers},
     {ID_APP_ABOUT, ID_APP_ABOUT, &CFrameCommands::OnAbout},
+    {ID_FILE_PRINT, ID_FILE_PRINT, &CFrameCommands::OnPrint},
+    {ID_FILE_EMAIL, ID_FILE_EMAIL, &CFrameCommands::OnEmailPictures},
 };
 
 BOOL CFrameCommands::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam,

@@ -104,6 +104,9 @@ protected:
     void OnDelete(WORD id);
     void OnCopyMoveTo(WORD id);
     void OnAddToFavorites(WORD id);
+    // Print and E-mail Pictures of the selected items (frame_output_commands.cpp).
+    void OnPrint(WORD id);
+    void OnEmailPictures(WORD id);
     // The selected items' full paths (the list's own form for each kind).
     std::vector<std::string> SelectedPaths();
     void OnArrangeViewers(WORD id);

@@ -5,6 +5,7 @@
 #include "app/application_state.h"
 #include "app/file_item_list.h"
 #include "app/frame_dialogs.h"
+#include "app/frame_output.h"
 #include "imaging/image_file_types.h"
 #include "imaging/image_object.h"
 #include "viewer/image_frame.h"
@@ -23,14 +24,11 @@ std::string CompactPath(const std::string& path, int maxChars) {
 
 // Commands whose work is not built yet: they stay disabled.
 constexpr int kUnavailable[] = {
-    ID_FILE_PROPERTIES,   ID_FILE_PRINT,       ID_FILE_EMAIL,
-    ID_EDIT_PASTE,        ID_IMAGE_SIZE,       ID_TOOLS_EDITOR,
-    ID_FILE_CONVERT,      ID_SORT_BY_NAME,     ID_SORT_BY_SIZE,
-    ID_SORT_BY_TYPE,      ID_SORT_BY_DATE,     ID_SORT_ASCENDING,
-    ID_SORT_DESCENDING,   ID_WALLPAPER_CENTER, ID_WALLPAPER_TILE,
-    ID_WALLPAPER_STRETCH, ID_WALLPAPER_REMOVE, ID_TOOLS_CONFIGURE_EDITORS,
-    ID_HELP_INDEX,        ID_HELP_WEB_HOME,    ID_HELP_WEB_SUPPORT,
-    ID_HELP_WEB_REGISTER};
+    ID_FILE_PROPERTIES, ID_EDIT_PASTE,        ID_IMAGE_SIZE,       ID_TOOLS_EDITOR,
+    ID_FILE_CONVERT,    ID_SORT_BY_NAME,      ID_SORT_BY_SIZE,     ID_SORT_BY_TYPE,
+    ID_SORT_BY_DATE,    ID_SORT_ASCENDING,    ID_SORT_DESCENDING,  ID_WALLPAPER_CENTER,
+    ID_WALLPAPER_TILE,  ID_WALLPAPER_STRETCH, ID_WALLPAPER_REMOVE, ID_TOOLS_CONFIGURE_EDITORS,
+    ID_HELP_INDEX,      ID_HELP_WEB_HOME,     ID_HELP_WEB_SUPPORT, ID_HELP_WEB_REGISTER};
 
 } // namespace
 
@@ -206,6 +204,10 @@ void CImageFrame::RunUpdateRules() {
         UIEnable(id, files);
     UIEnable(ID_FAVORITES_ADD, files && frame_lists::Kind(list) != kListFavorites);
     UIEnable(ID_FILE_RENAME, files && g_applicationState.FileDialogs() != nullptr);
+    // Printing and e-mailing live above the viewer: without them, no work.
+    const bool output = files && FrameOutput() != nullptr;
+    UIEnable(ID_FILE_PRINT, output);
+    UIEnable(ID_FILE_EMAIL, output);
     UISetCheck(ID_VIEW_TOOLBAR, g_applicationState.Options().viewerShowToolbar ? 1 : 0);
 
     UIEnable(ID_WINDOW_BRING_VIEWERS, viewers >= 1);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "imaging/codecs/bmp_codec.h"
+#include "imaging/image_object.h"
 #include "tests/support/dialog_script.h"
 #include "tools/print_list_dialog.h"
 
@@ -147,6 +149,70 @@ TEST_F(PrintListTest, OkWithoutAChangeLeavesTheListAlone) {
     EXPECT_EQ(IDOK, dialog.DoModal(NULL));
     EXPECT_FALSE(dialog.Modified());
     EXPECT_EQ(copies, (std::vector<int>{2, 2, 2}));
+}
+
+// A 24-bit BMP of the size; the path.
+std::string WritePicture(const std::string& path, int width, int height) {
+    CImageObject image;
+    EXPECT_TRUE(image.Create(width, height, 24, 0));
+    for (int y = 0; y < height; ++y)
+        memset(image.GetRow(y, true), 0x30 + y % 0x80, 3 * width);
+    CBmpWriter writer;
+    EXPECT_TRUE(writer.Write(path.c_str(), &image));
+    return path;
+}
+
+TEST_F(PrintListTest, ThePreviewShowsTheSelectedPictureShrunkAndNothingWithoutOne) {
+    std::vector<std::string> list = {WritePicture(files[0], 400, 100),
+                                     WritePicture(files[1], 50, 200), files[2]};
+    std::vector<int> copies = {1, 1, 1};
+    struct Shown {
+        int width = -1, height = -1;
+        std::string dimensions;
+    };
+    Shown first, second, damaged, cleared;
+    RECT place = {};
+    CPrintListDialog dialog(&list, &copies);
+    auto shown = [&](HWND d) {
+        Shown s;
+        if (CImageObject* image = dialog.PreviewView().GetImage()) {
+            s.width = image->width;
+            s.height = image->height;
+        } else {
+            s.width = s.height = 0;
+        }
+        s.dimensions = DialogScript::Text(d, IDC_PLIST_DIMENSIONS);
+        return s;
+    };
+    DialogScript script(kCaption, [&](HWND d) {
+        testsupport::MaybeScreenshot(d, "print_list_preview");
+        ::GetWindowRect(dialog.PreviewView().m_hWnd, &place);
+        ::MapWindowPoints(NULL, d, reinterpret_cast<POINT*>(&place), 2);
+        first = shown(d);
+        SelectRow(d, 1);
+        second = shown(d);
+        SelectRow(d, 2);
+        damaged = shown(d);
+        DialogScript::Click(d, IDC_PLIST_CLEAR);
+        cleared = shown(d);
+        DialogScript::PressCancel(d);
+    });
+    EXPECT_EQ(IDCANCEL, dialog.DoModal(NULL));
+    EXPECT_EQ(15, place.left);
+    EXPECT_EQ(30, place.top);
+    EXPECT_EQ(155, place.right);
+    EXPECT_EQ(190, place.bottom);
+    // Decoded no larger than the preview needs, in proportion.
+    EXPECT_EQ(140, first.width);
+    EXPECT_EQ(35, first.height);
+    EXPECT_EQ("400 x 100", first.dimensions);
+    EXPECT_EQ(40, second.width);
+    EXPECT_EQ(160, second.height);
+    EXPECT_EQ("50 x 200", second.dimensions);
+    // A file that is no picture shows nothing and names no size.
+    EXPECT_EQ(0, damaged.width);
+    EXPECT_EQ("", damaged.dimensions);
+    EXPECT_EQ(0, cleared.width);
 }
 
 TEST(PrintListFilters, StartOnAllFormatsAndOfferEveryReadableType) {

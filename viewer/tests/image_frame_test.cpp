@@ -766,8 +766,6 @@ TEST_F(ImageFrameTest, EveryCommandOfTheResourcesHasAHandlerAndEveryHandlerAComm
 
     // Commands whose work is not built: they have no handler and are disabled.
     const std::set<int> notBuilt = {ID_FILE_PROPERTIES,
-                                    ID_FILE_PRINT,
-                                    ID_FILE_EMAIL,
                                     ID_EDIT_PASTE,
                                     ID_IMAGE_MODE_RGB,
                                     ID_IMAGE_SIZE,
