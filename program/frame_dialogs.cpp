@@ -10,6 +10,7 @@
 #include "tools/adjustment_dialogs.h"
 #include "tools/image_size_dialog.h"
 #include "tools/rotate_canvas_dialog.h"
+#include "tools/save_file_dialog.h"
 #include "tools/save_options_dialogs.h"
 
 namespace {
@@ -109,4 +110,5 @@ CProgramFrameDialogs g_programFrameDialogs;
 void RegisterProgramFrameDialogs() {
     SetFrameDialogs(&g_programFrameDialogs);
     image_saving::SetSaveOptionsAsker(AskImageSaveOptions);
+    image_saving::SetSaveFileAsker(AskSaveFilePath);
 }

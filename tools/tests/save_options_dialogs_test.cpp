@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <dlgs.h>
 
 #include <atomic>
 #include <cstdint>
@@ -21,6 +22,7 @@
 #include "imaging/image_file_types.h"
 #include "imaging/image_object.h"
 #include "tests/support/dialog_script.h"
+#include "tools/save_file_dialog.h"
 #include "tools/save_options_dialogs.h"
 #include "tools/tests/option_values.h"
 
@@ -376,7 +378,9 @@ JpegTables ReadJpegTables(const std::string& file) {
 class SaveAsWithOptionsTest : public testing::Test {
 protected:
     void SetUp() override {
+        // The program's own chain: its file dialog, then the options.
         image_saving::SetSaveOptionsAsker(AskImageSaveOptions);
+        image_saving::SetSaveFileAsker(AskSaveFilePath);
         ::CreateDirectoryA(kFolder, nullptr);
         ::DeleteFileA(kTarget);
         SetJpegOptions(75, true, true, true);
@@ -387,7 +391,10 @@ protected:
         lstrcpynA(m_image.path, kSource, MAX_PATH);
         m_image.SetModified();
     }
-    void TearDown() override { image_saving::SetSaveOptionsAsker(nullptr); }
+    void TearDown() override {
+        image_saving::SetSaveOptionsAsker(nullptr);
+        image_saving::SetSaveFileAsker(nullptr);
+    }
 
     static constexpr char kFolder[] = "C:\\vxpsaveas_options";
     static constexpr char kSource[] = "C:\\vxpsaveas_options\\photo.bmp";
@@ -433,6 +440,60 @@ TEST_F(SaveAsWithOptionsTest, CancelInTheOptionsOrTheFileDialogWritesNothingAndK
         EXPECT_EQ(::GetFileAttributesA(kTarget), INVALID_FILE_ATTRIBUTES) << name;
         EXPECT_EQ(JpegOptionsInMemory(), (std::vector<uint32_t>{75, 1, 1, 1})) << name;
     }
+}
+
+// The name field of the file dialog: the edit of the old layout, or the
+// combo box of the explorer layout.
+std::string FileNameText(HWND dialog) {
+    char text[MAX_PATH] = {};
+    if (!::GetDlgItemTextA(dialog, edt1, text, sizeof text))
+        ::GetDlgItemTextA(dialog, cmb13, text, sizeof text);
+    return text;
+}
+
+// Picks a file type as a click in the list does: the selection, then both
+// notices the list sends for it (the dialog may act on either).
+void ChooseFilter(HWND dialog, int index) {
+    HWND types = ::GetDlgItem(dialog, cmb1);
+    ::SendMessageA(types, CB_SETCURSEL, index - 1, 0);
+    for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
+        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, code), reinterpret_cast<LPARAM>(types));
+}
+
+TEST(SaveFileDialog, ChoosingAFileTypeGivesTheNameItsExtension) {
+    static const char kFilters[] = "BMP (*.BMP)\0*.bmp\0"
+                                   "GIF (*.GIF)\0*.gif\0"
+                                   "PNG (*.PNG)\0*.png\0"
+                                   "Photoshop (*.PSD)\0*.psd\0"
+                                   "Sun Rasterfile (*.RAS)\0*.ras\0"
+                                   "TIFF (*.TIF;*.TIFF)\0*.tif;*.tiff\0"
+                                   "JPEG (*.JPG;*.JPEG;*.JPE)\0*.jpg;*.jpeg;*.jpe\0"
+                                   "Wireless Bitmap (*.WBMP;*.WBM)\0*.wbmp;*.wbm\0";
+    ::CreateDirectoryA("C:\\vxpsavefile", nullptr);
+    std::string asTiff, asJpeg, asWbmp;
+    DialogScript script("Save As", [&](HWND d) {
+        testsupport::MaybeScreenshot(d, "save_file_dialog");
+        ::SetDlgItemTextA(d, edt1, "photo.jpg");
+        ::SetDlgItemTextA(d, cmb13, "photo.jpg");
+        ChooseFilter(d, 6);
+        asTiff = FileNameText(d);
+        ChooseFilter(d, 7);
+        asJpeg = FileNameText(d);
+        ChooseFilter(d, 8);
+        asWbmp = FileNameText(d);
+        DialogScript::PressOk(d);
+    });
+    // A refused name would otherwise wait for an answer.
+    script.boxCaptions.push_back("Invalid character(s) in path");
+    CSaveFileDialog dialog("BMP", "photo", kFilters, "C:\\vxpsavefile");
+    dialog.filterIndex = 7;
+    ASSERT_EQ(dialog.DoModal(nullptr), IDOK);
+    EXPECT_EQ(script.boxes.size(), 0u);
+    EXPECT_EQ(asTiff, "photo.tif");
+    EXPECT_EQ(asJpeg, "photo.jpg");
+    EXPECT_EQ(asWbmp, "photo.wbmp");
+    EXPECT_STREQ(dialog.path, "C:\\vxpsavefile\\photo.wbmp");
+    EXPECT_EQ(dialog.filterIndex, 8);
 }
 
 } // namespace
