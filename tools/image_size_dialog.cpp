@@ -53,10 +53,7 @@ LRESULT CImageSizeDialog::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     WriteNumber(IDC_SIZE_WIDTH, width);
     WriteNumber(IDC_SIZE_HEIGHT, height);
     WriteNumber(IDC_SIZE_PERCENT, percent);
-    // Not CheckRadioButton: the ids between the two radios are other controls.
-    const bool dimensions = kind == tools_logic::kSizeByDimensions;
-    ::CheckDlgButton(m_hWnd, IDC_SIZE_PERCENTAGE, dimensions ? BST_UNCHECKED : BST_CHECKED);
-    ::CheckDlgButton(m_hWnd, IDC_SIZE_DIMENSIONS, dimensions ? BST_CHECKED : BST_UNCHECKED);
+    ShowKind();
     ::CheckDlgButton(m_hWnd, IDC_SIZE_CONSTRAIN,
                      constrainMode == tools_logic::kConstrainProportions ? BST_CHECKED
                                                                          : BST_UNCHECKED);
@@ -69,6 +66,15 @@ LRESULT CImageSizeDialog::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     m_ready = true;
     ApplyEnabling();
     return TRUE;
+}
+
+void CImageSizeDialog::ShowKind() {
+    // Set one by one, not by CheckRadioButton (the ids between the two
+    // radios are other controls), nor left to the radios' own grouping, which
+    // does not reach past the percent edit between them everywhere.
+    const bool dimensions = kind == tools_logic::kSizeByDimensions;
+    ::CheckDlgButton(m_hWnd, IDC_SIZE_PERCENTAGE, dimensions ? BST_UNCHECKED : BST_CHECKED);
+    ::CheckDlgButton(m_hWnd, IDC_SIZE_DIMENSIONS, dimensions ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void CImageSizeDialog::ApplyEnabling() {
@@ -87,9 +93,11 @@ LRESULT CImageSizeDialog::OnClicked(WORD, WORD id, HWND, BOOL& handled) {
     switch (id) {
     case IDC_SIZE_PERCENTAGE:
         kind = tools_logic::kSizeByPercent;
+        ShowKind();
         break;
     case IDC_SIZE_DIMENSIONS:
         kind = tools_logic::kSizeByDimensions;
+        ShowKind();
         break;
     case IDC_SIZE_CONSTRAIN:
         if (constrain) {

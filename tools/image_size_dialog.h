@@ -46,6 +46,7 @@ private:
     LRESULT OnClicked(WORD, WORD, HWND, BOOL&);
     LRESULT OnEditUpdate(WORD, WORD, HWND, BOOL&);
 
+    void ShowKind();
     void ApplyEnabling();
     // Writes a number into an edit without its update recomputing anything.
     void WriteNumber(int id, int value);

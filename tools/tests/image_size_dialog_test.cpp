@@ -53,7 +53,8 @@ TEST(ImageSizeDialog, EachKindAndConstrainModeEnablesItsControls) {
     DialogScript script("Image Size", [&](HWND d) {
         DialogScript::Click(d, IDC_SIZE_DIMENSIONS);
         afterDimensions = DialogScript::IsEnabled(d, IDC_SIZE_WIDTH) &&
-                          !DialogScript::IsEnabled(d, IDC_SIZE_PERCENT);
+                          !DialogScript::IsEnabled(d, IDC_SIZE_PERCENT) &&
+                          !DialogScript::IsChecked(d, IDC_SIZE_PERCENTAGE);
         DialogScript::Click(d, IDC_SIZE_CONSTRAIN);
         afterConstrain = !DialogScript::IsEnabled(d, IDC_SIZE_FIT);
         DialogScript::Click(d, IDC_SIZE_CONSTRAIN);
@@ -64,7 +65,8 @@ TEST(ImageSizeDialog, EachKindAndConstrainModeEnablesItsControls) {
                    DialogScript::IsEnabled(d, IDC_SIZE_FIT_MODE);
         DialogScript::Click(d, IDC_SIZE_PERCENTAGE);
         afterPercent = DialogScript::IsEnabled(d, IDC_SIZE_PERCENT) &&
-                       !DialogScript::IsEnabled(d, IDC_SIZE_FIT_MODE);
+                       !DialogScript::IsEnabled(d, IDC_SIZE_FIT_MODE) &&
+                       !DialogScript::IsChecked(d, IDC_SIZE_DIMENSIONS);
         DialogScript::PressCancel(d);
     });
     ASSERT_EQ(dialog.DoModal(nullptr), IDCANCEL);
@@ -79,11 +81,11 @@ TEST(ImageSizeDialog, ConstrainedProportionsFollowTheTypedSideTruncated) {
     CImageSizeDialog dialog(480, 640);
     std::string shownAtOpening, heightAfterTick, heightAfterWidth, widthAfterHeight;
     DialogScript script("Image Size", [&](HWND d) {
-        testsupport::MaybeScreenshot(d, "image_size_dialog");
         shownAtOpening = DialogScript::Text(d, IDC_SIZE_WIDTH) + "x" +
                          DialogScript::Text(d, IDC_SIZE_HEIGHT) + " " +
                          DialogScript::Text(d, IDC_SIZE_PERCENT) + "%";
         DialogScript::Click(d, IDC_SIZE_DIMENSIONS);
+        testsupport::MaybeScreenshot(d, "image_size_dialog");
         DialogScript::SetText(d, IDC_SIZE_WIDTH, "1280");
         DialogScript::Click(d, IDC_SIZE_CONSTRAIN);
         heightAfterTick = DialogScript::Text(d, IDC_SIZE_HEIGHT);
