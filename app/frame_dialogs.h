@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "imaging/operations/image_operation.h"
 
@@ -26,6 +27,14 @@ struct AdjustmentRequest {
     std::unique_ptr<CImageOperation> operation;
 };
 
+// Where the results of a command on several images go: mode 0 replaces the
+// files, 1 writes beside them under a new name, 2 into `folder`.
+struct SaveImagesChoice {
+    int mode = 0;
+    std::string folder;
+    bool alwaysReplace = false;
+};
+
 class IFrameDialogs {
 public:
     virtual ~IFrameDialogs() = default;
@@ -41,6 +50,8 @@ public:
     virtual std::unique_ptr<CImageOperation> AskImageOperation(HWND, int, int, int) {
         return nullptr;
     }
+    // Save Images, with `currentFolder` for its Use Current: true on OK.
+    virtual bool AskSaveImages(HWND, const char*, SaveImagesChoice&) { return false; }
     // Arrange Viewers: true on OK with the arranging mode ('r' grid, 's'
     // rows, 't' columns) and its count per row or column (0: all in one).
     virtual bool AskArrangeViewers(HWND owner, char& mode, int& count) = 0;

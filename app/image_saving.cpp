@@ -24,6 +24,7 @@ namespace {
 constexpr char kCaption[] = "Velmorantix XP";
 
 SaveOptionsAsker g_optionsAsker = nullptr;
+SaveFileAsker g_fileAsker = nullptr;
 
 // The writer of the target's type with the user's settings; null for a type
 // without one.
@@ -219,6 +220,17 @@ bool AskSaveFileName(const char* sourcePath, char* chosen) {
     const size_t dot = name.rfind('.');
     if (dot != std::string::npos)
         name.erase(dot);
+    const int filterIndex = SaveFilterIndexForType(DetectImageFileType(source.c_str()));
+    if (g_fileAsker) {
+        SaveFileRequest request;
+        request.owner = ::GetActiveWindow();
+        request.filters = kFilters;
+        request.filterIndex = filterIndex;
+        request.fileName = name.c_str();
+        request.folder = parts.folder.empty() ? nullptr : parts.folder.c_str();
+        request.defaultExtension = "BMP";
+        return g_fileAsker(request, chosen);
+    }
     char file[MAX_PATH] = {};
     lstrcpynA(file, name.c_str(), MAX_PATH);
 
@@ -226,8 +238,7 @@ bool AskSaveFileName(const char* sourcePath, char* chosen) {
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = ::GetActiveWindow();
     dialog.lpstrFilter = kFilters;
-    dialog.nFilterIndex =
-        static_cast<DWORD>(SaveFilterIndexForType(DetectImageFileType(source.c_str())));
+    dialog.nFilterIndex = static_cast<DWORD>(filterIndex);
     dialog.lpstrFile = file;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrInitialDir = parts.folder.empty() ? nullptr : parts.folder.c_str();
@@ -237,6 +248,10 @@ bool AskSaveFileName(const char* sourcePath, char* chosen) {
         return false;
     lstrcpynA(chosen, file, MAX_PATH);
     return true;
+}
+
+void SetSaveFileAsker(SaveFileAsker asker) {
+    g_fileAsker = asker;
 }
 
 void SetSaveOptionsAsker(SaveOptionsAsker asker) {

@@ -42,6 +42,22 @@ bool AskSaveFileName(const char* sourcePath, char* chosen);
 // type has none (the dialog's default is kept).
 int SaveFilterIndexForType(int type);
 
+// The Save As file dialog of the windows above the core, which keeps the
+// name's extension in step with the chosen file type. Until one is
+// registered the plain common dialog asks. `filters` is a common-dialog
+// filter list, `filterIndex` 1-based (0: the dialog's default); the asker
+// puts the chosen path (MAX_PATH) into `chosen` and returns true on OK.
+struct SaveFileRequest {
+    HWND owner = nullptr;
+    const char* filters = nullptr;
+    int filterIndex = 0;
+    const char* fileName = nullptr;
+    const char* folder = nullptr; // null: the dialog's own choice
+    const char* defaultExtension = nullptr;
+};
+using SaveFileAsker = bool (*)(const SaveFileRequest& request, char* chosen);
+void SetSaveFileAsker(SaveFileAsker asker);
+
 // The option dialogs of the types that have them (PNG and JPEG), run before
 // a Save As writes. The windows above the core register them; until they do,
 // the stored options are used as they are.

@@ -1,13 +1,17 @@
 // The dialogs the frames' shared commands open, from the windows above the
-// viewer: the tools' Rotate Canvas and the program's About and Arrange
-// Viewers.
+// viewer: the tools' parameter dialogs, Save Images and the save options,
+// and the program's About and Arrange Viewers.
 #include "app/frame_dialogs.h"
+#include "app/image_saving.h"
 #include "config/about_dialog.h"
 #include "config/arrange_viewers_dialog.h"
 #include "imaging/operations/indexed_color_op.h"
 #include "resources/resource.h"
 #include "tools/adjustment_dialogs.h"
+#include "tools/image_size_dialog.h"
 #include "tools/rotate_canvas_dialog.h"
+#include "tools/save_file_dialog.h"
+#include "tools/save_options_dialogs.h"
 
 namespace {
 
@@ -42,7 +46,8 @@ public:
             return false;
         }
     }
-    std::unique_ptr<CImageOperation> AskImageOperation(HWND owner, int command, int, int) override {
+    std::unique_ptr<CImageOperation> AskImageOperation(HWND owner, int command, int width,
+                                                       int height) override {
         if (command == ID_IMAGE_MODE_INDEXED) {
             CIndexedColorDialog dialog;
             if (dialog.DoModal(owner) != IDOK)
@@ -51,7 +56,23 @@ public:
             op->colorCount = dialog.colorCount;
             return op;
         }
+        if (command == ID_IMAGE_SIZE) {
+            CImageSizeDialog dialog(height, width);
+            if (dialog.DoModal(owner) != IDOK)
+                return nullptr;
+            return dialog.MakeOperation();
+        }
         return nullptr;
+    }
+    bool AskSaveImages(HWND owner, const char* currentFolder, SaveImagesChoice& choice) override {
+        CSaveImagesDialog dialog;
+        dialog.currentFolder = currentFolder ? currentFolder : "";
+        if (dialog.DoModal(owner) != IDOK)
+            return false;
+        choice.mode = dialog.selection;
+        choice.folder = dialog.folder;
+        choice.alwaysReplace = dialog.alwaysReplace;
+        return true;
     }
     void ShowAbout(HWND owner) override {
         CAboutDialog dialog;
@@ -88,4 +109,6 @@ CProgramFrameDialogs g_programFrameDialogs;
 
 void RegisterProgramFrameDialogs() {
     SetFrameDialogs(&g_programFrameDialogs);
+    image_saving::SetSaveOptionsAsker(AskImageSaveOptions);
+    image_saving::SetSaveFileAsker(AskSaveFilePath);
 }

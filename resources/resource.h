@@ -471,6 +471,7 @@
 #define IDC_SIZE_PERCENTAGE 1259
 #define IDC_SIZE_FIT 1261
 #define IDC_SIZE_FIT_MODE 1262
+#define IDC_SIZE_PERCENT 1218
 // JPEG and PNG options.
 #define IDC_JPEG_QUALITY 1087
 #define IDC_JPEG_OPTIMIZE 1089
@@ -481,6 +482,16 @@
 #define IDC_JPEG_METADATA 1263
 #define IDC_PNG_NONE 1222 // radios, in interlace order
 #define IDC_PNG_INTERLACED 1223
+// Save Images: where the results of a command on several images go.
+#define IDD_SAVE_IMAGES 356
+#define IDC_SAVE_IMAGES_LOCATION 1015
+#define IDC_SAVE_IMAGES_BROWSE 1055
+#define IDC_SAVE_IMAGES_ALWAYS_REPLACE 1083
+#define IDC_SAVE_IMAGES_USE_CURRENT 1092
+#define IDC_SAVE_IMAGES_REPLACE 1175 // radios, in selection order
+#define IDC_SAVE_IMAGES_RENAME 1176
+#define IDC_SAVE_IMAGES_FOLDER 1177
+#define IDC_SAVE_IMAGES_ICON 1178
 
 // ---------------------------------------------------------------------------
 // Docking windows.

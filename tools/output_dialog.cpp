@@ -11,6 +11,7 @@
 #include "app/options.h"
 #include "imaging/image_file_types.h"
 #include "tools/folder_browse.h"
+#include "tools/save_options_dialogs.h"
 
 COutputDialog::COutputDialog() {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_UPDOWN_CLASS};
@@ -144,6 +145,13 @@ LRESULT COutputDialog::OnBrowse(WORD, WORD, HWND, BOOL&) {
     std::string chosen = ItemText(IDC_OUTPUT_LOCATION);
     if (BrowseForFolder(m_hWnd, "Output folder", &chosen))
         SetDlgItemText(IDC_OUTPUT_LOCATION, chosen.c_str());
+    return 0;
+}
+
+LRESULT COutputDialog::OnSaveOptions(WORD, WORD, HWND, BOOL&) {
+    const int format = SelectedFormatId();
+    if (SaveFormatHasOptions(format))
+        AskImageSaveOptions(m_hWnd, FileTypeFromSaveFormatIndex(format));
     return 0;
 }
 

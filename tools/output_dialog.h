@@ -42,10 +42,9 @@ public:
     void LoadFrom(const CAppOptions& options);
     void StoreTo(CAppOptions& options) const;
 
-    // Whether "Options..." can open a save-options dialog at all. Those
-    // dialogs are not part of this program yet, so the button stays disabled
-    // rather than offering settings it could not keep.
-    static bool SaveOptionsAvailable() { return false; }
+    // Whether "Options..." can open a save-options dialog at all; it then
+    // opens the options of the chosen format (JPEG and PNG have some).
+    static bool SaveOptionsAvailable() { return true; }
 
     BEGIN_MSG_MAP(COutputDialog)
     MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
@@ -53,6 +52,7 @@ public:
     COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
     COMMAND_ID_HANDLER(IDC_OUTPUT_BROWSE, OnBrowse)
     COMMAND_ID_HANDLER(IDC_OUTPUT_USE_CURRENT, OnUseCurrent)
+    COMMAND_ID_HANDLER(IDC_OUTPUT_OPTIONS, OnSaveOptions)
     COMMAND_HANDLER(IDC_OUTPUT_FORMAT, CBN_SELCHANGE, OnFormatChanged)
     END_MSG_MAP()
 
@@ -62,6 +62,7 @@ private:
     LRESULT OnCancel(WORD, WORD, HWND, BOOL&);
     LRESULT OnBrowse(WORD, WORD, HWND, BOOL&);
     LRESULT OnUseCurrent(WORD, WORD, HWND, BOOL&);
+    LRESULT OnSaveOptions(WORD, WORD, HWND, BOOL&);
     LRESULT OnFormatChanged(WORD, WORD, HWND, BOOL&);
     int SelectedFormatId() const;
     void EnableOptions();

@@ -38,6 +38,7 @@ const CFrameCommands::CommandEntry CFrameCommands::kCommands[] = {
     {ID_ADJUST_HUE_SATURATION, ID_ADJUST_HUE_SATURATION, &CFrameCommands::OnImageCommand},
     {ID_ADJUST_POSTERIZE, ID_ADJUST_POSTERIZE, &CFrameCommands::OnImageCommand},
     {ID_IMAGE_MODE_INDEXED, ID_IMAGE_MODE_INDEXED, &CFrameCommands::OnImageCommand},
+    {ID_IMAGE_SIZE, ID_IMAGE_SIZE, &CFrameCommands::OnImageCommand},
     {ID_ADJUST_INVERT, ID_ADJUST_EQUALIZE, &CFrameCommands::OnImageCommand},
     {ID_ROTATE_180, ID_ROTATE_ARBITRARY, &CFrameCommands::OnImageCommand},
     {ID_FLIP_HORIZONTAL, ID_FLIP_VERTICAL, &CFrameCommands::OnImageCommand},

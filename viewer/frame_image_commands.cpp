@@ -144,7 +144,7 @@ void CFrameCommands::OnImageCommand(WORD id) {
         return;
     }
     std::unique_ptr<CImageOperation> operation = PixelOperation(id);
-    if (id == ID_IMAGE_MODE_INDEXED) {
+    if (id == ID_IMAGE_MODE_INDEXED || id == ID_IMAGE_SIZE) {
         IFrameDialogs* dialogs = FrameDialogs();
         if (!dialogs)
             return;

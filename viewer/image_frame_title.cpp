@@ -24,11 +24,13 @@ std::string CompactPath(const std::string& path, int maxChars) {
 
 // Commands whose work is not built yet: they stay disabled.
 constexpr int kUnavailable[] = {
-    ID_FILE_PROPERTIES, ID_EDIT_PASTE,        ID_IMAGE_SIZE,       ID_TOOLS_EDITOR,
-    ID_FILE_CONVERT,    ID_SORT_BY_NAME,      ID_SORT_BY_SIZE,     ID_SORT_BY_TYPE,
-    ID_SORT_BY_DATE,    ID_SORT_ASCENDING,    ID_SORT_DESCENDING,  ID_WALLPAPER_CENTER,
-    ID_WALLPAPER_TILE,  ID_WALLPAPER_STRETCH, ID_WALLPAPER_REMOVE, ID_TOOLS_CONFIGURE_EDITORS,
-    ID_HELP_INDEX,      ID_HELP_WEB_HOME,     ID_HELP_WEB_SUPPORT, ID_HELP_WEB_REGISTER};
+    ID_FILE_PROPERTIES,   ID_EDIT_PASTE,       ID_TOOLS_EDITOR,
+    ID_FILE_CONVERT,      ID_SORT_BY_NAME,     ID_SORT_BY_SIZE,
+    ID_SORT_BY_TYPE,      ID_SORT_BY_DATE,     ID_SORT_ASCENDING,
+    ID_SORT_DESCENDING,   ID_WALLPAPER_CENTER, ID_WALLPAPER_TILE,
+    ID_WALLPAPER_STRETCH, ID_WALLPAPER_REMOVE, ID_TOOLS_CONFIGURE_EDITORS,
+    ID_HELP_INDEX,        ID_HELP_WEB_HOME,    ID_HELP_WEB_SUPPORT,
+    ID_HELP_WEB_REGISTER};
 
 } // namespace
 
@@ -154,6 +156,7 @@ void CImageFrame::RunUpdateRules() {
     // The dialogs live above the viewer: without them these have no work.
     const bool dialogs = FrameDialogs() != nullptr;
     UIEnable(ID_ROTATE_ARBITRARY, editable && dialogs);
+    UIEnable(ID_IMAGE_SIZE, editable && dialogs);
     UIEnable(ID_APP_ABOUT, dialogs);
     const bool grey = hasDocument && document->IsGrayscalePalette();
     UIEnable(ID_IMAGE_MODE_GRAYSCALE, editable && !grey);

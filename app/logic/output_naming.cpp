@@ -44,6 +44,42 @@ std::string NextFreeOutputPath(const std::string& folder, const std::string& pre
     return std::string();
 }
 
+std::string BatchOutputPath(int saveMode, const std::string& file, const std::string& noun,
+                            const std::string& outputFolder,
+                            const std::function<bool(const std::string&)>& exists, int maxTries) {
+    const size_t slash = file.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? std::string() : file.substr(0, slash);
+    const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
+    const auto join = [](const std::string& in, const std::string& leaf) {
+        if (in.empty() || in.back() == '\\')
+            return in + leaf;
+        return in + "\\" + leaf;
+    };
+    std::string path;
+    switch (saveMode) {
+    case 0:
+        path = file;
+        break;
+    case 2:
+        path = join(outputFolder, name);
+        break;
+    case 1:
+        for (int n = 0; n < maxTries; ++n) {
+            const std::string leaf =
+                n == 0 ? noun + " " + name : noun + " (" + std::to_string(n) + ") " + name;
+            path = join(folder, leaf);
+            if (path.size() > kMaxOutputPath)
+                return std::string();
+            if (!exists(path))
+                return path;
+        }
+        return std::string();
+    default:
+        return std::string();
+    }
+    return path.size() > kMaxOutputPath ? std::string() : path;
+}
+
 std::string StripTrailingBackslash(const std::string& folder) {
     if (folder.empty() || folder.back() != '\\')
         return folder;

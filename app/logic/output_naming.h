@@ -33,6 +33,16 @@ std::string NextFreeOutputPath(const std::string& folder, const std::string& pre
                                const std::function<bool(const std::string&)>& exists,
                                int maxTries = 100000);
 
+// Where a command on several images writes one result, by the Save Images
+// choice: 0 the file itself; 1 beside it as "<noun> <name>", then
+// "<noun> (1) <name>", "<noun> (2) <name>" and so on while `exists`; 2 the
+// output folder with the file's name. Empty for another mode, when the
+// name grows past kMaxOutputPath, or after `maxTries` names that exist.
+std::string BatchOutputPath(int saveMode, const std::string& file, const std::string& noun,
+                            const std::string& outputFolder,
+                            const std::function<bool(const std::string&)>& exists,
+                            int maxTries = 100000);
+
 // The folder as the Output dialog stores it: one trailing backslash removed,
 // except after a drive root ("C:\" stays, since "C:" names the drive's
 // current folder).

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/checked_size.h"
 #include "resources/resource.h"
 
 namespace tools_logic {
@@ -89,6 +90,63 @@ AdjustmentFields PosterizeFields() {
 }
 ValueField IndexedColorField() {
     return {IDC_INDEXED_COLORS, 0, 2, 256, kValueRange};
+}
+
+ValueField ImageSizePercentField() {
+    return {IDC_SIZE_PERCENT, 0, 1, kMaxResizePercent, "Percent must be between %d and %d"};
+}
+ValueField ImageSizeWidthField() {
+    return {IDC_SIZE_WIDTH, 0, 1, kMaxResizeSide, "Width must be between %d and %d"};
+}
+ValueField ImageSizeHeightField() {
+    return {IDC_SIZE_HEIGHT, 0, 1, kMaxResizeSide, "Height must be between %d and %d"};
+}
+
+bool ResizedSize(const ImageSizeRequest& request, int fullWidth, int fullHeight, int* width,
+                 int* height) {
+    double w = 0.0, h = 0.0;
+    switch (request.mode) {
+    case 0:
+        w = request.width;
+        h = request.height;
+        break;
+    case 1:
+        w = std::trunc(request.percent * 0.01 * fullWidth);
+        h = std::trunc(request.percent * 0.01 * fullHeight);
+        break;
+    case 2:
+    case 3:
+    case 4: {
+        if (fullWidth <= 0 || fullHeight <= 0 || request.width <= 0 || request.height <= 0)
+            return false;
+        if (request.mode == 3 && request.width >= fullWidth && request.height >= fullHeight)
+            return false;
+        if (request.mode == 4 && fullWidth >= request.width && fullHeight >= request.height)
+            return false;
+        const double ex = static_cast<double>(request.width) / fullWidth;
+        const double ey = static_cast<double>(request.height) / fullHeight;
+        w = ey > ex ? request.width : std::trunc(fullWidth * ey);
+        h = ey > ex ? std::trunc(ex * fullHeight) : request.height;
+        w = w < 1.0 ? 1.0 : w;
+        h = h < 1.0 ? 1.0 : h;
+        break;
+    }
+    default:
+        return false;
+    }
+    if (!(w >= 1.0 && w < 2147483648.0 && h >= 1.0 && h < 2147483648.0))
+        return false;
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return true;
+}
+
+bool ResizedImageFits(int width, int height) {
+    if (width <= 0 || height <= 0)
+        return false;
+    const plat::CheckedSize bytes =
+        plat::RowBytes(static_cast<uint64_t>(width), 32, 4) * static_cast<uint64_t>(height);
+    return bytes.FitsIn(kMaxResizedBytes);
 }
 
 ImageSizeEnabling ImageSizeEnablingFor(int kind, int constrainMode) {

@@ -69,6 +69,24 @@ ImageSizeRequest ImageSizeRequestFor(int kind, int constrainMode, int fitMode, i
 // of 1..kMaxResizeSide pixels.
 constexpr int kMaxResizePercent = 10000;
 constexpr int kMaxResizeSide = 65535;
+// The most bytes the resized image may take (at four bytes a pixel, the
+// widest depth a resize keeps): past it the answer is refused rather than
+// left to fail in an allocation.
+constexpr unsigned long long kMaxResizedBytes = 512ull << 20;
+
+// The edits of Image Size with their ranges and messages.
+ValueField ImageSizePercentField();
+ValueField ImageSizeWidthField();
+ValueField ImageSizeHeightField();
+
+// The size the request gives an image of fullWidth x fullHeight, as the
+// resize computes it; false when the request gives no image (a side < 1, a
+// box that refuses: shrink only of an image that fits, enlarge only of one
+// that is bigger).
+bool ResizedSize(const ImageSizeRequest& request, int fullWidth, int fullHeight, int* width,
+                 int* height);
+// Whether an image of width x height stays within kMaxResizedBytes.
+bool ResizedImageFits(int width, int height);
 
 // Save As ---------------------------------------------------------------
 // The extension of filter `index` (1-based) of a file-dialog filter list

@@ -190,4 +190,25 @@ TEST(OutputDialog, OptionsIsNeverOfferedForFormatsWithoutSaveOptions) {
     }
 }
 
+TEST(OutputDialog, OptionsOpensTheChosenFormatsOptionsDialog) {
+    // Rows in list order: JPG is 2, PNG 3.
+    struct Case {
+        int row;
+        const char* caption;
+    } cases[] = {{2, "JPEG Options"}, {3, "PNG Options"}};
+    for (const Case& c : cases) {
+        COutputDialog dialog;
+        DialogScript script("Output", [&](HWND d) {
+            SelectFormatRow(d, c.row);
+            DialogScript::Click(d, IDC_OUTPUT_OPTIONS);
+            DialogScript::PressCancel(d);
+        });
+        // The options dialog is answered with OK as soon as it opens.
+        script.boxCaptions.push_back(c.caption);
+        EXPECT_EQ(IDCANCEL, dialog.DoModal(NULL));
+        ASSERT_EQ(script.boxes.size(), 1u) << c.caption;
+        EXPECT_EQ(script.boxes[0].caption, c.caption);
+    }
+}
+
 } // namespace

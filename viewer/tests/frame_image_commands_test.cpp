@@ -16,6 +16,7 @@
 #include "app/frame_dialogs.h"
 #include "imaging/codecs/jpeg_writer.h"
 #include "imaging/image_object.h"
+#include "imaging/operations/resize_op.h"
 #include "imaging/operations/rotate_op.h"
 #include "resources/resource.h"
 #include "viewer/image_frame.h"
@@ -281,7 +282,8 @@ TEST_F(FrameImageCommandsTest, AJpegOfPartBlocksIsTurnedInItsPixelsAndTheFileSta
     EXPECT_EQ(ReadFileBytes(path), original);
 }
 
-// Rotate Canvas answered by the test: OK with an angle, or Cancel.
+// Rotate Canvas and Image Size answered by the test: OK with an angle or a
+// new size, or Cancel.
 class ScriptedDialogs : public IFrameDialogs {
 public:
     ScriptedDialogs() { SetFrameDialogs(this); }
@@ -294,12 +296,25 @@ public:
         clockwiseAngle = angle;
         return ok;
     }
+    std::unique_ptr<CImageOperation> AskImageOperation(HWND, int command, int width,
+                                                       int height) override {
+        askedSize = {command, width, height};
+        if (!ok)
+            return nullptr;
+        auto op = std::make_unique<CImageSizeOp>();
+        op->mode = CImageSizeOp::kExactSize;
+        op->width = newWidth;
+        op->height = newHeight;
+        return op;
+    }
     void ShowAbout(HWND) override {}
     bool AskArrangeViewers(HWND, char&, int&) override { return false; }
 
     bool ok = true;
     double angle = 0.0;
     int asked = 0;
+    int newWidth = 0, newHeight = 0;
+    std::vector<int> askedSize;
 };
 
 TEST_F(FrameImageCommandsTest, RotateArbitraryTurnsByTheAngleItIsGivenAndNothingOnZeroOrCancel) {
@@ -339,6 +354,44 @@ TEST_F(FrameImageCommandsTest, RotateArbitraryTurnsByTheAngleItIsGivenAndNothing
         EXPECT_TRUE(Modified(frame->m_hWnd));
     }
     EXPECT_EQ(dialogs.asked, 3);
+}
+
+TEST_F(FrameImageCommandsTest, ImageSizeResizesToTheAnswerAndUndoGivesTheImageBack) {
+    const std::string path = MakeBmp("C:\\vxpedit_imagesize");
+    CImageFrame* frame = OpenViewerOn(path);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_FALSE(Enabled(frame, ID_IMAGE_SIZE)); // no dialog to ask
+    ScriptedDialogs dialogs;
+    ASSERT_TRUE(Enabled(frame, ID_IMAGE_SIZE));
+    CImageObject* before = frame->GetDocument();
+    const std::vector<uint8_t> original = Pixels(before);
+
+    dialogs.ok = false;
+    Send(frame, ID_IMAGE_SIZE);
+    EXPECT_EQ(dialogs.askedSize, (std::vector<int>{ID_IMAGE_SIZE, kWidth, kHeight}));
+    EXPECT_EQ(frame->GetDocument(), before);
+    EXPECT_FALSE(Modified(frame->m_hWnd));
+    EXPECT_FALSE(frame->GetView().HasUndoImage());
+
+    dialogs.ok = true;
+    dialogs.newWidth = 3;
+    dialogs.newHeight = 2;
+    Send(frame, ID_IMAGE_SIZE);
+    CImageObject* resized = frame->GetDocument();
+    ASSERT_EQ(resized->width, 3);
+    ASSERT_EQ(resized->height, 2);
+    EXPECT_TRUE(resized->modified);
+    EXPECT_TRUE(Modified(frame->m_hWnd)) << Title(frame->m_hWnd);
+    // Each target pixel averages a 2 x 2 block of the fixture.
+    const uint32_t expected = 0x102030u + 0x100000u + 0x001000u;
+    EXPECT_EQ(Pixel(resized, 0, 0), expected);
+
+    Send(frame, ID_EDIT_UNDO);
+    CImageObject* undone = frame->GetDocument();
+    ASSERT_EQ(undone->width, kWidth);
+    ASSERT_EQ(undone->height, kHeight);
+    EXPECT_EQ(Pixels(undone), original);
+    EXPECT_FALSE(frame->GetView().HasUndoImage());
 }
 
 } // namespace

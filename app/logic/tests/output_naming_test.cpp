@@ -69,6 +69,39 @@ TEST(OutputNaming, NextFreeNameGivesUpOnOverlongPathsAndEndlessClashes) {
     EXPECT_EQ(1, sequence);
 }
 
+TEST(OutputNaming, BatchResultsReplaceTheFileGoBesideItUnderTheNounOrIntoTheFolder) {
+    const std::set<std::string> existing = {"C:\\pics\\Rotated a b.jpg",
+                                            "C:\\pics\\Rotated (1) a b.jpg"};
+    auto exists = [&](const std::string& p) { return existing.count(p) != 0; };
+    struct Case {
+        int mode;
+        const char* file;
+        const char* noun;
+        const char* folder;
+        const char* path;
+    } cases[] = {
+        {0, "C:\\pics\\a b.jpg", "Rotated", "D:\\out", "C:\\pics\\a b.jpg"},
+        {1, "C:\\pics\\a b.jpg", "Rotated", "D:\\out", "C:\\pics\\Rotated (2) a b.jpg"},
+        {1, "C:\\pics\\c.png", "Hue Saturation", "", "C:\\pics\\Hue Saturation c.png"},
+        {1, "C:\\c.png", "Resized", "", "C:\\Resized c.png"},
+        {2, "C:\\pics\\a b.jpg", "Rotated", "D:\\out", "D:\\out\\a b.jpg"},
+        {2, "C:\\pics\\a b.jpg", "Rotated", "D:\\", "D:\\a b.jpg"},
+        {3, "C:\\pics\\a b.jpg", "Rotated", "D:\\out", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.path, BatchOutputPath(c.mode, c.file, c.noun, c.folder, exists))
+            << c.mode << " " << c.file;
+
+    // Beside a file whose every name is taken, or too long to get one.
+    EXPECT_EQ(
+        "", BatchOutputPath(
+                1, "C:\\pics\\x.jpg", "Flipped", "", [](const std::string&) { return true; }, 20));
+    const std::string deep = "C:\\" + std::string(kMaxOutputPath - 10, 'f') + "\\x.jpg";
+    EXPECT_EQ("", BatchOutputPath(1, deep, "Flipped", "", exists));
+    EXPECT_EQ(
+        "", BatchOutputPath(2, deep, "Flipped", "C:\\" + std::string(kMaxOutputPath, 'o'), exists));
+}
+
 TEST(OutputNaming, OneTrailingBackslashIsRemovedExceptAfterADriveRoot) {
     struct Case {
         const char* in;

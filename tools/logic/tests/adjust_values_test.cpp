@@ -148,6 +148,69 @@ TEST(ImageSizeRequests, MapTheAnswerToTheResizeMode) {
     }
 }
 
+TEST(ImageSizeRequests, GiveTheResizedSizeAndRefuseImagesTooLargeToHold) {
+    struct Case {
+        const char* what;
+        ImageSizeRequest request;
+        int fullWidth, fullHeight;
+        bool sized;
+        int width, height;
+        bool fits;
+    } cases[] = {
+        {"exact", {0, 0, 320, 240}, 640, 480, true, 320, 240, true},
+        {"percent truncates", {1, 33, 0, 0}, 640, 480, true, 211, 158, true},
+        {"percent to nothing", {1, 1, 0, 0}, 50, 50, false, 0, 0, false},
+        {"fit box", {2, 0, 100, 100}, 640, 480, true, 100, 75, true},
+        {"shrink only, already fits", {3, 0, 800, 800}, 640, 480, false, 0, 0, false},
+        {"enlarge only", {4, 0, 1280, 1280}, 640, 480, true, 1280, 960, true},
+        {"enlarge only, already bigger", {4, 0, 100, 100}, 640, 480, false, 0, 0, false},
+        {"zero side", {0, 0, 0, 240}, 640, 480, false, 0, 0, false},
+        {"largest accepted square", {0, 0, 11585, 11585}, 1, 1, true, 11585, 11585, true},
+        {"both sides at their limit", {0, 0, 65535, 65535}, 1, 1, true, 65535, 65535, false},
+        {"percent limit of a big image", {1, 10000, 0, 0}, 6000, 4000, true, 600000, 400000, false},
+        {"percent past int", {1, 10000, 0, 0}, 2000000000, 10, false, 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        int width = 0, height = 0;
+        ASSERT_EQ(ResizedSize(c.request, c.fullWidth, c.fullHeight, &width, &height), c.sized)
+            << c.what;
+        if (c.sized) {
+            EXPECT_EQ(width, c.width) << c.what;
+            EXPECT_EQ(height, c.height) << c.what;
+        }
+        EXPECT_EQ(ResizedImageFits(width, height), c.fits) << c.what;
+    }
+}
+
+TEST(ImageSizeFields, RefuseSizesOfNothingAndPastTheLimits) {
+    struct Case {
+        ValueField field;
+        const char* text;
+        FieldRead read;
+        const char* message;
+    } cases[] = {
+        {ImageSizePercentField(), "0", FieldRead::kOutOfRange,
+         "Percent must be between 1 and 10000"},
+        {ImageSizePercentField(), "10000", FieldRead::kNumber, nullptr},
+        {ImageSizeWidthField(), "-5", FieldRead::kOutOfRange, "Width must be between 1 and 65535"},
+        {ImageSizeHeightField(), "65536", FieldRead::kOutOfRange,
+         "Height must be between 1 and 65535"},
+        {ImageSizeHeightField(), "99999999999", FieldRead::kNotNumber, nullptr},
+    };
+    for (const Case& c : cases) {
+        int value = 0;
+        EXPECT_EQ(ReadFieldValue(c.text, c.field.minimum, c.field.maximum, &value), c.read)
+            << c.text;
+        if (c.message) {
+            EXPECT_EQ(RangeMessage(c.field.rangePattern, c.field.minimum, c.field.maximum),
+                      c.message);
+        }
+    }
+    EXPECT_EQ(ImageSizePercentField().edit, IDC_SIZE_PERCENT);
+    EXPECT_EQ(ImageSizeWidthField().edit, IDC_SIZE_WIDTH);
+    EXPECT_EQ(ImageSizeHeightField().edit, IDC_SIZE_HEIGHT);
+}
+
 TEST(SaveAsFileTypes, GiveTheExtensionOfTheirFirstPattern) {
     static const char kFilters[] = "BMP (*.BMP)\0*.bmp\0"
                                    "TIFF (*.TIF;*.TIFF)\0*.tif;*.tiff\0"
