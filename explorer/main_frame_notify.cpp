@@ -591,7 +591,6 @@ void CMainFrame::UpdateUIState() {
         ID_GO_UP,
         ID_EDIT_COPY,
         ID_EDIT_CUT,
-        ID_EDIT_FIND,
         ID_EDIT_PASTE,
         ID_EDIT_SELECT_ALL,
         ID_VIEW_REFRESH,
