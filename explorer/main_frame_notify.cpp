@@ -383,6 +383,9 @@ LRESULT CMainFrame::OnItemListChanged(UINT, WPARAM wParam, LPARAM, BOOL&) {
         m_currentIndex = -1;
         m_preview.SetImage(nullptr, false, false, nullptr);
         RefreshPanes(true);
+        // Shown again from its now empty items, so no stale thumbnail stays.
+        shown->AddRef();
+        m_list.SetItemSource(shown);
         return 0;
     default:
         return 0;
