@@ -6,8 +6,9 @@
 # program on a folder of generated pictures), each inside Wine's virtual desktop
 # on a private Xvfb display, captured after it settles; docs/folders.png and
 # docs/acquire.png put side by side the folder trees' and the acquisition
-# dialogs as their tests show them. Given names (program, viewer, explorer,
-# docking, thumbnails, folders, acquire), it takes only those pictures.
+# dialogs as their tests show them, and docs/find.png the Find dialog. Given
+# names (program, viewer, explorer, docking, thumbnails, folders, acquire,
+# find), it takes only those pictures.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -25,6 +26,7 @@ if wants thumbnails; then targets+=(thumbnail_host); fi
 if wants folders; then
   targets+=(explorer_browse_folder_dialog_test explorer_collection_dialogs_test)
 fi
+if wants find; then targets+=(explorer_find_dialog_test); fi
 cmake --build --preset mingw-x64 --target "${targets[@]}" >/dev/null
 exe=build/mingw-x64/program/VelmorantixXP.exe
 mkdir -p docs
@@ -160,4 +162,17 @@ if wants acquire; then
     -gravity north +append "$root/docs/acquire.png"
   rm -rf "$shots"
   echo "wrote $root/docs/acquire.png"
+fi
+
+# The Find dialog as its test shows it: docs/find.png.
+if wants find; then
+  shots=$(mktemp -d "${TMPDIR:-/tmp}/vxp-find-XXXXXX")
+  scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
+    export VXP_SCREENSHOT_DIR=Z:${1//\//\\}
+    scripts/wine-run.sh --gtest build/mingw-x64/explorer/explorer_find_dialog_test.exe \
+      --gtest_filter="*CheckBoxes*" >/dev/null 2>&1 || true
+  ' _ "$shots"
+  /usr/bin/convert "$shots/find_dialog.bmp" "$root/docs/find.png"
+  rm -rf "$shots"
+  echo "wrote $root/docs/find.png"
 fi
