@@ -15,6 +15,7 @@
 #include "explorer/browse_folder_dialog.h"
 #include "imaging/image_file_types.h"
 #include "imaging/byte_stream.h"
+#include "platform/checked_size.h"
 
 using find_rules::FindChoices;
 
@@ -24,13 +25,14 @@ constexpr int kCheckIds[5] = {IDC_FIND_KEYWORD, IDC_FIND_ARTIST, IDC_FIND_NAME, 
                               IDC_FIND_SUBFOLDERS};
 // Longest catalogue key read back: a full path's worth.
 constexpr uint32_t kMaxKey = MAX_PATH;
+// Longest attributes record read: far beyond any typed description.
+constexpr uint64_t kMaxRecord = 4u << 20;
 
 // The system's comparison without regard to case, which knows the letters of
 // the user's code page (multibyte-aware), unlike a byte fold.
-bool SystemEqualNoCase(const std::string& a, const std::string& b) {
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
-                          static_cast<int>(a.size()), b.data(),
-                          static_cast<int>(b.size())) == CSTR_EQUAL;
+bool SystemEqualNoCase(const char* a, size_t lengthA, const char* b, size_t lengthB) {
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a, static_cast<int>(lengthA), b,
+                          static_cast<int>(lengthB)) == CSTR_EQUAL;
 }
 
 std::string ControlText(HWND dialog, int id) {
@@ -39,6 +41,24 @@ std::string ControlText(HWND dialog, int id) {
     std::vector<char> text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
     ::GetWindowTextA(control, text.data(), static_cast<int>(text.size()));
     return text.data();
+}
+
+// Reads the cursor's value into *buffer, growing it when the value is
+// longer; *length gets the value's length. False when it cannot be read.
+bool ReadValue(CBTreeCursor* cursor, std::vector<uint8_t>* buffer, uint32_t* length) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DbBuffer value = DbBuffer::Out(buffer->data(), static_cast<uint32_t>(buffer->size()));
+        if (!cursor->GetValue(&value))
+            return false;
+        if (value.length <= buffer->size()) {
+            *length = value.length;
+            return true;
+        }
+        if (!plat::CheckedSize(value.length).FitsIn(kMaxRecord))
+            return false; // no attributes record is that long: a damaged one
+        buffer->resize(value.length);
+    }
+    return false;
 }
 
 void BeepAndFocus(HWND dialog, int id) {
@@ -81,24 +101,21 @@ void CFindDialog::SearchJob::SearchAttributes() {
         CBTreeCursor* cursor = index ? index->NewCursor(false) : nullptr;
         if (!cursor)
             return;
-        std::vector<uint8_t> keyBytes(kMaxKey + 1);
+        // One key and one value buffer for the whole walk (a value that
+        // does not fit is read again into a larger one).
+        std::vector<uint8_t> keyBytes(kMaxKey + 1), valueBytes(4096);
+        uint32_t value = 0;
+        CImageAttributes record;
         for (bool on = cursor->First(); on && !Stopped(); on = cursor->Next()) {
             DbBuffer key = DbBuffer::Out(keyBytes.data(), static_cast<uint32_t>(keyBytes.size()));
-            DbBuffer value = DbBuffer::Out(nullptr, kDbAllocate);
-            if (!cursor->GetKeyValue(&key, &value)) {
-                DbBufferFree(value);
+            if (!cursor->GetKey(&key) || key.length > kMaxKey)
+                continue; // a key no path can have
+            if (!ReadValue(cursor, &valueBytes, &value))
                 continue;
-            }
-            CImageAttributes record;
-            bool loaded = false;
-            if (value.data) {
-                CByteStream stream;
-                stream.AttachReadOnly(value.data, value.length);
-                loaded = record.Load(&stream);
-            }
-            DbBufferFree(value);
-            if (!loaded || key.length > kMaxKey)
-                continue; // a damaged record or a key no path can have
+            CByteStream stream;
+            stream.AttachReadOnly(valueBytes.data(), value);
+            if (!record.Load(&stream))
+                continue; // a damaged record
             bool hit = choices.keyword && !record.keywords.empty() &&
                        find_rules::KeywordsMatch(record.keywords, choices.text, choices.matchCase,
                                                  SystemEqualNoCase);

@@ -1,5 +1,7 @@
 #include "explorer/logic/find_rules.h"
 
+#include <cstring>
+
 namespace find_rules {
 
 namespace {
@@ -8,12 +10,40 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-std::string Trimmed(const std::string& text, size_t begin, size_t end) {
-    while (begin < end && IsBlank(text[begin]))
-        ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
+// Narrows [begin, end) of text to its part without white space at either end.
+void Trim(const std::string& text, size_t* begin, size_t* end) {
+    while (*begin < *end && IsBlank(text[*begin]))
+        ++*begin;
+    while (*end > *begin && IsBlank(text[*end - 1]))
+        --*end;
+}
+
+bool RangeMatches(const char* value, size_t length, const std::string& text, bool matchCase,
+                  NoCaseEqualFn equalNoCase) {
+    if (text.empty() || length == 0)
+        return false;
+    if (matchCase)
+        return length == text.size() && std::memcmp(value, text.data(), length) == 0;
+    return equalNoCase(value, length, text.data(), text.size());
+}
+
+// Calls use(begin, end) for every trimmed piece until an empty one or the
+// end; stops early when use answers true, and answers that.
+template <typename Use> bool ForEachPiece(const std::string& keywords, Use&& use) {
+    size_t begin = 0;
+    while (begin < keywords.size()) {
+        size_t end = keywords.find(',', begin);
+        if (end == std::string::npos)
+            end = keywords.size();
+        if (end == begin)
+            return false; // an empty piece ends the list
+        size_t first = begin, last = end;
+        Trim(keywords, &first, &last);
+        if (use(first, last))
+            return true;
+        begin = end + 1;
+    }
+    return false;
 }
 
 char AsciiLower(char c) {
@@ -22,10 +52,10 @@ char AsciiLower(char c) {
 
 } // namespace
 
-bool AsciiEqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
+bool AsciiEqualNoCase(const char* a, size_t lengthA, const char* b, size_t lengthB) {
+    if (lengthA != lengthB)
         return false;
-    for (size_t i = 0; i < a.size(); ++i)
+    for (size_t i = 0; i < lengthA; ++i)
         if (AsciiLower(a[i]) != AsciiLower(b[i]))
             return false;
     return true;
@@ -33,32 +63,25 @@ bool AsciiEqualNoCase(const std::string& a, const std::string& b) {
 
 std::vector<std::string> KeywordPieces(const std::string& keywords) {
     std::vector<std::string> pieces;
-    size_t begin = 0;
-    while (begin < keywords.size()) {
-        size_t end = keywords.find(',', begin);
-        if (end == std::string::npos)
-            end = keywords.size();
-        if (end == begin)
-            break; // an empty piece ends the list
-        pieces.push_back(Trimmed(keywords, begin, end));
-        begin = end + 1;
-    }
+    ForEachPiece(keywords, [&](size_t begin, size_t end) {
+        pieces.push_back(keywords.substr(begin, end - begin));
+        return false;
+    });
     return pieces;
 }
 
 bool WholeValueMatches(const std::string& value, const std::string& text, bool matchCase,
-                       const NoCaseEqualFn& equalNoCase) {
-    if (text.empty() || value.empty())
-        return false;
-    return matchCase ? value == text : equalNoCase(value, text);
+                       NoCaseEqualFn equalNoCase) {
+    return RangeMatches(value.data(), value.size(), text, matchCase, equalNoCase);
 }
 
 bool KeywordsMatch(const std::string& keywords, const std::string& text, bool matchCase,
-                   const NoCaseEqualFn& equalNoCase) {
-    for (const std::string& piece : KeywordPieces(keywords))
-        if (WholeValueMatches(piece, text, matchCase, equalNoCase))
-            return true;
-    return false;
+                   NoCaseEqualFn equalNoCase) {
+    // Most pieces differ from the text in length, which settles a comparison
+    // with case at once.
+    return ForEachPiece(keywords, [&](size_t begin, size_t end) {
+        return RangeMatches(keywords.data() + begin, end - begin, text, matchCase, equalNoCase);
+    });
 }
 
 bool CanStartSearch(const FindChoices& choices, bool lookInExists) {

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,8 +12,10 @@ namespace find_rules {
 // Compares two whole texts without regard to case. The dialog passes the
 // system's multibyte-aware comparison; the native tests and callers without
 // a locale use ASCII folding.
-using NoCaseEqualFn = std::function<bool(const std::string& a, const std::string& b)>;
-bool AsciiEqualNoCase(const std::string& a, const std::string& b);
+// A plain function over byte ranges, so that matching a catalogue of many
+// records makes no copies.
+using NoCaseEqualFn = bool (*)(const char* a, size_t lengthA, const char* b, size_t lengthB);
+bool AsciiEqualNoCase(const char* a, size_t lengthA, const char* b, size_t lengthB);
 
 // The pieces of a keywords text, split at commas and trimmed of white space
 // at both ends. An empty piece (a leading comma, two commas in a row or a
@@ -25,12 +26,12 @@ std::vector<std::string> KeywordPieces(const std::string& keywords);
 // Whether value equals text as a whole: byte for byte with matchCase, else
 // as equalNoCase judges. An empty text matches nothing.
 bool WholeValueMatches(const std::string& value, const std::string& text, bool matchCase,
-                       const NoCaseEqualFn& equalNoCase = AsciiEqualNoCase);
+                       NoCaseEqualFn equalNoCase = AsciiEqualNoCase);
 
 // Whether one of the keyword pieces equals text as a whole; "dog, cat"
 // matches "cat" but "cats" and "wildcat" do not.
 bool KeywordsMatch(const std::string& keywords, const std::string& text, bool matchCase,
-                   const NoCaseEqualFn& equalNoCase = AsciiEqualNoCase);
+                   NoCaseEqualFn equalNoCase = AsciiEqualNoCase);
 
 // The dialog's choices as it reads them back from its controls.
 struct FindChoices {
