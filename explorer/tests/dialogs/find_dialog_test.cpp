@@ -17,6 +17,7 @@
 #include "app/file_item_list.h"
 #include "app/logic/image_attributes.h"
 #include "app/tests/temp_folder.h"
+#include "catalog/btree_index.h"
 #include "tests/support/dialog_script.h"
 #include "tests/support/poll_until.h"
 
@@ -181,6 +182,33 @@ TEST_F(FindDialogTest, KeywordsAndArtistMatchWholeValuesAndNoHitSaysSo) {
         }
         ::DestroyWindow(dialog.m_hWnd);
     }
+}
+
+TEST_F(FindDialogTest, ADamagedRecordIsSkippedAndTheOthersAreStillFound) {
+    CTestFolder pictures("find_damaged");
+    Attach(pictures.File("good.jpg"), "cat", "");
+    struct Damage {
+        const char* name;
+        std::string value;
+    } damages[] = {
+        {"lying.jpg", std::string("\xff\xff\xff\x7f", 4) + "cat"}, // a length past the end
+        {"short.jpg", std::string("\x03\x00", 2)},                 // cut inside a length
+        {"empty.jpg", std::string()},
+    };
+    for (const Damage& d : damages) {
+        std::string key;
+        ASSERT_TRUE(g_applicationState.MakeAttributesKey(pictures.File(d.name).c_str(), &key));
+        plat::ScopedLock guard(g_applicationState.MainDatabaseLock());
+        ASSERT_TRUE(g_applicationState.Databases().imageProperties->PutString(
+            key.c_str(), DbBuffer::In(d.value.data(), static_cast<uint32_t>(d.value.size()))));
+    }
+    Choose(true, true, false, false, false);
+    CFindDialog dialog(results->GetKeyValue(), nullptr, nullptr);
+    ASSERT_NE(nullptr, dialog.Create(explorer.window));
+    Type(dialog.m_hWnd, IDC_FIND_WHAT, "cat");
+    ASSERT_TRUE(RunSearch(dialog));
+    EXPECT_EQ(Strings{"good.jpg"}, Found());
+    ::DestroyWindow(dialog.m_hWnd);
 }
 
 TEST_F(FindDialogTest, ANameSearchFindsOnlyImagesWithOrWithoutSubfolders) {
