@@ -876,25 +876,27 @@ TEST_F(RunningProgram, TheExplorerReadsItsStoredValuesByTheirRules) {
 
 // The program's Find dialog ("#32770" captioned "Find" and owned by the
 // explorer), and a message box over it by its caption (owned by the dialog).
+struct OwnedSearch {
+    HWND owner;
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwnedDialog(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<OwnedSearch*>(lp);
+    char cls[16] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") == 0 && GetWindow(hwnd, GW_OWNER) == s->owner &&
+        WindowText(hwnd) == s->caption) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND OwnedDialog(HWND owner, const char* caption) {
-    struct Search {
-        HWND owner;
-        const char* caption;
-        HWND found;
-    } search{owner, caption, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            char cls[16] = {};
-            GetClassNameA(hwnd, cls, sizeof cls);
-            if (lstrcmpA(cls, "#32770") == 0 && GetWindow(hwnd, GW_OWNER) == s->owner &&
-                WindowText(hwnd) == s->caption) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    OwnedSearch search{owner, caption, nullptr};
+    EnumWindows(FindOwnedDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
