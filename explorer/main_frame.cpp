@@ -272,6 +272,7 @@ void CMainFrame::FillTree() {
     m_tree.InsertSpecialFolder(CSIDL_PERSONAL, nullptr);
     m_computerRoot = m_tree.InsertSpecialFolder(CSIDL_DRIVES, nullptr);
     m_tree.InsertSpecialFolder(CSIDL_NETHOOD, nullptr);
+    InsertSearchResultRoot();
 }
 
 void CMainFrame::RestorePaneLayout() {
@@ -545,6 +546,7 @@ LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
         m_filterRegistered = false;
     }
     m_tree.StopAllWatches();
+    CloseFindDialog();
     if (CImageObject* document = GetDocument()) {
         (void)document;
         m_preview.SetImage(nullptr, false, false, nullptr);

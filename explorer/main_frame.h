@@ -43,6 +43,7 @@
 class CImageObject;
 class CImageWindow;
 class CFileItemList;
+class CFindDialog;
 
 class CMainFrame : public CDockingFrame<CMainFrame>,
                    public CUpdateUI<CMainFrame>,
@@ -70,9 +71,10 @@ public:
     void RefreshIfCurrentImage(const char* path);
     const char* SelectedPath() const { return m_shownPath.c_str(); }
     CImageWindow* GetImageWindow() { return m_preview.m_hWnd ? &m_preview.GetCanvas() : nullptr; }
-    // The find dialog is not built yet: only the state it would report.
-    bool IsSearchRunning() const { return m_searchRunning; }
-    void SetSearchRunning(bool running) { m_searchRunning = running; }
+    // Whether the find dialog's search thread runs (main_frame_find.cpp).
+    bool IsSearchRunning() const;
+    CFindDialog* FindDialog() const { return m_findDialog; }
+    HTREEITEM SearchResultRoot() const { return m_searchRoot; }
 
     // Set through activation: the explorer is the active frame.
     bool m_active = false;
@@ -228,6 +230,8 @@ public:
     COMMAND_ID_HANDLER(ID_ACQUIRE_SCREEN, OnScreenCapture)
     COMMAND_ID_HANDLER(ID_ACQUIRE_CLIPBOARD, OnPasteClipboardImage)
     COMMAND_ID_HANDLER(ID_OUTPUT_SETTING, OnOutputSetting)
+    COMMAND_ID_HANDLER(ID_EDIT_FIND, OnFind)
+    MESSAGE_HANDLER(kMsgFindClosed, OnFindClosed)
     CHAIN_MSG_MAP(CFrameCommands)
     CHAIN_MSG_MAP(CUpdateUI<CMainFrame>)
     CHAIN_MSG_MAP(CDockingFrame<CMainFrame>)
@@ -292,6 +296,12 @@ private:
     // when nothing was written.
     bool SaveNewImage(CImageObject* image, const std::string& path);
 
+    // the Find command and the Search Result root (main_frame_find.cpp)
+    LRESULT OnFind(WORD, WORD, HWND, BOOL&);
+    LRESULT OnFindClosed(UINT, WPARAM, LPARAM, BOOL&);
+    void InsertSearchResultRoot();
+    void CloseFindDialog();
+
     CCommandBarCtrl m_commandBar;
     HWND m_toolBar = nullptr;
     HIMAGELIST m_toolImages[3] = {nullptr, nullptr, nullptr};
@@ -313,7 +323,9 @@ private:
     bool m_openOnFocus = true;
     bool m_batch = false;
     bool m_filterRegistered = false;
-    bool m_searchRunning = false;
+    CFindDialog* m_findDialog = nullptr;   // made on the first Find
+    CFileItemList* m_searchList = nullptr; // the Search Result list, one reference
+    HTREEITEM m_searchRoot = nullptr;
     bool m_statusPosted = false;
     HTREEITEM m_computerRoot = nullptr;
     std::string m_shownPath;

@@ -385,6 +385,9 @@ LRESULT CMainFrame::OnItemListChanged(UINT, WPARAM wParam, LPARAM, BOOL&) {
         m_currentIndex = -1;
         m_preview.SetImage(nullptr, false, false, nullptr);
         RefreshPanes(true);
+        // Shown again from its now empty items, so no stale thumbnail stays.
+        shown->AddRef();
+        m_list.SetItemSource(shown);
         return 0;
     default:
         return 0;
@@ -591,7 +594,6 @@ void CMainFrame::UpdateUIState() {
         ID_GO_UP,
         ID_EDIT_COPY,
         ID_EDIT_CUT,
-        ID_EDIT_FIND,
         ID_EDIT_PASTE,
         ID_EDIT_SELECT_ALL,
         ID_VIEW_REFRESH,

@@ -69,3 +69,10 @@ constexpr UINT kMsgDockingRequest = WM_USER + 1; // 1025
 // wParam low word 1 = docked in the window lParam (high word 1: a vertical
 // caption), wParam 0 = floating again, lParam the host it left.
 constexpr UINT kMsgDockingNotice = WM_USER; // 1024
+
+// The Find dialog: posted by its search thread to the dialog when the search
+// has ended (wParam: the number of hits), and posted by the dialog to its
+// owner once its window is gone (wParam: the dialog object), after which the
+// owner frees the object.
+constexpr UINT kMsgFindClosed = WM_USER + 51; // 1075
+constexpr UINT kMsgFindEnded = WM_USER + 52;  // 1076

@@ -669,3 +669,16 @@
 #define IDC_BATCH_RENAME_PADDING_SPIN 1334
 #define IDC_BATCH_RENAME_SAMPLE 1335
 #define ID_LIST_RENAME 32798 // the explorer's rename of the list's selection
+
+// ---------------------------------------------------------------------------
+// Explorer Find dialog (modeless).
+// ---------------------------------------------------------------------------
+#define IDD_FIND 299
+#define IDC_FIND_WHAT 1053       // the search text (combo box with an edit field)
+#define IDC_FIND_KEYWORD 1060    // "&Keyword(s)"
+#define IDC_FIND_ARTIST 1044     // "&Artist"
+#define IDC_FIND_NAME 1084       // "&Name"
+#define IDC_FIND_MATCH_CASE 1089 // "&Match case"
+#define IDC_FIND_SUBFOLDERS 1112 // "Look &in subfolders"
+#define IDC_FIND_LOOK_IN 1111    // the folder of a name search
+#define IDC_FIND_BROWSE 1055

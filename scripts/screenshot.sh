@@ -7,8 +7,9 @@
 # on a private Xvfb display, captured after it settles; docs/folders.png and
 # docs/acquire.png put side by side the folder trees' and the acquisition
 # dialogs as their tests show them, docs/rename.png the Rename and Batch
-# Rename Files dialogs. Given names (program, viewer, explorer, docking,
-# thumbnails, folders, acquire, rename), it takes only those pictures.
+# Rename Files dialogs, and docs/find.png the Find dialog. Given names
+# (program, viewer, explorer, docking, thumbnails, folders, acquire, rename,
+# find), it takes only those pictures.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -27,6 +28,7 @@ if wants rename; then targets+=(tools_rename_dialogs_test); fi
 if wants folders; then
   targets+=(explorer_browse_folder_dialog_test explorer_collection_dialogs_test)
 fi
+if wants find; then targets+=(explorer_find_dialog_test); fi
 cmake --build --preset mingw-x64 --target "${targets[@]}" >/dev/null
 exe=build/mingw-x64/program/VelmorantixXP.exe
 mkdir -p docs
@@ -176,4 +178,17 @@ if wants rename; then
     -gravity north +append "$root/docs/rename.png"
   rm -rf "$shots"
   echo "wrote $root/docs/rename.png"
+fi
+
+# The Find dialog as its test shows it: docs/find.png.
+if wants find; then
+  shots=$(mktemp -d "${TMPDIR:-/tmp}/vxp-find-XXXXXX")
+  scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
+    export VXP_SCREENSHOT_DIR=Z:${1//\//\\}
+    scripts/wine-run.sh --gtest build/mingw-x64/explorer/explorer_find_dialog_test.exe \
+      --gtest_filter="*CheckBoxes*" >/dev/null 2>&1 || true
+  ' _ "$shots"
+  /usr/bin/convert "$shots/find_dialog.bmp" "$root/docs/find.png"
+  rm -rf "$shots"
+  echo "wrote $root/docs/find.png"
 fi

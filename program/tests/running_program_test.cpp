@@ -982,4 +982,107 @@ TEST_F(RunningProgram, RenameWithSeveralThumbnailsSelectedRenamesThemInSequence)
         << ListedText(list, 0);
 }
 
+// The program's Find dialog ("#32770" captioned "Find" and owned by the
+// explorer), and a message box over it by its caption (owned by the dialog).
+struct OwnedSearch {
+    HWND owner;
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwnedDialog(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<OwnedSearch*>(lp);
+    char cls[16] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") == 0 && GetWindow(hwnd, GW_OWNER) == s->owner &&
+        WindowText(hwnd) == s->caption) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND OwnedDialog(HWND owner, const char* caption) {
+    OwnedSearch search{owner, caption, nullptr};
+    EnumWindows(FindOwnedDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void TypeInto(HWND dialog, int id, const std::string& text) {
+    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_EDITCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void ClickCheck(HWND dialog, int id) {
+    SendMessageA(GetDlgItem(dialog, id), BM_SETCHECK,
+                 SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED
+                     ? BST_UNCHECKED
+                     : BST_CHECKED,
+                 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+TEST_F(RunningProgram, FindByNameFillsTheSearchResultWithImagesOnlyAndKeepsItsCheckBoxes) {
+    const std::string folder = MakePictureFolder("vxp-explorer-find");
+    WriteAll(folder + "\\Sunset.JPG", "not decoded here");
+    WriteAll(folder + "\\sun.txt", "text");
+    Process& p = Launch(Quoted(folder));
+    HWND frame = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (frame = VisibleMainFrame()) != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] { return WindowText(frame) == "Velmorantix XP - vxp-explorer-find"; }));
+    HWND list = FindInExplorer(frame, 10002);
+    ASSERT_TRUE(WaitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 4; }));
+
+    PostMessageA(frame, WM_COMMAND, 57636, 0);
+    HWND find = nullptr;
+    ASSERT_TRUE(
+        WaitFor([&] { return (find = OwnedDialog(frame, "Find")) && IsWindowVisible(find); }));
+    char typed[MAX_PATH] = {};
+    SendMessageA(GetDlgItem(find, 1111), WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(typed));
+    std::string lookIn = typed;
+    if (!lookIn.empty() && lookIn.back() == '\\')
+        lookIn.pop_back();
+    EXPECT_EQ(0, lstrcmpiA(folder.c_str(), lookIn.c_str())) << "the current folder: " << lookIn;
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(find, IDOK))) << "nothing to find yet";
+    ClickCheck(find, 1084); // Name
+    TypeInto(find, 1053, "sun");
+    ASSERT_TRUE(IsWindowEnabled(GetDlgItem(find, IDOK)));
+    PostMessageA(find, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    // The Search Result root is selected and gets Sunset.JPG only.
+    EXPECT_TRUE(WaitFor([&] { return WindowText(GetDlgItem(find, IDOK)) == "&Find"; }));
+    EXPECT_TRUE(WaitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 1; }))
+        << SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(find)) << "the dialog hides while it searches";
+
+    // Nothing found: the message over the dialog, and an empty list.
+    PostMessageA(frame, WM_COMMAND, 57636, 0);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(find) != FALSE; }));
+    TypeInto(find, 1053, "zzz");
+    PostMessageA(find, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = OwnedDialog(find, "Find")) != nullptr; }));
+    char text[256] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    EXPECT_STREQ("No item found.", text);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([&] { return OwnedDialog(find, "Find") == nullptr; }));
+    EXPECT_EQ(0, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+
+    // Close keeps the check boxes among the options, saved when the program ends.
+    PostMessageA(frame, WM_COMMAND, 57636, 0);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(find) != FALSE; }));
+    ClickCheck(find, 1089); // Match case
+    PostMessageA(find, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(find); }));
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, WaitExit(p, 15000));
+    EXPECT_EQ(1u, StoredNumber("ExplorerFindDlgDefName"));
+    EXPECT_EQ(1u, StoredNumber("ExplorerFindDlgDefMatchCase"));
+    EXPECT_EQ(0u, StoredNumber("ExplorerFindDlgDefKeyword"));
+    EXPECT_EQ(0u, StoredNumber("ExplorerFindDlgDefAuthor"));
+    EXPECT_EQ(0u, StoredNumber("ExplorerFindDlgDefLookInSubfolders"));
+}
+
 } // namespace
