@@ -644,3 +644,7 @@
 #define IDC_IMGPROP_FILE_SIZE 1075
 #define IDC_IMGPROP_METADATA 1130
 #define IDC_IMGPROP_SET_DATE 1258
+// ---------------------------------------------------------------------------
+// Explorer: the list's own Rename (F2: one item's label, several a batch).
+// ---------------------------------------------------------------------------
+#define ID_FILE_RENAME_ITEM 32798
