@@ -432,3 +432,69 @@ TEST_F(ExplorerCommands, ARightClickOpensTheMenuOfAThumbnailOrOfTheListBackgroun
 }
 
 } // namespace
+
+namespace {
+
+std::vector<HWND> VisibleViewers() {
+    std::vector<HWND> shown;
+    for (HWND h : TopLevel("ImageFrame"))
+        if (IsWindowVisible(h))
+            shown.push_back(h);
+    return shown;
+}
+
+void CloseViewers() {
+    for (HWND viewer : TopLevel("ImageFrame"))
+        PostMessageA(viewer, WM_CLOSE, 0, 0);
+    WaitFor([] { return TopLevel("ImageFrame").empty(); });
+}
+
+TEST_F(ExplorerCommands, OpenNewViewerOpensOneViewerPerSelectedItem) {
+    const std::string folder = MakePictureFolder("vxp-cmd-viewers");
+    HWND frame = OpenExplorer(folder, 3);
+    ASSERT_NE(nullptr, frame);
+    ASSERT_TRUE(WaitFor([&] { return Selected(list_, 0); }));
+    SendMessageA(frame, WM_COMMAND, 340, 0); // b.bmp and c.bmp
+    ASSERT_EQ(2, SelectedCount(list_));
+    SendMessageA(frame, WM_COMMAND, 32808, 0);
+    EXPECT_TRUE(WaitFor([] { return VisibleViewers().size() == 2; })) << VisibleViewers().size();
+    std::string titles;
+    for (HWND viewer : VisibleViewers())
+        titles += WindowText(viewer) + "|";
+    EXPECT_NE(std::string::npos, titles.find("b.bmp")) << titles;
+    EXPECT_NE(std::string::npos, titles.find("c.bmp")) << titles;
+    CloseViewers();
+}
+
+TEST_F(ExplorerCommands, TheSlideShowOverTheFolderAndItsSubfoldersPlaysInANewViewer) {
+    SetNumber("SlideShowFullscreen", 0);
+    SetNumber("SlideShowDelay", 300);
+    SetNumber("SlideShowPlay", 1);
+    const std::string folder = MakePictureFolder("vxp-cmd-slides");
+    CreateDirectoryA((folder + "\\deeper").c_str(), nullptr);
+    WriteAll(folder + "\\deeper\\d.bmp", BmpFile(20, 20, RGB(200, 200, 0)));
+    HWND frame = OpenExplorer(folder, 3);
+    ASSERT_NE(nullptr, frame);
+
+    PostMessageA(frame, WM_COMMAND, 32826, 0);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (dialog = FindWindowA("#32770", "Slide Show")) != nullptr; }));
+    HWND play = GetDlgItem(dialog, 1151);
+    EXPECT_EQ(2, SendMessageA(play, CB_GETCOUNT, 0, 0)) << "a folder list offers two scopes";
+    EXPECT_EQ(1, SendMessageA(play, CB_GETCURSEL, 0, 0));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+
+    // The viewer walks the four images of the folder and its subfolder.
+    HWND viewer = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        const std::vector<HWND> shown = VisibleViewers();
+        viewer = shown.empty() ? nullptr : shown.front();
+        return viewer != nullptr;
+    }));
+    EXPECT_TRUE(
+        WaitFor([&] { return WindowText(viewer).find("d.bmp") != std::string::npos; }, 15000))
+        << "the subfolder's picture comes up; now " << WindowText(viewer);
+    CloseViewers();
+}
+
+} // namespace
