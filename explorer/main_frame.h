@@ -215,6 +215,7 @@ public:
     MESSAGE_HANDLER(kMsgDecodeStarted, OnDecodeProgress)
     MESSAGE_HANDLER(kMsgDecodeEnded, OnDecodeDone)
     NOTIFY_HANDLER(IDC_EXPLORER_LIST, NM_RCLICK, OnListRightClick)
+    NOTIFY_HANDLER(IDC_EXPLORER_TREE, NM_RCLICK, OnTreeRightClick)
     MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
     MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
     COMMAND_HANDLER(IDC_EXPLORER_ADDRESS, CBN_SELCHANGE, OnAddressSelChange)
@@ -231,6 +232,7 @@ public:
     COMMAND_ID_HANDLER(ID_FILE_DELETE, OnDeleteCommand)
     COMMAND_ID_HANDLER(ID_TREE_DELETE, OnTreeDelete)
     COMMAND_ID_HANDLER(ID_TREE_NEW_FOLDER, OnTreeNewFolder)
+    COMMAND_ID_HANDLER(ID_TREE_REFRESH, OnTreeRefresh)
     COMMAND_ID_HANDLER(ID_EDIT_COPY, OnCopyCut)
     COMMAND_ID_HANDLER(ID_EDIT_CUT, OnCopyCut)
     COMMAND_ID_HANDLER(ID_EDIT_PASTE, OnPaste)
@@ -316,6 +318,8 @@ private:
     LRESULT OnOpenNewViewers(WORD, WORD, HWND, BOOL&);
     LRESULT OnSlideShow(WORD, WORD, HWND, BOOL&);
     LRESULT OnListRightClick(int, LPNMHDR, BOOL&);
+    LRESULT OnTreeRightClick(int, LPNMHDR, BOOL&);
+    LRESULT OnTreeRefresh(WORD, WORD, HWND, BOOL&);
     LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
     void ReloadModifiedDocument();
     HWND m_lastFocused = nullptr;

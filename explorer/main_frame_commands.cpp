@@ -687,6 +687,39 @@ LRESULT CMainFrame::OnListRightClick(int, LPNMHDR header, BOOL&) {
     return 0;
 }
 
+LRESULT CMainFrame::OnTreeRightClick(int, LPNMHDR, BOOL&) {
+    if (!m_tree.m_hWnd)
+        return 0;
+    POINT at{};
+    ::GetCursorPos(&at);
+    TVHITTESTINFO hit{};
+    hit.pt = at;
+    ::ScreenToClient(m_tree.m_hWnd, &hit.pt);
+    HTREEITEM item = TreeView_HitTest(m_tree.m_hWnd, &hit);
+    if (!item || !(hit.flags & TVHT_ONITEM))
+        item = TreeView_GetSelection(m_tree.m_hWnd);
+    if (!item)
+        return 0;
+    // The commands act on the tree's selection, with the tree as target.
+    TreeView_SelectItem(m_tree.m_hWnd, item);
+    ::SetFocus(m_tree.m_hWnd);
+    NoteFocus();
+    const std::string folder = SelectedTreeFolder();
+    if (folder.empty())
+        return 0;
+    const bool root = !TreeView_GetParent(m_tree.m_hWnd, item) || PathIsRootA(folder.c_str());
+    std::vector<HMENU> owned;
+    HMENU menu = BuildMenu(TreeFolderContextMenu(root), &owned);
+    TrackAndDestroy(menu, owned, at, m_hWnd);
+    return 0;
+}
+
+LRESULT CMainFrame::OnTreeRefresh(WORD, WORD, HWND, BOOL&) {
+    if (HTREEITEM item = m_tree.m_hWnd ? TreeView_GetSelection(m_tree.m_hWnd) : nullptr)
+        m_tree.FillChildren(item, true);
+    return 0;
+}
+
 LRESULT CMainFrame::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
     POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     if (lParam == static_cast<LPARAM>(-1))

@@ -460,6 +460,7 @@ LRESULT CMainFrame::OnCloseCommand(WORD, WORD, HWND, BOOL&) {
 LRESULT CMainFrame::OnOpenViewer(WORD, WORD id, HWND, BOOL&) {
     if (m_currentIndex < 0 || !m_list.ItemSource())
         return 0;
+    ReloadModifiedDocument();
     const CAppOptions& options = g_applicationState.Options();
     g_applicationState.OpenViewerOnItem(m_list.ItemSource(), m_currentIndex,
                                         options.viewerBackgroundClr, options.viewerFullscreen,

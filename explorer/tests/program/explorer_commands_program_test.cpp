@@ -498,3 +498,39 @@ TEST_F(ExplorerCommands, TheSlideShowOverTheFolderAndItsSubfoldersPlaysInANewVie
 }
 
 } // namespace
+
+namespace {
+
+// The client point of the tree's selected row: its rows are counted from
+// the first visible one, at the left edge (beside the item itself).
+POINT SelectedRowPoint(HWND tree) {
+    const int height = static_cast<int>(SendMessageA(tree, TVM_GETITEMHEIGHT, 0, 0));
+    const LPARAM caret = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+    LPARAM item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0);
+    int row = 0;
+    while (item && item != caret && row < 200) {
+        item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, item);
+        ++row;
+    }
+    return POINT{2, row * height + height / 2};
+}
+
+TEST_F(ExplorerCommands, TheTreeMenuOfTheShownFolderCreatesANewFolderInIt) {
+    const std::string folder = MakePictureFolder("vxp-cmd-treemenu");
+    HWND frame = OpenExplorer(folder, 3);
+    ASSERT_NE(nullptr, frame);
+    HWND tree = FindInExplorer(frame, 10001);
+    ASSERT_NE(nullptr, tree);
+    SetForegroundWindow(frame);
+    const POINT row = SelectedRowPoint(tree);
+    HWND menu = RightClick(tree, row.x, row.y);
+    ASSERT_NE(nullptr, menu) << "a menu on the tree's folder";
+    HoldForPicture("vxp-menu-tree");
+    // The first entry is Create New Folder.
+    PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitFor([&] { return PathIsDirectoryA((folder + "\\New Folder").c_str()); }));
+    EXPECT_TRUE(WaitFor([] { return OpenMenuWindow() == nullptr; }));
+}
+
+} // namespace
