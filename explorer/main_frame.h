@@ -62,6 +62,12 @@ public:
 
     // --- what the application core and frame management use ---
     bool SelectPath(const char* path) override;
+    // A clipboard picture saved as a new file into the tree's selected
+    // folder; false when there is no such folder or no picture to paste.
+    bool TryPasteImage();
+    // The clipboard picture saved into `folder` (the output folder when
+    // null) under the first free numbered name; false without a picture.
+    bool PasteImageFromClipboard(const char* folder);
     // Shows item `index` of `list` (a folder list through its folder).
     bool ShowItem(int index, CFileItemList* list);
     void SaveSettings();
@@ -210,7 +216,10 @@ public:
     MESSAGE_HANDLER(kMsgItemListChanged, OnItemListChanged)
     MESSAGE_HANDLER(kMsgDecodeStarted, OnDecodeProgress)
     MESSAGE_HANDLER(kMsgDecodeEnded, OnDecodeDone)
+    NOTIFY_HANDLER(IDC_EXPLORER_LIST, NM_RCLICK, OnListRightClick)
+    NOTIFY_HANDLER(IDC_EXPLORER_TREE, NM_RCLICK, OnTreeRightClick)
     MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
+    MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
     COMMAND_HANDLER(IDC_EXPLORER_ADDRESS, CBN_SELCHANGE, OnAddressSelChange)
     COMMAND_RANGE_HANDLER(ID_VIEW_FILMSTRIP, ID_VIEW_LIST, OnViewModeCommand)
     COMMAND_ID_HANDLER(ID_VIEW_FOLDERS_PANE, OnTogglePane)
@@ -221,7 +230,27 @@ public:
     COMMAND_ID_HANDLER(ID_VIEW_ADDRESS_BAR, OnToggleBand)
     COMMAND_ID_HANDLER(ID_APP_EXIT, OnCloseCommand)
     COMMAND_ID_HANDLER(ID_FILE_OPEN_VIEWER, OnOpenViewer)
-    COMMAND_ID_HANDLER(ID_FILE_NEW_VIEWER, OnOpenViewer)
+    COMMAND_ID_HANDLER(ID_FILE_NEW_VIEWER, OnOpenNewViewers)
+    COMMAND_ID_HANDLER(ID_FILE_DELETE, OnDeleteCommand)
+    COMMAND_ID_HANDLER(ID_TREE_DELETE, OnTreeDelete)
+    COMMAND_ID_HANDLER(ID_TREE_NEW_FOLDER, OnTreeNewFolder)
+    COMMAND_ID_HANDLER(ID_TREE_REFRESH, OnTreeRefresh)
+    COMMAND_ID_HANDLER(ID_EDIT_COPY, OnCopyCut)
+    COMMAND_ID_HANDLER(ID_EDIT_CUT, OnCopyCut)
+    COMMAND_ID_HANDLER(ID_EDIT_PASTE, OnPaste)
+    COMMAND_ID_HANDLER(ID_EDIT_SELECT_ALL, OnSelectAll)
+    COMMAND_ID_HANDLER(ID_EDIT_INVERT_SELECTION, OnInvertSelection)
+    COMMAND_ID_HANDLER(ID_EDIT_EXTRACT, OnExtract)
+    COMMAND_RANGE_HANDLER(ID_SORT_BY_NAME, ID_SORT_DESCENDING, OnSortCommand)
+    COMMAND_ID_HANDLER(ID_VIEW_REFRESH, OnRefresh)
+    COMMAND_ID_HANDLER(ID_VIEW_PREVIEW_PANE, OnPreviewPane)
+    COMMAND_ID_HANDLER(ID_TOOLS_HOT_TRACK, OnHotTrack)
+    COMMAND_ID_HANDLER(ID_VIEW_NEXT_PAGE, OnPageCommand)
+    COMMAND_ID_HANDLER(ID_VIEW_PREV_PAGE, OnPageCommand)
+    COMMAND_ID_HANDLER(ID_EDIT_JUMP_TO_TARGET, OnJumpToTarget)
+    COMMAND_ID_HANDLER(ID_GO_ADDRESS_BAR, OnGoCommand)
+    COMMAND_ID_HANDLER(ID_GO_HOME_FOLDER, OnGoCommand)
+    COMMAND_ID_HANDLER(ID_VIEW_SLIDESHOW, OnSlideShow)
     COMMAND_ID_HANDLER(ID_VIEW_OPTIONS, OnOptions)
     COMMAND_ID_HANDLER(kInfoPaneCommand, OnImageProperties)
     COMMAND_ID_HANDLER(ID_FILE_RENAME, OnRenameCommand)
@@ -301,6 +330,35 @@ private:
     LRESULT OnFindClosed(UINT, WPARAM, LPARAM, BOOL&);
     void InsertSearchResultRoot();
     void CloseFindDialog();
+
+    // file, edit and view commands (main_frame_commands.cpp)
+    void NoteFocus();
+    bool TreeIsTarget();
+    std::string SelectedTreeFolder();
+    LRESULT OnDeleteCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnTreeDelete(WORD, WORD, HWND, BOOL&);
+    LRESULT OnTreeNewFolder(WORD, WORD, HWND, BOOL&);
+    LRESULT OnCopyCut(WORD, WORD, HWND, BOOL&);
+    LRESULT OnPaste(WORD, WORD, HWND, BOOL&);
+    void PasteFiles();
+    LRESULT OnSelectAll(WORD, WORD, HWND, BOOL&);
+    LRESULT OnInvertSelection(WORD, WORD, HWND, BOOL&);
+    LRESULT OnExtract(WORD, WORD, HWND, BOOL&);
+    LRESULT OnSortCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnRefresh(WORD, WORD, HWND, BOOL&);
+    LRESULT OnPreviewPane(WORD, WORD, HWND, BOOL&);
+    LRESULT OnHotTrack(WORD, WORD, HWND, BOOL&);
+    LRESULT OnPageCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnJumpToTarget(WORD, WORD, HWND, BOOL&);
+    LRESULT OnGoCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnOpenNewViewers(WORD, WORD, HWND, BOOL&);
+    LRESULT OnSlideShow(WORD, WORD, HWND, BOOL&);
+    LRESULT OnListRightClick(int, LPNMHDR, BOOL&);
+    LRESULT OnTreeRightClick(int, LPNMHDR, BOOL&);
+    LRESULT OnTreeRefresh(WORD, WORD, HWND, BOOL&);
+    LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
+    void ReloadModifiedDocument();
+    HWND m_lastFocused = nullptr;
 
     CCommandBarCtrl m_commandBar;
     HWND m_toolBar = nullptr;

@@ -465,6 +465,7 @@ LRESULT CMainFrame::OnCloseCommand(WORD, WORD, HWND, BOOL&) {
 LRESULT CMainFrame::OnOpenViewer(WORD, WORD id, HWND, BOOL&) {
     if (m_currentIndex < 0 || !m_list.ItemSource())
         return 0;
+    ReloadModifiedDocument();
     const CAppOptions& options = g_applicationState.Options();
     g_applicationState.OpenViewerOnItem(m_list.ItemSource(), m_currentIndex,
                                         options.viewerBackgroundClr, options.viewerFullscreen,
@@ -516,6 +517,7 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
 }
 
 BOOL CMainFrame::OnIdle() {
+    NoteFocus();
     if (m_hasPendingAutoHide && ::IsWindowVisible(m_hWnd))
         SendPendingAutoHide();
     // The states first, so this pass already puts them on the toolbar.
@@ -570,6 +572,12 @@ void CMainFrame::UpdateUIState() {
     c.metadataShown = paneShown(kMetadata);
     c.contentsShown = paneShown(kContents);
     c.pageIndex = m_pageIndex;
+    if (shown) {
+        shown->Lock();
+        c.sortKey = shown->sortBy;
+        c.sortOrder = shown->sortOrder;
+        shown->Unlock();
+    }
     HTREEITEM selected = m_tree.m_hWnd ? TreeView_GetSelection(m_tree.m_hWnd) : nullptr;
     c.treeItemHasParent = selected && TreeView_GetParent(m_tree.m_hWnd, selected);
     c.viewerCount = static_cast<int>(g_applicationState.ViewerWindows().size());
@@ -580,29 +588,17 @@ void CMainFrame::UpdateUIState() {
     }
     // Commands whose handlers come with the explorer's file, edit, view and
     // acquisition commands stay disabled until then.
+    // clang-format off
     static const int kNotYet[] = {
-        ID_FILE_DELETE, // rename and batch rename: main_frame_rename.cpp
-        ID_EDIT_INVERT_SELECTION,
         ID_FILE_CONVERT,
-        ID_EDIT_EXTRACT,
-        ID_VIEW_SLIDESHOW,
-        ID_EDIT_JUMP_TO_TARGET,
-        ID_VIEW_NEXT_PAGE,
-        ID_VIEW_PREV_PAGE,
         ID_GO_BACK,
         ID_GO_FORWARD,
         ID_GO_UP,
-        ID_EDIT_COPY,
-        ID_EDIT_CUT,
-        ID_EDIT_PASTE,
-        ID_EDIT_SELECT_ALL,
-        ID_VIEW_REFRESH,
-        ID_VIEW_PREVIEW_PANE,
-        ID_TOOLS_HOT_TRACK,
         ID_TWAIN_SELECT_SOURCE,
         ID_TWAIN_ACQUIRE,
         ID_ACQUIRE_WIA,
     };
+    // clang-format on
     for (int command : kNotYet)
         UIEnable(command, FALSE);
 }

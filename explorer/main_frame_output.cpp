@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr const char* kNoClipboardImage = "Clipboard does not contain any image.";
-
 // The extension of the output format; a stored index outside the table
 // counts as the default format.
 std::string OutputExtension(const CAppOptions& options) {
@@ -46,22 +44,6 @@ std::string NewImagePath(const std::string& folder) {
         folder.empty() ? std::string(options.outputSettingFilenamePath) : folder,
         options.outputSettingFilenamePrefix, kCaptureDigits, OutputExtension(options), &sequence,
         [](const std::string& path) { return ::PathFileExistsA(path.c_str()) != FALSE; });
-}
-
-// A packed device-independent bitmap (clipboard or device memory) as a new
-// image; null when it cannot be read.
-CImageObject* ReadPackedDib(const void* data, SIZE_T size) {
-    if (!data || size == 0 || size > UINT32_MAX)
-        return nullptr;
-    CByteStream stream;
-    stream.AttachReadOnly(data, static_cast<uint32_t>(size));
-    auto* image = new CImageObject;
-    CBmpReader reader;
-    if (!reader.ReadFromStream(stream, image, false) || image->bitsPerPixel == 0) {
-        image->Release();
-        return nullptr;
-    }
-    return image;
 }
 
 } // namespace
@@ -104,38 +86,6 @@ LRESULT CMainFrame::OnScreenCapture(WORD, WORD, HWND, BOOL&) {
 LRESULT CMainFrame::OnPasteClipboardImage(WORD, WORD, HWND, BOOL&) {
     PasteImageFromClipboard(nullptr);
     return 0;
-}
-
-bool CMainFrame::TryPasteImage() {
-    const std::string folder = frame_lists::Folder(m_list.ItemSource());
-    if (folder.empty() || !::OpenClipboard(m_hWnd))
-        return false;
-    const bool hasBitmap = ::IsClipboardFormatAvailable(CF_DIB) != FALSE;
-    ::CloseClipboard();
-    return hasBitmap && PasteImageFromClipboard(folder.c_str());
-}
-
-bool CMainFrame::PasteImageFromClipboard(const char* folder) {
-    if (!::OpenClipboard(m_hWnd))
-        return false;
-    HANDLE data = ::GetClipboardData(CF_DIB);
-    if (!data) {
-        ::CloseClipboard();
-        ::MessageBoxA(m_hWnd, kNoClipboardImage, "Velmorantix XP", MB_OK | MB_ICONINFORMATION);
-        return false;
-    }
-    CImageObject* image = nullptr;
-    if (const void* bits = ::GlobalLock(data)) {
-        image = ReadPackedDib(bits, ::GlobalSize(data));
-        ::GlobalUnlock(data);
-    }
-    ::CloseClipboard();
-    // A bitmap that cannot be read is dropped; a failed save reports itself.
-    if (image) {
-        SaveNewImage(image, NewImagePath(folder ? std::string(folder) : std::string()));
-        image->Release();
-    }
-    return true;
 }
 
 LRESULT CMainFrame::OnOutputSetting(WORD, WORD, HWND, BOOL&) {
