@@ -266,13 +266,6 @@ public:
     CHAIN_MSG_MAP(CDockingFrame<CMainFrame>)
     END_MSG_MAP()
 
-    // A bitmap on the clipboard saved as a new file in the shown folder;
-    // false when there was none (nothing is said then) or no folder is shown.
-    bool TryPasteImage();
-    // The clipboard's bitmap saved as a new file in `folder` (the output
-    // folder when null), then selected; true when the clipboard held one.
-    bool PasteImageFromClipboard(const char* folder);
-
     // The window is gone: the application state frees this object.
     void OnFinalMessage(HWND) override;
 
