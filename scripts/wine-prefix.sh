@@ -53,6 +53,11 @@ make_template() {
   # windows are left unmanaged.
   WINEPREFIX=$template "$wine_bin" reg add 'HKCU\Software\Wine\X11 Driver' \
     /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  # A crashing test prints its backtrace into its log and ends, instead of
+  # leaving the debugger's dialog on the shared display until the time-out,
+  # where it would also take the focus from the tests that follow.
+  WINEPREFIX=$template "$wine_bin" reg add 'HKCU\Software\Wine\WineDbg' \
+    /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   WINEPREFIX=$template wineserver -w
   unlink_home_folders "$template"
   touch "$template/complete"

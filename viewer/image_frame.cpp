@@ -196,6 +196,12 @@ LRESULT CImageFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled) {
     ShowCursorState(true);
     WaitForFolderThread(true);
     AdoptFolderResult();
+    // A window destroyed without closing (by its owner, or by the system)
+    // must still leave the viewer list: the decode threads walk that list and
+    // would reach this frame's canvas after it is gone.
+    g_applicationState.WithViewerList([this](std::vector<CImageFrame*>& viewers) {
+        viewers.erase(std::remove(viewers.begin(), viewers.end(), this), viewers.end());
+    });
     m_view.ReleaseUndoImage();
     m_view.SetImage(nullptr, false, false, nullptr);
     if (m_itemList) {
