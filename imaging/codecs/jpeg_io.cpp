@@ -47,7 +47,7 @@ void TermSource(j_decompress_ptr) {}
 
 // --- windowed file source ---
 
-constexpr uint32_t kSourceWindow = 64 * 1024;
+constexpr uint32_t kSourceWindow = 16 * 1024;
 
 struct FileSource {
     jpeg_source_mgr pub;

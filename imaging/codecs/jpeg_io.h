@@ -42,7 +42,7 @@ long JpegMemoryLimit();
 // permanent pool.
 void UseJpegMemorySource(j_decompress_ptr cinfo, const uint8_t* data, size_t size);
 
-// Reads the open file from its current position through a 64 KB window, so
+// Reads the open file from its current position through a 16 KB window, so
 // that a decode holds no more of the file in memory than that (a reduced
 // decode of a large photo otherwise keeps the whole file resident). Ends like
 // the memory source: a read error or the end of the file supplies an

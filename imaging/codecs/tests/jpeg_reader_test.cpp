@@ -296,7 +296,7 @@ TEST(JpegReader, ReadScaledFitsTheBoxAndKeepsTheFullSize) {
     EXPECT_EQ(whole.fullWidth, 160);
 }
 
-// The thumbnail read goes through a 64 KB window of the file; the bytes it
+// The thumbnail read goes through a small window of the file; the bytes it
 // decodes must be exactly those of a decode from memory, including where a
 // marker's skip or a cut crosses a window's edge.
 TEST(JpegReader, ReadScaledFromAFileDecodesAsTheSameBytesInMemory) {
