@@ -481,10 +481,33 @@ TEST_F(RunningProgram, DamagedMainDatabaseFailsAndIsKept) {
 // --- the explorer window ---------------------------------------------------------
 
 // A folder of three small 24-bit bitmaps, the first one pure red.
+// Deletes a folder and everything below it; missing is fine.
+void RemoveFolderTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string entry = found.cFileName;
+            if (entry == "." || entry == "..")
+                continue;
+            const std::string path = folder + "\\" + entry;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveFolderTree(path);
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+// Wine reuses process ids from one run to the next, so a folder named after
+// this process may hold what an earlier run left: it starts empty.
 std::string MakePictureFolder(const char* name) {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     const std::string folder = std::string(temp) + name;
+    RemoveFolderTree(folder);
     CreateDirectoryA(folder.c_str(), nullptr);
     const int w = 64, h = 48, stride = w * 3;
     const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 0, 255), RGB(0, 160, 0)};
