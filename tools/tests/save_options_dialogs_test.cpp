@@ -415,7 +415,7 @@ TEST_F(SaveAsWithOptionsTest, TheChosenQualityAndFormatReachTheFile) {
     EXPECT_TRUE(script.scriptRan);
     EXPECT_STREQ(chosen, kTarget);
     const JpegTables tables = ReadJpegTables(ReadFileBytes(kTarget));
-    // Quality 40 scales the standard luminance DC step 16 by 5000 / 40 %.
+    // Quality 40 scales the first luminance step of ITU-T T.81 Annex K (16) by 5000 / 40 %.
     EXPECT_EQ(tables.dcStep, (16 * 125 + 50) / 100);
     EXPECT_EQ(tables.frameMarker, 0xC2); // progressive
     auto reader = NewImageReader(kFileTypeJpeg);
