@@ -452,10 +452,12 @@ TEST_F(RunningProgram, TheExplorerOpensOnAFolderWithItsBarsPanesAndFirstImageSho
     const int commands[26] = {32807, 57603, 57607, 0,     41406, 41407, 41408, 0,    32797,
                               32796, 311,   0,     32845, 0,     32777, 32776, 0,    32830,
                               0,     107,   32826, 32820, 277,   411,   0,     32834};
-    for (int pos = 0; pos < 26; ++pos)
-        if (commands[pos])
+    for (int pos = 0; pos < 26; ++pos) {
+        if (commands[pos]) {
             EXPECT_EQ(pos, SendMessageA(toolbar, TB_COMMANDTOINDEX, commands[pos], 0))
                 << commands[pos];
+        }
+    }
 
     HWND list = FindInExplorer(frame, 10002);
     ASSERT_TRUE(WaitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3; }));
