@@ -53,14 +53,6 @@ constexpr ToolButton kToolButtons[26] = {
     {18, ID_FILE_PROPERTIES, BTNS_BUTTON},
 };
 
-bool UseAlphaBitmaps() {
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExA(&version))
-        return false;
-    return version.dwMajorVersion > 4 && version.dwMinorVersion != 0;
-}
-
 HIMAGELIST LoadStrip(int id, bool alpha) {
     return LoadToolStrip(id, alpha, ILC_COLOR8, EXPLORER_TOOLBAR_IMAGE_COUNT);
 }
@@ -127,7 +119,7 @@ HWND CMainFrame::CreateEx() {
 }
 
 HWND CMainFrame::CreateToolBar() {
-    const bool alpha = UseAlphaBitmaps();
+    const bool alpha = ToolStripsHaveAlpha();
     m_toolImages[0] = LoadStrip(alpha ? IDB_EXPLORER_TOOLBAR32 : IDB_EXPLORER_TOOLBAR, alpha);
     m_toolImages[1] =
         LoadStrip(alpha ? IDB_EXPLORER_TOOLBAR32_HOT : IDB_EXPLORER_TOOLBAR_HOT, alpha);
