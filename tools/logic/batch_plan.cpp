@@ -17,10 +17,10 @@ constexpr int kTurn = CJpegLosslessOp::kRotate;
 constexpr size_t kMaxPath = 259;
 
 const ConvertFormat kFormats[kConvertFormatCount] = {
-    {1, "BMP (Windows Bitmap)"},  {2, "GIF (CompuServe GIF)"},
-    {6, "JPG (JPEG)"},            {3, "PNG (Portable Network Graphics)"},
-    {4, "PSD (Photoshop)"},       {5, "RAS (Sun Rasterfile)"},
-    {7, "TIF (TIFF)"},            {8, "WBMP (Wireless Bitmap)"},
+    {1, "BMP (Windows Bitmap)"}, {2, "GIF (CompuServe GIF)"},
+    {6, "JPG (JPEG)"},           {3, "PNG (Portable Network Graphics)"},
+    {4, "PSD (Photoshop)"},      {5, "RAS (Sun Rasterfile)"},
+    {7, "TIF (TIFF)"},           {8, "WBMP (Wireless Bitmap)"},
 };
 
 } // namespace
@@ -94,8 +94,8 @@ const ConvertFormat* ConvertFormats() {
 }
 
 int ConvertRowForStored(int stored) {
-    const int wanted = stored >= 1 && stored <= kConvertFormatCount ? stored
-                                                                    : kDefaultConvertEncoderType;
+    const int wanted =
+        stored >= 1 && stored <= kConvertFormatCount ? stored : kDefaultConvertEncoderType;
     for (int row = 0; row < kConvertFormatCount; ++row)
         if (kFormats[row].encoderType == wanted)
             return row;

@@ -18,8 +18,8 @@ enum class Parameters { kNone, kImageSize, kAdjustment, kIndexedColor, kRotateCa
 
 struct Command {
     int id;
-    const char* verb; // the progress dialog's title and status
-    const char* noun; // what a renamed result is called ("Grayscale photo.jpg")
+    const char* verb;      // the progress dialog's title and status
+    const char* noun;      // what a renamed result is called ("Grayscale photo.jpg")
     int losslessOperation; // the JPEG file transform; 0 when there is none
     int losslessAngle;     // its angle when it turns
     Parameters parameters;

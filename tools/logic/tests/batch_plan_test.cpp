@@ -71,14 +71,10 @@ TEST(BatchSteps, MetafilesAreRefusedAndOnlyJpegTurnsAndFlipsAreLossless) {
         const Command& command;
         ItemStep step;
     } cases[] = {
-        {kFileTypeEmf, gray, ItemStep::kUnsupported},
-        {kFileTypeWmf, turn, ItemStep::kUnsupported},
-        {kFileTypeJpeg, turn, ItemStep::kLossless},
-        {kFileTypeJpeg, flip, ItemStep::kLossless},
-        {kFileTypeJpeg, gray, ItemStep::kPixels},
-        {kFileTypeJpeg, arbitrary, ItemStep::kPixels},
-        {kFileTypePng, turn, ItemStep::kPixels},
-        {kFileTypeBmp, flip, ItemStep::kPixels},
+        {kFileTypeEmf, gray, ItemStep::kUnsupported}, {kFileTypeWmf, turn, ItemStep::kUnsupported},
+        {kFileTypeJpeg, turn, ItemStep::kLossless},   {kFileTypeJpeg, flip, ItemStep::kLossless},
+        {kFileTypeJpeg, gray, ItemStep::kPixels},     {kFileTypeJpeg, arbitrary, ItemStep::kPixels},
+        {kFileTypePng, turn, ItemStep::kPixels},      {kFileTypeBmp, flip, ItemStep::kPixels},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.step, StepFor(c.type, c.command)) << c.type << " " << c.command.id;
@@ -106,10 +102,10 @@ TEST(BatchReports, CountTheFailuresNameEachFileAndKeepPercentSignsLiteral) {
 }
 
 TEST(ConvertFormatList, StoredEncoderTypesSelectTheirRowAndOthersSelectTiff) {
-    const char* texts[] = {"BMP (Windows Bitmap)",   "GIF (CompuServe GIF)",
-                           "JPG (JPEG)",             "PNG (Portable Network Graphics)",
-                           "PSD (Photoshop)",        "RAS (Sun Rasterfile)",
-                           "TIF (TIFF)",             "WBMP (Wireless Bitmap)"};
+    const char* texts[] = {"BMP (Windows Bitmap)", "GIF (CompuServe GIF)",
+                           "JPG (JPEG)",           "PNG (Portable Network Graphics)",
+                           "PSD (Photoshop)",      "RAS (Sun Rasterfile)",
+                           "TIF (TIFF)",           "WBMP (Wireless Bitmap)"};
     const int types[] = {1, 2, 6, 3, 4, 5, 7, 8};
     for (int row = 0; row < kConvertFormatCount; ++row) {
         EXPECT_STREQ(texts[row], ConvertFormats()[row].text);
@@ -153,10 +149,8 @@ TEST(ConvertReplaceQuestion, NamesTheFileAndTheAnswersWriteSkipOrStop) {
         ReplaceAction action;
         bool yesToAll;
     } cases[] = {
-        {6, ReplaceAction::kWrite, false},
-        {1154, ReplaceAction::kWrite, true},
-        {7, ReplaceAction::kSkip, false},
-        {2, ReplaceAction::kStop, false},
+        {6, ReplaceAction::kWrite, false}, {1154, ReplaceAction::kWrite, true},
+        {7, ReplaceAction::kSkip, false},  {2, ReplaceAction::kStop, false},
         {0, ReplaceAction::kStop, false},
     };
     for (const Case& c : cases) {
