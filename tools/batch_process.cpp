@@ -35,6 +35,16 @@ bool FileExists(const std::string& path) {
     return ::PathFileExistsA(path.c_str()) != FALSE;
 }
 
+} // namespace
+
+bool IsReadOnlyFile(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+namespace {
+
 // Tells the windows about a file written by the lossless transform, which
 // bypasses the image writers and their announcement.
 void AnnounceWritten(const std::string& path, bool existed) {
@@ -173,6 +183,12 @@ void CBatchProcessDialog::DoFile(const std::string& path) {
         return;
     if (!IsWritableImageFileType(DetectImageFileType(target.c_str()))) {
         Fail(path, "no encoder is supported for this image type");
+        return;
+    }
+    // A file marked read-only is never replaced, whatever the file system
+    // would allow a rename to do.
+    if (existed && IsReadOnlyFile(target)) {
+        Fail(path, "its result would replace a read-only file");
         return;
     }
 

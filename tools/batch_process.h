@@ -59,6 +59,9 @@ std::unique_ptr<CImageOperation> MakeFixedBatchOperation(const batch_plan::Comma
 // values 0): such an answer ends a batch before any file is touched.
 bool AdjustmentChangesNothing(const CImageOperation& operation);
 
+// Whether `path` is an existing file marked read-only.
+bool IsReadOnlyFile(const std::string& path);
+
 // Reads `path` at full size and waits for its decode thread to end. Null
 // when the file cannot be opened or its decode failed or stopped short;
 // otherwise one reference the caller releases through the application.

@@ -161,6 +161,11 @@ void CConvertProgressDialog::Work() {
                 continue;
             }
         }
+        if (IsReadOnlyFile(target)) {
+            failures.push_back({path, "its result would replace a read-only file"});
+            FileFinished(i + 1);
+            continue;
+        }
         if (IsVectorImageFileType(DetectImageFileType(path.c_str()))) {
             failures.push_back({path, "Image type is not supported"});
             FileFinished(i + 1);
