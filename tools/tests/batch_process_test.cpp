@@ -372,8 +372,13 @@ TEST(BatchFailures, MetafilesAreRefusedOnceAndUnreadableOrUnwritableFilesAreRepo
 }
 
 void CancelAfterFirst(HWND dialog, int finished) {
-    if (finished == 1)
-        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_TRANSFER_CANCEL, BN_CLICKED), 0);
+    if (finished != 1)
+        return;
+    // Shown once the modal loop first goes idle.
+    for (int i = 0; i < 200 && !::IsWindowVisible(dialog); ++i)
+        ::Sleep(10);
+    testsupport::MaybeScreenshot(dialog, "batch_progress");
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_TRANSFER_CANCEL, BN_CLICKED), 0);
 }
 
 TEST(BatchCancel, CancelStopsAfterTheFileUnderWayAndLeavesTheRestUntouched) {
