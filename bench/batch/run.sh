@@ -47,7 +47,7 @@ native_photos=$(cd "$photos" && pwd)
 read -r _ ours_gray gray_written _ ours_conv conv_written < <(
   "$root/scripts/with-wine-session.sh" "$win/wineprefix" \
     "$root/scripts/wine-run.sh" "$win/bench/batch/batch_timer.exe" \
-    "Z:${native_photos//\//\\}" "Z:${work//\//\\}\\png" | tr '\n' ' ')
+    "Z:${native_photos//\//\\}" "Z:${work//\//\\}\\png" | tr -d '\r' | tr '\n' ' ')
 if [ "${gray_written:-0}" != "$count" ] || [ "${conv_written:-0}" != "$count" ]; then
   echo "run.sh: the program wrote ${gray_written:-0} and ${conv_written:-0} of $count files" >&2
   exit 1
