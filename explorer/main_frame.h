@@ -21,6 +21,7 @@
 
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,7 @@
 #include "viewer/image_view.h"
 
 class CImageObject;
+class CImageOperation;
 class CImageWindow;
 class CFileItemList;
 class CFindDialog;
@@ -261,6 +263,8 @@ public:
     COMMAND_ID_HANDLER(ID_OUTPUT_SETTING, OnOutputSetting)
     COMMAND_ID_HANDLER(ID_EDIT_FIND, OnFind)
     MESSAGE_HANDLER(kMsgFindClosed, OnFindClosed)
+    COMMAND_ID_HANDLER(ID_FILE_CONVERT, OnConvert)
+    MESSAGE_HANDLER(WM_COMMAND, OnBatchCommand)
     CHAIN_MSG_MAP(CFrameCommands)
     CHAIN_MSG_MAP(CUpdateUI<CMainFrame>)
     CHAIN_MSG_MAP(CDockingFrame<CMainFrame>)
@@ -317,6 +321,13 @@ private:
     // Writes a new image under `path`, then selects it in the list; false
     // when nothing was written.
     bool SaveNewImage(CImageObject* image, const std::string& path);
+
+    // an image command over several thumbnails, and Convert (main_frame_batch.cpp)
+    LRESULT OnBatchCommand(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnConvert(WORD, WORD, HWND, BOOL&);
+    void RunBatch(int id, const std::vector<int>& selected);
+    // An adjustment's answer, asked with a preview on the image on view.
+    std::unique_ptr<CImageOperation> AskBatchAdjustment(int id);
 
     // the Find command and the Search Result root (main_frame_find.cpp)
     LRESULT OnFind(WORD, WORD, HWND, BOOL&);

@@ -17,6 +17,9 @@ constexpr UINT kMsgItemListChanged = WM_USER + 7; // 1031
 
 // Sent by a worker thread to its progress dialog when its work has ended.
 constexpr UINT kMsgWorkerEnded = WM_USER + 8; // 1032
+// Sent by a worker thread to its progress dialog to show a question or a
+// message on the user-interface thread; lParam is the dialog's own record.
+constexpr UINT kMsgWorkerAsk = WM_USER + 9; // 1033
 
 // Image view requests.
 constexpr UINT kMsgViewDetachImage = WM_USER + 11;
