@@ -81,6 +81,11 @@ public:
                                       COLORREF background, bool fullScreen, bool newViewer);
     void OnViewerDestroyed(CImageFrame* viewer);
     void ShowOptionsSheet();
+    // After the user agreed: the image at path becomes the desktop wallpaper
+    // (style 0 centred, 1 tiled, 2 stretched) through a bitmap copy sized
+    // for the screen; any other style removes the wallpaper. Failures end
+    // it silently.
+    void SetDesktopWallpaper(const char* path, int style);
     bool SetViewerToolbarVisible(bool visible);
     void BringViewersToTop();
     void ArrangeViewers(int k, char mode);

@@ -259,6 +259,10 @@ void SetSaveOptionsAsker(SaveOptionsAsker asker) {
     g_optionsAsker = asker;
 }
 
+bool SaveOptionsDialogsRegistered() {
+    return g_optionsAsker != nullptr;
+}
+
 bool HasSaveOptions(int type) {
     return type == kFileTypePng || type == kFileTypeJpeg;
 }

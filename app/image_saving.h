@@ -67,6 +67,8 @@ void SetSaveFileAsker(SaveFileAsker asker);
 // the stored options are used as they are.
 using SaveOptionsAsker = bool (*)(HWND owner, int type);
 void SetSaveOptionsAsker(SaveOptionsAsker asker);
+// Whether option dialogs are registered, so that AskSaveOptions shows one.
+bool SaveOptionsDialogsRegistered();
 bool HasSaveOptions(int type);
 bool AskSaveOptions(HWND owner, int type);
 

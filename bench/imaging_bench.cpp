@@ -245,9 +245,24 @@ int main(int argc, char** argv) {
     ours("equalize", equalize, true, true, nullptr);
     CDesaturateOp desaturate;
     ours("desaturate", desaturate, false, true, nullptr);
+    // libvips turns the hue through its LCh space: there, back and a cast,
+    // the way an image program's "modulate" does.
     CHueSaturationOp hue;
     hue.hue[0] = 30;
-    ours("hue/saturation", hue, false, true, nullptr);
+    ours("hue/saturation", hue, false, true, [&](VipsImage** out) {
+        VipsImage* lch = nullptr;
+        if (vips_colourspace(vin, &lch, VIPS_INTERPRETATION_LCH, nullptr))
+            return false;
+        double scale[3] = {1, 1, 1}, offset[3] = {0, 0, 30};
+        VipsImage* turned = nullptr;
+        int rc = vips_linear(lch, &turned, scale, offset, 3, nullptr);
+        g_object_unref(lch);
+        if (rc)
+            return false;
+        rc = vips_colourspace(turned, out, VIPS_INTERPRETATION_sRGB, nullptr);
+        g_object_unref(turned);
+        return rc == 0;
+    });
     CIndexedColorOp indexed;
     ours("indexed colour (256)", indexed, false, false, nullptr);
 
