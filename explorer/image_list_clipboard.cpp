@@ -1,6 +1,7 @@
-// The thumbnail list's cut and copy: the selected items as a data object of
+// The thumbnail list's cut, copy and drag: the selected items as a data object of
 // the blocks that suit the list's source (files, favorites items or zip
-// archive items) with the preferred drop effect, on the OLE clipboard.
+// archive items) with the preferred drop effect, on the OLE clipboard or dragged
+// out.
 #include <shlobj.h>
 
 #include <cstring>
@@ -108,5 +109,23 @@ bool CImageListViewCtrl::CopySelectionToClipboard(bool copy) {
 
 LRESULT CImageListViewCtrl::OnCopyCut(WORD, WORD id, HWND, BOOL&) {
     CopySelectionToClipboard(id == ID_EDIT_COPY);
+    return 0;
+}
+
+LRESULT CImageListViewCtrl::OnBeginDrag(int, LPNMHDR, BOOL&) {
+    std::vector<int> selected;
+    GetSelectedIndices(&selected);
+    if (selected.empty())
+        return 0;
+    auto* source = new CShellDropSource();
+    source->AddRef();
+    auto* object = new CShellDataObject();
+    object->AddRef();
+    if (BuildDataObject(selected, object, true)) {
+        DWORD effect = DROPEFFECT_NONE;
+        ::DoDragDrop(object, source, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+    }
+    object->Release();
+    source->Release();
     return 0;
 }

@@ -64,6 +64,7 @@ public:
     MESSAGE_HANDLER(kMsgListMakeVisibleFirst, OnMakeVisibleFirst)
     COMMAND_ID_HANDLER(ID_EDIT_COPY, OnCopyCut)
     COMMAND_ID_HANDLER(ID_EDIT_CUT, OnCopyCut)
+    REFLECTED_NOTIFY_CODE_HANDLER(LVN_BEGINDRAG, OnBeginDrag)
     END_MSG_MAP()
 
     // --- the explorer's operations (user-interface thread) ---
@@ -126,6 +127,7 @@ private:
     LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnMakeVisibleFirst(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnCopyCut(WORD, WORD id, HWND, BOOL&);
+    LRESULT OnBeginDrag(int, LPNMHDR, BOOL&);
 
     void OnCreate();
     void ResetImageList(int count);

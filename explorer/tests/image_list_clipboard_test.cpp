@@ -1,6 +1,7 @@
-// The thumbnail list's cut and copy under Wine: the selected items reach the
-// OLE clipboard as the blocks of their list's kind, byte for byte, with the
-// preferred drop effect, and cut marks exactly the selected items.
+// The thumbnail list's cut, copy and drag under Wine: the selected items
+// reach the OLE clipboard, or a drop target, as the blocks of their list's
+// kind, byte for byte, with the preferred drop effect, and cut marks exactly
+// the selected items.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <windows.h>
@@ -161,6 +162,26 @@ TEST_F(ListClipboard, AnArchiveFolderOffersTheArchiveAndItsEntryPaths) {
               ClipboardBlock("ZipClipboardFormat"));
     EXPECT_TRUE(ClipboardBlock(nullptr, CF_HDROP).empty()) << "entries are no files on disk";
     EXPECT_EQ(Bytes({1, 0, 0, 0}), ClipboardBlock(CFSTR_PREFERREDDROPEFFECT));
+}
+
+TEST_F(ListClipboard, ADragStartedWithNoButtonHeldEndsAtOnceAndLeavesTheListAsItWas) {
+    // Wine drops such a drag where the pointer is without offering it to a
+    // target, so what reaches one is the copy blocks tested above; here the
+    // drag's own loop must end and leave the selection and the cut marks.
+    ASSERT_TRUE(host.ShowFolder(pictures.Path().c_str(), kListViewThumbnails));
+    host.list.SelectItem(1, true);
+    NMLISTVIEW begin{};
+    begin.hdr.hwndFrom = host.list.m_hWnd;
+    begin.hdr.idFrom = 10002;
+    begin.hdr.code = LVN_BEGINDRAG;
+    begin.iItem = 1;
+    const DWORD started = GetTickCount();
+    SendMessageA(host.list.m_hWnd, OCM__BASE + WM_NOTIFY, 10002, reinterpret_cast<LPARAM>(&begin));
+    EXPECT_LT(GetTickCount() - started, 5000u);
+    std::vector<int> selected;
+    host.list.GetSelectedIndices(&selected);
+    EXPECT_EQ(std::vector<int>({1}), selected);
+    EXPECT_EQ(0u, State(1) & LVIS_CUT) << "a drag is no cut";
 }
 
 } // namespace
