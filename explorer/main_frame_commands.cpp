@@ -295,16 +295,15 @@ LRESULT CMainFrame::OnTreeNewFolder(WORD, WORD, HWND, BOOL&) {
 
 LRESULT CMainFrame::OnCopyCut(WORD, WORD id, HWND, BOOL&) {
     std::vector<std::string> paths;
-    if (TreeIsTarget()) {
-        const std::string folder = SelectedTreeFolder();
-        if (!folder.empty())
-            paths.push_back(folder);
-    } else {
-        CFileItemList* list = m_list.ItemSource();
-        if (!list || list->IsArchiveList())
-            return 0;
-        paths = SelectedPaths();
+    if (!TreeIsTarget()) {
+        if (m_list.ItemSource() && !m_list.CopySelectionToClipboard(id == ID_EDIT_COPY))
+            ShowMessageBox("Cannot put the files on the clipboard.", "Failed!",
+                           MB_OK | MB_ICONERROR);
+        return 0;
     }
+    const std::string folder = SelectedTreeFolder();
+    if (!folder.empty())
+        paths.push_back(folder);
     if (paths.empty())
         return 0;
     IDataObject* data =

@@ -42,3 +42,6 @@ void RegisterProgramFrames();
 void RegisterProgramFrameDialogs();
 // Registers the frames' printing and e-mailing (frame_output.cpp).
 void RegisterProgramFrameOutput();
+// Registers the explorer's Browse for Folder for every window that asks the
+// application for a folder (folder_browser_host.cpp).
+void RegisterProgramFolderBrowser();

@@ -79,3 +79,7 @@ constexpr UINT kMsgDockingNotice = WM_USER; // 1024
 // owner frees the object.
 constexpr UINT kMsgFindClosed = WM_USER + 51; // 1075
 constexpr UINT kMsgFindEnded = WM_USER + 52;  // 1076
+
+// Posted by the folder pane tree to itself when the pointer leaves the
+// previewed folder: hide the folder preview and watch for the next hover.
+constexpr UINT kMsgTreeHidePreview = WM_USER + 1; // 1025

@@ -7,9 +7,10 @@
 # on a private Xvfb display, captured after it settles; docs/folders.png and
 # docs/acquire.png put side by side the folder trees' and the acquisition
 # dialogs as their tests show them, docs/rename.png the Rename and Batch
-# Rename Files dialogs, and docs/find.png the Find dialog. Given names
-# (program, viewer, explorer, docking, thumbnails, folders, acquire, rename,
-# find), it takes only those pictures.
+# Rename Files dialogs, docs/find.png the Find dialog, and docs/folder-preview.png
+# the folder preview popup over a folder tree (the folder preview host test
+# program). Given names (program, viewer, explorer, docking, thumbnails,
+# folders, acquire, rename, find, preview), it takes only those pictures.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -29,6 +30,7 @@ if wants folders; then
   targets+=(explorer_browse_folder_dialog_test explorer_collection_dialogs_test)
 fi
 if wants find; then targets+=(explorer_find_dialog_test); fi
+if wants preview; then targets+=(folder_preview_host); fi
 cmake --build --preset mingw-x64 --target "${targets[@]}" >/dev/null
 exe=build/mingw-x64/program/VelmorantixXP.exe
 mkdir -p docs
@@ -183,4 +185,31 @@ fi
 if wants find; then
   test_shots "$root/docs/find.png" "*CheckBoxes*" find_dialog.bmp -- \
     explorer/explorer_find_dialog_test
+fi
+
+# The folder preview: a tree of three folders of generated pictures, the
+# popup shown beside the pointer resting on the first: docs/folder-preview.png.
+if wants preview; then
+  previews=$(mktemp -d "${TMPDIR:-/tmp}/vxp-preview-XXXXXX")
+  mkdir -p "$previews/Garden" "$previews/Harbour" "$previews/Sketches"
+  /usr/bin/convert -size 640x480 -seed 11 plasma:fractal -blur 0x2 "$previews/Garden/rose.jpg"
+  /usr/bin/convert -size 480x640 gradient:skyblue-navy "$previews/Garden/sky.jpg"
+  /usr/bin/convert -size 640x400 radial-gradient:gold-firebrick "$previews/Garden/sun.png"
+  /usr/bin/convert -size 300x300 -seed 3 plasma:green-yellow BMP3:"$previews/Garden/lawn.bmp"
+  /usr/bin/convert -size 500x500 -seed 9 plasma:fractal "$previews/Garden/pond.jpg"
+  /usr/bin/convert -size 400x300 -seed 21 plasma:blue-white "$previews/Harbour/boats.png"
+  scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
+    out=$1 folder=$2
+    wine explorer /desktop=Preview,640x480 build/mingw-x64/explorer/folder_preview_host.exe \
+      "$folder" </dev/null >/dev/null 2>&1 &
+    for _ in $(seq 60); do
+      sleep 0.5
+      xwininfo -root -tree 2>/dev/null | grep -qF "Folder preview host" && break
+    done
+    sleep 3
+    /usr/bin/import -window root -crop 640x480+0+0 +repage "$out"
+    kill $! 2>/dev/null || true
+  ' _ "$root/docs/folder-preview.png" "Z:${previews//\//\\}"
+  rm -rf "$previews"
+  echo "wrote $root/docs/folder-preview.png"
 fi
