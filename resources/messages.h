@@ -76,3 +76,8 @@ constexpr UINT kMsgDockingNotice = WM_USER; // 1024
 // owner frees the object.
 constexpr UINT kMsgFindClosed = WM_USER + 51; // 1075
 constexpr UINT kMsgFindEnded = WM_USER + 52;  // 1076
+
+// The folder tree's notice (a WM_NOTIFY code) that a volume arrived and its
+// drive item appeared under My Computer; the record's fourth field holds the
+// drive number (0 = A:).
+constexpr UINT kFtnDriveAdded = 1074;
