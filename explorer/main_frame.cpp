@@ -539,6 +539,7 @@ LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
     }
     m_tree.StopAllWatches();
     CloseFindDialog();
+    EndTwainSession();
     if (CImageObject* document = GetDocument()) {
         (void)document;
         m_preview.SetImage(nullptr, false, false, nullptr);

@@ -46,6 +46,7 @@ class CImageOperation;
 class CImageWindow;
 class CFileItemList;
 class CFindDialog;
+class CTwainSession;
 
 class CMainFrame : public CDockingFrame<CMainFrame>,
                    public CUpdateUI<CMainFrame>,
@@ -123,6 +124,10 @@ public:
     // The caption and the address bar follow the tree's selection.
     void UpdateCaption();
     void UpdateAddressBar();
+
+    // A drive was attached: when it holds pictures, offers to browse or
+    // download them (main_frame_acquire.cpp).
+    void CheckNewDevice(const char* root);
 
     BEGIN_UPDATE_UI_MAP(CMainFrame)
     UPDATE_ELEMENT(ID_FILE_OPEN_VIEWER, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
@@ -261,6 +266,10 @@ public:
     COMMAND_ID_HANDLER(ID_ACQUIRE_SCREEN, OnScreenCapture)
     COMMAND_ID_HANDLER(ID_ACQUIRE_CLIPBOARD, OnPasteClipboardImage)
     COMMAND_ID_HANDLER(ID_OUTPUT_SETTING, OnOutputSetting)
+    COMMAND_ID_HANDLER(ID_FILE_ACQUIRE, OnAcquire)
+    COMMAND_ID_HANDLER(ID_ACQUIRE_WIA, OnAcquireWia)
+    COMMAND_ID_HANDLER(ID_TWAIN_SELECT_SOURCE, OnTwainCommand)
+    COMMAND_ID_HANDLER(ID_TWAIN_ACQUIRE, OnTwainCommand)
     COMMAND_ID_HANDLER(ID_EDIT_FIND, OnFind)
     MESSAGE_HANDLER(kMsgFindClosed, OnFindClosed)
     COMMAND_ID_HANDLER(ID_FILE_CONVERT, OnConvert)
@@ -328,6 +337,14 @@ private:
     void RunBatch(int id, const std::vector<int>& selected);
     // An adjustment's answer, asked with a preview on the image on view.
     std::unique_ptr<CImageOperation> AskBatchAdjustment(int id);
+    // WIA, TWAIN and new drives (main_frame_acquire.cpp)
+    LRESULT OnAcquire(WORD, WORD, HWND, BOOL&);
+    LRESULT OnAcquireWia(WORD, WORD, HWND, BOOL&);
+    LRESULT OnTwainCommand(WORD, WORD, HWND, BOOL&);
+    void OnTwainImage(HGLOBAL dib);
+    void PassToTwain(MSG* msg);
+    void EndTwainSession();
+    void OnDriveAdded(const NMHDR* header);
 
     // the Find command and the Search Result root (main_frame_find.cpp)
     LRESULT OnFind(WORD, WORD, HWND, BOOL&);
@@ -385,6 +402,7 @@ private:
     bool m_openOnFocus = true;
     bool m_batch = false;
     bool m_filterRegistered = false;
+    CTwainSession* m_twain = nullptr;      // made on the first TWAIN command, ended with the window
     CFindDialog* m_findDialog = nullptr;   // made on the first Find
     CFileItemList* m_searchList = nullptr; // the Search Result list, one reference
     HTREEITEM m_searchRoot = nullptr;

@@ -36,6 +36,10 @@ LRESULT CMainFrame::OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) 
         return 0;
     }
     if (header->hwndFrom == m_tree.m_hWnd && m_tree.m_hWnd) {
+        if (header->code == kFtnDriveAdded) {
+            OnDriveAdded(header);
+            return 0;
+        }
         const LRESULT own = Reflect(header, wParam);
         if (header->code == TVN_SELCHANGEDA) {
             ShowTreeItem(reinterpret_cast<NMTREEVIEWA*>(header)->itemNew.hItem);
@@ -486,6 +490,7 @@ void CMainFrame::OpenViewerOnCurrent() {
 // --- the message filter, the idle pass and command states ---------------------
 
 BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
+    PassToTwain(msg);
     if (msg->message == WM_KEYDOWN) {
         if (msg->hwnd == m_preview.m_hWnd || ::IsChild(m_preview.m_hWnd, msg->hwnd)) {
             ::SendMessageA(m_hWnd, WM_KEYDOWN, msg->wParam, msg->lParam);
@@ -586,17 +591,14 @@ void CMainFrame::UpdateUIState() {
         UIEnable(kStateCommands[i], state.enabled);
         UISetCheck(kStateCommands[i], state.checked ? 1 : 0);
     }
-    // Commands whose handlers come with the explorer's file, edit, view and
-    // acquisition commands stay disabled until then.
+    // Commands whose handlers come with the explorer's file, edit and view
+    // commands stay disabled until then.
     // clang-format off
     static const int kNotYet[] = {
         ID_FILE_CONVERT,
         ID_GO_BACK,
         ID_GO_FORWARD,
         ID_GO_UP,
-        ID_TWAIN_SELECT_SOURCE,
-        ID_TWAIN_ACQUIRE,
-        ID_ACQUIRE_WIA,
     };
     // clang-format on
     for (int command : kNotYet)
