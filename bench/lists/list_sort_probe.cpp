@@ -57,8 +57,8 @@ int main(int argc, char** argv) {
     const struct {
         int key;
         const char* name;
-    } keys[] = {{kSortByName, "name"}, {kSortBySize, "size"}, {kSortByType, "type"},
-                {kSortByDate, "date"}};
+    } keys[] = {
+        {kSortByName, "name"}, {kSortBySize, "size"}, {kSortByType, "type"}, {kSortByDate, "date"}};
     for (const auto& k : keys) {
         for (int order : {static_cast<int>(kSortAscending), 0}) {
             double best = 1e30;

@@ -60,9 +60,9 @@ bool ParseOptions(int argc, char** argv, Options* options) {
 }
 
 // Words for the text files: compressible the way prose and source are.
-const char* const kWords[] = {"image", "folder", "the",     "viewer",  "of",     "and",
-                              "colour", "archive", "zoom",  "picture", "catalog", "list",
-                              "a",      "to",      "window", "file",   "size",    "width"};
+const char* const kWords[] = {"image",  "folder",  "the",    "viewer",  "of",      "and",
+                              "colour", "archive", "zoom",   "picture", "catalog", "list",
+                              "a",      "to",      "window", "file",    "size",    "width"};
 
 void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
@@ -182,9 +182,9 @@ int main(int argc, char** argv) {
          }},
         {"zip -6",
          [&](const std::string& archive, std::string* status, double* cpu) {
-             return TimeCommand({"sh", "-c", "cd '" + treeDir + "' && zip -6 -r -q '" + archive +
-                                                 "' ."},
-                                status, true, cpu);
+             return TimeCommand(
+                 {"sh", "-c", "cd '" + treeDir + "' && zip -6 -r -q '" + archive + "' ."}, status,
+                 true, cpu);
          }},
         {"7z mx=6",
          [&](const std::string& archive, std::string* status, double* cpu) {
