@@ -552,10 +552,12 @@ LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
 
 LRESULT CMainFrame::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     if (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE) {
-        g_applicationState.WithViewerList([](std::vector<CImageFrame*>& viewers) {
-            for (CImageFrame* viewer : viewers)
-                viewer->m_active = false;
-        });
+        if (!g_applicationState.SetActiveFrame(true, nullptr)) {
+            g_applicationState.WithViewerList([](std::vector<CImageFrame*>& viewers) {
+                for (CImageFrame* viewer : viewers)
+                    viewer->m_active = false;
+            });
+        }
         m_active = true;
         ReloadIfChangedOnDisk();
     } else if (LOWORD(wParam) == WA_INACTIVE) {

@@ -24,6 +24,7 @@ public:
     bool SetViewerToolbarVisible(bool visible) override;
     void BringViewersToTop() override;
     void ArrangeViewers(int k, char mode) override;
+    bool SetActiveFrame(bool isExplorer, CImageFrame* viewer) override;
 
     // IImageWindows and IItemListWindows (image_windows.cpp).
     void NotifyImageWindows(CImageObject* image, int32_t event, int32_t first,
