@@ -1,6 +1,5 @@
 #include "imaging/codecs/jpeg_reader.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "imaging/byte_stream.h"
@@ -250,38 +249,25 @@ bool CJpegReader::Decode(const Source& source, CImageObject* image, bool fullPro
                                               cinfo->output_width * 4, 1);
     }
     const bool inverted = cinfo->saw_Adobe_marker != 0;
-    // Rows go to the library a band at a time: one row per call costs the
-    // library a pass through its row machinery and, for 2x2 subsampling, a
-    // spare row and a copy for every other row.
-    JSAMPROW rows[kRowsPerBand];
     int32_t bandStart = 0;
     while (cinfo->output_scanline < cinfo->output_height) {
         if (fullProtocol && StopRequested(image)) {
             return false;
         }
         const int32_t row = static_cast<int32_t>(cinfo->output_scanline);
-        // The library may give fewer rows than asked: ask only for the rest
-        // of the band, so that bands keep their edges.
-        const int32_t want =
-            cmykRow != nullptr ? 1 : std::min(kRowsPerBand - (row - bandStart), height - row);
-        for (int32_t k = 0; k < want; ++k) {
-            rows[k] = cmykRow != nullptr ? cmykRow[0] : image->GetRow(row + k, true);
-        }
-        const JDIMENSION got = jpeg_read_scanlines(cinfo, rows, static_cast<JDIMENSION>(want));
-        if (got == 0 || static_cast<int32_t>(got) > want) {
+        uint8_t* target = image->GetRow(row, true);
+        JSAMPROW into = cmykRow != nullptr ? cmykRow[0] : target;
+        if (jpeg_read_scanlines(cinfo, &into, 1) != 1) {
             return false; // the memory source never suspends; this is a fault
         }
         if (cmykRow != nullptr) {
-            CmykRowToBgr(cmykRow[0], image->GetRow(row, true), cinfo->output_width, inverted);
+            CmykRowToBgr(cmykRow[0], target, cinfo->output_width, inverted);
         }
-        const int32_t done = row + static_cast<int32_t>(got);
-        if (done - bandStart == kRowsPerBand || done == height) {
-            if (fullProtocol) {
-                ReportRows(image, bandStart, done - bandStart);
-            }
+        const int32_t done = row + 1;
+        if (fullProtocol && (done - bandStart == kRowsPerBand || done == height)) {
+            ReportRows(image, bandStart, done - bandStart);
             bandStart = done;
-        }
-        if (!fullProtocol) {
+        } else if (!fullProtocol) {
             image->rowsDecoded.store(done);
         }
     }
