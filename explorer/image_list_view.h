@@ -90,6 +90,10 @@ public:
     void PauseWorker();
     void ResumeWorker();
     void InvalidateThumbnail(int index);
+    // Every live list's worker (the explorer's and the folder preview's),
+    // before the thumbnail cache they write is closed, and after.
+    static void PauseAllWorkers();
+    static void ResumeAllWorkers();
 
     // --- state for the frame and for tests ---
 
