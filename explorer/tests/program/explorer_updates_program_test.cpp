@@ -15,6 +15,7 @@
 #include <string>
 #include <utility>
 
+#include "tests/support/dialog_script.h"
 #include "tests/support/program_driver.h"
 
 namespace {
@@ -187,7 +188,11 @@ TEST_F(ExplorerUpdates, FilesCreatedAndDeletedOutsideReachTheListAndThePaneCount
 
 TEST_F(ExplorerUpdates, ThePaneShowsTheCatalogueRecordAndTheSelectionCount) {
     const std::string folder = FreshTempFolder("vxp-upd-pane");
-    WriteAll(folder + "\\a.bmp", BmpFile(40, 30, RGB(255, 0, 0)));
+    // An evening sky over a dark field, so that a screenshot shows a picture.
+    WriteBmp(folder + "\\a.bmp", 320, 240, false, [](int x, int y) {
+        return y > 170 ? Rgb{40, uint8_t(70 + x / 8), 30}
+                       : Rgb{uint8_t(250 - y / 2), uint8_t(120 + y / 2), uint8_t(60 + y)};
+    });
     WriteAll(folder + "\\b.bmp", BmpFile(20, 10, RGB(0, 0, 255)));
     HWND frame = OpenExplorer(folder, 2);
     ASSERT_NE(nullptr, frame);
@@ -199,7 +204,7 @@ TEST_F(ExplorerUpdates, ThePaneShowsTheCatalogueRecordAndTheSelectionCount) {
         const char* text;
         bool present;
     } const plain[] = {
-        {"1 of 2", true},          {"Dimensions: 40 x 30", true},
+        {"1 of 2", true},          {"Dimensions: 320 x 240", true},
         {"Colors: 24 Bits", true}, {"Type:", true},
         {"Modified:", true},       {"File size:", true},
         {"Artist:", false},        {"Keywords:", false},
@@ -239,6 +244,8 @@ TEST_F(ExplorerUpdates, ThePaneShowsTheCatalogueRecordAndTheSelectionCount) {
     EXPECT_TRUE(WaitForPane([](const std::string& p) {
         return p.size() >= 17 && p.compare(p.size() - 17, 17, "2 object selected") == 0;
     })) << Pane();
+    KeepOnTop(frame);
+    testsupport::MaybeScreenshot(frame, "explorer_pane");
     SetListedSelection(list_, 1, false);
     EXPECT_TRUE(WaitForPane([](const std::string& p) { return !Contains(p, "object selected"); }))
         << Pane();
