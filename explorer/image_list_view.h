@@ -94,6 +94,10 @@ public:
     void PauseWorker();
     void ResumeWorker();
     void InvalidateThumbnail(int index);
+    // Every live list's worker (the explorer's and the folder preview's),
+    // before the thumbnail cache they write is closed, and after.
+    static void PauseAllWorkers();
+    static void ResumeAllWorkers();
 
     // Cut (copy false) and copy: the selected items go on the OLE clipboard
     // as the blocks of the source's kind (files, favorites items or zip

@@ -223,6 +223,9 @@ public:
     MESSAGE_HANDLER(kMsgItemListChanged, OnItemListChanged)
     MESSAGE_HANDLER(kMsgDecodeStarted, OnDecodeProgress)
     MESSAGE_HANDLER(kMsgDecodeEnded, OnDecodeDone)
+    MESSAGE_HANDLER(kMsgRefreshPanes, OnRefreshPanesMessage)
+    MESSAGE_HANDLER(kMsgSelectionCount, OnSelectionCount)
+    MESSAGE_HANDLER(OptionsChangedMessage(), OnOptionsChanged)
     NOTIFY_HANDLER(IDC_EXPLORER_LIST, NM_RCLICK, OnListRightClick)
     NOTIFY_HANDLER(IDC_EXPLORER_TREE, NM_RCLICK, OnTreeRightClick)
     MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
@@ -317,6 +320,15 @@ private:
     void OpenViewerOnCurrent();
     void AddAddressEntry(const char* path, int image);
     LRESULT OnListNotify(NMHDR* header, BOOL& handled);
+
+    // the panes, the selection count, info tips and options changes
+    // (main_frame_panes.cpp)
+    static UINT OptionsChangedMessage();
+    LRESULT OnRefreshPanesMessage(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSelectionCount(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOptionsChanged(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnListInfoTip(NMLVGETINFOTIPA* tip);
+    void PostSelectionCount();
 
     // rename and batch rename (main_frame_rename.cpp)
     LRESULT OnRenameCommand(WORD, WORD, HWND, BOOL&);

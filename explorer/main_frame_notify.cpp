@@ -11,9 +11,9 @@
 #include "app/application_state.h"
 #include "app/file_item_list.h"
 #include "explorer/logic/command_states.h"
+#include "explorer/logic/list_updates.h"
 #include "explorer/main_frame.h"
 #include "imaging/image_object.h"
-#include "tools/image_properties.h"
 
 using namespace explorer_settings;
 
@@ -102,9 +102,8 @@ LRESULT CMainFrame::OnListNotify(NMHDR* header, BOOL& handled) {
             OpenCurrentItem(true);
         }
         if ((change->uChanged & LVIF_STATE) &&
-            ((change->uOldState | change->uNewState) & LVIS_SELECTED) && !m_statusPosted) {
-            m_statusPosted = true;
-        }
+            ((change->uOldState | change->uNewState) & LVIS_SELECTED))
+            PostSelectionCount();
         return 0;
     }
     case LVN_ITEMACTIVATE:
@@ -116,6 +115,8 @@ LRESULT CMainFrame::OnListNotify(NMHDR* header, BOOL& handled) {
         return shown && shown->IsArchiveList() ? TRUE : FALSE;
     case LVN_ENDLABELEDITA:
         return OnEndLabelEdit(reinterpret_cast<NMLVDISPINFOA*>(header));
+    case LVN_GETINFOTIPA:
+        return OnListInfoTip(reinterpret_cast<NMLVGETINFOTIPA*>(header));
     default:
         break;
     }
@@ -327,7 +328,8 @@ LRESULT CMainFrame::OnItemListChanged(UINT, WPARAM wParam, LPARAM, BOOL&) {
         shown->Lock();
         LVFINDINFOA find{};
         find.flags = LVFI_STRING;
-        find.psz = shown->IsFolderList() || shown->IsArchiveList() ? name : PathFindFileNameA(name);
+        const std::string label = list_updates::LabelOfNoticeName(shown->GetKind(), name);
+        find.psz = label.c_str();
         const int item =
             static_cast<int>(::SendMessageA(m_list.m_hWnd, LVM_FINDITEMA, static_cast<WPARAM>(-1),
                                             reinterpret_cast<LPARAM>(&find)));
@@ -384,6 +386,17 @@ LRESULT CMainFrame::OnItemListChanged(UINT, WPARAM wParam, LPARAM, BOOL&) {
     }
     case kListChangeRefilled:
         m_list.Populate();
+        if (CImageObject* document = GetDocument()) {
+            const std::string name = list_updates::ReselectName(shown->GetKind(), document->path);
+            LVFINDINFOA find{};
+            find.flags = LVFI_STRING;
+            find.psz = name.c_str();
+            const int item = static_cast<int>(::SendMessageA(m_list.m_hWnd, LVM_FINDITEMA,
+                                                             static_cast<WPARAM>(-1),
+                                                             reinterpret_cast<LPARAM>(&find)));
+            if (item >= 0)
+                m_list.SelectItem(item, true);
+        }
         return 0;
     case kListChangeResultEmptied:
         m_currentIndex = -1;
@@ -409,29 +422,6 @@ LRESULT CMainFrame::OnDecodeDone(UINT, WPARAM, LPARAM, BOOL&) {
     if (m_preview.m_hWnd)
         ::SendMessageA(m_preview.m_hWnd, kMsgDecodeEnded, 0, 0);
     UpdateToolBar();
-    return 0;
-}
-
-void CMainFrame::RefreshPanes(bool clear) {
-    CImageObject* document = clear ? nullptr : GetDocument();
-    if (!document) {
-        if (m_info.m_hWnd)
-            m_info.Clear();
-        if (m_metadata.m_hWnd)
-            m_metadata.Clear();
-        return;
-    }
-    const int count = m_list.m_hWnd ? ListView_GetItemCount(m_list.m_hWnd) : 0;
-    const int index = m_list.m_hWnd ? ListView_GetNextItem(m_list.m_hWnd, -1, LVNI_FOCUSED) : 0;
-    if (m_info.m_hWnd)
-        m_info.SetImage(document, nullptr, index, count);
-    if (m_metadata.m_hWnd)
-        m_metadata.FillFromImage(document);
-}
-
-LRESULT CMainFrame::OnImageProperties(WORD, WORD, HWND, BOOL&) {
-    if (CImageObject* document = GetDocument())
-        ShowImageProperties(m_hWnd, document);
     return 0;
 }
 

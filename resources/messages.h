@@ -32,6 +32,11 @@ constexpr UINT kMsgViewSetImage = WM_USER + 16;
 constexpr UINT kMsgFrameUpdateTitle = WM_USER + 21; // 1045
 constexpr UINT kMsgFrameUpdateUI = WM_USER + 22;    // 1046
 
+// To the explorer frame: refresh the information and metadata panes, and
+// show the selection count (posted once per burst of selection changes).
+constexpr UINT kMsgRefreshPanes = WM_USER + 33;   // 1057
+constexpr UINT kMsgSelectionCount = WM_USER + 34; // 1058
+
 // Folder tree private messages (wParam, lParam): ANSI paths of at most 260
 // characters; a folder and a name are joined, so a name may hold several
 // levels. Sent by the tree's directory watcher, the tree itself and the
