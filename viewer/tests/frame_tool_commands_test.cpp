@@ -77,11 +77,12 @@ class FrameToolCommandsTest : public ViewerFrameTest {
 protected:
     CImageFrame* OpenViewerOn(const std::string& path) {
         CImageFrame* frame = StartViewerOn(path);
-        if (frame)
+        if (frame) {
             EXPECT_TRUE(PumpUntil([&] {
                 CImageObject* document = frame->GetDocument();
                 return document && document->complete && frame->GetItemList();
             }));
+        }
         return frame;
     }
     static std::string Picture(const char* folder, const char* name, int width, int height) {
@@ -102,8 +103,9 @@ protected:
     }
     static void StoreEditors(const std::vector<CEditorRecord>& editors) {
         RegDeleteKeyA(HKEY_CURRENT_USER, (std::string(kOptionsKeyPath) + "\\Editors").c_str());
-        if (!editors.empty())
+        if (!editors.empty()) {
             ASSERT_TRUE(SaveEditorList(editors));
+        }
     }
     static std::string EditorStub() {
         char path[MAX_PATH] = {};
@@ -161,8 +163,9 @@ TEST_F(FrameToolCommandsTest, WallpaperWritesTheCopyForTheScreenAndRemoveEmpties
                   SendAnswering(frame, c.command, "Confirmation", IDOK));
         const int style = c.command - ID_WALLPAPER_CENTER;
         const wallpaper::Copy copy = wallpaper::CopyFor(style, c.width, c.height, screenW, screenH);
-        if (c.width == wideW)
+        if (c.width == wideW) {
             EXPECT_EQ(screenW, copy.width);
+        }
         int width = 0, height = 0;
         BitmapSize(bitmap, width, height);
         EXPECT_EQ(copy.width > 0 ? copy.width : c.width, width);
@@ -284,9 +287,10 @@ TEST_F(FrameToolCommandsTest, TheEditorDropDownListsTheEditorsThenConfigureEdito
             GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
             const UINT id = GetMenuItemID(menu, static_cast<int>(i));
             EXPECT_EQ(c.ids[i], c.ids[i] == 0 ? 0u : id) << i;
-            if (c.ids[i] == 0)
+            if (c.ids[i] == 0) {
                 EXPECT_NE(0u,
                           GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR);
+            }
             EXPECT_EQ(c.texts[i], text);
         }
         DestroyMenu(menu);
