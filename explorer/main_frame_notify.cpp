@@ -580,6 +580,8 @@ void CMainFrame::UpdateUIState() {
     }
     HTREEITEM selected = m_tree.m_hWnd ? TreeView_GetSelection(m_tree.m_hWnd) : nullptr;
     c.treeItemHasParent = selected && TreeView_GetParent(m_tree.m_hWnd, selected);
+    c.historyCount = static_cast<int>(m_tree.History().size());
+    c.historyPosition = static_cast<int>(m_tree.HistoryPosition());
     c.viewerCount = static_cast<int>(g_applicationState.ViewerWindows().size());
     for (int i = 0; i < kStateCommandCount; ++i) {
         const CommandState state = StateOf(kStateCommands[i], c);
@@ -591,9 +593,6 @@ void CMainFrame::UpdateUIState() {
     // clang-format off
     static const int kNotYet[] = {
         ID_FILE_CONVERT,
-        ID_GO_BACK,
-        ID_GO_FORWARD,
-        ID_GO_UP,
         ID_TWAIN_SELECT_SOURCE,
         ID_TWAIN_ACQUIRE,
         ID_ACQUIRE_WIA,
