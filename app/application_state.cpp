@@ -195,6 +195,10 @@ void CApplicationState::BringViewersToTop() {
         frames->BringViewersToTop();
 }
 
+bool CApplicationState::SetActiveFrame(bool isExplorer, CImageFrame* viewer) {
+    return frames && frames->SetActiveFrame(isExplorer, viewer);
+}
+
 void CApplicationState::ArrangeViewers(int k, char mode) {
     if (frames)
         frames->ArrangeViewers(k, mode);

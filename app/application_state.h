@@ -81,9 +81,21 @@ public:
                                       COLORREF background, bool fullScreen, bool newViewer);
     void OnViewerDestroyed(CImageFrame* viewer);
     void ShowOptionsSheet();
+    // After the user agreed: the image at path becomes the desktop wallpaper
+    // (style 0 centred, 1 tiled, 2 stretched) through a bitmap copy sized
+    // for the screen; any other style removes the wallpaper. Failures end
+    // it silently.
+    void SetDesktopWallpaper(const char* path, int style);
     bool SetViewerToolbarVisible(bool visible);
     void BringViewersToTop();
     void ArrangeViewers(int k, char mode);
+    // Which frame is active: clears the explorer's and every viewer's active
+    // flag, then marks the explorer, or marks `viewer` active and the one
+    // viewer active last. False when no frame management keeps the record.
+    bool SetActiveFrame(bool isExplorer, CImageFrame* viewer);
+    // A frame's image whose file was renamed takes the new path (under the
+    // image lock: decode threads read it).
+    void RetargetImage(CImageObject* image, const char* newPath);
 
     // File item lists (cached by source; see app/file_item_list.h).
     CFileItemList* GetFileItemList(int kind, const char* key);

@@ -20,6 +20,7 @@ constexpr DWORD kNoticeBufferBytes = 0x40000;
 constexpr DWORD kNoticeFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_ATTRIBUTES |
                                 FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
 constexpr uint32_t kMaxNameChars = MAX_PATH - 1;
+constexpr int kMaxFailedReads = 3; // in a row
 
 bool IsNtFamily() {
     OSVERSIONINFOA info{};
@@ -37,6 +38,7 @@ struct CDirectoryWatcher::Record {
     bool stop = false;
     bool pending = false;        // a read is outstanding
     bool stopPacketSeen = false; // the thread has taken the stop packet
+    int failures = 0;            // reads that ended with an error, in a row
     // A rename's halves can come in two reads; only the watcher's thread
     // touches this.
     CRenamePairing renames;
@@ -222,11 +224,32 @@ void CDirectoryWatcher::Run() {
         if (!overlapped)
             continue;
         if (!ok) {
-            // The read failed: this record receives no further notices.
+            // The read ended with an error (the system found its notices
+            // unusable, or dropped them): what changed meanwhile is unknown,
+            // so the batch counts as lost and the watch goes on. A root whose
+            // reads keep failing (a volume that went away) is given up
+            // rather than re-read in a loop.
+            if (++record->failures > kMaxFailedReads)
+                Retire(record);
+            else
+                Handle(record, 0);
             continue;
         }
+        record->failures = 0;
         Handle(record, bytes);
     }
+}
+
+void CDirectoryWatcher::Retire(Record* record) {
+    // A watch whose read cannot be issued again hears nothing more: it
+    // leaves the list, so that the next list of the volume makes a fresh one,
+    // and is freed through the stop protocol like any other.
+    plat::ScopedLock guard(m_lock);
+    for (size_t i = 0; i < m_records.size(); ++i)
+        if (m_records[i] == record) {
+            StopLocked(i);
+            return;
+        }
 }
 
 void CDirectoryWatcher::Handle(Record* record, DWORD bytes) {
@@ -237,13 +260,19 @@ void CDirectoryWatcher::Handle(Record* record, DWORD bytes) {
                                reinterpret_cast<const uint8_t*>(record->buffer.data()) + taken);
     char root[MAX_PATH];
     lstrcpynA(root, record->root, MAX_PATH);
-    Arm(record);
+    const bool armed = Arm(record);
 
     WaitForSingleObject(m_pauseEvent, INFINITE);
-    if (taken == 0) {
-        // The system's buffer overflowed and the changes are lost: the lists
-        // of folders on this volume are read again instead.
+    if (taken == 0 || !armed) {
+        // The batch was lost (the system's buffer overflowed, or it found
+        // nothing it could hand over although it woke the read), or no
+        // further read can be issued: the lists of folders on this volume
+        // are read again instead, and an old rename half waiting for its new
+        // half pairs with nothing any more.
+        record->renames.Forget();
         g_applicationState.RefreshFolderListsUnder(root);
+        if (!armed)
+            Retire(record);
         return;
     }
     ForEachNotifyEntry(

@@ -55,6 +55,7 @@ private:
     void Run();
     void Handle(Record* record, DWORD bytes);
     bool Arm(Record* record);
+    void Retire(Record* record);
     void StopLocked(size_t index);
 
     bool m_enabled = false;

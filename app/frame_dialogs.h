@@ -52,6 +52,9 @@ public:
     }
     // Save Images, with `currentFolder` for its Use Current: true on OK.
     virtual bool AskSaveImages(HWND, const char*, SaveImagesChoice&) { return false; }
+    // Configure Editors over `owner`: the external editors' list, stored on
+    // OK. Without the dialog nothing is configured.
+    virtual void ShowConfigureEditors(HWND owner) { (void)owner; }
     // Arrange Viewers: true on OK with the arranging mode ('r' grid, 's'
     // rows, 't' columns) and its count per row or column (0: all in one).
     virtual bool AskArrangeViewers(HWND owner, char& mode, int& count) = 0;

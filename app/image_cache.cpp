@@ -325,6 +325,13 @@ bool CApplicationState::ForgetCachedImagePath(const char* path) {
     return false;
 }
 
+void CApplicationState::RetargetImage(CImageObject* image, const char* newPath) {
+    if (!image || !newPath || !*newPath)
+        return;
+    plat::ScopedLock guard(imageLock);
+    lstrcpynA(image->path, newPath, static_cast<int>(sizeof(image->path)));
+}
+
 bool CApplicationState::ForgetCachedImage(CImageObject* image) {
     if (!image)
         return false;

@@ -104,20 +104,21 @@ void CopyChosen(char* chosen, const char* target) {
 
 } // namespace
 
+bool AskReplaceExisting(const char* target, HWND owner) {
+    char shown[MAX_PATH] = {};
+    if (!::PathCompactPathExA(shown, target, 26, 0))
+        lstrcpynA(shown, target, MAX_PATH);
+    char text[MAX_PATH + 128];
+    std::snprintf(text, sizeof text, "File %s already exists. Do you want to replace it?", shown);
+    return ::MessageBoxA(owner, text, kCaption, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
+}
+
 bool WriteImageFile(const char* target, CImageObject* image, bool rebind, bool ask, HWND owner) {
     if (!target || !*target || !image)
         return false;
     const bool existed = ::PathFileExistsA(target) != FALSE;
-    if (existed && ask) {
-        char shown[MAX_PATH] = {};
-        if (!::PathCompactPathExA(shown, target, 26, 0))
-            lstrcpynA(shown, target, MAX_PATH);
-        char text[MAX_PATH + 128];
-        std::snprintf(text, sizeof text, "File %s already exists. Do you want to replace it?",
-                      shown);
-        if (::MessageBoxA(owner, text, kCaption, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
-            return false;
-    }
+    if (existed && ask && !AskReplaceExisting(target, owner))
+        return false;
     const int type = DetectImageFileType(target);
     std::unique_ptr<CImageWriter> writer = WriterFor(type);
     if (!writer)
@@ -256,6 +257,10 @@ void SetSaveFileAsker(SaveFileAsker asker) {
 
 void SetSaveOptionsAsker(SaveOptionsAsker asker) {
     g_optionsAsker = asker;
+}
+
+bool SaveOptionsDialogsRegistered() {
+    return g_optionsAsker != nullptr;
 }
 
 bool HasSaveOptions(int type) {

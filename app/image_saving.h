@@ -21,6 +21,10 @@ namespace image_saving {
 // palette, WBMP from more than 1 bpp). True when the file was written.
 bool WriteImageFile(const char* target, CImageObject* image, bool rebind, bool ask, HWND owner);
 
+// The question WriteImageFile asks before it replaces an existing target:
+// true when the user agreed.
+bool AskReplaceExisting(const char* target, HWND owner);
+
 // Saves the image under its own path; a type without a writer says so and
 // runs Save As instead. True only when a file was written.
 bool SaveImage(CImageObject* image, bool rebind, bool ask, HWND owner);
@@ -63,6 +67,8 @@ void SetSaveFileAsker(SaveFileAsker asker);
 // the stored options are used as they are.
 using SaveOptionsAsker = bool (*)(HWND owner, int type);
 void SetSaveOptionsAsker(SaveOptionsAsker asker);
+// Whether option dialogs are registered, so that AskSaveOptions shows one.
+bool SaveOptionsDialogsRegistered();
 bool HasSaveOptions(int type);
 bool AskSaveOptions(HWND owner, int type);
 

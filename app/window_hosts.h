@@ -101,6 +101,12 @@ public:
     virtual bool SetViewerToolbarVisible(bool visible) = 0;
     virtual void BringViewersToTop() = 0;
     virtual void ArrangeViewers(int k, char mode) = 0;
+    // Records the active frame: the explorer (isExplorer) or `viewer`;
+    // false when the frames are left to keep the record themselves.
+    virtual bool SetActiveFrame(bool isExplorer, CImageFrame* viewer) {
+        (void)isExplorer, (void)viewer;
+        return false;
+    }
 };
 
 // Event 2 sends the decode-started notice and event 3 the decode-ended

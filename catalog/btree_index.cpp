@@ -372,6 +372,8 @@ bool CBTreeIndex::CompareAt(const CNode& node, uint32_t slot, const SearchKey& k
 }
 
 bool CBTreeIndex::FindSlot(const CNode& node, const SearchKey& key, bool* found, uint32_t* slot) {
+    if (node.HasKeyDirectory() && !m_spec.KeysOutOfLine())
+        return FindSlotByGroups(node, key, found, slot);
     uint32_t lo = 0, n = node.Count();
     while (n > 0) {
         uint32_t half = n / 2, mid = lo + half;
@@ -392,6 +394,56 @@ bool CBTreeIndex::FindSlot(const CNode& node, const SearchKey& key, bool* found,
     }
     *found = false;
     *slot = lo;
+    return true;
+}
+
+bool CBTreeIndex::FindSlotByGroups(const CNode& node, const SearchKey& key, bool* found,
+                                   uint32_t* slot) {
+    const uint32_t count = node.Count();
+    *found = false;
+    // The first group whose first key is above the key.
+    uint32_t lo = 0, n = (count + 3) / 4;
+    while (n > 0) {
+        const uint32_t half = n / 2, mid = lo + half;
+        uint32_t off, length, size;
+        const uint8_t* stored;
+        if (!node.GroupOffset(mid, &off) || !node.KeyAtOffset(off, &stored, &length, &size))
+            return false;
+        const int r = m_compare(key.data, key.length, stored, length);
+        if (r == 0) {
+            *found = true;
+            *slot = 4 * mid;
+            return true;
+        }
+        if (r < 0) {
+            n = half;
+        } else {
+            lo = mid + 1;
+            n = n - half - 1;
+        }
+    }
+    if (lo == 0) {
+        *slot = 0;
+        return true;
+    }
+    // The key lies after the first entry of group lo - 1: walk the rest.
+    const uint32_t first = 4 * (lo - 1), last = std::min(first + 4, count);
+    uint32_t off, length, size;
+    const uint8_t* stored;
+    if (!node.GroupOffset(lo - 1, &off) || !node.KeyAtOffset(off, &stored, &length, &size))
+        return false;
+    for (uint32_t i = first + 1; i < last; ++i) {
+        off += size;
+        if (!node.KeyAtOffset(off, &stored, &length, &size))
+            return false;
+        const int r = m_compare(key.data, key.length, stored, length);
+        if (r <= 0) {
+            *found = r == 0;
+            *slot = i;
+            return true;
+        }
+    }
+    *slot = last;
     return true;
 }
 

@@ -160,6 +160,7 @@ private:
     bool CompareAt(const CNode& node, uint32_t slot, const SearchKey& key, int* result);
     bool CompareStoredRecord(const SearchKey& key, DbLocation stored, int* result);
     bool FindSlot(const CNode& node, const SearchKey& key, bool* found, uint32_t* slot);
+    bool FindSlotByGroups(const CNode& node, const SearchKey& key, bool* found, uint32_t* slot);
     bool Descend(const SearchKey& key, std::vector<PathLevel>* path, PageRecord** leaf);
     void ReleasePath(std::vector<PathLevel>& path);
     bool RecordLength(DbLocation loc, uint32_t fixed, uint32_t* length, DbLocation* data);

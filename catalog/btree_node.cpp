@@ -149,6 +149,37 @@ bool CNode::KeyAt(uint32_t i, const uint8_t** key, uint32_t* length) const {
     return true;
 }
 
+bool CNode::GroupOffset(uint32_t g, uint32_t* offset) const {
+    const uint32_t count = Count();
+    if (4ull * g >= count || SlotBytes(count) + Header() > m_format.pageSize)
+        return false;
+    if (g == 0) {
+        *offset = Header();
+        return true;
+    }
+    const uint32_t off = LoadU16(m_data + m_format.pageSize - 2 * g);
+    if (off < Header() || off > Limit(count))
+        return false;
+    *offset = off;
+    return true;
+}
+
+bool CNode::KeyAtOffset(uint32_t offset, const uint8_t** key, uint32_t* length,
+                        uint32_t* size) const {
+    const uint32_t count = Count();
+    if (SlotBytes(count) > m_format.pageSize)
+        return false;
+    const uint32_t limit = Limit(count);
+    uint32_t k, v;
+    if (!KeySizeAt(offset, limit, &k) || !ValueSizeAt(offset + k, limit, &v))
+        return false;
+    const bool hasLength = m_leaf ? LeafKeyHasLength(m_format) : InnerKeyHasLength(m_format);
+    *key = m_data + offset + (hasLength ? 1 : 0);
+    *length = hasLength ? k - 1 : k;
+    *size = k + v;
+    return true;
+}
+
 bool CNode::ValueAt(uint32_t i, const uint8_t** value, uint32_t* length) const {
     uint32_t off, k, v;
     if (!m_leaf || i >= Count() || !EntryOffset(i, &off))
@@ -190,16 +221,26 @@ void CNode::SetNext(uint32_t id) {
     StoreU32(m_data + 6, id);
 }
 
-void CNode::RebuildSlots(uint32_t count, uint32_t oldCount) {
+void CNode::RebuildSlots(uint32_t count, uint32_t oldCount, uint32_t from) {
     if (!m_format.HasSlots(m_leaf))
         return;
     const uint32_t ps = m_format.pageSize;
     uint32_t oldSlots = oldCount / 4, newSlots = count / 4;
     if (oldSlots > newSlots)
         std::memset(m_data + ps - 2 * oldSlots, 0, 2 * (oldSlots - newSlots));
+    // Entries before `from` kept their offsets, and so did the slots that
+    // point at them: start at the last of those.
+    uint32_t g = std::min(from / 4, newSlots);
     uint32_t off = Header();
+    if (g > 0) {
+        off = LoadU16(m_data + ps - 2 * g);
+        if (off < Header() || off > ps) {
+            g = 0;
+            off = Header();
+        }
+    }
     const uint32_t fixed = m_format.FixedEntrySize(m_leaf);
-    for (uint32_t i = 0; i < 4 * newSlots; ++i) {
+    for (uint32_t i = 4 * g; i < 4 * newSlots; ++i) {
         uint32_t size = fixed;
         if (!size && !EntrySizeAt(off, &size))
             return;
@@ -219,7 +260,7 @@ bool CNode::Insert(uint32_t i, const uint8_t* entry, uint32_t size) {
     std::memmove(m_data + at + size, m_data + at, end - at);
     std::memcpy(m_data + at, entry, size);
     StoreU16(m_data, static_cast<uint16_t>(count + 1));
-    RebuildSlots(count + 1, count);
+    RebuildSlots(count + 1, count, i);
     return true;
 }
 
@@ -231,7 +272,7 @@ bool CNode::Remove(uint32_t i) {
     std::memmove(m_data + at, m_data + at + size, end - at - size);
     std::memset(m_data + end - size, 0, size);
     StoreU16(m_data, static_cast<uint16_t>(count - 1));
-    RebuildSlots(count - 1, count);
+    RebuildSlots(count - 1, count, i);
     return true;
 }
 

@@ -79,6 +79,18 @@ public:
     // Raw bytes of entry i.
     bool EntryAt(uint32_t i, const uint8_t** entry, uint32_t* size) const;
 
+    // The key directory of a node whose entries differ in size: the slot
+    // table gives the offset of every fourth entry, so a search can halve
+    // over those and walk at most three entries, instead of walking from a
+    // slot at every probe.
+    bool HasKeyDirectory() const {
+        return m_format.HasSlots(m_leaf) && m_format.FixedEntrySize(m_leaf) == 0;
+    }
+    // Offset of entry 4g (g below (count + 3) / 4).
+    bool GroupOffset(uint32_t g, uint32_t* offset) const;
+    // The stored key of the entry at offset (as KeyAt) and the entry's size.
+    bool KeyAtOffset(uint32_t offset, const uint8_t** key, uint32_t* length, uint32_t* size) const;
+
     // In-place edits (the caller has checked that the result fits).
     bool Insert(uint32_t i, const uint8_t* entry, uint32_t size);
     bool Remove(uint32_t i);
@@ -100,7 +112,8 @@ private:
     bool KeySizeAt(uint32_t offset, uint32_t limit, uint32_t* size) const;
     bool ValueSizeAt(uint32_t offset, uint32_t limit, uint32_t* size) const;
     uint32_t Limit(uint32_t count) const { return m_format.pageSize - SlotBytes(count); }
-    void RebuildSlots(uint32_t count, uint32_t oldCount);
+    // Rewrites the slot table after entries from index `from` on moved.
+    void RebuildSlots(uint32_t count, uint32_t oldCount, uint32_t from = 0);
 
     uint8_t* m_data;
     const NodeFormat& m_format;

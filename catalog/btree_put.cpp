@@ -215,6 +215,7 @@ bool CBTreeIndex::Put(const DbBuffer& key, const DbBuffer& value) {
     CPageChanges changes(m_pages);
     const NodeFormat fmt = Format();
     std::vector<PathLevel> path;
+    path.reserve(kMaxTreeHeight);
     PageRecord* leafRec;
     if (!Descend(sk, &path, &leafRec))
         return false;
@@ -234,6 +235,9 @@ bool CBTreeIndex::Put(const DbBuffer& key, const DbBuffer& value) {
     // New out-of-line records are written before the tree changes; the old
     // value record is freed only once the new entry is in place.
     std::vector<uint8_t> entry;
+    // One allocation: EntryFits has bounded both parts (a length byte each).
+    entry.reserve(2 + (fmt.keysOut ? kDbLocationSize : key.length) +
+                  (fmt.valuesOut ? kDbLocationSize : value.length));
     DbLocation keyLoc, valueLoc, oldValueLoc;
     uint32_t keySize = 0, valueSize = 0, oldValueSize = 0;
     auto undo = [&]() {

@@ -80,6 +80,7 @@ void CPageFile::Abandon() {
         delete[] image;
     m_spareImages.clear();
     m_mru.clear();
+    m_empty.clear();
     m_byId.clear();
     m_pre.clear();
     m_block.reset();
@@ -133,13 +134,16 @@ bool CPageFile::AllocateCache() {
     m_preBytes = records * m_pageSize;
     // Without the run buffer records are read page by page: slower, not wrong.
     m_runBuffer.reset(new (std::nothrow) uint8_t[static_cast<size_t>(kDbRunPages) * m_pageSize]);
+    m_mru.clear(); // before the records it links go
     m_pre.assign(records, PageRecord{});
-    m_mru.clear();
     m_byId.clear();
     for (uint32_t i = 0; i < records; ++i) {
         m_pre[i].data = m_block.get() + static_cast<size_t>(i) * m_pageSize;
-        m_mru.push_back(&m_pre[i]);
+        m_mru.PushOldest(&m_pre[i]);
     }
+    m_empty.clear();
+    for (uint32_t i = records; i-- > 0;)
+        m_empty.push_back(&m_pre[i]); // the oldest first, as the list would
     m_cacheReady = true;
     return true;
 }
@@ -175,15 +179,12 @@ uint32_t CPageFile::HeldPageCount() const {
 }
 
 void CPageFile::MoveToFront(PageRecord* record) {
-    auto it = std::find(m_mru.begin(), m_mru.end(), record);
-    if (it != m_mru.end())
-        std::rotate(m_mru.begin(), it, it + 1);
+    if (record->listed)
+        m_mru.PushNewest(record);
 }
 
 void CPageFile::RemoveFromMru(PageRecord* record) {
-    auto it = std::find(m_mru.begin(), m_mru.end(), record);
-    if (it != m_mru.end())
-        m_mru.erase(it);
+    m_mru.Remove(record);
 }
 
 void CPageFile::KeepOriginal(PageRecord* record) {
@@ -242,8 +243,8 @@ void CPageFile::ResetRecord(PageRecord* record) {
     record->use = 0;
     record->dirty = 0;
     record->fileImage = false;
-    RemoveFromMru(record);
-    m_mru.push_back(record);
+    m_mru.PushOldest(record);
+    m_empty.push_back(record);
 }
 
 PageRecord* CPageFile::GetPage(uint32_t id) {
@@ -278,9 +279,14 @@ PageRecord* CPageFile::TakeBuffer(uint32_t id, bool zero) {
     PageRecord* found = FindCached(id);
     if (found && found->use > 0)
         return nullptr; // somebody holds this page: it cannot be new
+    while (!found && !m_empty.empty()) {
+        PageRecord* r = m_empty.back();
+        m_empty.pop_back();
+        if (r->id < 0 && r->use == 0 && r->listed)
+            found = r;
+    }
     if (!found) {
-        for (auto it = m_mru.rbegin(); it != m_mru.rend(); ++it) {
-            PageRecord* r = *it;
+        for (PageRecord* r = m_mru.Oldest(); r; r = r->newer) {
             if (r->use != 0)
                 continue;
             if (r->dirty && r->id >= 0)
@@ -303,7 +309,7 @@ PageRecord* CPageFile::TakeBuffer(uint32_t id, bool zero) {
         }
         r->overflow = true;
         m_overflow.push_back(r);
-        m_mru.insert(m_mru.begin(), r);
+        m_mru.PushNewest(r);
         ++m_overflowAllocations;
         found = r;
     } else {
@@ -330,11 +336,8 @@ void CPageFile::ReleasePage(PageRecord* record) {
 }
 
 void CPageFile::ReleasePageCold(PageRecord* record) {
-    if (record && record->use == 1 && !record->overflow) {
-        auto it = std::find(m_mru.begin(), m_mru.end(), record);
-        if (it != m_mru.end())
-            std::rotate(it, it + 1, m_mru.end());
-    }
+    if (record && record->use == 1 && !record->overflow && record->listed)
+        m_mru.PushOldest(record);
     ReleasePage(record);
 }
 
@@ -416,11 +419,13 @@ bool CPageFile::TruncateTail() {
     for (PageRecord* r : m_mru)
         if (r->id >= 0 && static_cast<uint32_t>(r->id) >= cut && r->use > 0)
             return false; // a held page can't be free: leave the file as it is
-    for (size_t i = m_mru.size(); i-- > 0;) {
-        PageRecord* r = m_mru[i];
+    // Resetting moves or frees records: collect them first, oldest first.
+    std::vector<PageRecord*> cutOff;
+    for (PageRecord* r = m_mru.Oldest(); r; r = r->newer)
         if (r->id >= 0 && static_cast<uint32_t>(r->id) >= cut)
-            ResetRecord(r);
-    }
+            cutOff.push_back(r);
+    for (PageRecord* r : cutOff)
+        ResetRecord(r);
     if (!m_append.IsNone() && m_append.page >= cut)
         m_append = DbLocation{};
     m_pageCount = cut;
@@ -438,6 +443,7 @@ bool CPageFile::DropCache() {
         delete[] image;
     m_spareImages.clear();
     m_mru.clear();
+    m_empty.clear();
     m_byId.clear();
     m_pre.clear();
     m_block.reset();

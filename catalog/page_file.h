@@ -93,6 +93,76 @@ struct PageRecord {
     // change (CPageChanges) while clean, so that the commit journals it
     // without reading the file; null when none was kept.
     uint8_t* original = nullptr;
+    // Neighbours in the cache's recency list (CRecencyList).
+    PageRecord* newer = nullptr;
+    PageRecord* older = nullptr;
+    bool listed = false;
+};
+
+// The cache's records from the most to the least recently used, linked
+// through the records themselves: every page access moves its record to
+// one end, and with hundreds of records a search of an array per access
+// cost more than the lookup it served.
+class CRecencyList {
+public:
+    class Iterator {
+    public:
+        explicit Iterator(PageRecord* r) : m_r(r) {}
+        PageRecord* operator*() const { return m_r; }
+        Iterator& operator++() {
+            m_r = m_r->older;
+            return *this;
+        }
+        bool operator!=(const Iterator& o) const { return m_r != o.m_r; }
+
+    private:
+        PageRecord* m_r;
+    };
+    // From the newest record to the oldest.
+    Iterator begin() const { return Iterator(m_newest); }
+    Iterator end() const { return Iterator(nullptr); }
+    PageRecord* Newest() const { return m_newest; }
+    PageRecord* Oldest() const { return m_oldest; }
+    size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+
+    void PushNewest(PageRecord* r) {
+        Remove(r);
+        r->older = m_newest;
+        r->newer = nullptr;
+        (m_newest ? m_newest->newer : m_oldest) = r;
+        m_newest = r;
+        r->listed = true;
+        ++m_size;
+    }
+    void PushOldest(PageRecord* r) {
+        Remove(r);
+        r->newer = m_oldest;
+        r->older = nullptr;
+        (m_oldest ? m_oldest->older : m_newest) = r;
+        m_oldest = r;
+        r->listed = true;
+        ++m_size;
+    }
+    // A record that is not in the list is left alone.
+    void Remove(PageRecord* r) {
+        if (!r->listed)
+            return;
+        (r->newer ? r->newer->older : m_newest) = r->older;
+        (r->older ? r->older->newer : m_oldest) = r->newer;
+        r->newer = r->older = nullptr;
+        r->listed = false;
+        --m_size;
+    }
+    void clear() {
+        while (m_newest)
+            Remove(m_newest);
+    }
+
+private:
+    PageRecord* m_newest = nullptr;
+    PageRecord* m_oldest = nullptr;
+    size_t m_size = 0;
 };
 
 // The page file's source of free pages (free_page_list.h implements it).
@@ -319,7 +389,12 @@ private:
     uint32_t m_maxBytes = 0;
     std::unique_ptr<uint8_t[]> m_block;
     std::vector<PageRecord> m_pre;
-    std::vector<PageRecord*> m_mru; // front = most recently used
+    CRecencyList m_mru;
+    // Records that hold no page, taken before any page is evicted: a page
+    // released cold waits at the list's old end, and without this it would
+    // go at the next miss while empty records sat beside it. Entries may be
+    // stale (the record got a page since); they are checked when taken.
+    std::vector<PageRecord*> m_empty;
     // Page id -> its cached record, kept in step with every id a record takes
     // or drops: between commits the list holds every dirty page, so finding
     // a page by walking it would cost more the more was changed.

@@ -1,5 +1,7 @@
 #include "config/options_image_formats_page.h"
 
+#include "app/image_saving.h"
+
 #include "config/file_associations.h"
 #include "config/format_list.h"
 #include "config/integration_choices.h"
@@ -36,6 +38,17 @@ LRESULT COptionsImageFormatsPage::OnItemChanged(int, LPNMHDR header, BOOL&) {
         ((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK))
         SetModified();
     EnableOptions();
+    return 0;
+}
+
+bool COptionsImageFormatsPage::SaveOptionsAvailable() {
+    return image_saving::SaveOptionsDialogsRegistered();
+}
+
+LRESULT COptionsImageFormatsPage::OnOptions(WORD, WORD, HWND, BOOL&) {
+    const int type = format_list::SelectedType(GetDlgItem(IDC_FORMAT_LIST));
+    if (SaveOptionsAvailable() && config_rules::HasSaveOptions(type))
+        image_saving::AskSaveOptions(m_hWnd, type);
     return 0;
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "explorer/folder_preview.h"
 #include "explorer/folder_tree_ctrl.h"
 
 class CCollectionRecord;
@@ -19,6 +20,7 @@ class CCollectionRecord;
 class CFolderPaneTree : public CFolderTreeCtrl {
 public:
     BEGIN_MSG_MAP(CFolderPaneTree)
+    CHAIN_MSG_MAP_MEMBER(m_preview)
     MESSAGE_HANDLER(WM_COMMAND, OnCommand)
     MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
     REFLECTED_NOTIFY_CODE_HANDLER(NM_RCLICK, OnRightClick)
@@ -33,6 +35,11 @@ public:
     // Set by Browse for Folder: a collection added here is also shown by the
     // explorer's own tree.
     void SetSecondaryTree(bool secondary) { m_secondaryTree = secondary; }
+
+    // The folder preview popup; the explorer enables it.
+    void SetPreviewEnabled(bool enabled) { m_preview.SetEnabled(enabled); }
+    void ClosePreview() { m_preview.Close(); }
+    CFolderPreview& Preview() { return m_preview; }
 
     // Appends "My Collections" {3, 0} after the top-level items, then lists
     // its folders (RefreshCollections).
@@ -94,6 +101,7 @@ private:
     HTREEITEM FindFolder(HTREEITEM first, const std::string& path, int depth);
 
     bool m_secondaryTree = false;
+    CFolderPreview m_preview{*this};
     HTREEITEM m_collectionsRoot = nullptr;
     HTREEITEM m_favoritesRoot = nullptr;
     HTREEITEM m_searchRoot = nullptr;

@@ -79,7 +79,27 @@ HWND CImageListViewCtrl::Create(HWND parent, const RECT& rect, DWORD style, UINT
     return m_hWnd;
 }
 
+namespace {
+// The lists whose workers run, all made and destroyed on the user-interface
+// thread.
+std::vector<CImageListViewCtrl*>& LiveLists() {
+    static std::vector<CImageListViewCtrl*> lists;
+    return lists;
+}
+} // namespace
+
+void CImageListViewCtrl::PauseAllWorkers() {
+    for (CImageListViewCtrl* list : LiveLists())
+        list->PauseWorker();
+}
+
+void CImageListViewCtrl::ResumeAllWorkers() {
+    for (CImageListViewCtrl* list : LiveLists())
+        list->ResumeWorker();
+}
+
 void CImageListViewCtrl::OnCreate() {
+    LiveLists().push_back(this);
     LVCOLUMNA column{};
     column.mask = LVCF_WIDTH;
     column.cx = 0;
@@ -101,6 +121,8 @@ void CImageListViewCtrl::OnCreate() {
 
 LRESULT CImageListViewCtrl::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
     handled = FALSE; // the list view cleans up after us
+    std::vector<CImageListViewCtrl*>& lists = LiveLists();
+    lists.erase(std::remove(lists.begin(), lists.end(), this), lists.end());
     m_stopRequest = true;
     if (m_thread) {
         SetEvent(m_workEvent);

@@ -21,6 +21,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <objidl.h>
 
 #include <atomic>
 #include <vector>
@@ -61,6 +62,9 @@ public:
     MESSAGE_HANDLER(WM_MOUSEWHEEL, OnScrollInput)
     MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
     MESSAGE_HANDLER(kMsgListMakeVisibleFirst, OnMakeVisibleFirst)
+    COMMAND_ID_HANDLER(ID_EDIT_COPY, OnCopyCut)
+    COMMAND_ID_HANDLER(ID_EDIT_CUT, OnCopyCut)
+    REFLECTED_NOTIFY_CODE_HANDLER(LVN_BEGINDRAG, OnBeginDrag)
     END_MSG_MAP()
 
     // --- the explorer's operations (user-interface thread) ---
@@ -90,6 +94,19 @@ public:
     void PauseWorker();
     void ResumeWorker();
     void InvalidateThumbnail(int index);
+    // Every live list's worker (the explorer's and the folder preview's),
+    // before the thumbnail cache they write is closed, and after.
+    static void PauseAllWorkers();
+    static void ResumeAllWorkers();
+
+    // Cut (copy false) and copy: the selected items go on the OLE clipboard
+    // as the blocks of the source's kind (files, favorites items or zip
+    // archive items) with the preferred drop effect; cut marks them. False
+    // only when a selection could not be put there.
+    bool CopySelectionToClipboard(bool copy);
+    // Gives the object those blocks for the items; false when a block cannot
+    // be made or taken, or an item has no path.
+    bool BuildDataObject(const std::vector<int>& items, IDataObject* object, bool copy);
 
     // --- state for the frame and for tests ---
 
@@ -113,6 +130,8 @@ private:
     LRESULT OnScrollInput(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnMakeVisibleFirst(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnCopyCut(WORD, WORD id, HWND, BOOL&);
+    LRESULT OnBeginDrag(int, LPNMHDR, BOOL&);
 
     void OnCreate();
     void ResetImageList(int count);

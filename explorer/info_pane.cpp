@@ -168,9 +168,19 @@ std::vector<InfoRow> CInfoPane::Rows() const {
     return m_hasImage ? BuildInfoRows(m_facts, LocaleFormatters()) : std::vector<InfoRow>();
 }
 
+std::string CInfoPane::Summary() const {
+    std::string text = HeaderText();
+    for (const InfoRow& row : Rows())
+        text += "\r\n" + LabelText(row.kind) + " " + row.value;
+    if (!m_status.empty())
+        text += "\r\n" + m_status;
+    return text;
+}
+
 void CInfoPane::Refresh() {
     if (!m_hWnd)
         return;
+    ::SetWindowTextA(m_hWnd, Summary().c_str());
     InvalidateRect(NULL, FALSE);
     UpdateWindow();
 }

@@ -51,6 +51,11 @@ public:
     std::string HeaderText() const;
     const std::string& StatusText() const { return m_status; }
     std::vector<InfoRow> Rows() const;
+    // What the pane shows as text, one line each: the header, the rows
+    // ("Label: value") and the status. It is also the window's text, so
+    // that tools reading windows (screen readers, tests) see the pane's
+    // content.
+    std::string Summary() const;
     // The label text of a row kind ("Filename:", ...).
     static std::string LabelText(EInfoRow kind);
     HWND Button() const { return m_button; }

@@ -53,14 +53,6 @@ constexpr ToolButton kToolButtons[26] = {
     {18, ID_FILE_PROPERTIES, BTNS_BUTTON},
 };
 
-bool UseAlphaBitmaps() {
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExA(&version))
-        return false;
-    return version.dwMajorVersion > 4 && version.dwMinorVersion != 0;
-}
-
 HIMAGELIST LoadStrip(int id, bool alpha) {
     return LoadToolStrip(id, alpha, ILC_COLOR8, EXPLORER_TOOLBAR_IMAGE_COUNT);
 }
@@ -127,7 +119,7 @@ HWND CMainFrame::CreateEx() {
 }
 
 HWND CMainFrame::CreateToolBar() {
-    const bool alpha = UseAlphaBitmaps();
+    const bool alpha = ToolStripsHaveAlpha();
     m_toolImages[0] = LoadStrip(alpha ? IDB_EXPLORER_TOOLBAR32 : IDB_EXPLORER_TOOLBAR, alpha);
     m_toolImages[1] =
         LoadStrip(alpha ? IDB_EXPLORER_TOOLBAR32_HOT : IDB_EXPLORER_TOOLBAR_HOT, alpha);
@@ -538,6 +530,7 @@ LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
     }
     m_tree.StopAllWatches();
     CloseFindDialog();
+    EndTwainSession();
     if (CImageObject* document = GetDocument()) {
         (void)document;
         m_preview.SetImage(nullptr, false, false, nullptr);
@@ -550,10 +543,12 @@ LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
 
 LRESULT CMainFrame::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     if (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE) {
-        g_applicationState.WithViewerList([](std::vector<CImageFrame*>& viewers) {
-            for (CImageFrame* viewer : viewers)
-                viewer->m_active = false;
-        });
+        if (!g_applicationState.SetActiveFrame(true, nullptr)) {
+            g_applicationState.WithViewerList([](std::vector<CImageFrame*>& viewers) {
+                for (CImageFrame* viewer : viewers)
+                    viewer->m_active = false;
+            });
+        }
         m_active = true;
         ReloadIfChangedOnDisk();
     } else if (LOWORD(wParam) == WA_INACTIVE) {

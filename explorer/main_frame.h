@@ -21,6 +21,7 @@
 
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,9 +42,11 @@
 #include "viewer/image_view.h"
 
 class CImageObject;
+class CImageOperation;
 class CImageWindow;
 class CFileItemList;
 class CFindDialog;
+class CTwainSession;
 
 class CMainFrame : public CDockingFrame<CMainFrame>,
                    public CUpdateUI<CMainFrame>,
@@ -121,6 +124,10 @@ public:
     // The caption and the address bar follow the tree's selection.
     void UpdateCaption();
     void UpdateAddressBar();
+
+    // A drive was attached: when it holds pictures, offers to browse or
+    // download them (main_frame_acquire.cpp).
+    void CheckNewDevice(const char* root);
 
     BEGIN_UPDATE_UI_MAP(CMainFrame)
     UPDATE_ELEMENT(ID_FILE_OPEN_VIEWER, UPDUI_MENUPOPUP | UPDUI_TOOLBAR)
@@ -216,6 +223,9 @@ public:
     MESSAGE_HANDLER(kMsgItemListChanged, OnItemListChanged)
     MESSAGE_HANDLER(kMsgDecodeStarted, OnDecodeProgress)
     MESSAGE_HANDLER(kMsgDecodeEnded, OnDecodeDone)
+    MESSAGE_HANDLER(kMsgRefreshPanes, OnRefreshPanesMessage)
+    MESSAGE_HANDLER(kMsgSelectionCount, OnSelectionCount)
+    MESSAGE_HANDLER(OptionsChangedMessage(), OnOptionsChanged)
     NOTIFY_HANDLER(IDC_EXPLORER_LIST, NM_RCLICK, OnListRightClick)
     MESSAGE_HANDLER(WM_NOTIFY, OnTreeNotice)
     MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
@@ -265,8 +275,14 @@ public:
     COMMAND_ID_HANDLER(ID_ACQUIRE_SCREEN, OnScreenCapture)
     COMMAND_ID_HANDLER(ID_ACQUIRE_CLIPBOARD, OnPasteClipboardImage)
     COMMAND_ID_HANDLER(ID_OUTPUT_SETTING, OnOutputSetting)
+    COMMAND_ID_HANDLER(ID_FILE_ACQUIRE, OnAcquire)
+    COMMAND_ID_HANDLER(ID_ACQUIRE_WIA, OnAcquireWia)
+    COMMAND_ID_HANDLER(ID_TWAIN_SELECT_SOURCE, OnTwainCommand)
+    COMMAND_ID_HANDLER(ID_TWAIN_ACQUIRE, OnTwainCommand)
     COMMAND_ID_HANDLER(ID_EDIT_FIND, OnFind)
     MESSAGE_HANDLER(kMsgFindClosed, OnFindClosed)
+    COMMAND_ID_HANDLER(ID_FILE_CONVERT, OnConvert)
+    MESSAGE_HANDLER(WM_COMMAND, OnBatchCommand)
     CHAIN_MSG_MAP(CFrameCommands)
     CHAIN_MSG_MAP(CUpdateUI<CMainFrame>)
     CHAIN_MSG_MAP(CDockingFrame<CMainFrame>)
@@ -311,6 +327,15 @@ private:
     void AddAddressEntry(const char* path, int image);
     LRESULT OnListNotify(NMHDR* header, BOOL& handled);
 
+    // the panes, the selection count, info tips and options changes
+    // (main_frame_panes.cpp)
+    static UINT OptionsChangedMessage();
+    LRESULT OnRefreshPanesMessage(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSelectionCount(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOptionsChanged(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnListInfoTip(NMLVGETINFOTIPA* tip);
+    void PostSelectionCount();
+
     // rename and batch rename (main_frame_rename.cpp)
     LRESULT OnRenameCommand(WORD, WORD, HWND, BOOL&);
     LRESULT OnEndLabelEdit(NMLVDISPINFOA* info);
@@ -323,6 +348,21 @@ private:
     // Writes a new image under `path`, then selects it in the list; false
     // when nothing was written.
     bool SaveNewImage(CImageObject* image, const std::string& path);
+
+    // an image command over several thumbnails, and Convert (main_frame_batch.cpp)
+    LRESULT OnBatchCommand(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnConvert(WORD, WORD, HWND, BOOL&);
+    void RunBatch(int id, const std::vector<int>& selected);
+    // An adjustment's answer, asked with a preview on the image on view.
+    std::unique_ptr<CImageOperation> AskBatchAdjustment(int id);
+    // WIA, TWAIN and new drives (main_frame_acquire.cpp)
+    LRESULT OnAcquire(WORD, WORD, HWND, BOOL&);
+    LRESULT OnAcquireWia(WORD, WORD, HWND, BOOL&);
+    LRESULT OnTwainCommand(WORD, WORD, HWND, BOOL&);
+    void OnTwainImage(HGLOBAL dib);
+    void PassToTwain(MSG* msg);
+    void EndTwainSession();
+    void OnDriveAdded(const NMHDR* header);
 
     // the Find command and the Search Result root (main_frame_find.cpp)
     LRESULT OnFind(WORD, WORD, HWND, BOOL&);
@@ -384,6 +424,7 @@ private:
     bool m_openOnFocus = true;
     bool m_batch = false;
     bool m_filterRegistered = false;
+    CTwainSession* m_twain = nullptr;      // made on the first TWAIN command, ended with the window
     CFindDialog* m_findDialog = nullptr;   // made on the first Find
     CFileItemList* m_searchList = nullptr; // the Search Result list, one reference
     HTREEITEM m_searchRoot = nullptr;

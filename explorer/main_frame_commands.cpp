@@ -40,47 +40,6 @@ namespace {
 
 const char kCaption[] = "Velmorantix XP";
 
-// A data object holding the files as CF_HDROP (narrow paths) and the
-// "Preferred DropEffect" that tells a paste to copy or to move.
-IDataObject* MakeFilesDataObject(const std::vector<std::string>& paths, DWORD effect) {
-    size_t chars = 1;
-    for (const std::string& p : paths)
-        chars += p.size() + 1;
-    HGLOBAL drop = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars);
-    HGLOBAL preferred = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD));
-    if (!drop || !preferred) {
-        if (drop)
-            ::GlobalFree(drop);
-        if (preferred)
-            ::GlobalFree(preferred);
-        return nullptr;
-    }
-    auto* header = static_cast<DROPFILES*>(::GlobalLock(drop));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = FALSE;
-    char* out = reinterpret_cast<char*>(header + 1);
-    for (const std::string& p : paths) {
-        std::memcpy(out, p.c_str(), p.size() + 1);
-        out += p.size() + 1;
-    }
-    ::GlobalUnlock(drop);
-    *static_cast<DWORD*>(::GlobalLock(preferred)) = effect;
-    ::GlobalUnlock(preferred);
-
-    auto* object = new CShellDataObject();
-    object->AddRef();
-    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium{};
-    medium.tymed = TYMED_HGLOBAL;
-    medium.hGlobal = drop;
-    object->SetData(&format, &medium, TRUE);
-    format.cfFormat =
-        static_cast<CLIPFORMAT>(::RegisterClipboardFormatA(CFSTR_PREFERREDDROPEFFECT));
-    medium.hGlobal = preferred;
-    object->SetData(&format, &medium, TRUE);
-    return object;
-}
-
 // Builds a popup menu of entries; submenus are appended to `owned` so that
 // they live until the menu has been tracked.
 HMENU BuildMenu(const std::vector<MenuEntry>& entries, std::vector<HMENU>* owned) {
@@ -193,21 +152,8 @@ LRESULT CMainFrame::OnCopyCut(WORD, WORD id, HWND, BOOL&) {
             ::SendMessageA(m_tree.m_hWnd, WM_COMMAND, id, 0);
         return 0;
     }
-    CFileItemList* list = m_list.ItemSource();
-    if (!list || list->IsArchiveList())
-        return 0;
-    const std::vector<std::string> paths = SelectedPaths();
-    if (paths.empty())
-        return 0;
-    IDataObject* data =
-        MakeFilesDataObject(paths, id == ID_EDIT_CUT ? DROPEFFECT_MOVE : DROPEFFECT_COPY);
-    if (!data)
-        return 0;
-    if (FAILED(::OleSetClipboard(data)))
+    if (m_list.ItemSource() && !m_list.CopySelectionToClipboard(id == ID_EDIT_COPY))
         ShowMessageBox("Cannot put the files on the clipboard.", "Failed!", MB_OK | MB_ICONERROR);
-    else
-        ::OleFlushClipboard(); // the files stay on the clipboard after the program ends
-    data->Release();
     return 0;
 }
 

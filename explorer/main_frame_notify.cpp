@@ -11,9 +11,9 @@
 #include "app/application_state.h"
 #include "app/file_item_list.h"
 #include "explorer/logic/command_states.h"
+#include "explorer/logic/list_updates.h"
 #include "explorer/main_frame.h"
 #include "imaging/image_object.h"
-#include "tools/image_properties.h"
 
 using namespace explorer_settings;
 
@@ -36,6 +36,10 @@ LRESULT CMainFrame::OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) 
         return 0;
     }
     if (header->hwndFrom == m_tree.m_hWnd && m_tree.m_hWnd) {
+        if (header->code == kFtnDriveAdded) {
+            OnDriveAdded(header);
+            return 0;
+        }
         const LRESULT own = Reflect(header, wParam);
         if (header->code == TVN_SELCHANGEDA) {
             ShowTreeItem(reinterpret_cast<NMTREEVIEWA*>(header)->itemNew.hItem);
@@ -98,9 +102,8 @@ LRESULT CMainFrame::OnListNotify(NMHDR* header, BOOL& handled) {
             OpenCurrentItem(true);
         }
         if ((change->uChanged & LVIF_STATE) &&
-            ((change->uOldState | change->uNewState) & LVIS_SELECTED) && !m_statusPosted) {
-            m_statusPosted = true;
-        }
+            ((change->uOldState | change->uNewState) & LVIS_SELECTED))
+            PostSelectionCount();
         return 0;
     }
     case LVN_ITEMACTIVATE:
@@ -112,6 +115,8 @@ LRESULT CMainFrame::OnListNotify(NMHDR* header, BOOL& handled) {
         return shown && shown->IsArchiveList() ? TRUE : FALSE;
     case LVN_ENDLABELEDITA:
         return OnEndLabelEdit(reinterpret_cast<NMLVDISPINFOA*>(header));
+    case LVN_GETINFOTIPA:
+        return OnListInfoTip(reinterpret_cast<NMLVGETINFOTIPA*>(header));
     default:
         break;
     }
@@ -323,7 +328,8 @@ LRESULT CMainFrame::OnItemListChanged(UINT, WPARAM wParam, LPARAM, BOOL&) {
         shown->Lock();
         LVFINDINFOA find{};
         find.flags = LVFI_STRING;
-        find.psz = shown->IsFolderList() || shown->IsArchiveList() ? name : PathFindFileNameA(name);
+        const std::string label = list_updates::LabelOfNoticeName(shown->GetKind(), name);
+        find.psz = label.c_str();
         const int item =
             static_cast<int>(::SendMessageA(m_list.m_hWnd, LVM_FINDITEMA, static_cast<WPARAM>(-1),
                                             reinterpret_cast<LPARAM>(&find)));
@@ -380,6 +386,17 @@ LRESULT CMainFrame::OnItemListChanged(UINT, WPARAM wParam, LPARAM, BOOL&) {
     }
     case kListChangeRefilled:
         m_list.Populate();
+        if (CImageObject* document = GetDocument()) {
+            const std::string name = list_updates::ReselectName(shown->GetKind(), document->path);
+            LVFINDINFOA find{};
+            find.flags = LVFI_STRING;
+            find.psz = name.c_str();
+            const int item = static_cast<int>(::SendMessageA(m_list.m_hWnd, LVM_FINDITEMA,
+                                                             static_cast<WPARAM>(-1),
+                                                             reinterpret_cast<LPARAM>(&find)));
+            if (item >= 0)
+                m_list.SelectItem(item, true);
+        }
         return 0;
     case kListChangeResultEmptied:
         m_currentIndex = -1;
@@ -405,29 +422,6 @@ LRESULT CMainFrame::OnDecodeDone(UINT, WPARAM, LPARAM, BOOL&) {
     if (m_preview.m_hWnd)
         ::SendMessageA(m_preview.m_hWnd, kMsgDecodeEnded, 0, 0);
     UpdateToolBar();
-    return 0;
-}
-
-void CMainFrame::RefreshPanes(bool clear) {
-    CImageObject* document = clear ? nullptr : GetDocument();
-    if (!document) {
-        if (m_info.m_hWnd)
-            m_info.Clear();
-        if (m_metadata.m_hWnd)
-            m_metadata.Clear();
-        return;
-    }
-    const int count = m_list.m_hWnd ? ListView_GetItemCount(m_list.m_hWnd) : 0;
-    const int index = m_list.m_hWnd ? ListView_GetNextItem(m_list.m_hWnd, -1, LVNI_FOCUSED) : 0;
-    if (m_info.m_hWnd)
-        m_info.SetImage(document, nullptr, index, count);
-    if (m_metadata.m_hWnd)
-        m_metadata.FillFromImage(document);
-}
-
-LRESULT CMainFrame::OnImageProperties(WORD, WORD, HWND, BOOL&) {
-    if (CImageObject* document = GetDocument())
-        ShowImageProperties(m_hWnd, document);
     return 0;
 }
 
@@ -486,6 +480,7 @@ void CMainFrame::OpenViewerOnCurrent() {
 // --- the message filter, the idle pass and command states ---------------------
 
 BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
+    PassToTwain(msg);
     if (msg->message == WM_KEYDOWN) {
         if (msg->hwnd == m_preview.m_hWnd || ::IsChild(m_preview.m_hWnd, msg->hwnd)) {
             ::SendMessageA(m_hWnd, WM_KEYDOWN, msg->wParam, msg->lParam);
@@ -588,14 +583,11 @@ void CMainFrame::UpdateUIState() {
         UIEnable(kStateCommands[i], state.enabled);
         UISetCheck(kStateCommands[i], state.checked ? 1 : 0);
     }
-    // Commands whose handlers come with the explorer's file, edit, view and
-    // acquisition commands stay disabled until then.
+    // Commands whose handlers come with the explorer's file, edit and view
+    // commands stay disabled until then.
     // clang-format off
     static const int kNotYet[] = {
         ID_FILE_CONVERT,
-        ID_TWAIN_SELECT_SOURCE,
-        ID_TWAIN_ACQUIRE,
-        ID_ACQUIRE_WIA,
     };
     // clang-format on
     for (int command : kNotYet)

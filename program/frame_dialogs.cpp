@@ -1,10 +1,12 @@
 // The dialogs the frames' shared commands open, from the windows above the
 // viewer: the tools' parameter dialogs, Save Images and the save options,
 // and the program's About and Arrange Viewers.
+#include "app/editor_list.h"
 #include "app/frame_dialogs.h"
 #include "app/image_saving.h"
 #include "config/about_dialog.h"
 #include "config/arrange_viewers_dialog.h"
+#include "config/editors_dialog.h"
 #include "imaging/operations/indexed_color_op.h"
 #include "resources/resource.h"
 #include "tools/adjustment_dialogs.h"
@@ -14,6 +16,27 @@
 #include "tools/save_options_dialogs.h"
 
 namespace {
+
+// The Configure Editors dialog's list: the application core's stored
+// editors and its launch of a program.
+class CProgramEditorStore : public IEditorListStore {
+public:
+    std::vector<CEditorEntry> Load() override {
+        std::vector<CEditorRecord> records;
+        LoadEditorList(records);
+        std::vector<CEditorEntry> entries;
+        for (const CEditorRecord& record : records)
+            entries.push_back({record.title, record.path});
+        return entries;
+    }
+    bool Save(const std::vector<CEditorEntry>& editors) override {
+        std::vector<CEditorRecord> records;
+        for (const CEditorEntry& entry : editors)
+            records.push_back({entry.location, entry.title});
+        return SaveEditorList(records);
+    }
+    bool Launch(const char* program) override { return LaunchEditor(program, nullptr); }
+};
 
 class CProgramFrameDialogs : public IFrameDialogs {
 public:
@@ -73,6 +96,11 @@ public:
         choice.folder = dialog.folder;
         choice.alwaysReplace = dialog.alwaysReplace;
         return true;
+    }
+    void ShowConfigureEditors(HWND owner) override {
+        CProgramEditorStore store;
+        CEditorsDialog dialog(store);
+        dialog.DoModal(owner);
     }
     void ShowAbout(HWND owner) override {
         CAboutDialog dialog;

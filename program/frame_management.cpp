@@ -34,6 +34,7 @@ void RegisterProgramFrames() {
     g_applicationState.SetFileDialogs(&g_toolFileDialogs);
     RegisterProgramFrameDialogs();
     RegisterProgramFrameOutput();
+    RegisterProgramFolderBrowser();
 }
 
 bool CApplicationState::ShowExplorer() {

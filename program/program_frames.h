@@ -24,6 +24,7 @@ public:
     bool SetViewerToolbarVisible(bool visible) override;
     void BringViewersToTop() override;
     void ArrangeViewers(int k, char mode) override;
+    bool SetActiveFrame(bool isExplorer, CImageFrame* viewer) override;
 
     // IImageWindows and IItemListWindows (image_windows.cpp).
     void NotifyImageWindows(CImageObject* image, int32_t event, int32_t first,
@@ -42,3 +43,6 @@ void RegisterProgramFrames();
 void RegisterProgramFrameDialogs();
 // Registers the frames' printing and e-mailing (frame_output.cpp).
 void RegisterProgramFrameOutput();
+// Registers the explorer's Browse for Folder for every window that asks the
+// application for a folder (folder_browser_host.cpp).
+void RegisterProgramFolderBrowser();

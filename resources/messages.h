@@ -17,6 +17,9 @@ constexpr UINT kMsgItemListChanged = WM_USER + 7; // 1031
 
 // Sent by a worker thread to its progress dialog when its work has ended.
 constexpr UINT kMsgWorkerEnded = WM_USER + 8; // 1032
+// Sent by a worker thread to its progress dialog to show a question or a
+// message on the user-interface thread; lParam is the dialog's own record.
+constexpr UINT kMsgWorkerAsk = WM_USER + 9; // 1033
 
 // Image view requests.
 constexpr UINT kMsgViewDetachImage = WM_USER + 11;
@@ -28,6 +31,11 @@ constexpr UINT kMsgViewSetImage = WM_USER + 16;
 // Viewer frame: posted by its folder thread once the list is known.
 constexpr UINT kMsgFrameUpdateTitle = WM_USER + 21; // 1045
 constexpr UINT kMsgFrameUpdateUI = WM_USER + 22;    // 1046
+
+// To the explorer frame: refresh the information and metadata panes, and
+// show the selection count (posted once per burst of selection changes).
+constexpr UINT kMsgRefreshPanes = WM_USER + 33;   // 1057
+constexpr UINT kMsgSelectionCount = WM_USER + 34; // 1058
 
 // Folder tree private messages (wParam, lParam): ANSI paths of at most 260
 // characters; a folder and a name are joined, so a name may hold several
@@ -89,3 +97,12 @@ constexpr UINT kMsgDockingNotice = WM_USER; // 1024
 // owner frees the object.
 constexpr UINT kMsgFindClosed = WM_USER + 51; // 1075
 constexpr UINT kMsgFindEnded = WM_USER + 52;  // 1076
+
+// Posted by the folder pane tree to itself when the pointer leaves the
+// previewed folder: hide the folder preview and watch for the next hover.
+constexpr UINT kMsgTreeHidePreview = WM_USER + 1; // 1025
+
+// The folder tree's notice (a WM_NOTIFY code) that a volume arrived and its
+// drive item appeared under My Computer; the record's fourth field holds the
+// drive number (0 = A:).
+constexpr UINT kFtnDriveAdded = 1074;

@@ -682,3 +682,20 @@
 #define IDC_FIND_SUBFOLDERS 1112 // "Look &in subfolders"
 #define IDC_FIND_LOOK_IN 1111    // the folder of a name search
 #define IDC_FIND_BROWSE 1055
+
+// ---------------------------------------------------------------------------
+// Batch processing and Convert: the batch progress, the Convert dialog, its
+// progress and its replace question. The progress dialogs use the status,
+// bar and Cancel ids of the transfer progress (1206, 1191, 1192).
+// ---------------------------------------------------------------------------
+#define IDD_CONVERT 330
+#define IDD_CONFIRM_FILE_REPLACE 332
+#define IDD_BATCH_PROCESS 365
+#define IDD_CONVERT_PROGRESS 367
+#define IDC_CONVERT_LOCATION 1015
+#define IDC_CONVERT_BROWSE 1055
+#define IDC_CONVERT_USE_CURRENT 1092
+#define IDC_CONVERT_OPTIONS 1121
+#define IDC_CONVERT_FORMAT 1139
+#define IDC_CONFIRM_REPLACE_YES_TO_ALL 1154
+#define IDC_CONFIRM_REPLACE_TEXT 1156

@@ -7,9 +7,10 @@
 # on a private Xvfb display, captured after it settles; docs/folders.png and
 # docs/acquire.png put side by side the folder trees' and the acquisition
 # dialogs as their tests show them, docs/rename.png the Rename and Batch
-# Rename Files dialogs, and docs/find.png the Find dialog. Given names
-# (program, viewer, explorer, docking, thumbnails, folders, acquire, rename,
-# find), it takes only those pictures.
+# Rename Files dialogs, docs/find.png the Find dialog, and docs/folder-preview.png
+# the folder preview popup over a folder tree (the folder preview host test
+# program). Given names (program, viewer, explorer, docking, thumbnails,
+# folders, acquire, rename, find, preview), it takes only those pictures.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -29,6 +30,7 @@ if wants folders; then
   targets+=(explorer_browse_folder_dialog_test explorer_collection_dialogs_test)
 fi
 if wants find; then targets+=(explorer_find_dialog_test); fi
+if wants preview; then targets+=(folder_preview_host); fi
 cmake --build --preset mingw-x64 --target "${targets[@]}" >/dev/null
 exe=build/mingw-x64/program/VelmorantixXP.exe
 mkdir -p docs
@@ -51,6 +53,33 @@ capture() {
     kill $! 2>/dev/null || true
   ' _ "$exe" "$@"
   echo "wrote $1"
+}
+
+# test_shots OUT FILTER SHOT... -- TEST...: runs each test program with the
+# gtest filter while VXP_SCREENSHOT_DIR names a fresh folder; the dialogs its
+# cases save there as SHOT.bmp are put side by side, in the order given, in OUT.
+test_shots() {
+  local out=$1 filter=$2 dir
+  shift 2
+  local pictures=()
+  while [[ $1 != -- ]]; do
+    pictures+=("$1")
+    shift
+  done
+  shift
+  dir=$(mktemp -d "${TMPDIR:-/tmp}/vxp-dialogs-XXXXXX")
+  scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
+    export VXP_SCREENSHOT_DIR=Z:${1//\//\\}
+    filter=$2
+    shift 2
+    for t in "$@"; do
+      scripts/wine-run.sh --gtest "build/mingw-x64/$t.exe" --gtest_filter="$filter" \
+        >/dev/null 2>&1 || true
+    done
+  ' _ "$dir" "$filter" "$@"
+  /usr/bin/convert "${pictures[@]/#/$dir/}" -background white -gravity north +append "$out"
+  rm -rf "$dir"
+  echo "wrote $out"
 }
 
 if wants program; then
@@ -133,62 +162,54 @@ fi
 if wants folders; then
   # Browse for Folder, Create New Collection and Folder Properties, each saved
   # by its test while it is open.
-  shots=$(mktemp -d "${TMPDIR:-/tmp}/vxp-folders-XXXXXX")
-  scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
-    dir=$1
-    export VXP_SCREENSHOT_DIR="Z:${dir//\//\\}"
-    wine build/mingw-x64/explorer/explorer_browse_folder_dialog_test.exe \
-      --gtest_filter="*NotOffered*" >/dev/null 2>&1 || true
-    wine build/mingw-x64/explorer/explorer_collection_dialogs_test.exe \
-      --gtest_filter="*FullPath*:*SetDateBox*" >/dev/null 2>&1 || true
-  ' _ "$shots"
-  /usr/bin/convert "$shots/browse_folder_dialog.bmp" "$shots/create_collection_dialog.bmp" \
-    "$shots/folder_properties_dialog.bmp" -background white -gravity north -splice 0x0 \
-    +append "$root/docs/folders.png"
-  rm -rf "$shots"
-  echo "wrote $root/docs/folders.png"
+  test_shots "$root/docs/folders.png" "*NotOffered*:*FullPath*:*SetDateBox*" \
+    browse_folder_dialog.bmp create_collection_dialog.bmp folder_properties_dialog.bmp -- \
+    explorer/explorer_browse_folder_dialog_test explorer/explorer_collection_dialogs_test
 fi
 
 # The acquisition dialogs, as their tests show them: docs/acquire.png holds the
 # Screen Capture and New device detected dialogs side by side.
 if wants acquire; then
-  shots=$(mktemp -d "${TMPDIR:-/tmp}/vxp-acquire-XXXXXX")
-  scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
-    export VXP_SCREENSHOT_DIR=Z:${1//\//\\}
-    for t in new_device_dialog screen_capture_dialog; do
-      scripts/wine-run.sh --gtest build/mingw-x64/acquire/acquire_${t}_test.exe \
-        --gtest_filter="*OpensOnDownload*:*Escape*" >/dev/null 2>&1 || true
-    done
-  ' _ "$shots"
-  /usr/bin/convert "$shots/screen_capture.bmp" "$shots/new_device.bmp" -background white \
-    -gravity north +append "$root/docs/acquire.png"
-  rm -rf "$shots"
-  echo "wrote $root/docs/acquire.png"
+  test_shots "$root/docs/acquire.png" "*OpensOnDownload*:*Escape*" \
+    screen_capture.bmp new_device.bmp -- \
+    acquire/acquire_new_device_dialog_test acquire/acquire_screen_capture_dialog_test
 fi
 
 # The Rename and Batch Rename Files dialogs, as their tests show them.
 if wants rename; then
-  shots=$(mktemp -d "${TMPDIR:-/tmp}/vxp-rename-XXXXXX")
-  scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
-    export VXP_SCREENSHOT_DIR=Z:${1//\//\\}
-    scripts/wine-run.sh --gtest build/mingw-x64/tools/tools_rename_dialogs_test.exe \
-      --gtest_filter="*259Characters*:*SampleFollows*" >/dev/null 2>&1 || true
-  ' _ "$shots"
-  /usr/bin/convert "$shots/rename_dialog.bmp" "$shots/batch_rename_dialog.bmp" -background white \
-    -gravity north +append "$root/docs/rename.png"
-  rm -rf "$shots"
-  echo "wrote $root/docs/rename.png"
+  test_shots "$root/docs/rename.png" "*259Characters*:*SampleFollows*" \
+    rename_dialog.bmp batch_rename_dialog.bmp -- tools/tools_rename_dialogs_test
 fi
 
 # The Find dialog as its test shows it: docs/find.png.
 if wants find; then
-  shots=$(mktemp -d "${TMPDIR:-/tmp}/vxp-find-XXXXXX")
+  test_shots "$root/docs/find.png" "*CheckBoxes*" find_dialog.bmp -- \
+    explorer/explorer_find_dialog_test
+fi
+
+# The folder preview: a tree of three folders of generated pictures, the
+# popup shown beside the pointer resting on the first: docs/folder-preview.png.
+if wants preview; then
+  previews=$(mktemp -d "${TMPDIR:-/tmp}/vxp-preview-XXXXXX")
+  mkdir -p "$previews/Garden" "$previews/Harbour" "$previews/Sketches"
+  /usr/bin/convert -size 640x480 -seed 11 plasma:fractal -blur 0x2 "$previews/Garden/rose.jpg"
+  /usr/bin/convert -size 480x640 gradient:skyblue-navy "$previews/Garden/sky.jpg"
+  /usr/bin/convert -size 640x400 radial-gradient:gold-firebrick "$previews/Garden/sun.png"
+  /usr/bin/convert -size 300x300 -seed 3 plasma:green-yellow BMP3:"$previews/Garden/lawn.bmp"
+  /usr/bin/convert -size 500x500 -seed 9 plasma:fractal "$previews/Garden/pond.jpg"
+  /usr/bin/convert -size 400x300 -seed 21 plasma:blue-white "$previews/Harbour/boats.png"
   scripts/with-wine-session.sh "$root/build/mingw-x64/wineprefix" bash -c '
-    export VXP_SCREENSHOT_DIR=Z:${1//\//\\}
-    scripts/wine-run.sh --gtest build/mingw-x64/explorer/explorer_find_dialog_test.exe \
-      --gtest_filter="*CheckBoxes*" >/dev/null 2>&1 || true
-  ' _ "$shots"
-  /usr/bin/convert "$shots/find_dialog.bmp" "$root/docs/find.png"
-  rm -rf "$shots"
-  echo "wrote $root/docs/find.png"
+    out=$1 folder=$2
+    wine explorer /desktop=Preview,640x480 build/mingw-x64/explorer/folder_preview_host.exe \
+      "$folder" </dev/null >/dev/null 2>&1 &
+    for _ in $(seq 60); do
+      sleep 0.5
+      xwininfo -root -tree 2>/dev/null | grep -qF "Folder preview host" && break
+    done
+    sleep 3
+    /usr/bin/import -window root -crop 640x480+0+0 +repage "$out"
+    kill $! 2>/dev/null || true
+  ' _ "$root/docs/folder-preview.png" "Z:${previews//\//\\}"
+  rm -rf "$previews"
+  echo "wrote $root/docs/folder-preview.png"
 fi

@@ -17,6 +17,7 @@ packages=(
   googletest zlib1g-dev libpng-dev libjpeg62-turbo-dev libtiff-dev libz-mingw-w64-dev
   # benchmarks compare against these
   libvips-dev libvips-tools libsqlite3-dev liblmdb-dev libarchive-tools
+  libturbojpeg0-dev
   # fixture generators and oracles
   python3 python3-pil imagemagick netpbm zip unzip p7zip-full libjpeg-turbo-progs libtiff-tools
   libimage-exiftool-perl gifsicle icoutils ghostscript

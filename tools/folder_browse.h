@@ -1,12 +1,6 @@
-// Asks the user for a folder with the shell's folder picker, starting at a
-// given folder. Used by the dialogs whose "Browse..." chooses where files go.
+// The tools' dialogs whose "Browse..." chooses where files go ask the
+// program's own Browse for Folder through the application (the explorer that
+// holds it is a layer the tools may not include).
 #pragma once
 
-#include <windows.h>
-
-#include <string>
-
-// True with *folder replaced by the chosen folder; false (folder unchanged)
-// when the user cancelled or picked something that is not a file-system
-// folder.
-bool BrowseForFolder(HWND owner, const char* title, std::string* folder);
+#include "app/folder_browser.h"

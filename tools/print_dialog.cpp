@@ -76,12 +76,12 @@ const LengthSpin kLengthSpins[] = {
 
 bool EnsurePrinterInstalled(HWND owner, bool wait) {
     DWORD needed = 0;
-    if (IsNtFamily()) {
-        if (GetDefaultPrinterProc query = DefaultPrinterQuery())
-            query(NULL, &needed);
-    } else {
+    // An NT spooler older than the query answers the enumeration instead.
+    GetDefaultPrinterProc query = IsNtFamily() ? DefaultPrinterQuery() : nullptr;
+    if (query)
+        query(NULL, &needed);
+    else
         EnumeratedDefaultPrinter(&needed);
-    }
     if (needed != 0)
         return true;
     SHELLEXECUTEINFOA run = {};
@@ -123,14 +123,12 @@ std::vector<std::string> ListPrinters() {
 }
 
 std::string DefaultPrinterName() {
-    if (!IsNtFamily()) {
+    GetDefaultPrinterProc query = IsNtFamily() ? DefaultPrinterQuery() : nullptr;
+    if (!query) {
         DWORD needed = 0;
         return EnumeratedDefaultPrinter(&needed);
     }
-    GetDefaultPrinterProc query = DefaultPrinterQuery();
     DWORD size = 0;
-    if (!query)
-        return "";
     query(NULL, &size);
     if (size == 0)
         return "";

@@ -18,3 +18,11 @@ HIMAGELIST LoadToolStrip(int bitmapId, bool alpha, UINT maskedFlags, int images)
     DeleteObject(bitmap);
     return list;
 }
+
+bool ToolStripsHaveAlpha() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version))
+        return false;
+    return version.dwMajorVersion > 4 && version.dwMinorVersion != 0;
+}

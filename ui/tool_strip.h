@@ -10,6 +10,10 @@ struct ToolButton {
     BYTE style;
 };
 
+// The 32-bit strips need a system newer than the first of its line; older
+// ones get the masked strips.
+bool ToolStripsHaveAlpha();
+
 // A strip from the module's bitmaps: a 32-bit strip carries its own alpha,
 // any other is masked by magenta into an image list of `maskedFlags`
 // (ILC_COLOR8 or ILC_COLOR24). Null when the bitmap or the list cannot be had.

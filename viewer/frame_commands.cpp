@@ -1,5 +1,7 @@
 #include "viewer/frame_commands.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 
 #include "app/application_state.h"
@@ -55,6 +57,10 @@ const CFrameCommands::CommandEntry CFrameCommands::kCommands[] = {
     {ID_APP_ABOUT, ID_APP_ABOUT, &CFrameCommands::OnAbout},
     {ID_FILE_PRINT, ID_FILE_PRINT, &CFrameCommands::OnPrint},
     {ID_FILE_EMAIL, ID_FILE_EMAIL, &CFrameCommands::OnEmailPictures},
+    {ID_WALLPAPER_CENTER, ID_WALLPAPER_REMOVE, &CFrameCommands::OnSetWallpaper},
+    {ID_TOOLS_EDITOR, ID_TOOLS_EDITOR, &CFrameCommands::OnLaunchEditor},
+    {ID_EDITOR_FIRST, ID_EDITOR_LAST, &CFrameCommands::OnLaunchEditor},
+    {ID_TOOLS_CONFIGURE_EDITORS, ID_TOOLS_CONFIGURE_EDITORS, &CFrameCommands::OnConfigureEditors},
 };
 
 BOOL CFrameCommands::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam,
@@ -71,6 +77,11 @@ BOOL CFrameCommands::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM
         if (header->code == kViewNotifyFullyShown) {
             lResult = PreloadNextImage(static_cast<int>(wParam), header, handled);
             return handled;
+        }
+        if (header->code == TBN_DROPDOWN &&
+            reinterpret_cast<const NMTOOLBARA*>(header)->iItem == ID_TOOLS_EDITOR) {
+            lResult = OnEditorDropDown(reinterpret_cast<const NMTOOLBARA*>(header));
+            return TRUE;
         }
         return FALSE;
     }

@@ -14,6 +14,8 @@
 class CImageObject;
 class CImageView;
 class CFileItemList;
+struct CEditorRecord;
+struct tagNMTOOLBARA;
 
 class CFrameCommands {
 public:
@@ -115,6 +117,17 @@ protected:
     void OnAbout(WORD id);
     // The viewer count, for the enable rules of the window commands.
     static int ViewerCount();
+    // Wallpaper and the external editors (frame_tool_commands.cpp).
+    void OnSetWallpaper(WORD id);
+    void OnLaunchEditor(WORD id);
+    void OnConfigureEditors(WORD id);
+    LRESULT OnEditorDropDown(const tagNMTOOLBARA* drop);
+
+public:
+    // The Editor button's drop-down: one entry per editor (61440 + i), a
+    // separator when there is one, and "Configure Editors...". The caller
+    // destroys it.
+    static HMENU BuildEditorMenu(const std::vector<CEditorRecord>& editors);
 
 private:
     // What an image command edits: the document, the first selected item's

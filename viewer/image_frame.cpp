@@ -48,15 +48,6 @@ constexpr ToolButton kToolButtons[27] = {
     {19, ID_FILE_PROPERTIES, BTNS_BUTTON},
 };
 
-// The 32-bit strips need a system newer than the first of its line.
-bool UseAlphaBitmaps() {
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExA(&version))
-        return false;
-    return version.dwMajorVersion > 4 && version.dwMinorVersion != 0;
-}
-
 HIMAGELIST LoadStrip(int id, bool alpha) {
     return LoadToolStrip(id, alpha, ILC_COLOR24, 20);
 }
@@ -115,7 +106,7 @@ void CImageFrame::SetBackgroundColor(COLORREF colour, bool redraw) {
 }
 
 HWND CImageFrame::CreateViewerToolBar() {
-    const bool alpha = UseAlphaBitmaps();
+    const bool alpha = ToolStripsHaveAlpha();
     m_toolImages[0] = LoadStrip(alpha ? IDB_VIEWER_TOOLBAR32 : IDB_VIEWER_TOOLBAR, alpha);
     m_toolImages[1] = LoadStrip(alpha ? IDB_VIEWER_TOOLBAR32_HOT : IDB_VIEWER_TOOLBAR_HOT, alpha);
     m_toolImages[2] =

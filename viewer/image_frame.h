@@ -306,6 +306,7 @@ private:
     LRESULT OnDeleteCommand(WORD, WORD, HWND, BOOL&);
     LRESULT OnRename(WORD, WORD, HWND, BOOL&);
     void MarkActive();
+    void FollowRenamedFile();
 
     // slide show, full screen and cursor (image_frame_slideshow.cpp)
     static constexpr UINT_PTR kSlideShowTimer = 1;

@@ -43,8 +43,11 @@ UINT CImageFrame::OptionsChangedMessage() {
 }
 
 void CImageFrame::MarkActive() {
-    // The viewer side of recording the active frame: this viewer becomes
-    // the active and the last active one.
+    // This viewer becomes the active and the last active one. Frame
+    // management records it (and clears the explorer's flag); without it
+    // the viewers keep the record among themselves.
+    if (g_applicationState.SetActiveFrame(false, this))
+        return;
     g_applicationState.WithViewerList([&](std::vector<CImageFrame*>& viewers) {
         for (CImageFrame* viewer : viewers) {
             viewer->m_active = false;
@@ -53,6 +56,24 @@ void CImageFrame::MarkActive() {
         m_active = true;
         m_lastActive = true;
     });
+}
+
+void CImageFrame::FollowRenamedFile() {
+    // The shown file was renamed (by the program or outside it): the image
+    // takes its new path, so that saving, reloading and the file commands
+    // reach the file under its new name. An archive list's image is an
+    // extracted copy, which keeps its own path.
+    CImageObject* document = GetDocument();
+    if (!document || frame_lists::Kind(m_itemList) == kListArchive)
+        return;
+    const std::string now = frame_lists::ItemPath(m_itemList, m_currentIndex);
+    if (now.empty() || lstrcmpA(document->path, now.c_str()) == 0)
+        return;
+    // Only the file that went away follows: a letter-case rename, or an old
+    // path that no longer exists.
+    if (lstrcmpiA(document->path, now.c_str()) == 0 ||
+        ::GetFileAttributesA(document->path) == INVALID_FILE_ATTRIBUTES)
+        g_applicationState.RetargetImage(document, now.c_str());
 }
 
 LRESULT CImageFrame::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL&) {
@@ -153,8 +174,10 @@ LRESULT CImageFrame::OnItemListChanged(UINT, WPARAM wParam, LPARAM, BOOL&) {
         }
         break;
     case kListChangeRenamed:
-        if (change->item && frame_lists::FindItem(m_itemList, change->item) == m_currentIndex)
+        if (change->item && frame_lists::FindItem(m_itemList, change->item) == m_currentIndex) {
+            FollowRenamedFile();
             UpdateTitle();
+        }
         break;
     case kListChangeFolderRenamed:
         OpenCurrentItem(false);

@@ -23,14 +23,11 @@ std::string CompactPath(const std::string& path, int maxChars) {
 }
 
 // Commands whose work is not built yet: they stay disabled.
-constexpr int kUnavailable[] = {
-    ID_FILE_PROPERTIES,   ID_EDIT_PASTE,       ID_TOOLS_EDITOR,
-    ID_FILE_CONVERT,      ID_SORT_BY_NAME,     ID_SORT_BY_SIZE,
-    ID_SORT_BY_TYPE,      ID_SORT_BY_DATE,     ID_SORT_ASCENDING,
-    ID_SORT_DESCENDING,   ID_WALLPAPER_CENTER, ID_WALLPAPER_TILE,
-    ID_WALLPAPER_STRETCH, ID_WALLPAPER_REMOVE, ID_TOOLS_CONFIGURE_EDITORS,
-    ID_HELP_INDEX,        ID_HELP_WEB_HOME,    ID_HELP_WEB_SUPPORT,
-    ID_HELP_WEB_REGISTER};
+constexpr int kUnavailable[] = {ID_FILE_PROPERTIES,  ID_EDIT_PASTE,     ID_FILE_CONVERT,
+                                ID_SORT_BY_NAME,     ID_SORT_BY_SIZE,   ID_SORT_BY_TYPE,
+                                ID_SORT_BY_DATE,     ID_SORT_ASCENDING, ID_SORT_DESCENDING,
+                                ID_HELP_INDEX,       ID_HELP_WEB_HOME,  ID_HELP_WEB_SUPPORT,
+                                ID_HELP_WEB_REGISTER};
 
 } // namespace
 
@@ -165,6 +162,10 @@ void CImageFrame::RunUpdateRules() {
     for (int id : {ID_ADJUST_DESATURATE, ID_ADJUST_INVERT, ID_ADJUST_EQUALIZE})
         UIEnable(id, adjustable);
     UIEnable(ID_IMAGE_CROP, list && !archive && hasDocument && m_view.HasSelection() && !meta);
+    for (int id = ID_WALLPAPER_CENTER; id <= ID_WALLPAPER_REMOVE; ++id)
+        UIEnable(id, hasDocument && !meta);
+    UIEnable(ID_TOOLS_EDITOR, editable);
+    UIEnable(ID_TOOLS_CONFIGURE_EDITORS, dialogs);
     const bool copyable = list != nullptr && !archive;
     UIEnable(ID_EDIT_COPY, copyable);
     UIEnable(ID_EDIT_CUT, copyable);

@@ -52,7 +52,10 @@ int ForEachNotifyEntry(const uint8_t* buffer, uint32_t bytes, uint32_t maxNameCh
             use(action, name.data(), chars);
             ++handed;
         }
-        if (next == 0 || next > bytes - at || (next & 3) != 0)
+        // Records are read byte by byte, so their alignment does not matter:
+        // Windows starts them on 4-byte boundaries, Wine on 2-byte ones. An
+        // odd offset cannot follow a UTF-16 name.
+        if (next == 0 || next > bytes - at || (next & 1) != 0)
             break;
         at += next;
     }

@@ -1,6 +1,7 @@
 // The entries of a directory-change buffer as ReadDirectoryChangesW fills
 // it: records of { u32 offset of the next record (0 for the last), u32
-// action, u32 name length in bytes, UTF-16 name }, each aligned to 4 bytes.
+// action, u32 name length in bytes, UTF-16 name }, each starting on a 4-byte
+// boundary under Windows and on a 2-byte one under Wine.
 //
 // The buffer comes from the system, but its fields are not trusted: the walk
 // stays inside the byte count the read returned, stops at a record that

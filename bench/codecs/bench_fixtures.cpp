@@ -41,8 +41,11 @@ std::vector<std::string> PlasmaCommand(int width, int height, int seed, int qual
 
 } // namespace
 
-std::string EnsureLargeJpeg(const std::string& dir) {
-    const std::string path = dir + "/large_6000x4000_q90.jpg";
+namespace {
+
+std::string EnsureLarge(const std::string& dir, const char* name,
+                        const std::vector<std::string>& look) {
+    const std::string path = dir + "/" + name;
     if (Exists(path)) {
         return path;
     }
@@ -51,13 +54,28 @@ std::string EnsureLargeJpeg(const std::string& dir) {
     }
     std::fprintf(stderr, "making %s\n", path.c_str());
     const std::string part = path + ".part";
-    if (!RunProcess(PlasmaCommand(kLargeWidth, kLargeHeight, 1, 90, "4:2:0", {}, part),
+    if (!RunProcess(PlasmaCommand(kLargeWidth, kLargeHeight, 1, 90, "4:2:0", look, part),
                     {"MAGICK_THREAD_LIMIT=1"}) ||
         std::rename(part.c_str(), path.c_str()) != 0) {
         std::remove(part.c_str());
         return {};
     }
     return path;
+}
+
+} // namespace
+
+std::string EnsureLargeJpeg(const std::string& dir) {
+    return EnsureLarge(dir, "large_6000x4000_q90.jpg", {});
+}
+
+std::string EnsureLargePhotoJpeg(const std::string& dir) {
+    return EnsureLarge(dir, "photo_6000x4000_q90.jpg", {"-attenuate", "0.3", "+noise", "Gaussian"});
+}
+
+double FileMegabytes(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? st.st_size / 1e6 : 0.0;
 }
 
 std::vector<std::string> EnsurePhotoFolder(const std::string& dir, int count, int jobs) {

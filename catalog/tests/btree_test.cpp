@@ -3,7 +3,9 @@
 // ends of the tree and on leaves that disappear, and replacing values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -315,6 +317,49 @@ TEST_F(TreeFixture, SeparatorsAreCutAndStillSeparate) {
     for (const std::string& k : keys)
         ASSERT_TRUE(idx->Contains(Text(k))) << k;
     m.db->ReleaseIndex(idx);
+}
+
+TEST_F(TreeFixture, SearchesFindEveryKeyAndEveryGapAcrossTheKeyDirectory) {
+    // Keys of different lengths, so that the search halves over the slot
+    // table's groups of four and walks within one: each count puts the
+    // last group's edge somewhere else. Keys sit at even numbers; the odd
+    // numbers between them are the gaps.
+    const struct {
+        uint32_t count;
+        bool oneLeaf;
+    } cases[] = {{1, true},  {2, true},  {3, true},  {4, true},    {5, true},    {7, true},
+                 {8, true},  {9, true},  {12, true}, {13, true},   {31, true},   {32, true},
+                 {33, true}, {45, true}, {46, true}, {700, false}, {2001, false}};
+    auto name = [](uint32_t n) {
+        char head[16];
+        std::snprintf(head, sizeof head, "k%05u", n);
+        return std::string(head) + std::string((n * 37) % 97, static_cast<char>('a' + n % 26));
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.count);
+        const std::string indexName = "Directory" + std::to_string(c.count);
+        CBTreeIndex* idx = m.db->OpenKeySet(indexName.c_str(), 0, false, true);
+        ASSERT_NE(idx, nullptr);
+        for (uint32_t i = 0; i < c.count; ++i) // an order that is neither sorted nor reversed
+            ASSERT_TRUE(idx->InsertKeyValue(Text(name(2 * ((i * 1009) % c.count)))));
+        ASSERT_EQ(idx->Spec().count, c.count);
+        EXPECT_EQ(idx->Spec().leafCount == 1, c.oneLeaf);
+        CBTreeCursor* cursor = idx->NewCursor(false);
+        for (uint32_t n = 0; n <= 2 * c.count; ++n) {
+            const std::string key = name(n);
+            const bool present = n % 2 == 0 && n < 2 * c.count;
+            EXPECT_EQ(idx->Contains(Text(key)), present) << key;
+            EXPECT_EQ(cursor->Seek(Text(key)), present) << key;
+            if (!c.oneLeaf)
+                continue;
+            // In one leaf a seek rests on the first key at or after the
+            // one sought, or on the last key past the end.
+            const uint32_t at = std::min(n + n % 2, 2 * c.count - 2);
+            EXPECT_EQ(KeyAt(cursor), name(at)) << key;
+        }
+        idx->ReleaseCursor(cursor);
+        m.db->ReleaseIndex(idx);
+    }
 }
 
 } // namespace

@@ -611,4 +611,44 @@ TEST_F(PageFileFixture, ColdReleasedPagesAreReusedFirst) {
     EXPECT_TRUE(pages.IsCached(locs[2].page));
 }
 
+TEST_F(PageFileFixture, ColdPagesStayWhileEmptyBuffersRemainAndTheOldestUsedGoesFirst) {
+    // 40 committed pages, one per record, against a cache of 32 buffers.
+    std::vector<uint8_t> data = Pattern(40, 5);
+    std::vector<DbLocation> locs(40);
+    for (DbLocation& loc : locs) {
+        ASSERT_TRUE(pages.AllocateRecord(data.data(), 40, &loc));
+        pages.SetAppendLocation(DbLocation{});
+    }
+    ASSERT_TRUE(pages.Flush(false));
+    ASSERT_TRUE(pages.DropCache());
+    ASSERT_TRUE(pages.AllocateCache());
+    auto read = [&](uint32_t i, bool cold) {
+        PageRecord* r = pages.GetPage(locs[i].page);
+        ASSERT_NE(r, nullptr);
+        cold ? pages.ReleasePageCold(r) : pages.ReleasePage(r);
+    };
+    // Point lookups release their leaf cold; while buffers are empty a
+    // cold page must not be the one a later read replaces.
+    for (uint32_t i = 0; i < 20; ++i)
+        read(i, true);
+    for (uint32_t i = 0; i < 20; ++i)
+        EXPECT_TRUE(pages.IsCached(locs[i].page)) << i;
+    // Fill the rest warm, then touch page 0 again: of the pages used once,
+    // the cold ones go first, newest cold first, then the least recent.
+    for (uint32_t i = 20; i < 32; ++i)
+        read(i, false);
+    read(0, false);
+    read(32, false); // replaces page 19, the last released cold
+    EXPECT_FALSE(pages.IsCached(locs[19].page));
+    for (uint32_t i = 33; i < 40; ++i)
+        read(i, false); // replaces pages 18 down to 12
+    for (uint32_t i = 12; i < 20; ++i)
+        EXPECT_FALSE(pages.IsCached(locs[i].page)) << i;
+    for (uint32_t i = 0; i < 12; ++i)
+        EXPECT_TRUE(pages.IsCached(locs[i].page)) << i;
+    for (uint32_t i = 20; i < 40; ++i)
+        EXPECT_TRUE(pages.IsCached(locs[i].page)) << i;
+    EXPECT_EQ(pages.HeldPageCount(), 0u);
+}
+
 } // namespace

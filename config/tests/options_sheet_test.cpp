@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/image_saving.h"
 #include "config/context_menu_options.h"
 #include "config/file_associations.h"
 #include "config/options_sheet.h"
@@ -263,6 +264,48 @@ TEST_F(OptionsSheetTest, UncheckingJpegGivesItsExtensionsBackToThePreviousProgra
     EXPECT_FALSE(IsFileAssociated(6));
     EXPECT_TRUE(IsFileAssociated(4));
     RestoreFileAssociation(4);
+}
+
+// The save options the image tools would show, as the page asks for them.
+std::vector<int> g_askedSaveOptions;
+bool RecordSaveOptions(HWND, int type) {
+    g_askedSaveOptions.push_back(type);
+    return true;
+}
+
+TEST_F(OptionsSheetTest, OptionsOpensTheSaveOptionsOfTheSelectedPngOrJpegRowOnly) {
+    struct Case {
+        const char* name;
+        bool registered;
+        int row;       // selected row of the list
+        bool enabled;  // the Options button
+        int askedType; // what a click asks for; 0 nothing
+    };
+    const Case cases[] = {
+        {"JPG with the dialogs registered", true, 4, true, 6},
+        {"PNG with the dialogs registered", true, 7, true, 4},
+        {"BMP has no options", true, 0, false, 0},
+        {"without the dialogs the button stays off", false, 4, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        image_saving::SetSaveOptionsAsker(c.registered ? RecordSaveOptions : nullptr);
+        g_askedSaveOptions.clear();
+        Run([&](COptionsSheet& sheet, HWND dialog) {
+            ShowPage(dialog, 3);
+            HWND page = sheet.imageFormatsPage.m_hWnd;
+            HWND list = ::GetDlgItem(page, IDC_FORMAT_LIST);
+            ListView_SetItemState(list, c.row, LVIS_SELECTED | LVIS_FOCUSED,
+                                  LVIS_SELECTED | LVIS_FOCUSED);
+            EXPECT_EQ(c.enabled, DialogScript::IsEnabled(page, IDC_FORMAT_OPTIONS));
+            ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_FORMAT_OPTIONS, BN_CLICKED),
+                           (LPARAM)::GetDlgItem(page, IDC_FORMAT_OPTIONS));
+            ::SendMessageA(dialog, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        });
+        EXPECT_EQ(c.askedType ? std::vector<int>{c.askedType} : std::vector<int>{},
+                  g_askedSaveOptions);
+    }
+    image_saving::SetSaveOptionsAsker(nullptr);
 }
 
 TEST_F(OptionsSheetTest, ClearingTheTrayBoxRemovesTheIconAndTheStartupShortcutAtOnce) {

@@ -14,7 +14,7 @@
 
 #include "resources/resource.h"
 #include "tests/support/dialog_script.h"
-#include "viewer/tests/program_driver.h"
+#include "tests/support/program_driver.h"
 
 namespace {
 
@@ -83,12 +83,7 @@ protected:
         DeleteFileA(picture_.c_str());
         RemoveDirectoryA(folder_.c_str());
     }
-    static void StopRunningCopy() {
-        Process p = test_support::Start(kExe, "/Shutdown");
-        WaitExit(p, 15000);
-        Kill(p);
-        WaitFor([] { return TopLevel("HiddenWnd").empty(); }, 10000);
-    }
+    static void StopRunningCopy() { program_driver::StopRunningCopy(kExe); }
     // The viewer of the program showing the picture.
     HWND WaitForViewer() {
         HWND found = nullptr;

@@ -100,3 +100,9 @@ PreviewPlacement PlaceFolderPreview(int32_t cursorX, int32_t cursorY, int32_t wi
         at.y = cursorY - kOffset - height;
     return at;
 }
+
+PreviewSize FolderPreviewSize(int32_t items, int32_t most, int32_t thumbWidth,
+                              int32_t thumbHeight) {
+    const int32_t shown = items < most ? items : most;
+    return {(shown > 0 ? shown : 0) * (thumbWidth + 1) + 3, thumbHeight + 6};
+}

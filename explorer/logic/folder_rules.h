@@ -59,3 +59,12 @@ struct PreviewPlacement {
 };
 PreviewPlacement PlaceFolderPreview(int32_t cursorX, int32_t cursorY, int32_t width, int32_t height,
                                     int32_t screenWidth, int32_t screenHeight);
+
+// The preview popup's size for a folder of `items` pictures when it shows at
+// most `most`: each tile thumbWidth + 1 wide, plus 3, by thumbHeight + 6 (a
+// frame of 2 pixels and the border around the row of tiles).
+struct PreviewSize {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+PreviewSize FolderPreviewSize(int32_t items, int32_t most, int32_t thumbWidth, int32_t thumbHeight);

@@ -140,6 +140,27 @@ TEST_F(InfoPane, ARecordAddsArtistTakenKeywordsAndDescription) {
     testsupport::MaybeScreenshot(owner.hWnd, "info_pane_record");
 }
 
+TEST_F(InfoPane, ItsWindowTextSaysWhatItShowsAndEmptiesWithTheImage) {
+    image = MakeImage("C:\\pictures\\garden.jpg");
+    CImageAttributes attributes;
+    attributes.artist = "Ann Example";
+    pane.SetImage(image, &attributes, 0, 2);
+    pane.SetSelectionCount(2);
+    char text[1024] = "";
+    ::GetWindowTextA(pane.m_hWnd, text, sizeof text);
+    EXPECT_EQ(pane.Summary(), text);
+    const std::string shown = text;
+    EXPECT_EQ(0u, shown.find("1 of 2 \r\nFilename: garden.jpg\r\nArtist: Ann Example\r\n"))
+        << shown;
+    EXPECT_EQ(shown.size() - 17, shown.rfind("2 object selected")) << shown;
+    pane.SetSelectionCount(1);
+    ::GetWindowTextA(pane.m_hWnd, text, sizeof text);
+    EXPECT_EQ(std::string::npos, std::string(text).find("selected")) << text;
+    pane.Clear();
+    ::GetWindowTextA(pane.m_hWnd, text, sizeof text);
+    EXPECT_STREQ("", text) << "no image, no rows";
+}
+
 TEST_F(InfoPane, HeaderBodyAndStatusBandsHaveTheirColours) {
     image = MakeImage("C:\\pictures\\garden.jpg");
     pane.SetImage(image, nullptr, -4, 10);

@@ -10,7 +10,6 @@
 #include <commctrl.h>
 
 #include <chrono>
-#include <deque>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -18,51 +17,16 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/child_process.h"
+#include "tests/support/program_driver.h"
 #include "resources/resource.h"
 
 namespace {
 
+using namespace program_driver;
+
 const char kExe[] = VXP_APP_EXE;
-const char kOptionsKey[] = "Software\\Velmorantix\\Velmorantix XP";
 const char kStiKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\StillImage\\Registered "
                        "Applications";
-
-using test_support::Kill;
-using test_support::Process;
-using test_support::WaitExit;
-using test_support::WaitFor;
-
-Process Start(const std::string& args) {
-    return test_support::Start(kExe, args);
-}
-
-struct EnumContext {
-    const char* name;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectByClass(HWND hwnd, LPARAM lp) {
-    auto* c = reinterpret_cast<EnumContext*>(lp);
-    char name[64];
-    if (GetClassNameA(hwnd, name, sizeof(name)) && lstrcmpA(name, c->name) == 0)
-        c->found.push_back(hwnd);
-    return TRUE;
-}
-
-// Every top-level window of the class, hidden and disabled ones included.
-std::vector<HWND> TopLevel(const char* className) {
-    EnumContext ctx{className, {}};
-    EnumWindows(CollectByClass, reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
-}
-
-HWND VisibleMainFrame() {
-    for (HWND h : TopLevel("MainFrame"))
-        if (IsWindowVisible(h))
-            return h;
-    return nullptr;
-}
 
 std::string DataFolder() {
     char path[MAX_PATH];
@@ -70,32 +34,9 @@ std::string DataFolder() {
     return std::string(path) + "\\Velmorantix\\Velmorantix XP";
 }
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// A message box of another process (class "#32770") by caption; its text.
-HWND FindMessageBox(const char* caption, std::string* text) {
-    HWND box = nullptr;
-    if (!WaitFor([&] { return (box = FindWindowA("#32770", caption)) != nullptr; }))
-        return nullptr;
-    char buf[1024] = {};
-    GetDlgItemTextA(box, 0xFFFF, buf, sizeof(buf));
-    *text = buf;
-    return box;
-}
-
-class RunningProgram : public ::testing::Test {
+class RunningProgram : public ProgramCase {
 protected:
+    RunningProgram() : ProgramCase(kExe) {}
     void SetUp() override {
         StopRunningCopy();
         SHDeleteKeyA(HKEY_CURRENT_USER, kOptionsKey);
@@ -110,21 +51,6 @@ protected:
         for (const char* f : {"VelmorantixXP.tdb", "Thumbnail.tdb", "Thumbnail.lock"})
             DeleteFileA((folder_ + "\\" + f).c_str());
     }
-    void TearDown() override {
-        for (Process& p : started_)
-            Kill(p);
-        StopRunningCopy();
-    }
-    static void StopRunningCopy() {
-        Process p = Start("/Shutdown");
-        WaitExit(p, 15000);
-        Kill(p);
-        WaitFor([] { return TopLevel("HiddenWnd").empty(); }, 10000);
-    }
-    Process& Launch(const std::string& args) {
-        started_.push_back(Start(args));
-        return started_.back();
-    }
     // Starts the first copy and waits until its explorer shows.
     Process& LaunchRunningCopy(const std::string& args = "") {
         Process& p = Launch(args);
@@ -133,7 +59,6 @@ protected:
     }
 
     std::string folder_;
-    std::deque<Process> started_; // stable references while more start
 };
 
 TEST_F(RunningProgram, FirstStartOpensHiddenWindowExplorerAndDatabases) {
@@ -481,99 +406,13 @@ TEST_F(RunningProgram, DamagedMainDatabaseFailsAndIsKept) {
 // --- the explorer window ---------------------------------------------------------
 
 // A folder of three small 24-bit bitmaps, the first one pure red.
-// Deletes a folder and everything below it; missing is fine.
-void RemoveFolderTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string entry = found.cFileName;
-            if (entry == "." || entry == "..")
-                continue;
-            const std::string path = folder + "\\" + entry;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveFolderTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-// Wine reuses process ids from one run to the next, so a folder named after
-// this process may hold what an earlier run left: it starts empty.
 std::string MakePictureFolder(const char* name) {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    const std::string folder = std::string(temp) + name;
-    RemoveFolderTree(folder);
-    CreateDirectoryA(folder.c_str(), nullptr);
-    const int w = 64, h = 48, stride = w * 3;
+    const std::string folder = FreshTempFolder(name);
     const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 0, 255), RGB(0, 160, 0)};
     const char* names[] = {"a.bmp", "b.bmp", "c.bmp"};
-    for (int i = 0; i < 3; ++i) {
-        std::string pixels;
-        for (int p = 0; p < w * h; ++p) {
-            pixels.push_back(char(GetBValue(colours[i])));
-            pixels.push_back(char(GetGValue(colours[i])));
-            pixels.push_back(char(GetRValue(colours[i])));
-        }
-        BITMAPINFOHEADER info{};
-        info.biSize = sizeof info;
-        info.biWidth = w;
-        info.biHeight = h;
-        info.biPlanes = 1;
-        info.biBitCount = 24;
-        info.biSizeImage = stride * h;
-        BITMAPFILEHEADER file{};
-        file.bfType = 0x4D42;
-        file.bfOffBits = sizeof file + sizeof info;
-        file.bfSize = file.bfOffBits + info.biSizeImage;
-        WriteAll(folder + "\\" + names[i],
-                 std::string(reinterpret_cast<const char*>(&file), sizeof file) +
-                     std::string(reinterpret_cast<const char*>(&info), sizeof info) + pixels);
-    }
+    for (int i = 0; i < 3; ++i)
+        WriteAll(folder + "\\" + names[i], BmpFile(64, 48, colours[i]));
     return folder;
-}
-
-struct ChildSearch {
-    int id;
-    const char* text;
-    HWND found;
-};
-
-BOOL CALLBACK FindChild(HWND hwnd, LPARAM lp) {
-    auto* c = reinterpret_cast<ChildSearch*>(lp);
-    if (c->text) {
-        char text[64] = {}, cls[64] = {};
-        GetWindowTextA(hwnd, text, sizeof text);
-        GetClassNameA(hwnd, cls, sizeof cls);
-        if (lstrcmpA(text, c->text) == 0 && lstrcmpA(cls, "CTabDockingWindow") == 0) {
-            c->found = hwnd;
-            return FALSE;
-        }
-    } else if (GetDlgCtrlID(hwnd) == c->id) {
-        c->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A descendant of the frame by control id, or a pane by its name (docked
-// panes are descendants; hidden and floating ones owned popups).
-HWND FindInExplorer(HWND frame, int id, const char* paneName = nullptr) {
-    ChildSearch search{id, paneName, nullptr};
-    EnumChildWindows(frame, FindChild, reinterpret_cast<LPARAM>(&search));
-    if (!search.found && paneName) {
-        for (HWND top : TopLevel("CTabDockingWindow")) {
-            char text[64] = {};
-            GetWindowTextA(top, text, sizeof text);
-            if (lstrcmpA(text, paneName) == 0 && GetWindow(top, GW_OWNER) == frame)
-                return top;
-        }
-    }
-    return search.found;
 }
 
 BOOL CALLBACK FindToolbar(HWND hwnd, LPARAM lp) {
@@ -584,16 +423,6 @@ BOOL CALLBACK FindToolbar(HWND hwnd, LPARAM lp) {
         return FALSE;
     }
     return TRUE;
-}
-
-std::string WindowText(HWND hwnd) {
-    char text[300] = {};
-    GetWindowTextA(hwnd, text, sizeof text);
-    return text;
-}
-
-std::string Quoted(const std::string& path) {
-    return "\"" + path + "\"";
 }
 
 TEST_F(RunningProgram, TheExplorerOpensOnAFolderWithItsBarsPanesAndFirstImageShown) {
@@ -623,10 +452,12 @@ TEST_F(RunningProgram, TheExplorerOpensOnAFolderWithItsBarsPanesAndFirstImageSho
     const int commands[26] = {32807, 57603, 57607, 0,     41406, 41407, 41408, 0,    32797,
                               32796, 311,   0,     32845, 0,     32777, 32776, 0,    32830,
                               0,     107,   32826, 32820, 277,   411,   0,     32834};
-    for (int pos = 0; pos < 26; ++pos)
-        if (commands[pos])
+    for (int pos = 0; pos < 26; ++pos) {
+        if (commands[pos]) {
             EXPECT_EQ(pos, SendMessageA(toolbar, TB_COMMANDTOINDEX, commands[pos], 0))
                 << commands[pos];
+        }
+    }
 
     HWND list = FindInExplorer(frame, 10002);
     ASSERT_TRUE(WaitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3; }));
@@ -790,21 +621,6 @@ TEST_F(RunningProgram, TheExplorerLayoutIsSavedOnCloseAndComesBackTheSame) {
     EXPECT_EQ(before.contentsShown, after.contentsShown);
 }
 
-void PresetNumber(const char* name, DWORD value) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kOptionsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-}
-
-DWORD StoredNumber(const char* name) {
-    DWORD value = 0xDEADBEEF, size = sizeof value;
-    RegGetValueA(HKEY_CURRENT_USER, kOptionsKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
-    return value;
-}
-
 TEST_F(RunningProgram, TheExplorerReadsItsStoredValuesByTheirRules) {
     const std::string folder = MakePictureFolder("vxp-explorer-rules");
     RECT work;
@@ -862,9 +678,9 @@ TEST_F(RunningProgram, TheExplorerReadsItsStoredValuesByTheirRules) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SHDeleteKeyA(HKEY_CURRENT_USER, kOptionsKey);
-        PresetNumber("TrayIcon", 0);
+        SetDword("TrayIcon", 0);
         for (const auto& v : c.preset)
-            PresetNumber(v.first, v.second);
+            SetDword(v.first, v.second);
         Process& p = Launch(Quoted(folder));
         HWND frame = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (frame = VisibleMainFrame()) != nullptr; }));
@@ -886,8 +702,8 @@ TEST_F(RunningProgram, TheExplorerReadsItsStoredValuesByTheirRules) {
     // The Filmstrip pane is kept between H+50 and 2(H+50), H the default 100.
     for (const auto& clamp : {std::pair<DWORD, DWORD>{10, 150}, {1000, 300}, {222, 222}}) {
         SHDeleteKeyA(HKEY_CURRENT_USER, kOptionsKey);
-        PresetNumber("TrayIcon", 0);
-        PresetNumber("FilmstripPaneSplitterPos", clamp.first);
+        SetDword("TrayIcon", 0);
+        SetDword("FilmstripPaneSplitterPos", clamp.first);
         Process& p = Launch(Quoted(folder));
         HWND frame = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (frame = VisibleMainFrame()) != nullptr; }));

@@ -266,3 +266,35 @@ TEST_F(ViewerManagementTest, CloseAllViewersDestroysEveryWindow) {
 }
 
 } // namespace
+
+TEST_F(ViewerManagementTest, TheActiveFrameIsRecordedOnceAcrossViewersAndTheExplorer) {
+    CImageFrame* viewers[] = {NewViewer(), NewViewer(), NewViewer()};
+    struct Step {
+        const char* what;
+        int activate; // a viewer's index, or -1 for the explorer
+        int active;   // the viewer active afterwards, or -1 for none
+        int last;     // the viewer marked active last, or -1 for none
+    };
+    const Step steps[] = {
+        {"a viewer becomes active and active last", 0, 0, 0},
+        {"another viewer takes both marks", 2, 2, 2},
+        {"the explorer clears every viewer's active mark", -1, -1, 2},
+        {"the one active last keeps its mark until a viewer comes", 1, 1, 1},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        if (step.activate < 0) {
+            EXPECT_TRUE(g_applicationState.SetActiveFrame(true, nullptr));
+        } else {
+            // The way a viewer records itself: its activation.
+            SendMessageA(viewers[step.activate]->m_hWnd, WM_ACTIVATE, WA_ACTIVE, 0);
+        }
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(i == step.active, viewers[i]->m_active) << i;
+            EXPECT_EQ(i == step.last, viewers[i]->m_lastActive) << i;
+        }
+    }
+    // The image an opened file goes to is the one active last.
+    bool newViewer = false;
+    EXPECT_EQ(viewers[1], g_applicationState.GetViewer(newViewer, RGB(1, 2, 3)));
+}

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "viewer/tests/program_driver.h"
+#include "tests/support/program_driver.h"
 
 namespace {
 

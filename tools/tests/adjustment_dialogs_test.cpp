@@ -21,15 +21,17 @@ namespace {
 
 using testsupport::DialogScript;
 
-// A 16 x 16 24-bit gradient and the working copy a view would show.
+// A square 24-bit gradient (16 x 16 unless asked) and the working copy a
+// view would show.
 struct Images {
     CImageObject* source = new CImageObject("C:\\pic.bmp", nullptr);
     CImageObject* working = nullptr;
-    Images() {
-        source->Create(16, 16, 24, 0);
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16 * 3; ++x)
-                source->bits[y * source->stride + x] = static_cast<uint8_t>(x * 5 + y * 7);
+    explicit Images(int side = 16) {
+        source->Create(side, side, 24, 0);
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side * 3; ++x)
+                source->bits[static_cast<size_t>(y) * source->stride + x] =
+                    static_cast<uint8_t>(x * 5 + y * 7);
         source->notLoaded = false;
         working = new CImageObject(*source);
     }
@@ -230,6 +232,67 @@ TEST(ColorBalanceDialog, EachToneRangeKeepsItsOwnValues) {
     EXPECT_DOUBLE_EQ(balance->values[CColorBalanceOp::kYellowBlue][CColorBalanceOp::kHighlights],
                      -20.0);
     EXPECT_FALSE(balance->preserveLuminosity);
+}
+
+// Many value changes on a large image, the Preview box switched off while
+// an apply runs, then Cancel: the dialog must wait for the preview thread
+// before it copies the source back, so nothing of a late apply survives.
+TEST(AdjustmentDialogs, ManyPreviewsOnALargeImageThenPreviewOffAndCancelLeaveTheSource) {
+    InitControls();
+    struct Case {
+        const char* caption;
+        int low, high; // of the value edit
+    } cases[] = {
+        {"Brightness/Contrast", -100, 100},
+        {"Color Balance", -100, 100},
+        {"Hue/Saturation", -180, 180},
+        {"Posterize", 2, 255},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caption);
+        CAppOptions& options = g_applicationState.Options();
+        options.brightnessContrastDialogPreview = options.colorBalanceDialogPreview = true;
+        options.hueSaturationDialogPreview = options.posterizeDialogPreview = true;
+        Images images(2000);
+        bool previewed = false;
+        DialogScript script(
+            c.caption,
+            [&](HWND d) {
+                for (int i = 0; i < 50; ++i) {
+                    const int value = c.low + (i * 37) % (c.high - c.low + 1);
+                    DialogScript::SetText(d, IDC_ADJUST_VALUE, std::to_string(value).c_str());
+                    if (i == 10)
+                        previewed = testsupport::PollUntil([&] { return !images.Same(); });
+                }
+                DialogScript::Click(d, IDC_ADJUST_PREVIEW);
+                DialogScript::PressCancel(d);
+            },
+            120000);
+        INT_PTR result = 0;
+        const std::string caption = c.caption;
+        if (caption == "Color Balance") {
+            CColorBalanceDialog dialog;
+            Attach(dialog, images, true);
+            result = dialog.DoModal(nullptr);
+        } else if (caption == "Hue/Saturation") {
+            CHueSaturationDialog dialog;
+            Attach(dialog, images, true);
+            result = dialog.DoModal(nullptr);
+        } else if (caption == "Brightness/Contrast") {
+            CBrightnessContrastDialog dialog;
+            Attach(dialog, images, true);
+            result = dialog.DoModal(nullptr);
+        } else {
+            CPosterizeDialog dialog;
+            Attach(dialog, images, true);
+            result = dialog.DoModal(nullptr);
+        }
+        EXPECT_EQ(IDCANCEL, result);
+        EXPECT_FALSE(script.hitCeiling);
+        EXPECT_TRUE(previewed);
+        EXPECT_TRUE(images.Same());
+        EXPECT_FALSE(images.working->modified);
+    }
 }
 
 } // namespace

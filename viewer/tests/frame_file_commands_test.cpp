@@ -203,6 +203,9 @@ TEST_F(FrameFileCommandsTest, RenameKeepsTheExtensionAndTheTitleFollows) {
         EXPECT_TRUE(PumpUntil([&] {
             return Title(frame->m_hWnd).find(current) != std::string::npos;
         })) << Title(frame->m_hWnd);
+        // The shown image follows its file, so its commands reach it.
+        ASSERT_NE(frame->GetDocument(), nullptr);
+        EXPECT_STRCASEEQ((folder + "\\" + current).c_str(), frame->GetDocument()->path);
     }
     // A name that would leave the folder is refused with a word.
     m_dialogs.renameTo = "..\\elsewhere.bmp";

@@ -6,16 +6,16 @@
 
 #include <shlwapi.h>
 
-#include <deque>
 #include <functional>
 #include <string>
 
-#include "viewer/tests/program_driver.h"
+#include "tests/support/program_driver.h"
 
 namespace program_driver {
 
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public ProgramCase {
 protected:
+    ProgramTest() : ProgramCase(VXP_APP_EXE) {}
     void SetUp() override {
         StopRunningCopy();
         SHDeleteKeyA(HKEY_CURRENT_USER, kOptionsKey);
@@ -27,21 +27,6 @@ protected:
         SetDword("ViewerTop", 100);
         SetDword("ViewerRight", 700);
         SetDword("ViewerBottom", 500);
-    }
-    void TearDown() override {
-        for (Process& p : started_)
-            Kill(p);
-        StopRunningCopy();
-    }
-    static void StopRunningCopy() {
-        Process p = program_driver::Start(VXP_APP_EXE, "/Shutdown");
-        WaitExit(p, 15000);
-        Kill(p);
-        WaitFor([] { return TopLevel("HiddenWnd").empty(); }, 10000);
-    }
-    Process& Launch(const std::string& args) {
-        started_.push_back(program_driver::Start(VXP_APP_EXE, args));
-        return started_.back();
     }
     // The viewer whose title passes `wanted`, within `ms`.
     static HWND WaitForViewer(const std::function<bool(const std::string&)>& wanted,
@@ -60,8 +45,6 @@ protected:
     static bool WaitForTitle(HWND frame, const std::string& title, int ms = 10000) {
         return WaitFor([&] { return Title(frame) == title; }, ms);
     }
-
-    std::deque<Process> started_;
 };
 
 } // namespace program_driver

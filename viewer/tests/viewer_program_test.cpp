@@ -10,12 +10,11 @@
 #include <shlwapi.h>
 
 #include <chrono>
-#include <deque>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "viewer/tests/program_driver.h"
+#include "tests/support/program_driver.h"
 #include "resources/resource.h"
 
 namespace {
@@ -29,10 +28,6 @@ const char kTallFolder[] = "C:\\vxptall";
 const char kPagesFolder[] = "C:\\vxppages";
 
 const Rgb kRed{255, 0, 0}, kBlue{0, 0, 255}, kBackground{125, 158, 192};
-
-Process Start(const std::string& args) {
-    return program_driver::Start(kExe, args);
-}
 
 // A dialog is ready for input once it is visible: its initialisation would
 // otherwise replace text typed before.
@@ -74,8 +69,9 @@ void RefuseThenAccept(HWND frame, WORD command, const char* caption, int edit, c
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); })) << caption;
 }
 
-class ViewerProgram : public ::testing::Test {
+class ViewerProgram : public ProgramCase {
 protected:
+    ViewerProgram() : ProgramCase(kExe) {}
     static void SetUpTestSuite() {
         CreateDirectoryA(kFolder, nullptr);
         CreateDirectoryA(kCopyFolder, nullptr);
@@ -114,20 +110,8 @@ protected:
         SetEnvironmentVariableA("VXP_DECODE_BAND_DELAY_MS", nullptr);
     }
     void TearDown() override {
-        for (Process& p : started_)
-            Kill(p);
-        StopRunningCopy();
+        ProgramCase::TearDown();
         SetEnvironmentVariableA("VXP_DECODE_BAND_DELAY_MS", nullptr);
-    }
-    static void StopRunningCopy() {
-        Process p = Start("/Shutdown");
-        WaitExit(p, 15000);
-        Kill(p);
-        WaitFor([] { return TopLevel("HiddenWnd").empty(); }, 10000);
-    }
-    Process& Launch(const std::string& args) {
-        started_.push_back(Start(args));
-        return started_.back();
     }
     // The one viewer whose title becomes `title`, within `ms`.
     static HWND WaitForViewerTitled(const std::string& title, int ms = 5000) {
@@ -145,8 +129,6 @@ protected:
     static bool WaitForTitle(HWND frame, const std::string& title, int ms = 5000) {
         return WaitFor([&] { return Title(frame) == title; }, ms);
     }
-
-    std::deque<Process> started_;
 };
 
 std::string ListedTitle(const char* name, int percent, int index) {

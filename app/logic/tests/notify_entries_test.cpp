@@ -17,13 +17,15 @@ void PutU32(std::vector<uint8_t>* out, size_t at, uint32_t v) {
         (*out)[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-// Builds records the way the system lays them out (4-byte aligned).
-std::vector<uint8_t> Records(const std::vector<Seen>& entries) {
+// Builds records the way the system lays them out: Windows starts each on a
+// 4-byte boundary; Wine packs them, so that a name of odd length leaves the
+// next record on a 2-byte one.
+std::vector<uint8_t> Records(const std::vector<Seen>& entries, size_t align = 4) {
     std::vector<uint8_t> out;
     size_t previous = 0;
     for (size_t e = 0; e < entries.size(); ++e) {
         const size_t at = out.size();
-        const size_t size = (12 + entries[e].name.size() * 2 + 3) & ~size_t(3);
+        const size_t size = (12 + entries[e].name.size() * 2 + align - 1) & ~(align - 1);
         out.resize(at + size, 0);
         if (e > 0)
             PutU32(&out, previous, static_cast<uint32_t>(at - previous));
@@ -60,6 +62,31 @@ TEST(NotifyEntries, RecordsAreWalkedInOrderWithRenamePairsKept) {
     EXPECT_EQ("dir\\c.jpg", seen[2].name);
 }
 
+TEST(NotifyEntries, RecordsPackedOnTwoByteBoundariesAreAllWalked) {
+    // "1160y.bmp" has nine characters: Wine puts the new half of its rename
+    // 30 bytes after the old half. Stopping there lost every rename of a
+    // file whose name has an odd length.
+    struct Case {
+        const char* what;
+        std::vector<Seen> entries;
+    } cases[] = {
+        {"a rename of odd-length names",
+         {{kNotifyRenamedOld, "1160y.bmp"}, {kNotifyRenamedNew, "1160z.bmp"}}},
+        {"odd and even lengths mixed",
+         {{kNotifyAdded, "a.jpg"}, {kNotifyModified, "ab.jpg"}, {kNotifyRemoved, "abc.jpg"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto buffer = Records(c.entries, 2);
+        const auto seen = Walk(buffer, static_cast<uint32_t>(buffer.size()));
+        ASSERT_EQ(c.entries.size(), seen.size());
+        for (size_t i = 0; i < seen.size(); ++i) {
+            EXPECT_EQ(c.entries[i].action, seen[i].action);
+            EXPECT_EQ(c.entries[i].name, seen[i].name);
+        }
+    }
+}
+
 TEST(NotifyEntries, AnEmptyCompletionHandsOverNothing) {
     // After an overflow the system returns 0 bytes; whatever the buffer held
     // before belongs to an earlier batch and must not be replayed.
@@ -77,7 +104,7 @@ TEST(NotifyEntries, LyingFieldsStopTheWalkInsideTheBuffer) {
         {"name longer than the buffer", 8, 0x7FFFFFF0u, 0},
         {"next offset past the end", 0, 0x10000u, 1},
         {"next offset inside its own name", 0, 4, 0},
-        {"misaligned next offset", 0, 30, 1},
+        {"odd next offset", 0, 31, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

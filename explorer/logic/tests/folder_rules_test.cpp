@@ -147,4 +147,22 @@ TEST(FolderPreview, ThePopupStaysOnScreenBesideTheCursor) {
     }
 }
 
+TEST(FolderPreview, ThePopupIsAsWideAsTheTilesItShowsPlusItsFrame) {
+    struct Case {
+        const char* name;
+        int32_t items, most, thumbWidth, thumbHeight, width, height;
+    } cases[] = {
+        {"no pictures leave only the frame", 0, 4, 100, 100, 3, 106},
+        {"three of at most four", 3, 4, 100, 100, 3 * 101 + 3, 106},
+        {"ten are cut to the most shown", 10, 4, 100, 100, 4 * 101 + 3, 106},
+        {"exactly the most shown", 4, 4, 120, 80, 4 * 121 + 3, 86},
+        {"one tile of the smallest thumbnails", 1, 10, 50, 50, 54, 56},
+    };
+    for (const Case& c : cases) {
+        const PreviewSize size = FolderPreviewSize(c.items, c.most, c.thumbWidth, c.thumbHeight);
+        EXPECT_EQ(c.width, size.width) << c.name;
+        EXPECT_EQ(c.height, size.height) << c.name;
+    }
+}
+
 } // namespace

@@ -10,137 +10,21 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <deque>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "tests/support/child_process.h"
+#include "tests/support/program_driver.h"
 
 namespace {
 
+using namespace program_driver;
+
 const char kExe[] = VXP_APP_EXE;
-const char kOptionsKey[] = "Software\\Velmorantix\\Velmorantix XP";
 
-using test_support::Kill;
-using test_support::Process;
-using test_support::WaitExit;
-using test_support::WaitFor;
-
-struct EnumContext {
-    const char* name;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectByClass(HWND hwnd, LPARAM lp) {
-    auto* c = reinterpret_cast<EnumContext*>(lp);
-    char name[64];
-    if (GetClassNameA(hwnd, name, sizeof(name)) && lstrcmpA(name, c->name) == 0)
-        c->found.push_back(hwnd);
-    return TRUE;
-}
-
-std::vector<HWND> TopLevel(const char* className) {
-    EnumContext ctx{className, {}};
-    EnumWindows(CollectByClass, reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
-}
-
-HWND VisibleMainFrame() {
-    for (HWND h : TopLevel("MainFrame"))
-        if (IsWindowVisible(h))
-            return h;
-    return nullptr;
-}
-
-std::string WindowText(HWND hwnd) {
-    char text[300] = {};
-    GetWindowTextA(hwnd, text, sizeof text);
-    return text;
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-struct ChildSearch {
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK FindChild(HWND hwnd, LPARAM lp) {
-    auto* c = reinterpret_cast<ChildSearch*>(lp);
-    if (GetDlgCtrlID(hwnd) == c->id) {
-        c->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The list (10002) wherever it is: under the splitter or in the Contents pane.
-HWND FindInExplorer(HWND frame, int id) {
-    ChildSearch search{id, nullptr};
-    EnumChildWindows(frame, FindChild, reinterpret_cast<LPARAM>(&search));
-    if (!search.found)
-        for (HWND top : TopLevel("CTabDockingWindow"))
-            if (GetWindow(top, GW_OWNER) == frame) {
-                EnumChildWindows(top, FindChild, reinterpret_cast<LPARAM>(&search));
-                if (search.found)
-                    break;
-            }
-    return search.found;
-}
-
-// A message box of the program by caption, with its text.
-HWND FindMessageBox(const char* caption, std::string* text) {
-    HWND box = nullptr;
-    if (!WaitFor([&] { return (box = FindWindowA("#32770", caption)) != nullptr; }))
-        return nullptr;
-    char buf[1024] = {};
-    GetDlgItemTextA(box, 0xFFFF, buf, sizeof(buf));
-    *text = buf;
-    return box;
-}
-
-// A packed 24-bit device-independent bitmap of one colour.
+// A packed 24-bit device-independent bitmap of one colour: a BMP file
+// without its file header.
 std::string PackedDib(int w, int h, COLORREF colour) {
-    const int stride = (w * 3 + 3) & ~3;
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof info;
-    info.biWidth = w;
-    info.biHeight = h;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biSizeImage = stride * h;
-    std::string bytes(reinterpret_cast<const char*>(&info), sizeof info);
-    std::string row(stride, '\0');
-    for (int x = 0; x < w; ++x) {
-        row[3 * x] = char(GetBValue(colour));
-        row[3 * x + 1] = char(GetGValue(colour));
-        row[3 * x + 2] = char(GetRValue(colour));
-    }
-    for (int y = 0; y < h; ++y)
-        bytes += row;
-    return bytes;
-}
-
-std::string BmpFile(int w, int h, COLORREF colour) {
-    const std::string dib = PackedDib(w, h, colour);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof(BITMAPINFOHEADER);
-    file.bfSize = static_cast<DWORD>(sizeof file + dib.size());
-    return std::string(reinterpret_cast<const char*>(&file), sizeof file) + dib;
+    return BmpFile(w, h, colour).substr(sizeof(BITMAPFILEHEADER));
 }
 
 bool PutOnClipboard(UINT format, const std::string& bytes) {
@@ -155,33 +39,13 @@ bool PutOnClipboard(UINT format, const std::string& bytes) {
     return placed;
 }
 
-std::string TempFolder(const std::string& name) {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    const std::string folder = std::string(temp) + name;
-    // A fresh folder for every case: whatever an earlier run left goes.
-    std::string from = folder;
-    from.push_back('\0');
-    SHFILEOPSTRUCTA op{};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-    SHFileOperationA(&op);
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
-}
-
 // Three bitmaps of different sizes: a.bmp smallest, c.bmp largest.
 std::string MakePictureFolder(const std::string& name) {
-    const std::string folder = TempFolder(name);
+    const std::string folder = FreshTempFolder(name);
     WriteAll(folder + "\\a.bmp", BmpFile(16, 16, RGB(255, 0, 0)));
     WriteAll(folder + "\\b.bmp", BmpFile(32, 32, RGB(0, 0, 255)));
     WriteAll(folder + "\\c.bmp", BmpFile(48, 48, RGB(0, 160, 0)));
     return folder;
-}
-
-std::string Quoted(const std::string& path) {
-    return "\"" + path + "\"";
 }
 
 LRESULT ItemCount(HWND list) {
@@ -194,53 +58,20 @@ bool Selected(HWND list, int item) {
     return SendMessageA(list, LVM_GETITEMSTATE, item, LVIS_SELECTED) != 0;
 }
 
-DWORD ReadOption(const char* name) {
-    DWORD value = 0, size = sizeof value;
-    RegGetValueA(HKEY_CURRENT_USER, kOptionsKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
-    return value;
-}
-
-class ExplorerCommands : public ::testing::Test {
+class ExplorerCommands : public ProgramCase {
 protected:
+    ExplorerCommands() : ProgramCase(kExe) {}
     void SetUp() override {
         StopRunningCopy();
         SHDeleteKeyA(HKEY_CURRENT_USER, kOptionsKey);
-        SetNumber("TrayIcon", 0);
-        SetNumber("ShowWelcome", 0);
+        SetDword("TrayIcon", 0);
+        SetDword("ShowWelcome", 0);
         // The shell's own confirmation would wait for a click.
-        SetNumber("ExplorerConfirmDeletion", 0);
-    }
-    void TearDown() override {
-        for (Process& p : started_)
-            Kill(p);
-        StopRunningCopy();
-    }
-    static void SetNumber(const char* name, DWORD value) {
-        HKEY key;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kOptionsKey, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                  nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), 4);
-        RegCloseKey(key);
-    }
-    static void SetText(const char* name, const std::string& value) {
-        HKEY key;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kOptionsKey, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                  nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>(value.size() + 1));
-        RegCloseKey(key);
-    }
-    static void StopRunningCopy() {
-        Process p = test_support::Start(kExe, "/Shutdown");
-        WaitExit(p, 15000);
-        Kill(p);
-        WaitFor([] { return TopLevel("HiddenWnd").empty(); }, 10000);
+        SetDword("ExplorerConfirmDeletion", 0);
     }
     // Opens the explorer on `folder` and waits for its list to hold `items`.
     HWND OpenExplorer(const std::string& folder, int items) {
-        started_.push_back(test_support::Start(kExe, Quoted(folder)));
+        Launch(Quoted(folder));
         HWND frame = nullptr;
         const std::string title = "Velmorantix XP - " + folder.substr(folder.rfind('\\') + 1);
         EXPECT_TRUE(WaitFor([&] {
@@ -254,7 +85,6 @@ protected:
     }
 
     HWND list_ = nullptr;
-    std::deque<Process> started_;
 };
 
 TEST_F(ExplorerCommands, InvertSelectionAndDeleteRemoveTheChosenThumbnailsFromFolderAndList) {
@@ -301,8 +131,8 @@ TEST_F(ExplorerCommands, SelectAllAndViewSwitchesChangeTheListAndSortingIsKeptIn
     PostMessageA(frame, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitFor([] { return VisibleMainFrame() == nullptr; }));
     StopRunningCopy();
-    EXPECT_EQ(2u, ReadOption("SortBy"));
-    EXPECT_EQ(2u, ReadOption("SortOrder"));
+    EXPECT_EQ(2u, StoredNumber("SortBy", 0));
+    EXPECT_EQ(2u, StoredNumber("SortOrder", 0));
 }
 
 TEST_F(ExplorerCommands, NewFolderMakesNewFolderThenNewFolderOne) {
@@ -320,7 +150,7 @@ TEST_F(ExplorerCommands, NewFolderMakesNewFolderThenNewFolderOne) {
 
 TEST_F(ExplorerCommands, CopiedFilesArePastedIntoAnotherFolderAndDuplicatedInTheirOwn) {
     const std::string source = MakePictureFolder("vxp-cmd-copy-from");
-    const std::string target = TempFolder("vxp-cmd-copy-to");
+    const std::string target = FreshTempFolder("vxp-cmd-copy-to");
     HWND frame = OpenExplorer(source, 3);
     ASSERT_NE(nullptr, frame);
     ASSERT_TRUE(WaitFor([&] { return Selected(list_, 0); }));
@@ -341,10 +171,10 @@ TEST_F(ExplorerCommands, CopiedFilesArePastedIntoAnotherFolderAndDuplicatedInThe
 
 TEST_F(ExplorerCommands, AClipboardPictureIsPastedUnderTheNextFreeNumberOfTheOutputType) {
     // A folder whose name holds format directives, and a prefix that does.
-    const std::string folder = TempFolder("vxp-cmd 100% %s%n");
-    SetNumber("OutuptSettingEncoderType", 3); // PNG
+    const std::string folder = FreshTempFolder("vxp-cmd 100% %s%n");
+    SetDword("OutuptSettingEncoderType", 3); // PNG
     SetText("OutuptSettingFilenamePrefix", "P%d");
-    SetNumber("OutuptSettingSequenceStartAt", 1);
+    SetDword("OutuptSettingSequenceStartAt", 1);
     WriteAll(folder + "\\P%d00001.png", std::string("taken"));
     HWND frame = OpenExplorer(folder, 1);
     ASSERT_NE(nullptr, frame);
@@ -472,9 +302,9 @@ TEST_F(ExplorerCommands, OpenNewViewerOpensOneViewerPerSelectedItem) {
 }
 
 TEST_F(ExplorerCommands, TheSlideShowOverTheFolderAndItsSubfoldersPlaysInANewViewer) {
-    SetNumber("SlideShowFullscreen", 0);
-    SetNumber("SlideShowDelay", 300);
-    SetNumber("SlideShowPlay", 1);
+    SetDword("SlideShowFullscreen", 0);
+    SetDword("SlideShowDelay", 300);
+    SetDword("SlideShowPlay", 1);
     const std::string folder = MakePictureFolder("vxp-cmd-slides");
     CreateDirectoryA((folder + "\\deeper").c_str(), nullptr);
     WriteAll(folder + "\\deeper\\d.bmp", BmpFile(20, 20, RGB(200, 200, 0)));
