@@ -210,7 +210,8 @@ LRESULT CFolderPaneTree::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
         RefreshCollections();
         return 0;
     }
-    handled = FALSE;
+    if (!PaneCommand(LOWORD(wParam)))
+        handled = FALSE;
     return 0;
 }
 
@@ -239,5 +240,9 @@ LRESULT CFolderPaneTree::OnDeleteItem(int, LPNMHDR header, BOOL& handled) {
         m_historyPosition = m_history.empty() ? 0 : m_history.size() - 1;
     if (item == m_collectionsRoot)
         m_collectionsRoot = nullptr;
+    if (item == m_favoritesRoot)
+        m_favoritesRoot = nullptr;
+    if (item == m_searchRoot)
+        m_searchRoot = nullptr;
     return 0;
 }

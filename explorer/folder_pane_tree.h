@@ -1,7 +1,9 @@
 // The folder tree of the explorer's Folders pane and of Browse for Folder:
 // the folder tree with a My Collections root that lists the folders the user
-// collected, a history of selected items, and the path of the selected
-// folder.
+// collected, a Favorites root with the favorites folders of the catalogue, a
+// Search Result root that shows the find dialog's list, a context menu per
+// kind of item with its commands, a history of selected items, and the path
+// of the selected folder.
 #pragma once
 
 #include <windows.h>
@@ -13,11 +15,17 @@
 #include "explorer/folder_preview.h"
 #include "explorer/folder_tree_ctrl.h"
 
+class CCollectionRecord;
+
 class CFolderPaneTree : public CFolderTreeCtrl {
 public:
     BEGIN_MSG_MAP(CFolderPaneTree)
     CHAIN_MSG_MAP_MEMBER(m_preview)
     MESSAGE_HANDLER(WM_COMMAND, OnCommand)
+    MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
+    REFLECTED_NOTIFY_CODE_HANDLER(NM_RCLICK, OnRightClick)
+    REFLECTED_NOTIFY_CODE_HANDLER(TVN_ITEMEXPANDINGA, OnItemExpanding)
+    REFLECTED_NOTIFY_CODE_HANDLER(TVN_ENDLABELEDITA, OnEndLabelEdit)
     REFLECTED_NOTIFY_CODE_HANDLER(TVN_SELCHANGEDA, OnSelChanged)
     REFLECTED_NOTIFY_CODE_HANDLER(TVN_BEGINLABELEDITA, OnBeginLabelEdit)
     REFLECTED_NOTIFY_CODE_HANDLER(TVN_DELETEITEMA, OnDeleteItem)
@@ -44,6 +52,16 @@ public:
     // with select, expands My Collections and selects it.
     bool AddCollectionFolder(const char* path, bool select);
 
+    // Appends "Favorites" {2, 0}; its folders are listed when it expands.
+    HTREEITEM InsertFavoritesRoot();
+    HTREEITEM FavoritesRoot() const { return m_favoritesRoot; }
+    // Appends a favorites folder {2, id} under parent.
+    HTREEITEM InsertFavoritesFolder(const CCollectionRecord& record, HTREEITEM parent);
+    // Appends "Search Result" {4, key}; key is that of the search-result
+    // list the root shows.
+    HTREEITEM InsertSearchResultRoot(uintptr_t key);
+    HTREEITEM SearchResultRoot() const { return m_searchRoot; }
+
     // Finds the shell folder of path among the items, expanding the folders on
     // the way, and selects it; false when it is not found.
     bool SelectFolderPath(const char* path);
@@ -59,6 +77,22 @@ public:
 
 private:
     LRESULT OnCommand(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnKeyDown(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnRightClick(int, LPNMHDR header, BOOL& handled);
+    LRESULT OnItemExpanding(int, LPNMHDR header, BOOL& handled);
+    LRESULT OnEndLabelEdit(int, LPNMHDR header, BOOL& handled);
+    // The commands of the pane's own items (folder_pane_commands.cpp); false
+    // passes the command on to the folder tree.
+    bool PaneCommand(UINT id);
+    void NewCollection();
+    void NewFavoritesFolder(HTREEITEM item);
+    void DeleteCollectionEntry(HTREEITEM item);
+    void DeleteFavoritesFolder(HTREEITEM item);
+    void AddToCollections(HTREEITEM item);
+    void ShowFolderProperties(HTREEITEM item);
+    void PasteOnPaneItem(HTREEITEM item);
+    void ListFavoritesFolder(HTREEITEM item);
+    bool IsCollectionEntry(HTREEITEM item) const;
     LRESULT OnSelChanged(int, LPNMHDR header, BOOL& handled);
     LRESULT OnBeginLabelEdit(int, LPNMHDR header, BOOL& handled);
     LRESULT OnDeleteItem(int, LPNMHDR header, BOOL& handled);
@@ -69,6 +103,8 @@ private:
     bool m_secondaryTree = false;
     CFolderPreview m_preview{*this};
     HTREEITEM m_collectionsRoot = nullptr;
+    HTREEITEM m_favoritesRoot = nullptr;
+    HTREEITEM m_searchRoot = nullptr;
     std::vector<HTREEITEM> m_history; // the most recent first
     size_t m_historyPosition = 0;
 };

@@ -38,6 +38,16 @@ struct CFolderTreeItemData {
     const char* Text() const { return reinterpret_cast<const char*>(data); }
 };
 
+// The record of every folder tree notice (FTN_*); fields a code does not use
+// are zero. Pointer-sized so that the strings fit in a 64-bit build.
+struct FolderTreeNotice {
+    NMHDR hdr;
+    uintptr_t first;
+    uintptr_t second;
+    uintptr_t third;
+    uintptr_t fourth;
+};
+
 class CFolderTreeCtrl : public CWindowImplBase {
 public:
     CFolderTreeCtrl();
@@ -55,6 +65,13 @@ public:
     MESSAGE_HANDLER(FTM_ITEMREMOVED, OnItemRemoved)
     MESSAGE_HANDLER(FTM_ITEMRENAMED, OnItemRenamed)
     MESSAGE_HANDLER(FTM_ITEMMOVED, OnItemMoved)
+    COMMAND_ID_HANDLER(ID_TREE_NEW_FOLDER, OnNewFolder)
+    COMMAND_ID_HANDLER(ID_TREE_DELETE, OnDeleteFolder)
+    COMMAND_ID_HANDLER(ID_TREE_RENAME, OnRenameFolder)
+    COMMAND_ID_HANDLER(ID_EDIT_COPY, OnCopyCut)
+    COMMAND_ID_HANDLER(ID_EDIT_CUT, OnCopyCut)
+    COMMAND_ID_HANDLER(ID_EDIT_PASTE, OnPaste)
+    REFLECTED_NOTIFY_CODE_HANDLER(TVN_ENDLABELEDITA, OnEndLabelEdit)
     REFLECTED_NOTIFY_CODE_HANDLER(TVN_ITEMEXPANDINGA, OnItemExpanding)
     REFLECTED_NOTIFY_CODE_HANDLER(TVN_SELCHANGEDA, OnSelChanged)
     REFLECTED_NOTIFY_CODE_HANDLER(TVN_DELETEITEMA, OnDeleteItem)
@@ -82,6 +99,28 @@ public:
     void SetNotifyWindow(HWND window) { m_notifyWindow = window; }
     void SetNoArchives(bool noArchives) { m_noArchives = noArchives; }
     HTREEITEM CurrentItem() const { return m_currentItem; }
+    void SetCurrentItem(HTREEITEM item) { m_currentItem = item; }
+    // The item a command acts on: the current item, else the selected one.
+    HTREEITEM CommandItem() const;
+
+    // Copies or moves dropped or pasted data into the command item's folder:
+    // CF_HDROP files and folders, or the entries of a "ZipClipboardFormat"
+    // block. Whether a format was handled.
+    bool DropOrPaste(CLIPFORMAT format, STGMEDIUM* medium, bool copy, bool drop);
+    // Sends the notification window an FTN_* notice.
+    LRESULT Notify(UINT code, const char* first, const char* second = nullptr,
+                   const char* third = nullptr, uintptr_t fourth = 0);
+
+protected:
+    // The folder file commands (folder_tree_commands.cpp).
+    LRESULT OnNewFolder(WORD, WORD, HWND, BOOL&);
+    LRESULT OnDeleteFolder(WORD, WORD, HWND, BOOL&);
+    LRESULT OnRenameFolder(WORD, WORD, HWND, BOOL&);
+    LRESULT OnCopyCut(WORD, WORD, HWND, BOOL&);
+    LRESULT OnPaste(WORD, WORD, HWND, BOOL&);
+    LRESULT OnEndLabelEdit(int, LPNMHDR header, BOOL& handled);
+    void SortChildren(HTREEITEM parent);
+    void SetChildrenFlag(HTREEITEM item, int children);
 
 private:
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
@@ -101,8 +140,6 @@ private:
     void AppendArchives(HTREEITEM item, const char* folder);
     HTREEITEM InsertItem(HTREEITEM parent, const char* text, int image, int selectedImage,
                          int children, CFolderTreeItemData* data);
-    void SortChildren(HTREEITEM parent);
-    void SetChildrenFlag(HTREEITEM item, int children);
     HTREEITEM NextInTree(HTREEITEM item) const;
     bool ItemPathForMatch(HTREEITEM item, char* path) const;
 

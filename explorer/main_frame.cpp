@@ -258,15 +258,6 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
     return 0;
 }
 
-void CMainFrame::FillTree() {
-    if (!m_tree.m_hWnd)
-        return;
-    m_tree.InsertSpecialFolder(CSIDL_PERSONAL, nullptr);
-    m_computerRoot = m_tree.InsertSpecialFolder(CSIDL_DRIVES, nullptr);
-    m_tree.InsertSpecialFolder(CSIDL_NETHOOD, nullptr);
-    InsertSearchResultRoot();
-}
-
 void CMainFrame::RestorePaneLayout() {
     const std::vector<RestoreStep> steps = PlanRestore(m_settings.panes);
     for (const RestoreStep& step : steps) {

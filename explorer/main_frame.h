@@ -27,7 +27,7 @@
 
 #include "docking/docking_frame.h"
 #include "docking/tab_docking_window.h"
-#include "explorer/folder_tree_ctrl.h"
+#include "explorer/folder_pane_tree.h"
 #include "explorer/image_list_view.h"
 #include "explorer/info_pane.h"
 #include "explorer/logic/explorer_settings.h"
@@ -90,7 +90,7 @@ public:
 
     // --- parts, for the idle pass, tests and the panes' owners ---
     CImageListViewCtrl& List() { return m_list; }
-    CFolderTreeCtrl& Tree() { return m_tree; }
+    CFolderPaneTree& Tree() { return m_tree; }
     CImageView& Preview() { return m_preview; }
     CPaneSplitter& Splitter() { return m_splitter; }
     CTabDockingWindow& PaneWindow(int pane) { return m_panes[pane]; }
@@ -227,8 +227,13 @@ public:
     MESSAGE_HANDLER(kMsgSelectionCount, OnSelectionCount)
     MESSAGE_HANDLER(OptionsChangedMessage(), OnOptionsChanged)
     NOTIFY_HANDLER(IDC_EXPLORER_LIST, NM_RCLICK, OnListRightClick)
-    NOTIFY_HANDLER(IDC_EXPLORER_TREE, NM_RCLICK, OnTreeRightClick)
+    MESSAGE_HANDLER(WM_NOTIFY, OnTreeNotice)
     MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
+    MESSAGE_RANGE_HANDLER(FTN_FOLDERCREATED, FTN_ENDOPERATION, OnPassedTreeNotice)
+    MESSAGE_HANDLER(WM_APPCOMMAND, OnAppCommand)
+    COMMAND_ID_HANDLER(ID_GO_BACK, OnHistoryCommand)
+    COMMAND_ID_HANDLER(ID_GO_FORWARD, OnHistoryCommand)
+    COMMAND_ID_HANDLER(ID_GO_UP, OnHistoryCommand)
     MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
     COMMAND_HANDLER(IDC_EXPLORER_ADDRESS, CBN_SELCHANGE, OnAddressSelChange)
     COMMAND_RANGE_HANDLER(ID_VIEW_FILMSTRIP, ID_VIEW_LIST, OnViewModeCommand)
@@ -245,6 +250,7 @@ public:
     COMMAND_ID_HANDLER(ID_TREE_DELETE, OnTreeDelete)
     COMMAND_ID_HANDLER(ID_TREE_NEW_FOLDER, OnTreeNewFolder)
     COMMAND_ID_HANDLER(ID_TREE_REFRESH, OnTreeRefresh)
+    COMMAND_ID_HANDLER(ID_SEARCH_CLEAR, OnTreeRefresh)
     COMMAND_ID_HANDLER(ID_EDIT_COPY, OnCopyCut)
     COMMAND_ID_HANDLER(ID_EDIT_CUT, OnCopyCut)
     COMMAND_ID_HANDLER(ID_EDIT_PASTE, OnPaste)
@@ -364,6 +370,12 @@ private:
     void InsertSearchResultRoot();
     void CloseFindDialog();
 
+    // the folder pane tree's roots, notices and history (main_frame_tree.cpp)
+    LRESULT OnTreeNotice(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnPassedTreeNotice(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnHistoryCommand(WORD, WORD, HWND, BOOL&);
+    LRESULT OnAppCommand(UINT, WPARAM, LPARAM, BOOL&);
+
     // file, edit and view commands (main_frame_commands.cpp)
     void NoteFocus();
     bool TreeIsTarget();
@@ -373,7 +385,6 @@ private:
     LRESULT OnTreeNewFolder(WORD, WORD, HWND, BOOL&);
     LRESULT OnCopyCut(WORD, WORD, HWND, BOOL&);
     LRESULT OnPaste(WORD, WORD, HWND, BOOL&);
-    void PasteFiles();
     LRESULT OnSelectAll(WORD, WORD, HWND, BOOL&);
     LRESULT OnInvertSelection(WORD, WORD, HWND, BOOL&);
     LRESULT OnExtract(WORD, WORD, HWND, BOOL&);
@@ -387,7 +398,6 @@ private:
     LRESULT OnOpenNewViewers(WORD, WORD, HWND, BOOL&);
     LRESULT OnSlideShow(WORD, WORD, HWND, BOOL&);
     LRESULT OnListRightClick(int, LPNMHDR, BOOL&);
-    LRESULT OnTreeRightClick(int, LPNMHDR, BOOL&);
     LRESULT OnTreeRefresh(WORD, WORD, HWND, BOOL&);
     LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
     void ReloadModifiedDocument();
@@ -400,7 +410,7 @@ private:
     CPaneSplitter m_splitter;
     CImageView m_preview;
     CImageListViewCtrl m_list;
-    CFolderTreeCtrl m_tree;
+    CFolderPaneTree m_tree;
     CInfoPane m_info;
     CMetadataListViewCtrl m_metadata;
     HWND m_infoPane = nullptr;

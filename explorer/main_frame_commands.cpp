@@ -40,109 +40,6 @@ namespace {
 
 const char kCaption[] = "Velmorantix XP";
 
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty())
-        return name;
-    return folder.back() == '\\' ? folder + name : folder + "\\" + name;
-}
-
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('\\');
-    if (slash == std::string::npos)
-        return {};
-    return slash == 2 && path.size() > 2 && path[1] == ':' ? path.substr(0, 3)
-                                                           : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-    const size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool SameFolder(const std::string& a, const std::string& b) {
-    std::string x = a, y = b;
-    while (x.size() > 3 && x.back() == '\\')
-        x.pop_back();
-    while (y.size() > 3 && y.back() == '\\')
-        y.pop_back();
-    return lstrcmpiA(x.c_str(), y.c_str()) == 0;
-}
-
-// A data object holding the files as CF_HDROP (narrow paths) and the
-// "Preferred DropEffect" that tells a paste to copy or to move.
-IDataObject* MakeFilesDataObject(const std::vector<std::string>& paths, DWORD effect) {
-    size_t chars = 1;
-    for (const std::string& p : paths)
-        chars += p.size() + 1;
-    HGLOBAL drop = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars);
-    HGLOBAL preferred = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD));
-    if (!drop || !preferred) {
-        if (drop)
-            ::GlobalFree(drop);
-        if (preferred)
-            ::GlobalFree(preferred);
-        return nullptr;
-    }
-    auto* header = static_cast<DROPFILES*>(::GlobalLock(drop));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = FALSE;
-    char* out = reinterpret_cast<char*>(header + 1);
-    for (const std::string& p : paths) {
-        std::memcpy(out, p.c_str(), p.size() + 1);
-        out += p.size() + 1;
-    }
-    ::GlobalUnlock(drop);
-    *static_cast<DWORD*>(::GlobalLock(preferred)) = effect;
-    ::GlobalUnlock(preferred);
-
-    auto* object = new CShellDataObject();
-    object->AddRef();
-    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium{};
-    medium.tymed = TYMED_HGLOBAL;
-    medium.hGlobal = drop;
-    object->SetData(&format, &medium, TRUE);
-    format.cfFormat =
-        static_cast<CLIPFORMAT>(::RegisterClipboardFormatA(CFSTR_PREFERREDDROPEFFECT));
-    medium.hGlobal = preferred;
-    object->SetData(&format, &medium, TRUE);
-    return object;
-}
-
-// The files of a CF_HDROP block, and whether the clipboard asks for a move.
-bool ReadClipboardFiles(std::vector<std::string>* files, bool* move) {
-    IDataObject* data = nullptr;
-    if (FAILED(::OleGetClipboard(&data)) || !data)
-        return false;
-    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium{};
-    if (SUCCEEDED(data->GetData(&format, &medium))) {
-        HDROP drop = static_cast<HDROP>(medium.hGlobal);
-        const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-        for (UINT i = 0; i < count; ++i) {
-            char path[MAX_PATH] = "";
-            if (::DragQueryFileA(drop, i, path, MAX_PATH) > 0)
-                files->push_back(path);
-        }
-        ::ReleaseStgMedium(&medium);
-    }
-    *move = false;
-    format.cfFormat =
-        static_cast<CLIPFORMAT>(::RegisterClipboardFormatA(CFSTR_PREFERREDDROPEFFECT));
-    STGMEDIUM effect{};
-    if (SUCCEEDED(data->GetData(&format, &effect))) {
-        if (::GlobalSize(effect.hGlobal) >= sizeof(DWORD)) {
-            if (const DWORD* value = static_cast<const DWORD*>(::GlobalLock(effect.hGlobal))) {
-                *move = (*value & DROPEFFECT_MOVE) != 0;
-                ::GlobalUnlock(effect.hGlobal);
-            }
-        }
-        ::ReleaseStgMedium(&effect);
-    }
-    data->Release();
-    return !files->empty();
-}
-
 // Builds a popup menu of entries; submenus are appended to `owned` so that
 // they live until the menu has been tracked.
 HMENU BuildMenu(const std::vector<MenuEntry>& entries, std::vector<HMENU>* owned) {
@@ -236,137 +133,38 @@ LRESULT CMainFrame::OnDeleteCommand(WORD, WORD, HWND, BOOL&) {
     return 0;
 }
 
-LRESULT CMainFrame::OnTreeDelete(WORD, WORD, HWND, BOOL&) {
-    HTREEITEM item = m_tree.m_hWnd ? TreeView_GetSelection(m_tree.m_hWnd) : nullptr;
-    // Top-level items (the special folders) are never deleted.
-    if (!item || !TreeView_GetParent(m_tree.m_hWnd, item))
-        return 0;
-    const std::string path = SelectedTreeFolder();
-    if (path.empty() || PathIsRootA(path.c_str()))
-        return 0;
-    std::string from = path;
-    from.push_back('\0');
-    SHFILEOPSTRUCTA op{};
-    op.hwnd = m_tree.m_hWnd;
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_ALLOWUNDO;
-    const bool confirm = g_applicationState.Options().explorerConfirmDeletion;
-    if (!confirm)
-        op.fFlags |= FOF_NOCONFIRMATION;
-    if (SHFileOperationA(&op) == 0 && !op.fAnyOperationsAborted && !PathFileExistsA(path.c_str())) {
-        const std::string folder = FolderOf(path), name = NameOf(path);
-        ::SendMessageA(m_tree.m_hWnd, FTM_ITEMREMOVED, reinterpret_cast<WPARAM>(folder.c_str()),
-                       reinterpret_cast<LPARAM>(name.c_str()));
-        g_applicationState.OnFolderRemoved(kListFolder, path.c_str());
-    }
+LRESULT CMainFrame::OnTreeDelete(WORD, WORD id, HWND, BOOL&) {
+    // The tree's own commands act on its current item.
+    if (m_tree.m_hWnd)
+        ::SendMessageA(m_tree.m_hWnd, WM_COMMAND, id, 0);
     return 0;
 }
 
-LRESULT CMainFrame::OnTreeNewFolder(WORD, WORD, HWND, BOOL&) {
-    const std::string parent = SelectedTreeFolder();
-    if (parent.empty())
-        return 0;
-    const std::string name = NewFolderName([&](const std::string& candidate) {
-        return PathFileExistsA(JoinPath(parent, candidate).c_str()) != FALSE;
-    });
-    if (name.empty())
-        return 0;
-    const std::string path = JoinPath(parent, name);
-    if (!::CreateDirectoryA(path.c_str(), nullptr)) {
-        const std::string text = "Cannot create the folder \"" + path + "\".";
-        ShowMessageBox(text.c_str(), "Failed!", MB_OK | MB_ICONERROR);
-        return 0;
-    }
-    HTREEITEM selected = TreeView_GetSelection(m_tree.m_hWnd);
-    TreeView_Expand(m_tree.m_hWnd, selected, TVE_EXPAND);
-    ::SendMessageA(m_tree.m_hWnd, FTM_ITEMADDED, reinterpret_cast<WPARAM>(parent.c_str()),
-                   reinterpret_cast<LPARAM>(name.c_str()));
-    for (HTREEITEM child = TreeView_GetChild(m_tree.m_hWnd, selected); child;
-         child = TreeView_GetNextSibling(m_tree.m_hWnd, child)) {
-        char childPath[MAX_PATH] = "";
-        if (m_tree.GetItemPathOf(child, childPath) && SameFolder(childPath, path)) {
-            TreeView_EnsureVisible(m_tree.m_hWnd, child);
-            break;
-        }
-    }
+LRESULT CMainFrame::OnTreeNewFolder(WORD, WORD id, HWND, BOOL&) {
+    if (m_tree.m_hWnd)
+        ::SendMessageA(m_tree.m_hWnd, WM_COMMAND, id, 0);
     return 0;
 }
 
 LRESULT CMainFrame::OnCopyCut(WORD, WORD id, HWND, BOOL&) {
-    std::vector<std::string> paths;
-    if (!TreeIsTarget()) {
-        if (m_list.ItemSource() && !m_list.CopySelectionToClipboard(id == ID_EDIT_COPY))
-            ShowMessageBox("Cannot put the files on the clipboard.", "Failed!",
-                           MB_OK | MB_ICONERROR);
+    if (TreeIsTarget()) {
+        if (m_tree.m_hWnd)
+            ::SendMessageA(m_tree.m_hWnd, WM_COMMAND, id, 0);
         return 0;
     }
-    const std::string folder = SelectedTreeFolder();
-    if (!folder.empty())
-        paths.push_back(folder);
-    if (paths.empty())
-        return 0;
-    IDataObject* data =
-        MakeFilesDataObject(paths, id == ID_EDIT_CUT ? DROPEFFECT_MOVE : DROPEFFECT_COPY);
-    if (!data)
-        return 0;
-    if (FAILED(::OleSetClipboard(data)))
+    if (m_list.ItemSource() && !m_list.CopySelectionToClipboard(id == ID_EDIT_COPY))
         ShowMessageBox("Cannot put the files on the clipboard.", "Failed!", MB_OK | MB_ICONERROR);
-    else
-        ::OleFlushClipboard(); // the files stay on the clipboard after the program ends
-    data->Release();
     return 0;
 }
 
 LRESULT CMainFrame::OnPaste(WORD, WORD, HWND, BOOL&) {
+    // A picture on the clipboard becomes a new file; files and folders go
+    // to the tree, which pastes them into its folder or favorites folder.
     if (TryPasteImage())
         return 0;
-    PasteFiles();
+    if (m_tree.m_hWnd)
+        ::SendMessageA(m_tree.m_hWnd, WM_COMMAND, ID_EDIT_PASTE, 0);
     return 0;
-}
-
-void CMainFrame::PasteFiles() {
-    const std::string target = SelectedTreeFolder();
-    if (target.empty())
-        return;
-    std::vector<std::string> files;
-    bool move = false;
-    if (!ReadClipboardFiles(&files, &move))
-        return;
-    CWaitCursor wait;
-    g_applicationState.BeginFolderUpdate();
-    int choice = 0;
-    for (const std::string& source : files) {
-        if (PathIsDirectoryA(source.c_str())) {
-            std::string from = source, to = target;
-            from.push_back('\0');
-            to.push_back('\0');
-            SHFILEOPSTRUCTA op{};
-            op.hwnd = m_hWnd;
-            op.wFunc = move ? FO_MOVE : FO_COPY;
-            op.pFrom = from.c_str();
-            op.pTo = to.c_str();
-            if (SHFileOperationA(&op) == 0 && !op.fAnyOperationsAborted) {
-                const std::string name = NameOf(source);
-                ::SendMessageA(
-                    m_tree.m_hWnd, move ? FTM_ITEMMOVED : FTM_ITEMADDED,
-                    reinterpret_cast<WPARAM>(move ? source.c_str() : target.c_str()),
-                    reinterpret_cast<LPARAM>(move ? JoinPath(target, name).c_str() : name.c_str()));
-            }
-            continue;
-        }
-        if (!move && SameFolder(FolderOf(source), target)) {
-            g_applicationState.DuplicateFile(source.c_str(), m_hWnd);
-            continue;
-        }
-        bool cancelled = false;
-        const std::string to = JoinPath(target, NameOf(source));
-        g_applicationState.CopyOrMoveFile(source.c_str(), to.c_str(), &cancelled, &choice, !move,
-                                          true);
-        if (cancelled)
-            break;
-    }
-    g_applicationState.EndFolderUpdate();
 }
 
 bool CMainFrame::TryPasteImage() {
@@ -686,36 +484,9 @@ LRESULT CMainFrame::OnListRightClick(int, LPNMHDR header, BOOL&) {
     return 0;
 }
 
-LRESULT CMainFrame::OnTreeRightClick(int, LPNMHDR, BOOL&) {
-    if (!m_tree.m_hWnd)
-        return 0;
-    POINT at{};
-    ::GetCursorPos(&at);
-    TVHITTESTINFO hit{};
-    hit.pt = at;
-    ::ScreenToClient(m_tree.m_hWnd, &hit.pt);
-    HTREEITEM item = TreeView_HitTest(m_tree.m_hWnd, &hit);
-    if (!item || !(hit.flags & TVHT_ONITEM))
-        item = TreeView_GetSelection(m_tree.m_hWnd);
-    if (!item)
-        return 0;
-    // The commands act on the tree's selection, with the tree as target.
-    TreeView_SelectItem(m_tree.m_hWnd, item);
-    ::SetFocus(m_tree.m_hWnd);
-    NoteFocus();
-    const std::string folder = SelectedTreeFolder();
-    if (folder.empty())
-        return 0;
-    const bool root = !TreeView_GetParent(m_tree.m_hWnd, item) || PathIsRootA(folder.c_str());
-    std::vector<HMENU> owned;
-    HMENU menu = BuildMenu(TreeFolderContextMenu(root), &owned);
-    TrackAndDestroy(menu, owned, at, m_hWnd);
-    return 0;
-}
-
-LRESULT CMainFrame::OnTreeRefresh(WORD, WORD, HWND, BOOL&) {
-    if (HTREEITEM item = m_tree.m_hWnd ? TreeView_GetSelection(m_tree.m_hWnd) : nullptr)
-        m_tree.FillChildren(item, true);
+LRESULT CMainFrame::OnTreeRefresh(WORD, WORD id, HWND, BOOL&) {
+    if (m_tree.m_hWnd)
+        ::SendMessageA(m_tree.m_hWnd, WM_COMMAND, id, 0);
     return 0;
 }
 

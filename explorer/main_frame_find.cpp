@@ -11,31 +11,6 @@
 #include "explorer/find_dialog.h"
 #include "explorer/main_frame.h"
 
-void CMainFrame::InsertSearchResultRoot() {
-    if (!m_tree.m_hWnd)
-        return;
-    if (!m_searchList)
-        m_searchList = g_applicationState.NewSearchResultList();
-    if (!m_searchList)
-        return;
-    CFolderTreeItemData* data =
-        CFolderTreeCtrl::CreateItemData(kTreeSearchResult, m_searchList->GetKeyValue());
-    if (!data)
-        return;
-    TVINSERTSTRUCTA insert{};
-    insert.hParent = TVI_ROOT;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN;
-    insert.item.pszText = const_cast<char*>("Search Result");
-    insert.item.iImage = insert.item.iSelectedImage = g_searchResultIconIndex;
-    insert.item.cChildren = 0;
-    insert.item.lParam = reinterpret_cast<LPARAM>(data);
-    m_searchRoot = reinterpret_cast<HTREEITEM>(
-        ::SendMessageA(m_tree.m_hWnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
-    if (!m_searchRoot)
-        delete data;
-}
-
 bool CMainFrame::IsSearchRunning() const {
     return m_findDialog && m_findDialog->IsSearching();
 }

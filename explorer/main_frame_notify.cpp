@@ -575,6 +575,8 @@ void CMainFrame::UpdateUIState() {
     }
     HTREEITEM selected = m_tree.m_hWnd ? TreeView_GetSelection(m_tree.m_hWnd) : nullptr;
     c.treeItemHasParent = selected && TreeView_GetParent(m_tree.m_hWnd, selected);
+    c.historyCount = static_cast<int>(m_tree.History().size());
+    c.historyPosition = static_cast<int>(m_tree.HistoryPosition());
     c.viewerCount = static_cast<int>(g_applicationState.ViewerWindows().size());
     for (int i = 0; i < kStateCommandCount; ++i) {
         const CommandState state = StateOf(kStateCommands[i], c);
@@ -586,9 +588,6 @@ void CMainFrame::UpdateUIState() {
     // clang-format off
     static const int kNotYet[] = {
         ID_FILE_CONVERT,
-        ID_GO_BACK,
-        ID_GO_FORWARD,
-        ID_GO_UP,
     };
     // clang-format on
     for (int command : kNotYet)

@@ -50,6 +50,19 @@ constexpr UINT FTM_DRIVEADDED = WM_USER + 46;    // 1070: drive number (posted)
 constexpr UINT FTM_DRIVEREMOVED = WM_USER + 47;  // 1071: drive number (posted)
 constexpr UINT FTM_DRIVECHANGED = WM_USER + 48;  // 1072: drive number or 0 (posted)
 
+// Folder tree notices: WM_NOTIFY codes (wParam 0, idFrom 0) sent by a tree
+// to its notification window with a FolderTreeNotice record. The strings
+// are the tree's own, valid only during the call.
+constexpr UINT FTN_DRIVEADDED = 1074;     // fourth: drive number (0 = A:)
+constexpr UINT FTN_DRIVEREMOVED = 1075;   // fourth: drive number
+constexpr UINT FTN_DRIVECHANGED = 1076;   // fourth: drive number, or 0
+constexpr UINT FTN_FOLDERCREATED = 1077;  // parent folder, new name
+constexpr UINT FTN_FOLDERDELETED = 1078;  // parent folder, name
+constexpr UINT FTN_FOLDERRENAMED = 1079;  // parent folder, old name, new name
+constexpr UINT FTN_FOLDERMOVED = 1080;    // second: old full path, third: new full path
+constexpr UINT FTN_BEGINOPERATION = 1081; // path, or 0 for a drop or paste
+constexpr UINT FTN_ENDOPERATION = 1082;   // path, or 0
+
 // Posted by the thumbnail list to itself after a scroll: the worker goes on
 // from the first visible item, so what is on screen is made first.
 constexpr UINT kMsgListMakeVisibleFirst = WM_USER + 61; // 1085

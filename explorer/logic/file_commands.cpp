@@ -104,23 +104,6 @@ std::vector<MenuEntry> ListContextMenu(int kind, bool onItem, bool ntFamily) {
     return menu;
 }
 
-std::vector<MenuEntry> TreeFolderContextMenu(bool root) {
-    std::vector<MenuEntry> menu;
-    menu.push_back(Command(ID_TREE_NEW_FOLDER, "Create New Folder"));
-    menu.push_back(Separator());
-    if (!root) {
-        menu.push_back(Command(ID_TREE_DELETE, "Delete"));
-        menu.push_back(Separator());
-    }
-    menu.push_back(Command(ID_TREE_REFRESH, "Refresh"));
-    menu.push_back(Separator());
-    if (!root)
-        menu.push_back(Command(ID_EDIT_CUT, "Cut"));
-    menu.push_back(Command(ID_EDIT_COPY, "Copy"));
-    menu.push_back(Command(ID_EDIT_PASTE, "Paste"));
-    return menu;
-}
-
 std::vector<MenuEntry> PreviewContextMenu(bool selectionMode, bool hasSelection, int pages) {
     std::vector<MenuEntry> menu;
     if (selectionMode) {

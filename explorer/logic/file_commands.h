@@ -42,10 +42,6 @@ std::vector<MenuEntry> SortByMenu();
 // sort submenu is offered on the NT family only.
 std::vector<MenuEntry> ListContextMenu(int kind, bool onItem, bool ntFamily);
 
-// The folder tree's menu on a file-system folder: a top-level item or a
-// drive root can be neither deleted nor cut.
-std::vector<MenuEntry> TreeFolderContextMenu(bool root);
-
 // The frame's menu over the preview with a document shown: selection mode
 // with or without a selection, otherwise the zoom commands and, for a
 // document of several pages, paging.

@@ -85,13 +85,6 @@ TEST(FileCommands, TheListMenuHoldsTheCommandsOfItsKindAndClickPosition) {
         EXPECT_EQ(c.expected, Ids(ListContextMenu(c.kind, c.onItem, c.nt))) << c.name;
 }
 
-TEST(FileCommands, TheTreeMenuOffersDeleteAndCutOnlyBelowTheRoots) {
-    EXPECT_EQ((std::vector<int>{32848, -1, 32849, -1, 32836, -1, 57635, 57634, 57637}),
-              Ids(TreeFolderContextMenu(false)));
-    EXPECT_EQ((std::vector<int>{32848, -1, 32836, -1, 57634, 57637}),
-              Ids(TreeFolderContextMenu(true)));
-}
-
 TEST(FileCommands, TheSubmenusAndThePreviewMenuHoldTheirCommandsInOrder) {
     EXPECT_EQ((std::vector<int>{ID_ROTATE_180, ID_ROTATE_90CW, ID_ROTATE_90CCW, ID_ROTATE_ARBITRARY,
                                 ID_FLIP_HORIZONTAL, ID_FLIP_VERTICAL}),
