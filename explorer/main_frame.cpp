@@ -219,6 +219,7 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
                       TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_EDITLABELS,
                   IDC_EXPLORER_TREE);
+    m_tree.SetPreviewEnabled(true);
     m_infoPane = m_info.Create(m_splitter.m_hWnd, m_hWnd, IDC_EXPLORER_INFO);
     m_metadataList =
         ::CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, nullptr,

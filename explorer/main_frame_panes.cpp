@@ -111,9 +111,11 @@ LRESULT CMainFrame::OnOptionsChanged(UINT, WPARAM wParam, LPARAM, BOOL&) {
         m_list.UpdateIconSpacing();
         break;
     case OptionsAction::kCloseFolderPreview:
+        // The popup's size follows the count; it is made again at the next hover.
+        m_tree.ClosePreview();
+        break;
     case OptionsAction::kApplyFolderPreviewColors:
-        // The folder tree's preview popup reads these options whenever it
-        // opens.
+        m_tree.Preview().ApplyColors();
         break;
     case OptionsAction::kNone:
         break;

@@ -100,7 +100,7 @@ constexpr UINT kMsgFindEnded = WM_USER + 52;  // 1076
 
 // Posted by the folder pane tree to itself when the pointer leaves the
 // previewed folder: hide the folder preview and watch for the next hover.
-constexpr UINT kMsgTreeHidePreview = WM_USER + 1; // 1025
+constexpr UINT kMsgTreeHidePreview = WM_USER + 93; // 1117
 
 // The folder tree's notice (a WM_NOTIFY code) that a volume arrived and its
 // drive item appeared under My Computer; the record's fourth field holds the
