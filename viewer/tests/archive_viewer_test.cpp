@@ -3,7 +3,7 @@
 // not the deeper folders), each extracted on demand into the archive's
 // temporary folder, with the entry's place in the archive in the title; the
 // temporary folder stays while the viewer's list uses it and goes with the
-// last list.
+// last list. A protected archive asks for its password once.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,6 +14,7 @@
 #include "app/application_state.h"
 #include "app/archive_temp_folder.h"
 #include "app/file_item_list.h"
+#include "app/tests/change_recorder.h"
 #include "imaging/image_object.h"
 #include "resources/resource.h"
 #include "viewer/image_frame.h"
@@ -67,6 +68,15 @@ protected:
             ASSERT_TRUE(zip.AddNewFile(source, entry.name, 6)) << entry.name;
         }
         zip.Close();
+
+        CZipArchive locked;
+        ASSERT_TRUE(locked.Open(Path("locked.zip"), CZipArchive::Create));
+        ASSERT_TRUE(locked.SetPassword("secret"));
+        for (const char* name : {"x.bmp", "y.bmp"}) {
+            WriteBmp(Path("source.tmp"), 12, 6, 24, {}, [](int, int) { return 0xA06030u; });
+            ASSERT_TRUE(locked.AddNewFile(Path("source.tmp"), name, 6)) << name;
+        }
+        locked.Close();
         DeleteFileA(Path("source.tmp").c_str());
     }
 
@@ -206,6 +216,33 @@ TEST_F(ArchiveViewerTest, TwoViewersOfOneArchiveShareItsTemporaryFolderUntilTheL
     PumpFor(100);
     g_applicationState.ReleaseFileItemList(nullptr);
     EXPECT_FALSE(Exists(temp));
+}
+
+TEST_F(ArchiveViewerTest, AProtectedArchiveAsksForItsPasswordOnceWhileTheViewerSteps) {
+    CScriptedFileDialogs dialogs;
+    g_applicationState.SetFileDialogs(&dialogs);
+    dialogs.passwords = {"secret"};
+    CFileItemList* list =
+        g_applicationState.GetFileItemList(kListArchive, Path("locked.zip").c_str());
+    ASSERT_NE(list, nullptr);
+    CImageFrame* frame = OpenViewerOnList(list, 0);
+    ASSERT_NE(frame, nullptr);
+    g_applicationState.ReleaseFileItemList(list);
+    const HWND window = frame->m_hWnd;
+    const std::string first = Path("locked.zip") + "\\x.bmp @ 100% (1 of 2)";
+    EXPECT_TRUE(PumpUntil([&] { return Title(window) == first; })) << Title(window);
+    SendMessageA(window, WM_COMMAND, ID_VIEW_NEXT_IMAGE, 0);
+    const std::string second = Path("locked.zip") + "\\y.bmp @ 100% (2 of 2)";
+    EXPECT_TRUE(PumpUntil([&] { return Title(window) == second; })) << Title(window);
+    CImageObject* shown = frame->GetDocument();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return shown->headerReady.load(); }));
+    EXPECT_EQ(12, shown->fullWidth);
+    ASSERT_EQ(1u, dialogs.prompts.size());
+    EXPECT_EQ("File 'x.bmp' is password protected.", dialogs.prompts[0]);
+    DestroyWindow(window);
+    PumpFor(100);
+    g_applicationState.SetFileDialogs(nullptr);
 }
 
 } // namespace
