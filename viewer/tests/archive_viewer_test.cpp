@@ -3,7 +3,8 @@
 // not the deeper folders), each extracted on demand into the archive's
 // temporary folder, with the entry's place in the archive in the title; the
 // temporary folder stays while the viewer's list uses it and goes with the
-// last list. A protected archive asks for its password once.
+// last list. A protected archive asks for its password once, and no entry
+// is reported unreadable.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -102,6 +103,8 @@ protected:
             [](std::vector<CImageFrame*>& viewers) { viewers.clear(); });
         g_applicationState.ReleaseFileItemList(nullptr);
         EXPECT_EQ(0u, g_applicationState.ArchiveTempFolderCount());
+        // Every entry the viewers opened was read.
+        EXPECT_TRUE(m_unreadable.Texts().empty());
     }
 
     // A viewer given the list the way the explorer hands over its own list:
@@ -126,6 +129,7 @@ protected:
 
     ViewerTestHost m_host;
     std::vector<HWND> m_windows;
+    BoxAnswerer m_unreadable{"Failed!"};
 };
 
 TEST_F(ArchiveViewerTest, StepsThroughTheImagesOfItsArchiveFolderExtractingEachOnDemand) {
