@@ -94,7 +94,7 @@ if wants explorer; then
   /usr/bin/convert -size 800x600 gradient:skyblue-navy "$shots/harbour.jpg"
   /usr/bin/convert -size 600x800 radial-gradient:gold-firebrick "$shots/sunset.jpg"
   /usr/bin/convert -size 800x600 -seed 9 plasma:green-yellow "$shots/forest.png"
-  /usr/bin/convert -size 640x480 pattern:checkerboard -scale 400% "$shots/tiles.bmp"
+  /usr/bin/convert -size 640x480 pattern:checkerboard -scale 400% BMP3:"$shots/tiles.bmp"
   capture "$root/docs/explorer.png" '"Velmorantix XP - ' "Z:${shots//\//\\}"
   rm -rf "$shots"
 fi
