@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_operations.h"
 #include "app/application_state.h"
 #include "app/file_item_list.h"
 #include "explorer/main_frame.h"
@@ -101,7 +102,7 @@ void CMainFrame::RunBatch(int id, const std::vector<int>& selected) {
     CImageObject* document = GetDocument();
     switch (command.parameters) {
     case batch_plan::Parameters::kNone:
-        operation = MakeFixedBatchOperation(command);
+        operation = FixedCommandOperation(command.id);
         break;
     case batch_plan::Parameters::kImageSize: {
         // The sizes shown are those of the image on view, as decoded.

@@ -51,10 +51,6 @@ private:
     void Fail(const std::string& path, const char* reason);
 };
 
-// The operation of a command that asks nothing (modes, tones, the fixed
-// turns and flips); null for the others.
-std::unique_ptr<CImageOperation> MakeFixedBatchOperation(const batch_plan::Command& command);
-
 // Whether the operation of an adjustment dialog changes no pixel (all its
 // values 0): such an answer ends a batch before any file is touched.
 bool AdjustmentChangesNothing(const CImageOperation& operation);

@@ -6,16 +6,14 @@
 #include <memory>
 
 #include "app/application_state.h"
+#include "app/command_operations.h"
 #include "app/file_item_list.h"
 #include "app/frame_dialogs.h"
 #include "imaging/codecs/jpeg_lossless_op.h"
 #include "imaging/image_file_types.h"
 #include "imaging/image_object.h"
 #include "imaging/operations/crop_op.h"
-#include "imaging/operations/flip_op.h"
-#include "imaging/operations/mode_conversions.h"
 #include "imaging/operations/rotate_op.h"
-#include "imaging/operations/tone_operations.h"
 #include "resources/messages.h"
 #include "resources/resource.h"
 #include "viewer/frame_commands.h"
@@ -28,39 +26,6 @@ namespace {
 
 void ShowFailure(HWND owner, const char* text) {
     ::MessageBoxA(owner, text, "Failed!", MB_OK | MB_ICONERROR);
-}
-
-// The pixel operation of a command that needs no dialog; null for others.
-std::unique_ptr<CImageOperation> PixelOperation(WORD id) {
-    switch (id) {
-    case ID_IMAGE_MODE_GRAYSCALE:
-        return std::make_unique<CGrayscaleModeOp>();
-    case ID_IMAGE_MODE_RGB:
-        return std::make_unique<CRgbModeOp>();
-    case ID_IMAGE_MODE_BITMAP:
-        return std::make_unique<CBitmapModeOp>();
-    case ID_ADJUST_DESATURATE:
-        return std::make_unique<CDesaturateOp>();
-    case ID_ADJUST_INVERT:
-        return std::make_unique<CInvertOp>();
-    case ID_ADJUST_EQUALIZE:
-        return std::make_unique<CEqualizeOp>();
-    case ID_ROTATE_180:
-    case ID_ROTATE_90CW:
-    case ID_ROTATE_90CCW: {
-        auto rotate = std::make_unique<CRotateOp>();
-        rotate->angle = id == ID_ROTATE_180 ? 180.0 : id == ID_ROTATE_90CW ? 90.0 : 270.0;
-        return rotate;
-    }
-    case ID_FLIP_HORIZONTAL:
-    case ID_FLIP_VERTICAL: {
-        auto flip = std::make_unique<CFlipOp>();
-        flip->direction = id == ID_FLIP_HORIZONTAL ? CFlipOp::kHorizontal : CFlipOp::kVertical;
-        return flip;
-    }
-    default:
-        return nullptr;
-    }
 }
 
 bool TransformJpegFile(const char* path, viewer::LosslessTurn turn) {
@@ -143,7 +108,7 @@ void CFrameCommands::OnImageCommand(WORD id) {
         RunAdjustmentDialog(id);
         return;
     }
-    std::unique_ptr<CImageOperation> operation = PixelOperation(id);
+    std::unique_ptr<CImageOperation> operation = FixedCommandOperation(id);
     if (id == ID_IMAGE_MODE_INDEXED || id == ID_IMAGE_SIZE) {
         IFrameDialogs* dialogs = FrameDialogs();
         if (!dialogs)

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_operations.h"
 #include "app/application_state.h"
 #include "tools/batch_process.h"
 #include "tools/convert_dialogs.h"
@@ -54,7 +55,7 @@ int main(int argc, char** argv) {
 
     CBatchProcessDialog batch;
     batch.command = batch_plan::FindCommand(ID_IMAGE_MODE_GRAYSCALE);
-    batch.operation = MakeFixedBatchOperation(*batch.command);
+    batch.operation = FixedCommandOperation(batch.command->id);
     batch.saveMode = 1;
     batch.paths = photos;
     auto start = std::chrono::steady_clock::now();

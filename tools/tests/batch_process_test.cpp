@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_operations.h"
 #include "app/application_state.h"
 #include "app/options.h"
 #include "app/tests/temp_folder.h"
@@ -222,7 +223,7 @@ BatchRun RunBatch(int id, int saveMode, const std::vector<std::string>& paths,
     const batch_plan::Command* command = batch_plan::FindCommand(id);
     CBatchProcessDialog dialog;
     dialog.command = command;
-    dialog.operation = MakeFixedBatchOperation(*command);
+    dialog.operation = FixedCommandOperation(command->id);
     dialog.saveMode = saveMode;
     dialog.outputFolder = folder;
     dialog.paths = paths;
