@@ -107,30 +107,30 @@ TEST_F(EditorListTest, SavingWritesInOrderAndRemovesOnlyTheValuesUpToTheFirstGap
     EXPECT_EQ("D|C:\\d.exe", Get("3"));
 }
 
+// Answers the program's "Failed" box of this process and keeps its text.
+DWORD WINAPI AnswerFailedBox(LPVOID context) {
+    auto* seenText = static_cast<std::string*>(context);
+    for (int i = 0; i < 500; ++i) {
+        HWND box = FindWindowExA(nullptr, nullptr, "#32770", "Failed");
+        DWORD process = 0;
+        if (box)
+            GetWindowThreadProcessId(box, &process);
+        if (box && process == GetCurrentProcessId()) {
+            char text[256] = {};
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            *seenText = text;
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            return 0;
+        }
+        Sleep(20);
+    }
+    return 1;
+}
+
 TEST_F(EditorListTest, AProgramThatCannotStartIsReportedAndNothingStarts) {
     // The report is a box of this thread: answer it from another.
     std::string seen;
-    HANDLE answerer = CreateThread(
-        nullptr, 0,
-        [](LPVOID context) -> DWORD {
-            auto* seenText = static_cast<std::string*>(context);
-            for (int i = 0; i < 500; ++i) {
-                HWND box = FindWindowExA(nullptr, nullptr, "#32770", "Failed");
-                DWORD process = 0;
-                if (box)
-                    GetWindowThreadProcessId(box, &process);
-                if (box && process == GetCurrentProcessId()) {
-                    char text[256] = {};
-                    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                    *seenText = text;
-                    PostMessageA(box, WM_COMMAND, IDOK, 0);
-                    return 0;
-                }
-                Sleep(20);
-            }
-            return 1;
-        },
-        &seen, 0, nullptr);
+    HANDLE answerer = CreateThread(nullptr, 0, AnswerFailedBox, &seen, 0, nullptr);
     EXPECT_FALSE(LaunchEditor("C:\\vxp_no_such_folder\\editor.exe", "C:\\pic.bmp"));
     WaitForSingleObject(answerer, 10000);
     CloseHandle(answerer);
