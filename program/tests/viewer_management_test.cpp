@@ -115,6 +115,10 @@ TEST_F(ViewerManagementTest, GetViewerMakesOneThenReusesTheLastActive) {
     ASSERT_EQ(2u, g_applicationState.ViewerCount());
 
     // No viewer marked: the newest is reused, and takes the colour asked for.
+    // Showing the viewers may have activated either of them, and activation
+    // marks one, so the marks are cleared here.
+    first->m_lastActive = false;
+    second->m_lastActive = false;
     newViewer = false;
     EXPECT_EQ(second, g_applicationState.GetViewer(newViewer, RGB(9, 9, 9)));
     EXPECT_FALSE(newViewer);
