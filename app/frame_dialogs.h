@@ -55,6 +55,13 @@ public:
     // Configure Editors over `owner`: the external editors' list, stored on
     // OK. Without the dialog nothing is configured.
     virtual void ShowConfigureEditors(HWND owner) { (void)owner; }
+    // Image Properties of `image` over `owner`: the image's catalogue
+    // attributes edited and, on OK, stored. True only when they were stored.
+    virtual bool EditImageProperties(HWND owner, const CImageObject* image) {
+        (void)owner;
+        (void)image;
+        return false;
+    }
     // Arrange Viewers: true on OK with the arranging mode ('r' grid, 's'
     // rows, 't' columns) and its count per row or column (0: all in one).
     virtual bool AskArrangeViewers(HWND owner, char& mode, int& count) = 0;

@@ -10,6 +10,7 @@
 #include "imaging/operations/indexed_color_op.h"
 #include "resources/resource.h"
 #include "tools/adjustment_dialogs.h"
+#include "tools/image_properties.h"
 #include "tools/image_size_dialog.h"
 #include "tools/rotate_canvas_dialog.h"
 #include "tools/save_file_dialog.h"
@@ -101,6 +102,9 @@ public:
         CProgramEditorStore store;
         CEditorsDialog dialog(store);
         dialog.DoModal(owner);
+    }
+    bool EditImageProperties(HWND owner, const CImageObject* image) override {
+        return ShowImageProperties(owner, image) == IDOK;
     }
     void ShowAbout(HWND owner) override {
         CAboutDialog dialog;

@@ -61,6 +61,7 @@ const CFrameCommands::CommandEntry CFrameCommands::kCommands[] = {
     {ID_TOOLS_EDITOR, ID_TOOLS_EDITOR, &CFrameCommands::OnLaunchEditor},
     {ID_EDITOR_FIRST, ID_EDITOR_LAST, &CFrameCommands::OnLaunchEditor},
     {ID_TOOLS_CONFIGURE_EDITORS, ID_TOOLS_CONFIGURE_EDITORS, &CFrameCommands::OnConfigureEditors},
+    {ID_FILE_PROPERTIES, ID_FILE_PROPERTIES, &CFrameCommands::OnImageProperties},
 };
 
 BOOL CFrameCommands::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam,

@@ -121,6 +121,8 @@ protected:
     void OnSetWallpaper(WORD id);
     void OnLaunchEditor(WORD id);
     void OnConfigureEditors(WORD id);
+    // The current document's catalogue attributes in Image Properties.
+    void OnImageProperties(WORD id);
     LRESULT OnEditorDropDown(const tagNMTOOLBARA* drop);
 
 public:

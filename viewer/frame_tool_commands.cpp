@@ -6,12 +6,14 @@
 
 #include "app/application_state.h"
 #include "app/editor_list.h"
+#include "app/file_item_list.h"
 #include "app/frame_dialogs.h"
 #include "imaging/image_file_types.h"
 #include "imaging/image_object.h"
 #include "resources/resource.h"
 #include "ui/message_map.h"
 #include "viewer/frame_commands.h"
+#include "viewer/image_frame_lists.h"
 
 HMENU CFrameCommands::BuildEditorMenu(const std::vector<CEditorRecord>& editors) {
     HMENU menu = ::CreatePopupMenu();
@@ -31,6 +33,17 @@ void CFrameCommands::OnSetWallpaper(WORD id) {
     if (!document || IsVectorImageFileType(document->GetFileType()) || document->path[0] == '\0')
         return;
     g_applicationState.SetDesktopWallpaper(document->path, id - ID_WALLPAPER_CENTER);
+}
+
+void CFrameCommands::OnImageProperties(WORD) {
+    // An archive's entry is a temporary copy: attributes stored under its
+    // path would belong to no file the user keeps.
+    CImageObject* document = GetDocument();
+    CFileItemList* list = GetFileItemList();
+    if (!document || !list || frame_lists::Kind(list) == kListArchive)
+        return;
+    if (IFrameDialogs* dialogs = FrameDialogs())
+        dialogs->EditImageProperties(GetFrameWindow(), document);
 }
 
 void CFrameCommands::OnConfigureEditors(WORD) {

@@ -23,11 +23,10 @@ std::string CompactPath(const std::string& path, int maxChars) {
 }
 
 // Commands whose work is not built yet: they stay disabled.
-constexpr int kUnavailable[] = {ID_FILE_PROPERTIES,  ID_EDIT_PASTE,     ID_FILE_CONVERT,
-                                ID_SORT_BY_NAME,     ID_SORT_BY_SIZE,   ID_SORT_BY_TYPE,
-                                ID_SORT_BY_DATE,     ID_SORT_ASCENDING, ID_SORT_DESCENDING,
-                                ID_HELP_INDEX,       ID_HELP_WEB_HOME,  ID_HELP_WEB_SUPPORT,
-                                ID_HELP_WEB_REGISTER};
+constexpr int kUnavailable[] = {ID_EDIT_PASTE,     ID_FILE_CONVERT,     ID_SORT_BY_NAME,
+                                ID_SORT_BY_SIZE,   ID_SORT_BY_TYPE,     ID_SORT_BY_DATE,
+                                ID_SORT_ASCENDING, ID_SORT_DESCENDING,  ID_HELP_INDEX,
+                                ID_HELP_WEB_HOME,  ID_HELP_WEB_SUPPORT, ID_HELP_WEB_REGISTER};
 
 } // namespace
 
@@ -212,6 +211,7 @@ void CImageFrame::RunUpdateRules() {
     const bool output = files && FrameOutput() != nullptr;
     UIEnable(ID_FILE_PRINT, output);
     UIEnable(ID_FILE_EMAIL, output);
+    UIEnable(ID_FILE_PROPERTIES, files && FrameDialogs() != nullptr);
     UISetCheck(ID_VIEW_TOOLBAR, g_applicationState.Options().viewerShowToolbar ? 1 : 0);
 
     UIEnable(ID_WINDOW_BRING_VIEWERS, viewers >= 1);

@@ -15,9 +15,11 @@
 #include "app/application_state.h"
 #include "app/archive_temp_folder.h"
 #include "app/file_item_list.h"
+#include "app/frame_dialogs.h"
 #include "app/tests/change_recorder.h"
 #include "imaging/image_object.h"
 #include "resources/resource.h"
+#include "ui/update_ui.h"
 #include "viewer/image_frame.h"
 #include "viewer/tests/frame_test_support.h"
 #include "zip/zip_archive.h"
@@ -52,6 +54,25 @@ struct Entry {
 const Entry kEntries[] = {
     {"pics/c.bmp", 30}, {"pics/a.bmp", 10},        {"pics/readme.txt", 0},
     {"pics/b.bmp", 20}, {"pics/deeper/d.bmp", 40}, {"top.bmp", 50},
+};
+
+// Counts the Image Properties requests; every other dialog is cancelled.
+class PropertiesDialogs : public IFrameDialogs {
+public:
+    PropertiesDialogs() { SetFrameDialogs(this); }
+    ~PropertiesDialogs() override { SetFrameDialogs(nullptr); }
+    PropertiesDialogs(const PropertiesDialogs&) = delete;
+    PropertiesDialogs& operator=(const PropertiesDialogs&) = delete;
+
+    bool AskRotateCanvas(HWND, double&) override { return false; }
+    void ShowAbout(HWND) override {}
+    bool AskArrangeViewers(HWND, char&, int&) override { return false; }
+    bool EditImageProperties(HWND, const CImageObject*) override {
+        ++requests;
+        return true;
+    }
+
+    int requests = 0;
 };
 
 class ArchiveViewerTest : public ::testing::Test {
@@ -176,6 +197,16 @@ TEST_F(ArchiveViewerTest, StepsThroughTheImagesOfItsArchiveFolderExtractingEachO
         EXPECT_EQ(temp + "\\pics\\" + step.name, std::string(shown->path));
         EXPECT_TRUE(PumpUntil([&] { return shown->headerReady.load(); }));
         EXPECT_EQ(step.width, shown->fullWidth) << step.name;
+    }
+
+    // An entry's extracted copy has no catalogue record of its own to edit,
+    // even with the dialogs there to edit one.
+    {
+        PropertiesDialogs dialogs;
+        frame->UpdateToolBar();
+        EXPECT_TRUE(frame->UIGetState(ID_FILE_PROPERTIES) & UPDUI_DISABLED);
+        SendMessageA(window, WM_COMMAND, ID_FILE_PROPERTIES, 0);
+        EXPECT_EQ(0, dialogs.requests);
     }
 
     // The temporary folder lives while the viewer's list uses it.

@@ -69,8 +69,13 @@ public:
     void ShowAbout(HWND) override {}
     bool AskArrangeViewers(HWND, char&, int&) override { return false; }
     void ShowConfigureEditors(HWND) override { ++configureRequests; }
+    bool EditImageProperties(HWND, const CImageObject* image) override {
+        propertiesOf.push_back(image ? image->path : "(none)");
+        return true;
+    }
 
     int configureRequests = 0;
+    std::vector<std::string> propertiesOf;
 };
 
 class FrameToolCommandsTest : public ViewerFrameTest {
@@ -295,6 +300,27 @@ TEST_F(FrameToolCommandsTest, TheEditorDropDownListsTheEditorsThenConfigureEdito
         }
         DestroyMenu(menu);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FrameToolCommandsTest, PropertiesEditTheShownImageOnlyWhileTheDialogsAreThere) {
+    const std::string path = Picture("C:\\vxp_properties", "pic.bmp", 40, 30);
+    CImageFrame* frame = nullptr;
+    {
+        EditorDialogsStub dialogs;
+        frame = OpenViewerOn(path);
+        ASSERT_NE(frame, nullptr);
+        frame->UpdateToolBar();
+        EXPECT_FALSE(frame->UIGetState(ID_FILE_PROPERTIES) & UPDUI_DISABLED);
+        SendMessageA(frame->m_hWnd, WM_COMMAND, MAKEWPARAM(ID_FILE_PROPERTIES, 0), 0);
+        EXPECT_EQ(std::vector<std::string>{path}, dialogs.propertiesOf);
+    }
+    // Without the program's dialogs there is nothing to edit the record in.
+    frame->UpdateToolBar();
+    EXPECT_TRUE(frame->UIGetState(ID_FILE_PROPERTIES) & UPDUI_DISABLED);
 }
 
 } // namespace

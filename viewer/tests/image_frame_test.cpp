@@ -767,11 +767,11 @@ TEST_F(ImageFrameTest, EveryCommandOfTheResourcesHasAHandlerAndEveryHandlerAComm
         ownPopups.insert(id);
 
     // Commands whose work is not built: they have no handler and are disabled.
-    const std::set<int> notBuilt = {ID_FILE_PROPERTIES,  ID_EDIT_PASTE,       ID_IMAGE_MODE_RGB,
-                                    ID_FILE_CONVERT,     ID_SORT_BY_NAME,     ID_SORT_BY_SIZE,
-                                    ID_SORT_BY_TYPE,     ID_SORT_BY_DATE,     ID_SORT_ASCENDING,
-                                    ID_SORT_DESCENDING,  ID_HELP_INDEX,       ID_HELP_WEB_HOME,
-                                    ID_HELP_WEB_SUPPORT, ID_HELP_WEB_REGISTER};
+    const std::set<int> notBuilt = {ID_EDIT_PASTE,       ID_IMAGE_MODE_RGB, ID_FILE_CONVERT,
+                                    ID_SORT_BY_NAME,     ID_SORT_BY_SIZE,   ID_SORT_BY_TYPE,
+                                    ID_SORT_BY_DATE,     ID_SORT_ASCENDING, ID_SORT_DESCENDING,
+                                    ID_HELP_INDEX,       ID_HELP_WEB_HOME,  ID_HELP_WEB_SUPPORT,
+                                    ID_HELP_WEB_REGISTER};
     frame->UpdateToolBar();
     for (int id : commands) {
         if (notBuilt.count(id))
