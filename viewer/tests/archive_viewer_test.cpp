@@ -57,16 +57,8 @@ const Entry kEntries[] = {
 };
 
 // Counts the Image Properties requests; every other dialog is cancelled.
-class PropertiesDialogs : public IFrameDialogs {
+class PropertiesDialogs : public RegisteredFrameDialogs {
 public:
-    PropertiesDialogs() { SetFrameDialogs(this); }
-    ~PropertiesDialogs() override { SetFrameDialogs(nullptr); }
-    PropertiesDialogs(const PropertiesDialogs&) = delete;
-    PropertiesDialogs& operator=(const PropertiesDialogs&) = delete;
-
-    bool AskRotateCanvas(HWND, double&) override { return false; }
-    void ShowAbout(HWND) override {}
-    bool AskArrangeViewers(HWND, char&, int&) override { return false; }
     bool EditImageProperties(HWND, const CImageObject*) override {
         ++requests;
         return true;

@@ -284,13 +284,8 @@ TEST_F(FrameImageCommandsTest, AJpegOfPartBlocksIsTurnedInItsPixelsAndTheFileSta
 
 // Rotate Canvas and Image Size answered by the test: OK with an angle or a
 // new size, or Cancel.
-class ScriptedDialogs : public IFrameDialogs {
+class ScriptedDialogs : public RegisteredFrameDialogs {
 public:
-    ScriptedDialogs() { SetFrameDialogs(this); }
-    ~ScriptedDialogs() override { SetFrameDialogs(nullptr); }
-    ScriptedDialogs(const ScriptedDialogs&) = delete;
-    ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
-
     bool AskRotateCanvas(HWND, double& clockwiseAngle) override {
         ++asked;
         clockwiseAngle = angle;
@@ -307,8 +302,6 @@ public:
         op->height = newHeight;
         return op;
     }
-    void ShowAbout(HWND) override {}
-    bool AskArrangeViewers(HWND, char&, int&) override { return false; }
 
     bool ok = true;
     double angle = 0.0;

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app_module.h"
+#include "app/frame_dialogs.h"
 #include "app/application_state.h"
 #include "app/tests/frame_host_stub.h"
 #include "viewer/image_frame.h"
@@ -158,6 +159,20 @@ inline HWND FindOwnBox(const char* caption) {
 
 // Answers the message boxes with caption `caption` that appear while it
 // lives, and keeps their texts.
+// The frames' dialogs as a test registers them for its lifetime: every
+// dialog a case does not answer is cancelled.
+class RegisteredFrameDialogs : public IFrameDialogs {
+public:
+    RegisteredFrameDialogs() { SetFrameDialogs(this); }
+    ~RegisteredFrameDialogs() override { SetFrameDialogs(nullptr); }
+    RegisteredFrameDialogs(const RegisteredFrameDialogs&) = delete;
+    RegisteredFrameDialogs& operator=(const RegisteredFrameDialogs&) = delete;
+
+    bool AskRotateCanvas(HWND, double&) override { return false; }
+    void ShowAbout(HWND) override {}
+    bool AskArrangeViewers(HWND, char&, int&) override { return false; }
+};
+
 class BoxAnswerer {
 public:
     explicit BoxAnswerer(const char* caption, WORD button = IDOK)

@@ -58,16 +58,8 @@ void BitmapSize(const std::string& path, int& width, int& height) {
 }
 
 // Records the Configure Editors requests; every other dialog is cancelled.
-class EditorDialogsStub : public IFrameDialogs {
+class EditorDialogsStub : public RegisteredFrameDialogs {
 public:
-    EditorDialogsStub() { SetFrameDialogs(this); }
-    ~EditorDialogsStub() override { SetFrameDialogs(nullptr); }
-    EditorDialogsStub(const EditorDialogsStub&) = delete;
-    EditorDialogsStub& operator=(const EditorDialogsStub&) = delete;
-
-    bool AskRotateCanvas(HWND, double&) override { return false; }
-    void ShowAbout(HWND) override {}
-    bool AskArrangeViewers(HWND, char&, int&) override { return false; }
     void ShowConfigureEditors(HWND) override { ++configureRequests; }
     bool EditImageProperties(HWND, const CImageObject* image) override {
         propertiesOf.push_back(image ? image->path : "(none)");
