@@ -112,6 +112,22 @@ std::vector<FileTransfer> PlanListDrop(const std::string& folder,
     return plan;
 }
 
+bool FolderDropSkipped(const std::string& folder, const std::string& target, bool drop,
+                       SameFolderFn sameFolder) {
+    if (folder.empty() || target.empty())
+        return true;
+    // The target itself or any folder above it that is the dropped one.
+    for (std::string at = target; !at.empty();) {
+        if (sameFolder(at, folder))
+            return true;
+        const std::string up = FolderOfPath(at);
+        if (up == at)
+            break;
+        at = up;
+    }
+    return drop && sameFolder(FolderOfPath(folder), target);
+}
+
 bool ReadFavoritesBlock(const uint8_t* data, size_t size, uint32_t* folderId,
                         std::vector<std::string>* paths) {
     paths->clear();
@@ -119,7 +135,8 @@ bool ReadFavoritesBlock(const uint8_t* data, size_t size, uint32_t* folderId,
         return false;
     auto le32 = [&](size_t at) {
         return static_cast<uint32_t>(data[at]) | static_cast<uint32_t>(data[at + 1]) << 8 |
-               static_cast<uint32_t>(data[at + 2]) << 16 | static_cast<uint32_t>(data[at + 3]) << 24;
+               static_cast<uint32_t>(data[at + 2]) << 16 |
+               static_cast<uint32_t>(data[at + 3]) << 24;
     };
     *folderId = le32(0);
     const uint32_t count = le32(4);
@@ -144,6 +161,32 @@ std::string ZeroSeparatedList(const std::vector<std::string>& paths) {
     }
     list.push_back('\0');
     return list;
+}
+
+bool FileDropBlockIsSound(const uint8_t* data, size_t size) {
+    if (!data || size < 20)
+        return false;
+    auto le32 = [&](size_t at) {
+        return static_cast<uint32_t>(data[at]) | static_cast<uint32_t>(data[at + 1]) << 8 |
+               static_cast<uint32_t>(data[at + 2]) << 16 |
+               static_cast<uint32_t>(data[at + 3]) << 24;
+    };
+    const uint32_t first = le32(0);
+    const size_t unit = le32(16) ? 2 : 1;
+    if (first < 20 || first >= size)
+        return false;
+    auto zero = [&](size_t at) { return data[at] == 0 && (unit == 1 || data[at + 1] == 0); };
+    for (size_t at = first;;) {
+        if (at + unit > size)
+            return false;
+        if (zero(at))
+            return true; // the empty string that ends the list
+        while (at + unit <= size && !zero(at))
+            at += unit;
+        if (at + unit > size)
+            return false;
+        at += unit;
+    }
 }
 
 uint32_t ReportedDropEffect(uint32_t effect, bool anySourceLeft) {

@@ -79,6 +79,12 @@ bool SameFolderAscii(const std::string& a, const std::string& b);
 std::string FolderOfPath(const std::string& path);
 std::string NameOfPath(const std::string& path);
 
+// Whether a folder dropped or pasted into target is left where it is: a
+// folder never goes into itself or one of its own folders, and a drop onto
+// the folder it already lies in changes nothing.
+bool FolderDropSkipped(const std::string& folder, const std::string& target, bool drop,
+                       SameFolderFn sameFolder);
+
 // The source folder id and the paths of a "FavoritesClipboardFormat" block:
 // uint32 id, uint32 count, then the zero-ended paths. False when the block is
 // shorter than its header; paths the block cuts short are dropped, and no
@@ -89,6 +95,11 @@ bool ReadFavoritesBlock(const uint8_t* data, size_t size, uint32_t* folderId,
 // The paths as the application's list form: each with its zero, then one
 // more zero.
 std::string ZeroSeparatedList(const std::vector<std::string>& paths);
+
+// Whether a CF_HDROP block (a DROPFILES header, then narrow or wide
+// zero-ended paths and an empty one) lies wholly inside its size bytes, so
+// that reading its paths stays inside the block.
+bool FileDropBlockIsSound(const uint8_t* data, size_t size);
 
 // The effect a drop reports to its source. A source that moves by deleting
 // its originals once the target answers DROPEFFECT_MOVE would delete a file

@@ -74,11 +74,11 @@ TEST(DropRules, EachKindOfTreeItemDoesItsOwnDropWithItsOwnCopyRule) {
         F format;
         bool expected;
     } takes[] = {
-        {A::IntoFolder, F::Files, true},         {A::IntoFolder, F::Zip, true},
-        {A::IntoFolder, F::Favorites, false},    {A::AddToCollections, F::Files, true},
-        {A::AddToCollections, F::Zip, false},    {A::AddToCollections, F::Favorites, false},
-        {A::IntoFavorites, F::Files, true},      {A::IntoFavorites, F::Favorites, true},
-        {A::IntoFavorites, F::Zip, false},       {A::None, F::Files, false},
+        {A::IntoFolder, F::Files, true},      {A::IntoFolder, F::Zip, true},
+        {A::IntoFolder, F::Favorites, false}, {A::AddToCollections, F::Files, true},
+        {A::AddToCollections, F::Zip, false}, {A::AddToCollections, F::Favorites, false},
+        {A::IntoFavorites, F::Files, true},   {A::IntoFavorites, F::Favorites, true},
+        {A::IntoFavorites, F::Zip, false},    {A::None, F::Files, false},
     };
     for (const Takes& t : takes)
         EXPECT_EQ(t.expected, TreeDropTakes(t.action, t.format))
@@ -91,9 +91,9 @@ TEST(DropRules, OnlyAFoldersListTakesDroppedFiles) {
         DropFormat format;
         bool expected;
     } cases[] = {
-        {0, DropFormat::Files, true},     {0, DropFormat::Favorites, false},
-        {0, DropFormat::Zip, false},      {1, DropFormat::Files, false},
-        {2, DropFormat::Files, false},    {3, DropFormat::Files, false},
+        {0, DropFormat::Files, true},  {0, DropFormat::Favorites, false},
+        {0, DropFormat::Zip, false},   {1, DropFormat::Files, false},
+        {2, DropFormat::Files, false}, {3, DropFormat::Files, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.expected, ListAcceptsDrop(c.kind, c.format))
@@ -108,11 +108,20 @@ TEST(DropRules, FilesDroppedOnAFoldersListGoThereUnlessTheyComeFromIt) {
         std::vector<std::string> sources;
         std::vector<std::string> targets;
     } cases[] = {
-        {"from elsewhere", "C:\\pics", {"D:\\in\\a.jpg", "C:\\b.png"},
-         {"D:\\in\\a.jpg", "C:\\b.png"}, {"C:\\pics\\a.jpg", "C:\\pics\\b.png"}},
-        {"its own folder in another case is left", "C:\\Pics", {"c:\\PICS\\a.jpg", "D:\\b.jpg"},
-         {"D:\\b.jpg"}, {"C:\\Pics\\b.jpg"}},
-        {"into a drive root", "E:\\", {"C:\\x\\a.jpg", "E:\\b.jpg"}, {"C:\\x\\a.jpg"},
+        {"from elsewhere",
+         "C:\\pics",
+         {"D:\\in\\a.jpg", "C:\\b.png"},
+         {"D:\\in\\a.jpg", "C:\\b.png"},
+         {"C:\\pics\\a.jpg", "C:\\pics\\b.png"}},
+        {"its own folder in another case is left",
+         "C:\\Pics",
+         {"c:\\PICS\\a.jpg", "D:\\b.jpg"},
+         {"D:\\b.jpg"},
+         {"C:\\Pics\\b.jpg"}},
+        {"into a drive root",
+         "E:\\",
+         {"C:\\x\\a.jpg", "E:\\b.jpg"},
+         {"C:\\x\\a.jpg"},
          {"E:\\a.jpg"}},
         {"paths without a folder or name", "C:\\p", {"a.jpg", "C:\\x\\", ""}, {}, {}},
         {"no folder", "", {"C:\\x\\a.jpg"}, {}, {}},
@@ -126,6 +135,28 @@ TEST(DropRules, FilesDroppedOnAFoldersListGoThereUnlessTheyComeFromIt) {
         EXPECT_EQ(c.sources, sources) << c.name;
         EXPECT_EQ(c.targets, targets) << c.name;
     }
+}
+
+TEST(DropRules, AFolderNeverGoesIntoItselfAndADropOntoItsOwnFolderIsLeft) {
+    struct Case {
+        const char* name;
+        const char* folder;
+        const char* target;
+        bool drop;
+        bool skipped;
+    } cases[] = {
+        {"elsewhere", "C:\\a\\b", "C:\\c", true, false},
+        {"into itself", "C:\\a", "C:\\A", true, true},
+        {"into its own folder deep down", "C:\\a", "c:\\A\\x\\y", false, true},
+        {"a sibling that starts alike", "C:\\a", "C:\\ab", true, false},
+        {"dropped onto its parent", "C:\\p\\a", "C:\\P", true, true},
+        {"pasted into its parent", "C:\\p\\a", "C:\\p", false, false},
+        {"dropped onto its drive root", "D:\\a", "D:\\", true, true},
+        {"a drive root into a folder", "D:\\", "E:\\x", true, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.skipped, FolderDropSkipped(c.folder, c.target, c.drop, SameFolderAscii))
+            << c.name;
 }
 
 TEST(DropRules, AFavoritesBlockGivesItsFolderAndPathsAndNeverReadsPastItsEnd) {
@@ -145,13 +176,25 @@ TEST(DropRules, AFavoritesBlockGivesItsFolderAndPathsAndNeverReadsPastItsEnd) {
         uint32_t id;
         std::vector<std::string> paths;
     } cases[] = {
-        {"two paths", block(7, 2, S("C:\\a.jpg\0D:\\b.png\0\0", 19)), true, 7,
+        {"two paths",
+         block(7, 2, S("C:\\a.jpg\0D:\\b.png\0\0", 19)),
+         true,
+         7,
          {"C:\\a.jpg", "D:\\b.png"}},
-        {"padded with zeros", block(0x01020304, 1, S("C:\\a.jpg\0\0\0\0\0", 13)), true, 0x01020304,
+        {"padded with zeros",
+         block(0x01020304, 1, S("C:\\a.jpg\0\0\0\0\0", 13)),
+         true,
+         0x01020304,
          {"C:\\a.jpg"}},
-        {"a count larger than the paths", block(3, 9, S("C:\\a.jpg\0\0", 10)), true, 3,
+        {"a count larger than the paths",
+         block(3, 9, S("C:\\a.jpg\0\0", 10)),
+         true,
+         3,
          {"C:\\a.jpg"}},
-        {"a count smaller than the paths", block(3, 1, S("C:\\a\0C:\\b\0\0", 12)), true, 3,
+        {"a count smaller than the paths",
+         block(3, 1, S("C:\\a\0C:\\b\0\0", 12)),
+         true,
+         3,
          {"C:\\a"}},
         {"a path cut short", block(3, 2, S("C:\\a\0C:\\b", 9)), true, 3, {"C:\\a"}},
         {"a header cut short", std::vector<uint8_t>{1, 0, 0, 0, 1}, false, 0, {}},
@@ -167,6 +210,36 @@ TEST(DropRules, AFavoritesBlockGivesItsFolderAndPathsAndNeverReadsPastItsEnd) {
     }
     EXPECT_EQ(S("a\0b\0\0", 5), ZeroSeparatedList({"a", "b"}));
     EXPECT_EQ(S("\0", 1), ZeroSeparatedList({}));
+}
+
+TEST(DropRules, AFileDropBlockIsReadOnlyWhenItsListEndsInsideIt) {
+    auto block = [](uint32_t first, uint32_t wide, const std::string& strings) {
+        std::vector<uint8_t> b(20, 0);
+        for (int i = 0; i < 4; ++i) {
+            b[i] = static_cast<uint8_t>(first >> (8 * i));
+            b[16 + i] = static_cast<uint8_t>(wide >> (8 * i));
+        }
+        b.insert(b.end(), strings.begin(), strings.end());
+        return b;
+    };
+    using S = std::string;
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        bool sound;
+    } cases[] = {
+        {"two narrow paths", block(20, 0, S("C:\\a\0C:\\b\0\0", 11)), true},
+        {"an empty list", block(20, 0, S("\0", 1)), true},
+        {"a wide path", block(20, 1, S("C\0:\0\\\0a\0\0\0\0\0", 12)), true},
+        {"no final zero", block(20, 0, S("C:\\a\0C:\\b\0", 10)), false},
+        {"a path running off the end", block(20, 0, S("C:\\a", 4)), false},
+        {"a wide list cut inside its last zero", block(20, 1, S("a\0\0\0\0", 5)), false},
+        {"paths starting past the end", block(4000, 0, S("C:\\a\0\0", 6)), false},
+        {"paths starting inside the header", block(8, 0, S("C:\\a\0\0", 6)), false},
+        {"a header cut short", std::vector<uint8_t>(19, 0), false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.sound, FileDropBlockIsSound(c.bytes.data(), c.bytes.size())) << c.name;
 }
 
 TEST(DropRules, AMoveThatLeftASourceBehindReportsNoEffect) {
