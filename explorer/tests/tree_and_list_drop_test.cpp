@@ -24,6 +24,7 @@
 #include "explorer/folder_pane_tree.h"
 #include "explorer/logic/clipboard_blocks.h"
 #include "explorer/tests/thumbnail_host.h"
+#include "tests/support/dialog_script.h"
 #include "tests/support/poll_until.h"
 
 namespace {
@@ -330,9 +331,16 @@ TEST_F(TreeDrop, TheRowUnderADragIsHighlightedAndChoosesTheEffectByItsKindAndThe
         EXPECT_FALSE(tree.HoverTimerRunning()) << c.name;
         data->Release();
     }
+    // A drag over another row than the selected one, as the screenshot
+    // script pictures it.
+    IDataObject* data = MakeData({Files({file})});
+    TreeView_SelectItem(tree, top);
+    On(dest).Enter(data, 0);
+    UpdateWindow(host);
+    testsupport::MaybeScreenshot(host, "tree_drop_highlight");
+    tree.DropTarget()->DragLeave();
     // The selected row takes the highlight too.
     TreeView_SelectItem(tree, dest);
-    IDataObject* data = MakeData({Files({file})});
     Drag drag = On(dest);
     EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_MOVE), drag.Enter(data, 0));
     EXPECT_EQ(dest, Highlighted());
