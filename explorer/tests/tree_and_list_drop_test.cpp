@@ -553,6 +553,66 @@ TEST_F(TreeDrop, AFolderDragStartedWithNoButtonHeldEndsAtOnce) {
     EXPECT_TRUE(PathIsDirectoryA(root.File("dragged").c_str()));
 }
 
+// The one drag made with the pointer: the button pressed on a folder and the
+// pointer moved onto another folder, so the tree view itself starts the drag,
+// then released there, while the drag's own loop runs.
+DWORD WINAPI MovePointer(void* param) {
+    const POINTL* path = static_cast<const POINTL*>(param);
+    const LONG width = GetSystemMetrics(SM_CXSCREEN) - 1;
+    const LONG height = GetSystemMetrics(SM_CYSCREEN) - 1;
+    auto send = [&](DWORD flags, LONG x, LONG y) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        in.mi.dx = x * 65535 / width;
+        in.mi.dy = y * 65535 / height;
+        SendInput(1, &in, sizeof in);
+    };
+    send(0, path[0].x, path[0].y);
+    Sleep(100);
+    send(MOUSEEVENTF_LEFTDOWN, path[0].x, path[0].y);
+    Sleep(200);
+    for (int i = 1; i <= 10; ++i) {
+        send(0, path[0].x + (path[1].x - path[0].x) * i / 10,
+             path[0].y + (path[1].y - path[0].y) * i / 10);
+        Sleep(60);
+    }
+    Sleep(300);
+    send(MOUSEEVENTF_LEFTUP, path[1].x, path[1].y);
+    return 0;
+}
+
+TEST_F(TreeDrop, AFolderDraggedWithThePointerOntoAnotherFolderMovesThere) {
+    root.MakeFolder("from");
+    const std::string moving = root.MakeFolder("from\\moving");
+    const std::string to = root.MakeFolder("to");
+    HTREEITEM top = Top(root.Path());
+    HTREEITEM from = ChildNamed(top, "from");
+    ASSERT_NE(nullptr, from);
+    TreeView_Expand(tree, from, TVE_EXPAND);
+    HTREEITEM item = ChildNamed(from, "moving");
+    HTREEITEM target = ChildNamed(top, "to");
+    ASSERT_NE(nullptr, item);
+    ASSERT_NE(nullptr, target);
+    POINTL path[2] = {On(item).at, On(target).at};
+    HANDLE mover = CreateThread(nullptr, 0, MovePointer, path, 0, nullptr);
+    ASSERT_NE(nullptr, mover);
+    const bool moved = testsupport::PollUntil(
+        [&] {
+            return WaitForSingleObject(mover, 0) == WAIT_OBJECT_0 &&
+                   PathIsDirectoryA((to + "\\moving").c_str());
+        },
+        10000);
+    WaitForSingleObject(mover, 10000);
+    CloseHandle(mover);
+    EXPECT_TRUE(moved);
+    EXPECT_FALSE(PathFileExistsA(moving.c_str()));
+    EXPECT_EQ(nullptr, Highlighted());
+    TreeView_Expand(tree, target, TVE_EXPAND);
+    EXPECT_NE(nullptr, ChildNamed(target, "moving")) << "listed at its new place";
+    EXPECT_FALSE(tree.HoverTimerRunning());
+}
+
 // --- the thumbnail list --------------------------------------------------------
 
 class ListDrop : public testing::Test {
