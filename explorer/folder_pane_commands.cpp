@@ -18,6 +18,7 @@
 #include "app/collection_record.h"
 #include "app/file_item_list.h"
 #include "explorer/collection_dialogs.h"
+#include "explorer/drop_formats.h"
 #include "explorer/folder_pane_tree.h"
 #include "explorer/logic/folder_rules.h"
 #include "explorer/logic/tree_rules.h"
@@ -417,43 +418,18 @@ void CFolderPaneTree::PasteOnPaneItem(HTREEITEM item) {
     IDataObject* clip = nullptr;
     if (FAILED(::OleGetClipboard(&clip)) || !clip)
         return;
-    const CFolderTreeItemData* data = ItemData(item);
-    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium{};
-    if (FAILED(clip->GetData(&format, &medium)) || medium.tymed != TYMED_HGLOBAL) {
-        clip->Release();
-        return;
+    const bool move = PreferredEffectMoves(clip);
+    // Files when the clipboard has them, else favorites of another folder.
+    for (UINT format : {static_cast<UINT>(CF_HDROP), g_favoritesClipboardFormat}) {
+        FORMATETC etc{static_cast<CLIPFORMAT>(format), nullptr, DVASPECT_CONTENT, -1,
+                      TYMED_HGLOBAL};
+        STGMEDIUM medium{};
+        if (FAILED(clip->GetData(&etc, &medium)))
+            continue;
+        if (medium.tymed == TYMED_HGLOBAL)
+            DropOnPaneItem(item, etc.cfFormat, &medium, !move);
+        ::ReleaseStgMedium(&medium);
+        break;
     }
-    HDROP drop = static_cast<HDROP>(medium.hGlobal);
-    const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-    std::vector<std::string> paths;
-    for (UINT i = 0; i < count; ++i) {
-        char path[MAX_PATH] = "";
-        if (::DragQueryFileA(drop, i, path, MAX_PATH) > 0)
-            paths.push_back(path);
-    }
-    ::ReleaseStgMedium(&medium);
     clip->Release();
-    if (data->kind == kTreeMyCollections) {
-        for (const std::string& path : paths) {
-            if (g_applicationState.AddToMyCollections(path.c_str(), m_secondaryTree))
-                AddCollectionFolder(path.c_str(), false);
-            if (m_collectionsRoot) {
-                TreeView_SortChildren(m_hWnd, m_collectionsRoot, FALSE);
-                TreeView_Expand(m_hWnd, m_collectionsRoot, TVE_EXPAND);
-            }
-        }
-        return;
-    }
-    // Favorites keep images only, as a zero-separated list.
-    std::string list;
-    for (const std::string& path : paths) {
-        list += path;
-        list.push_back('\0');
-    }
-    list.push_back('\0');
-    g_applicationState.BeginFolderUpdate();
-    int added = 0;
-    g_applicationState.AddToFavoritesFolder(list.c_str(), FavoritesId(data), &added);
-    g_applicationState.EndFolderUpdate();
 }

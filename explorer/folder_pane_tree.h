@@ -19,6 +19,8 @@ class CCollectionRecord;
 
 class CFolderPaneTree : public CFolderTreeCtrl {
 public:
+    CFolderPaneTree() { m_dropKind = explorer_drop_rules::DropTargetKind::PaneTree; }
+
     BEGIN_MSG_MAP(CFolderPaneTree)
     CHAIN_MSG_MAP_MEMBER(m_preview)
     MESSAGE_HANDLER(WM_COMMAND, OnCommand)
@@ -74,6 +76,15 @@ public:
     void SelectParent();
     const std::vector<HTREEITEM>& History() const { return m_history; }
     size_t HistoryPosition() const { return m_historyPosition; }
+
+    // A drop or paste onto My Collections (folders join it) or a favorites
+    // folder (pictures are added, favorites of another folder copied or
+    // moved in) (folder_pane_drop.cpp). Other items take nothing. Always
+    // true: the data was the pane's to take.
+    virtual bool DropOnPaneItem(HTREEITEM item, CLIPFORMAT format, STGMEDIUM* medium, bool copy);
+    // Drops onto My Collections and favorites folders are the pane's; the
+    // rest go to the folder tree.
+    bool OnTreeDrop(FORMATETC* format, STGMEDIUM* medium, DWORD* effect) override;
 
 private:
     LRESULT OnCommand(UINT, WPARAM, LPARAM, BOOL& handled);

@@ -11,6 +11,7 @@
 #include <shlwapi.h>
 
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "app/archive_temp_folder.h"
 #include "app/file_item_list.h"
 #include "explorer/drag_drop.h"
+#include "explorer/drop_formats.h"
 #include "explorer/folder_tree_ctrl.h"
 #include "explorer/logic/folder_rules.h"
 #include "explorer/logic/tree_rules.h"
@@ -115,38 +117,6 @@ IDataObject* FolderDataObject(const std::string& path, DWORD effect) {
     if (FAILED(object->SetData(&format, &medium, TRUE)))
         ::GlobalFree(preferred);
     return object;
-}
-
-// Whether the clipboard asks a paste to move.
-bool ClipboardAsksMove(IDataObject* data) {
-    FORMATETC format{static_cast<CLIPFORMAT>(PreferredEffectFormat()), nullptr, DVASPECT_CONTENT,
-                     -1, TYMED_HGLOBAL};
-    STGMEDIUM medium{};
-    if (FAILED(data->GetData(&format, &medium)))
-        return PasteMoves(false, 0);
-    DWORD effect = 0;
-    bool has = false;
-    if (medium.tymed == TYMED_HGLOBAL && ::GlobalSize(medium.hGlobal) >= sizeof(DWORD)) {
-        if (const void* value = ::GlobalLock(medium.hGlobal)) {
-            std::memcpy(&effect, value, sizeof effect);
-            has = true;
-            ::GlobalUnlock(medium.hGlobal);
-        }
-    }
-    ::ReleaseStgMedium(&medium);
-    return PasteMoves(has, effect);
-}
-
-std::vector<std::string> DroppedPaths(HGLOBAL block) {
-    std::vector<std::string> paths;
-    HDROP drop = static_cast<HDROP>(block);
-    const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        char path[MAX_PATH] = "";
-        if (::DragQueryFileA(drop, i, path, MAX_PATH) > 0)
-            paths.push_back(path);
-    }
-    return paths;
 }
 
 } // namespace
@@ -311,7 +281,7 @@ LRESULT CFolderTreeCtrl::OnPaste(WORD, WORD, HWND, BOOL&) {
     IDataObject* data = nullptr;
     if (FAILED(::OleGetClipboard(&data)) || !data)
         return 0;
-    const bool move = ClipboardAsksMove(data);
+    const bool move = PreferredEffectMoves(data);
     FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     STGMEDIUM medium{};
     if (SUCCEEDED(data->GetData(&format, &medium))) {
@@ -335,10 +305,12 @@ bool CFolderTreeCtrl::DropOrPaste(CLIPFORMAT format, STGMEDIUM* medium, bool cop
         CWaitCursor wait;
         Notify(FTN_BEGINOPERATION, nullptr);
         int choice = 0; // one replace answer for the whole drop, asked at the first clash
-        for (const std::string& source : DroppedPaths(medium->hGlobal)) {
+        for (const std::string& source : ReadDroppedFiles(medium->hGlobal)) {
             std::string sourceFolder, name;
             SplitPath(source, &sourceFolder, &name);
             if (PathIsDirectoryA(source.c_str())) {
+                if (explorer_drop_rules::FolderDropSkipped(source, target, drop, SameFolderNoCase))
+                    continue;
                 const std::string from = DoubleZero(source);
                 const std::string to = DoubleZero(target);
                 SHFILEOPSTRUCTA op{};
@@ -409,4 +381,27 @@ bool CFolderTreeCtrl::DropOrPaste(CLIPFORMAT format, STGMEDIUM* medium, bool cop
         return true;
     }
     return false;
+}
+
+LRESULT CFolderTreeCtrl::OnBeginDrag(int, LPNMHDR header, BOOL&) {
+    const NMTREEVIEWA* nm = reinterpret_cast<const NMTREEVIEWA*>(header);
+    HTREEITEM item = nm->itemNew.hItem;
+    const CFolderTreeItemData* data = ItemData(item);
+    char path[MAX_PATH] = "";
+    if (!data || data->kind != kTreeShellFolder || !GetItemPathOf(item, path) ||
+        !PathIsDirectoryA(path))
+        return 0;
+    IDataObject* object = FolderDataObject(path, DROPEFFECT_MOVE);
+    if (!object)
+        return 0;
+    auto* source = new (std::nothrow) CShellDropSource();
+    if (source) {
+        source->AddRef();
+        DWORD effect = DROPEFFECT_NONE;
+        ::DoDragDrop(object, source, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+        source->Release();
+    }
+    object->Release();
+    StopHoverTimer();
+    return 0;
 }

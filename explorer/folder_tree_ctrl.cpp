@@ -215,6 +215,7 @@ void CFolderTreeCtrl::OnAttached() {
     ::SendMessageA(m_hWnd, TVM_SETIMAGELIST, TVSIL_NORMAL,
                    reinterpret_cast<LPARAM>(g_smallImageList));
     m_watcher.SetTarget(m_hWnd);
+    RegisterDropTarget();
 }
 
 CFolderTreeItemData* CFolderTreeCtrl::CreateItemData(int kind, uintptr_t data) {
@@ -563,6 +564,7 @@ HTREEITEM CFolderTreeCtrl::NextInTree(HTREEITEM item) const {
 
 LRESULT CFolderTreeCtrl::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
     handled = FALSE;
+    RevokeDropTarget();
     m_watcher.Shutdown();
     // The records go here, whether or not the parent reflects the deletion
     // notices of the items.
@@ -647,6 +649,8 @@ LRESULT CFolderTreeCtrl::OnDeleteItem(int, LPNMHDR header, BOOL&) {
     FreeItemData(reinterpret_cast<CFolderTreeItemData*>(nm->itemOld.lParam));
     if (nm->itemOld.hItem == m_currentItem)
         m_currentItem = nullptr;
+    if (nm->itemOld.hItem == m_dropItem)
+        m_dropItem = nullptr;
     return 0;
 }
 

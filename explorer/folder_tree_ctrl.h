@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "explorer/folder_tree_watcher.h"
+#include "explorer/logic/drop_rules.h"
 #include "resources/messages.h"
 #include "resources/resource.h"
 #include "ui/window_impl.h"
@@ -48,6 +49,8 @@ struct FolderTreeNotice {
     uintptr_t fourth;
 };
 
+class CFolderTreeDropTarget;
+
 class CFolderTreeCtrl : public CWindowImplBase {
 public:
     CFolderTreeCtrl();
@@ -61,6 +64,7 @@ public:
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursor)
     MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
+    MESSAGE_HANDLER(WM_TIMER, OnTimer)
     MESSAGE_HANDLER(FTM_ITEMADDED, OnItemAdded)
     MESSAGE_HANDLER(FTM_ITEMREMOVED, OnItemRemoved)
     MESSAGE_HANDLER(FTM_ITEMRENAMED, OnItemRenamed)
@@ -75,6 +79,7 @@ public:
     REFLECTED_NOTIFY_CODE_HANDLER(TVN_ITEMEXPANDINGA, OnItemExpanding)
     REFLECTED_NOTIFY_CODE_HANDLER(TVN_SELCHANGEDA, OnSelChanged)
     REFLECTED_NOTIFY_CODE_HANDLER(TVN_DELETEITEMA, OnDeleteItem)
+    REFLECTED_NOTIFY_CODE_HANDLER(TVN_BEGINDRAGA, OnBeginDrag)
     END_MSG_MAP()
 
     // Inserts the special folder at the end of parent's children (the top
@@ -107,6 +112,28 @@ public:
     // CF_HDROP files and folders, or the entries of a "ZipClipboardFormat"
     // block. Whether a format was handled.
     bool DropOrPaste(CLIPFORMAT format, STGMEDIUM* medium, bool copy, bool drop);
+
+    // --- the tree as a drop target (folder_tree_drop.cpp) ---
+
+    // The tree's registered drop target; null when OLE refused it.
+    IDropTarget* DropTarget() const;
+    // Whether a drag may rest on the item: a folder that exists (and in the
+    // pane tree Favorites and My Collections).
+    virtual bool CanDropOn(HTREEITEM item) const;
+    // The drop handler: the matched format, its medium and the effect the
+    // rule chose; false (with the effect none) when the data was not used.
+    virtual bool OnTreeDrop(FORMATETC* format, STGMEDIUM* medium, DWORD* effect);
+    // The item under a screen point gets the drop highlight and becomes the
+    // current item; with hover the rows around it are scrolled into view and
+    // the expand timer runs. Whether a drop may land there.
+    bool TrackDrag(POINTL point, bool hover);
+    // The drag left or dropped: no highlight, no current item, no timer.
+    void EndDrag();
+    bool HoverTimerRunning() const { return m_hoverTimer; }
+    // The row a drag shows the drop highlight on, or null.
+    HTREEITEM DropHighlight() const { return m_dropItem; }
+    void SetDropHighlight(HTREEITEM item);
+
     // Sends the notification window an FTN_* notice.
     LRESULT Notify(UINT code, const char* first, const char* second = nullptr,
                    const char* third = nullptr, uintptr_t fourth = 0);
@@ -121,6 +148,11 @@ protected:
     LRESULT OnEndLabelEdit(int, LPNMHDR header, BOOL& handled);
     void SortChildren(HTREEITEM parent);
     void SetChildrenFlag(HTREEITEM item, int children);
+    void StopHoverTimer();
+
+    // Set by the pane tree before it is created: its formats and roots.
+    explorer_drop_rules::DropTargetKind m_dropKind =
+        explorer_drop_rules::DropTargetKind::FolderTree;
 
 private:
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
@@ -133,8 +165,12 @@ private:
     LRESULT OnItemExpanding(int, LPNMHDR header, BOOL& handled);
     LRESULT OnSelChanged(int, LPNMHDR header, BOOL& handled);
     LRESULT OnDeleteItem(int, LPNMHDR header, BOOL& handled);
+    LRESULT OnBeginDrag(int, LPNMHDR header, BOOL& handled);
+    LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL& handled);
 
     void OnAttached();
+    void RegisterDropTarget();
+    void RevokeDropTarget();
     void FillShellChildren(HTREEITEM item, bool refresh);
     void FillArchiveChildren(HTREEITEM item);
     void AppendArchives(HTREEITEM item, const char* folder);
@@ -148,6 +184,9 @@ private:
     HTREEITEM m_currentItem = nullptr;
     HTREEITEM m_desktopItem = nullptr;
     bool m_noArchives = false;
+    CFolderTreeDropTarget* m_dropTarget = nullptr; // one reference of ours
+    bool m_hoverTimer = false;
+    HTREEITEM m_dropItem = nullptr;
 };
 
 // The index in the shared small image list of the icon SHGetFileInfoA gives

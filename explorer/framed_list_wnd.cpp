@@ -4,35 +4,8 @@
 
 #include "app/application_state.h"
 #include "app/file_item_list.h"
+#include "explorer/list_view_class.h"
 #include "explorer/logic/folder_rules.h"
-
-namespace {
-
-// The explorer's thumbnail sides, as the list itself reads them.
-int ThumbnailSide(uint32_t option) {
-    return option >= 50 && option <= 200 ? static_cast<int>(option) : 100;
-}
-
-bool RegisterPreviewClass() {
-    HINSTANCE instance = UiModuleInstance();
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExA(instance, CFramedListWnd::kClassName, &wc))
-        return true;
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&icc);
-    if (!GetClassInfoExA(nullptr, WC_LISTVIEWA, &wc))
-        return false;
-    // The list view's procedure and extra bytes under the popup's name; the
-    // object is bound right after creation and answers the few messages it
-    // handles before the list view does.
-    wc.cbSize = sizeof wc;
-    wc.hInstance = instance;
-    wc.lpszClassName = CFramedListWnd::kClassName;
-    return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
-} // namespace
 
 CFramedListWnd::~CFramedListWnd() {
     if (m_hWnd)
@@ -40,7 +13,8 @@ CFramedListWnd::~CFramedListWnd() {
 }
 
 HWND CFramedListWnd::Create(HWND owner) {
-    if (!RegisterPreviewClass())
+    // The list view answers every message the popup leaves to it.
+    if (!RegisterListViewSuperclass(kClassName))
         return nullptr;
     HWND window = CreateWindowExA(0, kClassName, nullptr, WS_POPUP | WS_BORDER | WS_DISABLED, 0, 0,
                                   0, 0, owner, nullptr, UiModuleInstance(), nullptr);

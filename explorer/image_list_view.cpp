@@ -11,6 +11,7 @@
 #include "app/application_state.h"
 #include "app/file_item_list.h"
 #include "app/image_cache.h"
+#include "explorer/list_view_class.h"
 #include "explorer/logic/list_layout.h"
 #include "explorer/logic/thumbnail_record.h"
 #include "imaging/byte_stream.h"
@@ -22,28 +23,6 @@ namespace {
 constexpr UINT kUpdateTimeoutMs = 500;
 constexpr DWORD kSharingRetryMs = 500;
 const PaletteEntry kMetafileBackground{247, 247, 247, 0};
-
-int ThumbnailSide(uint32_t option) {
-    return option >= 50 && option <= 200 ? static_cast<int>(option) : 100;
-}
-
-bool RegisterListClass() {
-    HINSTANCE instance = UiModuleInstance();
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExA(instance, CImageListViewCtrl::kClassName, &wc))
-        return true;
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&icc);
-    if (!GetClassInfoExA(nullptr, WC_LISTVIEWA, &wc))
-        return false;
-    // The list view's own procedure and extra bytes under the program's
-    // name; the object is bound right after creation.
-    wc.cbSize = sizeof wc;
-    wc.hInstance = instance;
-    wc.lpszClassName = CImageListViewCtrl::kClassName;
-    return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
 
 bool GetLastWriteTime(const char* path, uint64_t* time) {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -63,7 +42,7 @@ CImageListViewCtrl::~CImageListViewCtrl() {
 
 HWND CImageListViewCtrl::Create(HWND parent, const RECT& rect, DWORD style, UINT id,
                                 const char* text) {
-    if (!RegisterListClass())
+    if (!RegisterListViewSuperclass(kClassName))
         return nullptr;
     HWND window = CreateWindowExA(0, kClassName, text, style | WS_CHILD, rect.left, rect.top,
                                   rect.right - rect.left, rect.bottom - rect.top, parent,
@@ -114,6 +93,7 @@ void CImageListViewCtrl::OnCreate() {
     m_pauseRequest = true;
     m_waitingForIdle = false;
     CreateTileBitmap();
+    RegisterDropTarget();
     if (m_workEvent && m_idleEvent)
         m_thread = reinterpret_cast<HANDLE>(
             _beginthreadex(nullptr, 0, &CImageListViewCtrl::WorkerThread, this, 0, nullptr));
@@ -123,6 +103,7 @@ LRESULT CImageListViewCtrl::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
     handled = FALSE; // the list view cleans up after us
     std::vector<CImageListViewCtrl*>& lists = LiveLists();
     lists.erase(std::remove(lists.begin(), lists.end(), this), lists.end());
+    RevokeDropTarget();
     m_stopRequest = true;
     if (m_thread) {
         SetEvent(m_workEvent);

@@ -33,6 +33,7 @@
 
 class CByteStream;
 class CFileItemList;
+class CImageListDropTarget;
 class CImageObject;
 
 enum EImageListViewMode : int {
@@ -108,6 +109,17 @@ public:
     // be made or taken, or an item has no path.
     bool BuildDataObject(const std::vector<int>& items, IDataObject* object, bool copy);
 
+    // --- drops onto the list (image_list_drop.cpp) ---
+
+    // The list's registered drop target; null when OLE refused it.
+    IDropTarget* DropTarget() const;
+    // Whether the list takes data of the matched format: files, and only
+    // into a folder on disk.
+    bool TakesDrop(const FORMATETC* matched) const;
+    // Copies or moves the dropped files from other folders into the list's
+    // folder; false (effect none) when the list does not take the data.
+    bool OnListDrop(FORMATETC* format, STGMEDIUM* medium, DWORD* effect);
+
     // --- state for the frame and for tests ---
 
     int ItemCount() const { return m_itemCount; }
@@ -134,6 +146,8 @@ private:
     LRESULT OnBeginDrag(int, LPNMHDR, BOOL&);
 
     void OnCreate();
+    void RegisterDropTarget();
+    void RevokeDropTarget();
     void ResetImageList(int count);
     void DestroyImageList();
     HBITMAP MakeBlankTile();
@@ -181,6 +195,7 @@ private:
     std::atomic<bool> m_jumpRequest{false};
     std::atomic<int> m_firstVisible{0};
     std::atomic<long> m_decodeCount{0};
-    bool m_repeatPass = true;  // the worker's own: run another pass at once
-    CThumbnailWriter m_writer; // the worker's place among the database writers
+    bool m_repeatPass = true;                     // the worker's own: run another pass at once
+    CThumbnailWriter m_writer;                    // the worker's place among the database writers
+    CImageListDropTarget* m_dropTarget = nullptr; // one reference of ours
 };

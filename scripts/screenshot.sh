@@ -9,8 +9,9 @@
 # dialogs as their tests show them, docs/rename.png the Rename and Batch
 # Rename Files dialogs, docs/find.png the Find dialog, and docs/folder-preview.png
 # the folder preview popup over a folder tree (the folder preview host test
-# program). Given names (program, viewer, explorer, docking, thumbnails,
-# folders, acquire, rename, find, preview), it takes only those pictures.
+# program), and docs/tree-drop.png a drag over the folder tree. Given names
+# (program, viewer, explorer, docking, thumbnails, folders, acquire, rename,
+# find, preview, drop), it takes only those pictures.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -31,6 +32,7 @@ if wants folders; then
 fi
 if wants find; then targets+=(explorer_find_dialog_test); fi
 if wants preview; then targets+=(folder_preview_host); fi
+if wants drop; then targets+=(explorer_tree_and_list_drop_test); fi
 cmake --build --preset mingw-x64 --target "${targets[@]}" >/dev/null
 exe=build/mingw-x64/program/VelmorantixXP.exe
 mkdir -p docs
@@ -212,4 +214,11 @@ if wants preview; then
   ' _ "$root/docs/folder-preview.png" "Z:${previews//\//\\}"
   rm -rf "$previews"
   echo "wrote $root/docs/folder-preview.png"
+fi
+
+# A drag resting on a folder of the folder tree, its row highlighted while
+# another is selected, as the drop test shows it: docs/tree-drop.png.
+if wants drop; then
+  test_shots "$root/docs/tree-drop.png" "*TheRowUnderADrag*" tree_drop_highlight.bmp -- \
+    explorer/explorer_tree_and_list_drop_test
 fi
