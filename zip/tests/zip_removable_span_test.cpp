@@ -198,9 +198,8 @@ TEST(RemovableDiskSpan, ASetWrittenOverThreeDisksReadsBackDiskByDisk) {
         EXPECT_GE(changer.m_requests[i].code, 1) << i;
         EXPECT_EQ(changer.m_requests[i].disk, int(i) + 1);
     }
-    EXPECT_EQ(changer.m_labels,
-              (std::map<int, std::string>{
-                  {1, "pkback# 001"}, {2, "pkback# 002"}, {3, "pkback# 003"}}));
+    EXPECT_EQ(changer.m_labels, (std::map<int, std::string>{
+                                    {1, "pkback# 001"}, {2, "pkback# 002"}, {3, "pkback# 003"}}));
     // The same file name on every disk, none fuller than the disk.
     for (int disk = 1; disk <= 3; ++disk) {
         EXPECT_EQ(ziptest::ListTree(changer.DiskFolder(disk)), std::vector<std::string>{"set.zip"});
