@@ -203,6 +203,10 @@ public:
     CArchiveTempFolder* GetArchiveTempFolder(const char* path);
     int ReleaseArchiveTempFolder(CArchiveTempFolder* folder);
     size_t ArchiveTempFolderCount();
+    // Why the archive that GetArchiveTempFolder last failed to open could
+    // not be opened, as the user reads it; empty once taken, and when the
+    // last open succeeded. The windows that asked for its list show it.
+    std::string TakeArchiveOpenError();
 
     CDirectoryWatcher& Watcher() { return watcher; }
     void SetFileDialogs(IFileDialogs* dialogs) { fileDialogs = dialogs; }
@@ -303,6 +307,7 @@ private:
     plat::CriticalSection passwordLock;
     std::string zipPassword;                       // guarded by passwordLock
     std::vector<CArchiveTempFolder*> archiveCache; // guarded by archiveLock; no references
+    std::string archiveOpenError;                  // guarded by archiveLock
     IFileDialogs* fileDialogs = nullptr;
     // Constructed after the locks it uses and stopped first in the destructor.
     CDirectoryWatcher watcher;

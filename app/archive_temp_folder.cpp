@@ -38,6 +38,20 @@ void DeleteTempFolder(const std::string& folder) {
     SHFileOperationA(&op);
 }
 
+// What the user is told about an archive that cannot be opened.
+std::string OpenErrorText(const char* path, const CZipException& e) {
+    std::string text = "Cannot open the archive ";
+    text += path;
+    text += ".\n";
+    // Nobody changes disks for the program: a set spread over removable
+    // disks is never read, whatever the disk in the drive.
+    if (e.Cause() == CZipException::kNoCallback)
+        text += "It is spread over several removable disks, and such archives cannot be read.";
+    else
+        text += e.GetErrorDescription();
+    return text;
+}
+
 } // namespace
 
 std::string MakeArchiveTempFolder(const std::string& base, const std::string& archivePath) {
@@ -71,10 +85,12 @@ CArchiveTempFolder* CApplicationState::GetArchiveTempFolder(const char* path) {
     if (!folder)
         return nullptr;
     bool opened = false;
+    archiveOpenError.clear();
     try {
         opened = folder->archive.Open(path, CZipArchive::OpenReadOnly);
-    } catch (const CZipException&) {
+    } catch (const CZipException& e) {
         opened = false;
+        archiveOpenError = OpenErrorText(path, e);
     }
     if (opened) {
         folder->archivePath = path;
@@ -123,6 +139,13 @@ void CApplicationState::DestroyArchiveTempFolder(CArchiveTempFolder* folder) {
     if (folder->madeFolder)
         DeleteTempFolder(folder->tempFolder);
     delete folder;
+}
+
+std::string CApplicationState::TakeArchiveOpenError() {
+    plat::ScopedLock guard(archiveLock);
+    std::string taken;
+    taken.swap(archiveOpenError);
+    return taken;
 }
 
 size_t CApplicationState::ArchiveTempFolderCount() {

@@ -150,6 +150,11 @@ void CMainFrame::ShowTreeItem(HTREEITEM item) {
     if (!list) {
         RefreshPanes(true);
         ::SetCursor(old);
+        // An archive that cannot be opened says why instead of looking empty.
+        const std::string error =
+            data && data->kind == kTreeArchive ? g_applicationState.TakeArchiveOpenError() : "";
+        if (!error.empty())
+            ShowMessageBox(error.c_str(), "Failed!", MB_ICONERROR);
         return;
     }
     if (list->IsFolderList() && !list->IsEmpty()) {

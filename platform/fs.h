@@ -29,6 +29,28 @@ bool FsCreateDirectory(const char* path);
 bool FsFreeSpace(const char* path, uint64_t* bytes);
 bool FsIsDriveRemovable(const char* path);
 bool FsSetVolumeLabel(const char* path, const char* label);
+// The label of the volume holding path; false when it cannot be read.
+bool FsGetVolumeLabel(const char* path, std::string* label);
+
+// The drive a path lies on as removable-disk spanning sees it: its type, the
+// free space of the disk in it and that disk's label. The program uses the
+// system's answers; a test puts a disk changer of its own in their place.
+class RemovableDrives {
+public:
+    virtual ~RemovableDrives() = default;
+    virtual bool IsRemovable(const char* path) { return FsIsDriveRemovable(path); }
+    virtual bool FreeSpace(const char* path, uint64_t* bytes) { return FsFreeSpace(path, bytes); }
+    virtual bool SetLabel(const char* path, const char* label) {
+        return FsSetVolumeLabel(path, label);
+    }
+    virtual bool GetLabel(const char* path, std::string* label) {
+        return FsGetVolumeLabel(path, label);
+    }
+};
+// The drives in use: the system's unless a test installed its own.
+RemovableDrives& Drives();
+// Installs drives (nullptr: the system's again) and returns the previous ones.
+RemovableDrives* SetDrives(RemovableDrives* drives);
 
 // OEM (code page 437, as on a US-English system) to ANSI (1252) and back, in
 // place, with the best-fit results of the system's conversion for characters

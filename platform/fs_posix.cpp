@@ -193,6 +193,11 @@ bool FsSetVolumeLabel(const char*, const char*) {
     return false;
 }
 
+bool FsGetVolumeLabel(const char*, std::string*) {
+    SetLastErrorCode(kErrorNotSupported);
+    return false;
+}
+
 void FsOemToAnsi(char* text, size_t length) {
     for (size_t i = 0; i < length; ++i) {
         const uint8_t c = static_cast<uint8_t>(text[i]);

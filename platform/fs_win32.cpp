@@ -101,6 +101,16 @@ bool FsSetVolumeLabel(const char* path, const char* label) {
     return ::SetVolumeLabelA(root.empty() ? nullptr : root.c_str(), label) != 0;
 }
 
+bool FsGetVolumeLabel(const char* path, std::string* label) {
+    const std::string root = VolumeRoot(path);
+    char name[MAX_PATH + 1] = {};
+    if (!::GetVolumeInformationA(root.empty() ? nullptr : root.c_str(), name, sizeof name, nullptr,
+                                 nullptr, nullptr, nullptr, 0))
+        return false;
+    *label = name;
+    return true;
+}
+
 void FsOemToAnsi(char* text, size_t length) {
     if (length != 0)
         ::OemToCharBuffA(text, text, static_cast<DWORD>(length));

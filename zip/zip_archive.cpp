@@ -135,7 +135,16 @@ bool CZipArchive::Open(const std::string& path, int mode, uint32_t volumeSize) {
         StartNewArchive();
         return true;
     }
-    ReadDirectoryAfterOpen();
+    try {
+        ReadDirectoryAfterOpen();
+    } catch (...) {
+        // An archive whose directory cannot be read (damaged, or a set on
+        // removable disks with no one to change them) is not left open: its
+        // file would stay locked behind an archive nobody can use.
+        m_directory.Clear(true);
+        m_storage.Close(true);
+        throw;
+    }
     return true;
 }
 

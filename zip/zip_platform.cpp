@@ -17,7 +17,7 @@ namespace {
 bool FreeSpaceOf(const std::string& path, uint64_t* bytes) {
     std::string p = path;
     for (int guard = 0; guard < 4096; ++guard) {
-        if (!p.empty() && plat::FsFreeSpace(OsPath(p).c_str(), bytes))
+        if (!p.empty() && plat::Drives().FreeSpace(OsPath(p).c_str(), bytes))
             return true;
         std::string parent = CZipPathParts(p).GetFilePath();
         ZipStr::RemoveTrailingSeparators(parent);
@@ -25,7 +25,7 @@ bool FreeSpaceOf(const std::string& path, uint64_t* bytes) {
             break;
         p = parent;
     }
-    return plat::FsFreeSpace(".", bytes);
+    return plat::Drives().FreeSpace(".", bytes);
 }
 
 // Attribute converters towards MS-DOS attributes and back.
@@ -259,11 +259,11 @@ uint32_t GetDeviceFreeSpace(const std::string& path) {
 }
 
 bool IsDriveRemovable(const std::string& path) {
-    return plat::FsIsDriveRemovable(OsPath(path).c_str());
+    return plat::Drives().IsRemovable(OsPath(path).c_str());
 }
 
 bool SetVolumeLabel(const std::string& path, const std::string& label) {
-    return plat::FsSetVolumeLabel(OsPath(path).c_str(), label.c_str());
+    return plat::Drives().SetLabel(OsPath(path).c_str(), label.c_str());
 }
 
 bool RemoveFile(const std::string& path, bool throwOnError) {

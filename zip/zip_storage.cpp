@@ -38,6 +38,7 @@ void CZipVolumeStorage::Open(const std::string& path, int mode, uint32_t volumeS
     m_bytesOnVolume = 0;
     m_volumeSize = 0;
     m_lastVolume = 0;
+    m_diskRequests = 0;
     switch (mode) {
     case kOpenExisting:
     case kOpenReadOnly:
@@ -248,14 +249,16 @@ void CZipVolumeStorage::CreateVolumeFile(const std::string& path) {
 
 void CZipVolumeStorage::NextVolume(uint32_t needed) {
     Flush();
-    if (m_bytesOnVolume != 0) {
+    const bool unused = m_bytesOnVolume == 0;
+    if (!unused) {
         if (m_currentVolume + 1 >= kMaxVolumes)
             CZipException::ThrowError(CZipException::kTooManyVolumes, GetFilePath());
         m_bytesOnVolume = 0;
         ++m_currentVolume;
+        m_diskRequests = 0;
     }
     if (m_spanMode == kRemovableSpan) {
-        NextRemovableDisk(needed);
+        NextRemovableDisk(needed, unused);
         return;
     }
     if (!m_ownFile.IsClosed())
@@ -264,12 +267,21 @@ void CZipVolumeStorage::NextVolume(uint32_t needed) {
     m_capacity = m_volumeSize;
 }
 
-void CZipVolumeStorage::NextRemovableDisk(uint32_t needed) {
-    if (!m_ownFile.IsClosed())
-        m_ownFile.Close();
+void CZipVolumeStorage::NextRemovableDisk(uint32_t needed, bool dropUnused) {
     const std::string path = m_archivePath;
+    if (m_callback == nullptr)
+        CZipException::ThrowError(CZipException::kNoCallback, path);
+    if (!m_ownFile.IsClosed()) {
+        m_ownFile.Close();
+        // A disk given up before anything reached it (too little room for
+        // the block) keeps no empty file that would later pass for a volume.
+        if (dropUnused)
+            ZipPlatformOps::RemoveFile(path, false);
+    }
     int code = static_cast<int>(needed > 0x7FFFFFFFu ? 0x7FFFFFFFu : needed);
     for (;;) {
+        if (++m_diskRequests > kMaxDiskRequests)
+            CZipException::ThrowError(CZipException::kAbortedDiskChange, path);
         m_callback->m_volumePath = path;
         m_callback->m_diskNumber = m_currentVolume + 1;
         if (!m_callback->OnDiskChange(code))
@@ -393,13 +405,14 @@ void CZipVolumeStorage::ChangeVolume(int number) {
         return;
     // Volumes past the last one (or before the first) do not exist: a
     // damaged record, not a missing file.
-    if (number < 0 || (m_spanMode == kFixedSpan && static_cast<uint32_t>(number) > m_lastVolume) ||
-        number >= kMaxVolumes)
+    if (number < 0 || static_cast<uint32_t>(number) > m_lastVolume || number >= kMaxVolumes)
         CZipException::ThrowError(CZipException::kBadZipFile, GetFilePath());
     if (m_spanMode == kRemovableSpan) {
         // Every disk holds a file of the same name; the current one must be
         // let go before the disk can be taken out.
         const std::string path = m_archivePath;
+        if (m_callback == nullptr)
+            CZipException::ThrowError(CZipException::kNoCallback, path);
         m_ownFile.Close();
         m_callback->m_volumePath = path;
         m_callback->m_diskNumber = number + 1;
@@ -426,8 +439,8 @@ void CZipVolumeStorage::SetThisVolume(int number) {
         m_spanMode = ZipPlatformOps::IsDriveRemovable(m_archivePath) ? kRemovableSpan : kFixedSpan;
     else
         m_spanMode = kFixedSpan;
-    if (m_spanMode == kFixedSpan)
-        m_lastVolume = static_cast<uint32_t>(number);
-    else if (m_callback == nullptr)
+    // The end record lies on the last volume, on either kind of set.
+    m_lastVolume = static_cast<uint32_t>(number);
+    if (m_spanMode == kRemovableSpan && m_callback == nullptr)
         CZipException::ThrowError(CZipException::kNoCallback, GetFilePath());
 }

@@ -40,6 +40,11 @@ public:
     enum OpenMode : int { kOpenExisting = 0, kOpenReadOnly = 1, kCreate = 2, kCreateSpan = 3 };
     static constexpr uint32_t kSpanSignature = 0x08074B50u;
     static constexpr int kMaxVolumes = 999;
+    // Times one new disk is asked for before the set is given up: a callback
+    // that answers "go on" without a usable disk in the drive (the file is
+    // there, the label cannot be set, every disk is too small) would
+    // otherwise be asked for ever.
+    static constexpr int kMaxDiskRequests = 64;
 
     CZipVolumeStorage() = default;
     virtual ~CZipVolumeStorage();
@@ -125,7 +130,8 @@ public:
 private:
     void OpenVolumeFile(const std::string& path);
     void CreateVolumeFile(const std::string& path);
-    void NextRemovableDisk(uint32_t needed);
+    // dropUnused: the disk in the drive got nothing and keeps no file.
+    void NextRemovableDisk(uint32_t needed, bool dropUnused);
     // The set's last volume takes the archive's own name; returns it.
     std::string RenameLastVolume();
 
@@ -145,4 +151,5 @@ private:
     uint64_t m_capacity = 0;      // room of the current volume
     uint64_t m_bytesOnVolume = 0; // written to the current volume
     uint64_t m_lastWritePosition = 0;
+    int m_diskRequests = 0; // asked for the current new disk so far
 };

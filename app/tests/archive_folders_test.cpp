@@ -140,13 +140,24 @@ TEST_F(ArchiveFolders, AProtectedEntryAsksForItsPasswordOnce) {
     g_applicationState.ReleaseFileItemList(other);
 }
 
-TEST_F(ArchiveFolders, AMissingOrDamagedArchiveGivesNoList) {
+TEST_F(ArchiveFolders, AMissingOrDamagedArchiveGivesNoListAndSaysWhy) {
     CTestFolder folder("zip_bad");
     std::ofstream(folder.File("bad.zip"), std::ios::binary) << "PK this is not an archive";
-    EXPECT_EQ(nullptr,
-              g_applicationState.GetFileItemList(kListArchive, folder.File("bad.zip").c_str()));
-    EXPECT_EQ(nullptr,
-              g_applicationState.GetFileItemList(kListArchive, folder.File("none.zip").c_str()));
+    struct Case {
+        std::string path;
+        std::string why;
+    };
+    const Case cases[] = {
+        {folder.File("bad.zip"), "The central directory was not found in the archive (or you "
+                                 "were trying to open not the last disk of a multi-disk archive)"},
+        {folder.File("none.zip"), "No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(nullptr, g_applicationState.GetFileItemList(kListArchive, c.path.c_str()));
+        EXPECT_EQ(g_applicationState.TakeArchiveOpenError(),
+                  "Cannot open the archive " + c.path + ".\n" + c.why);
+        EXPECT_EQ(g_applicationState.TakeArchiveOpenError(), "") << "told once";
+    }
     EXPECT_EQ(0u, g_applicationState.ArchiveTempFolderCount());
 }
 
