@@ -101,8 +101,11 @@ bool CFolderTreeCtrl::SelectPidlUnder(LPCITEMIDLIST pidl, HTREEITEM start) {
         ancestors.push_back(Ancestor(pidl, depth));
 
     HTREEITEM level = start;
+    HTREEITEM parent = nullptr; // the match whose children `level` begins
+    bool refreshed = false;
     if (level == m_desktopItem) {
         TreeView_Expand(m_hWnd, level, TVE_EXPAND);
+        parent = level;
         level = TreeView_GetChild(m_hWnd, level);
     }
     bool selected = false;
@@ -132,7 +135,13 @@ bool CFolderTreeCtrl::SelectPidlUnder(LPCITEMIDLIST pidl, HTREEITEM start) {
             matchDepth = depth;
         }
         if (!match) {
-            level = TreeView_GetNextSibling(m_hWnd, level);
+            // Children listed before the folder was made do not hold it yet
+            // when no watcher told the tree: they are listed once more.
+            if (!parent || refreshed)
+                break;
+            FillChildren(parent, true);
+            refreshed = true;
+            level = TreeView_GetChild(m_hWnd, parent);
             continue;
         }
         TreeView_Expand(m_hWnd, match, TVE_EXPAND);
@@ -141,7 +150,14 @@ bool CFolderTreeCtrl::SelectPidlUnder(LPCITEMIDLIST pidl, HTREEITEM start) {
             TreeView_EnsureVisible(m_hWnd, match);
             selected = true;
         } else {
+            parent = match;
+            refreshed = false;
             level = TreeView_GetChild(m_hWnd, match);
+            if (!level) {
+                FillChildren(parent, true);
+                refreshed = true;
+                level = TreeView_GetChild(m_hWnd, parent);
+            }
         }
     }
     for (LPITEMIDLIST ancestor : ancestors)

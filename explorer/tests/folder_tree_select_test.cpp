@@ -117,6 +117,12 @@ TEST_F(FolderTreeSelect, APathSelectsItsFolderUnderMyComputer) {
             << c.name << ": " << SelectedPath();
         EXPECT_TRUE(IsUnder(TreeView_GetSelection(tree), computer)) << c.name;
     }
+    // A folder made after its parent's children were listed, with no
+    // watcher to tell the tree, is found all the same.
+    tree.StopAllWatches();
+    const std::string later = root.MakeFolder("outer\later");
+    ASSERT_TRUE(SelectPath(later));
+    EXPECT_EQ(0, lstrcmpiA(later.c_str(), SelectedPath().c_str())) << SelectedPath();
 }
 
 TEST_F(FolderTreeSelect, AFolderInACollectionIsSelectedUnderMyCollections) {
