@@ -164,6 +164,38 @@ TEST_F(FolderTreeSelect, AFavoritesFolderIsFoundDownTheChainOfItsAncestors) {
     EXPECT_EQ(tree.FavoritesRoot(), TreeView_GetSelection(tree));
 }
 
+TEST_F(FolderTreeSelect, AZipFolderIsSelectedWhereTheTreeShowsIt) {
+    const std::string zips = root.MakeFolder("zips");
+    const std::string archive = zips + "\\a.zip";
+    ASSERT_TRUE(CopyFileA(VXP_TEST_DATA_DIR "\\explorer\\dirs.zip", archive.c_str(), FALSE));
+    FillAsTheExplorer();
+    ASSERT_TRUE(SelectPath(zips)); // lists the archive in the folder
+    HTREEITEM item = TreeView_GetChild(tree, TreeView_GetSelection(tree));
+    ASSERT_NE(nullptr, item);
+    ASSERT_EQ(kTreeArchive, tree.ItemData(item)->kind);
+    TreeView_SelectItem(tree, item); // lists its folders
+    TreeView_SelectItem(tree, TreeView_GetRoot(tree));
+    struct Case {
+        const char* inner;
+        std::string shown;
+    } cases[] = {
+        {"a\\", archive + "|a\\"},
+        {"c\\", archive + "|c\\"},
+        {"", archive},
+        {"", archive}, // already selected
+    };
+    for (const Case& c : cases) {
+        CArchiveLocation location;
+        location.archivePath = archive;
+        location.innerPath = c.inner;
+        EXPECT_TRUE(tree.SelectItemSource(kTreeArchive, reinterpret_cast<uintptr_t>(&location)))
+            << c.inner;
+        const CFolderTreeItemData* data = tree.ItemData(TreeView_GetSelection(tree));
+        ASSERT_NE(nullptr, data);
+        EXPECT_EQ(c.shown, data->Text());
+    }
+}
+
 TEST_F(FolderTreeSelect, TheFirstTopLevelItemAndSearchResultAreShownByTheirKinds) {
     FillAsTheExplorer();
     ASSERT_TRUE(tree.SelectItemSource(-1, 0));
