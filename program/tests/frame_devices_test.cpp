@@ -4,7 +4,8 @@
 // Computer and announces it; the frame then offers the New device dialog
 // for the drive's pictures, and Browse content opens the folder that holds
 // them. The volume's removal takes its drive item away. The drive is a
-// drive-letter link of the Wine prefix to a temporary folder.
+// drive-letter link of the Wine prefix to a temporary folder. Beside the
+// drives, the frame's keys that open the Favorites root.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -282,6 +283,27 @@ TEST_F(ExplorerDevicesTest, ANewDriveWithoutPicturesOrWithDetectionOffOffersNoth
         ASSERT_TRUE(link.Unlink());
         SendVolumeEvent(DBT_DEVICEREMOVECOMPLETE, link.Drive());
         EXPECT_TRUE(Pump(5000, [&] { return DriveItem(link.Root()) == nullptr; })) << c.name;
+    }
+}
+
+TEST_F(ExplorerDevicesTest, CtrlIAndTheFavoritesKeySelectTheFavoritesRoot) {
+    CFolderPaneTree& tree = explorer->Tree();
+    ASSERT_NE(nullptr, tree.FavoritesRoot());
+    struct Case {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    } cases[] = {
+        {"Ctrl+I", WM_COMMAND, ID_VIEW_ITEM_INFO, 0},
+        {"the Favorites key", WM_APPCOMMAND, 0,
+         MAKELPARAM(0, FAPPCOMMAND_KEY | APPCOMMAND_BROWSER_FAVORITES)},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(explorer->SelectPath(home.Path().c_str()));
+        ASSERT_NE(tree.FavoritesRoot(), TreeView_GetSelection(tree.m_hWnd));
+        SendMessageA(explorer->m_hWnd, c.message, c.wParam, c.lParam);
+        EXPECT_EQ(tree.FavoritesRoot(), TreeView_GetSelection(tree.m_hWnd)) << c.name;
     }
 }
 
