@@ -273,13 +273,13 @@ LRESULT CBrowseForFolderDialog::OnGo(WORD, WORD, HWND, BOOL&) {
     TakeComboText();
     if (!IsDirectory(path))
         ShowMessageBox("Path not found", kProductName, MB_ICONINFORMATION);
-    m_tree.SelectFolderPath(path);
+    m_tree.SelectItemSource(kTreeShellFolder, reinterpret_cast<uintptr_t>(path));
     return 0;
 }
 
 LRESULT CBrowseForFolderDialog::OnNewFolder(WORD, WORD, HWND, BOOL&) {
     if (path[0] && PathFileExistsA(path))
-        m_tree.SelectFolderPath(path);
+        m_tree.SelectItemSource(kTreeShellFolder, reinterpret_cast<uintptr_t>(path));
     else if (HTREEITEM first = TreeView_GetRoot(m_tree.m_hWnd))
         TreeView_SelectItem(m_tree.m_hWnd, first);
     ::SendMessageA(m_tree.m_hWnd, WM_COMMAND, ID_TREE_NEW_FOLDER, 0);

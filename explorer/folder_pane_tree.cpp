@@ -32,23 +32,6 @@ LPITEMIDLIST ParseFolder(const char* path) {
     return pidl;
 }
 
-// Whether folder is path or one of its ancestors (ignoring case).
-bool IsAtOrAbove(const std::string& folder, const std::string& path) {
-    if (folder.empty() || folder.size() > path.size())
-        return false;
-    if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, folder.c_str(),
-                       static_cast<int>(folder.size()), path.c_str(),
-                       static_cast<int>(folder.size())) != CSTR_EQUAL)
-        return false;
-    return folder.size() == path.size() || folder.back() == '\\' || path[folder.size()] == '\\';
-}
-
-std::string WithoutTrailingBackslash(std::string path) {
-    while (path.size() > 3 && path.back() == '\\')
-        path.pop_back();
-    return path;
-}
-
 } // namespace
 
 HTREEITEM CFolderPaneTree::InsertCollectionsRoot() {
@@ -143,41 +126,6 @@ bool CFolderPaneTree::AddCollectionFolder(const char* path, bool select) {
 void CFolderPaneTree::SortCollections() {
     if (m_collectionsRoot)
         TreeView_SortChildren(m_hWnd, m_collectionsRoot, FALSE);
-}
-
-HTREEITEM CFolderPaneTree::FindFolder(HTREEITEM first, const std::string& path, int depth) {
-    for (HTREEITEM item = first; item; item = TreeView_GetNextSibling(m_hWnd, item)) {
-        const CFolderTreeItemData* data = ItemData(item);
-        if (!data || data->kind != kTreeShellFolder)
-            continue;
-        char own[MAX_PATH] = "";
-        const bool hasPath = GetItemPathOf(item, own);
-        const std::string folder = WithoutTrailingBackslash(own);
-        if (hasPath && !IsAtOrAbove(folder, path))
-            continue;
-        if (hasPath && folder.size() == path.size())
-            return item;
-        // An ancestor, or a virtual folder (the desktop, My Computer) that
-        // may hold it: look inside.
-        if (!hasPath && depth >= 2)
-            continue;
-        TreeView_Expand(m_hWnd, item, TVE_EXPAND);
-        if (HTREEITEM found =
-                FindFolder(TreeView_GetChild(m_hWnd, item), path, hasPath ? depth : depth + 1))
-            return found;
-    }
-    return nullptr;
-}
-
-bool CFolderPaneTree::SelectFolderPath(const char* path) {
-    if (!path || !*path)
-        return false;
-    HTREEITEM found = FindFolder(TreeView_GetRoot(m_hWnd), WithoutTrailingBackslash(path), 0);
-    if (!found)
-        return false;
-    TreeView_SelectItem(m_hWnd, found);
-    TreeView_EnsureVisible(m_hWnd, found);
-    return true;
 }
 
 std::string CFolderPaneTree::GetSelectedFolderPath() const {

@@ -64,9 +64,11 @@ public:
     HTREEITEM InsertSearchResultRoot(uintptr_t key);
     HTREEITEM SearchResultRoot() const { return m_searchRoot; }
 
-    // Finds the shell folder of path among the items, expanding the folders on
-    // the way, and selects it; false when it is not found.
-    bool SelectFolderPath(const char* path);
+    // Folders under My Collections are found there first (folder_pane_select.cpp).
+    bool SelectPidl(LPCITEMIDLIST pidl) override;
+    // Besides the folder tree's kinds: -1 the first top-level item, 2 a
+    // favorites folder by id (0 the Favorites root), 4 the search results.
+    bool SelectItemSource(int kind, uintptr_t source) override;
     // The empty string unless the selected item is a shell folder.
     std::string GetSelectedFolderPath() const;
 
@@ -109,7 +111,6 @@ private:
     LRESULT OnDeleteItem(int, LPNMHDR header, BOOL& handled);
 
     void SortCollections();
-    HTREEITEM FindFolder(HTREEITEM first, const std::string& path, int depth);
 
     bool m_secondaryTree = false;
     CFolderPreview m_preview{*this};

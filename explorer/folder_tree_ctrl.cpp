@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/app_globals.h"
+#include "app/app_module.h"
 #include "ui/wait_cursor.h"
 #include "zip/zip_archive.h"
 #include "zip/zip_exception.h"
@@ -216,6 +217,8 @@ void CFolderTreeCtrl::OnAttached() {
                    reinterpret_cast<LPARAM>(g_smallImageList));
     m_watcher.SetTarget(m_hWnd);
     RegisterDropTarget();
+    if (CMessageLoop* loop = g_module.GetMessageLoop())
+        m_idleRegistered = loop->AddIdleHandler(this) != FALSE;
 }
 
 CFolderTreeItemData* CFolderTreeCtrl::CreateItemData(int kind, uintptr_t data) {
@@ -392,10 +395,13 @@ void CFolderTreeCtrl::FillShellChildren(HTREEITEM item, bool refresh) {
         FAILED(folder->EnumObjects(m_hWnd, SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN, &items)) ||
         !items) {
         if (refresh) {
+            ::SendMessageA(m_hWnd, WM_SETREDRAW, FALSE, 0);
             for (HTREEITEM child : recorded)
                 TreeView_DeleteItem(m_hWnd, child);
             TreeView_Expand(m_hWnd, item, TVE_COLLAPSE | TVE_COLLAPSERESET);
+            ::SendMessageA(m_hWnd, WM_SETREDRAW, TRUE, 0);
             SetChildrenFlag(item, 1);
+            ::PostMessageA(m_hWnd, FTM_DRIVECHANGED, 0, 0);
         }
         if (folder)
             folder->Release();
@@ -413,20 +419,26 @@ void CFolderTreeCtrl::FillShellChildren(HTREEITEM item, bool refresh) {
         GetItemPath(absolute, path);
         if (path[0])
             m_watcher.WatchDrive(path);
-        bool kept = false;
+        const int drive = explorer_drive_events::DriveNumberOfPath(path);
+        HTREEITEM kept = nullptr;
         if (refresh) {
             for (auto at = recorded.begin(); at != recorded.end(); ++at) {
                 const CFolderTreeItemData* other = ItemData(*at);
                 if (other && other->kind == kTreeShellFolder && other->Pidl() &&
                     Desktop()->CompareIDs(0, absolute, other->Pidl()) == 0) {
+                    kept = *at;
                     recorded.erase(at);
-                    kept = true;
                     break;
                 }
             }
         }
         if (kept) {
             CoTaskMemFree(absolute);
+            const int changed = m_drives.KeptChild(drive, path[0] && PathIsRootA(path));
+            if (changed != explorer_drive_events::kNoDrive) {
+                ResetDriveItem(kept);
+                ::PostMessageA(m_hWnd, FTM_DRIVECHANGED, static_cast<WPARAM>(changed), 0);
+            }
         } else if (CFolderTreeItemData* record =
                        CreateItemData(kTreeShellFolder, reinterpret_cast<uintptr_t>(absolute))) {
             SHFILEINFOA info{};
@@ -442,16 +454,30 @@ void CFolderTreeCtrl::FillShellChildren(HTREEITEM item, bool refresh) {
                 children = 1;
             else if (path[0] && FolderHoldsZip(path))
                 children = 1;
-            InsertItem(item, info.szDisplayName, SharedSmallIconIndex(absolute, 0),
-                       SharedSmallIconIndex(absolute, SHGFI_OPENICON), children, record);
+            if (InsertItem(item, info.szDisplayName, SharedSmallIconIndex(absolute, 0),
+                           SharedSmallIconIndex(absolute, SHGFI_OPENICON), children, record)) {
+                const int added = m_drives.NewChild(drive);
+                if (added != explorer_drive_events::kNoDrive)
+                    ::PostMessageA(m_hWnd, FTM_DRIVEADDED, static_cast<WPARAM>(added), 0);
+            }
         } else {
             CoTaskMemFree(absolute);
         }
         CoTaskMemFree(child);
     }
     items->Release();
-    for (HTREEITEM gone : recorded)
+    for (HTREEITEM gone : recorded) {
+        char gonePath[MAX_PATH];
+        if (GetItemPathOf(gone, gonePath) && PathIsRootA(gonePath)) {
+            m_watcher.UnwatchDrive(gonePath);
+            const int removed =
+                m_drives.VanishedRoot(explorer_drive_events::DriveNumberOfPath(gonePath));
+            if (removed != explorer_drive_events::kNoDrive)
+                ::PostMessageA(m_hWnd, FTM_DRIVEREMOVED, static_cast<WPARAM>(removed), 0);
+        }
         TreeView_DeleteItem(m_hWnd, gone);
+    }
+    m_drives.removed = explorer_drive_events::kNoDrive;
     TVSORTCB sort{};
     sort.hParent = item;
     sort.lpfnCompare = CompareItems;
@@ -566,6 +592,11 @@ LRESULT CFolderTreeCtrl::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
     handled = FALSE;
     RevokeDropTarget();
     m_watcher.Shutdown();
+    if (m_idleRegistered) {
+        if (CMessageLoop* loop = g_module.GetMessageLoop())
+            loop->RemoveIdleHandler(this);
+        m_idleRegistered = false;
+    }
     // The records go here, whether or not the parent reflects the deletion
     // notices of the items.
     for (HTREEITEM item = TreeView_GetRoot(m_hWnd); item; item = NextInTree(item)) {

@@ -17,8 +17,10 @@
 
 #include "explorer/folder_tree_watcher.h"
 #include "explorer/logic/drop_rules.h"
+#include "explorer/logic/drive_events.h"
 #include "resources/messages.h"
 #include "resources/resource.h"
+#include "ui/message_loop.h"
 #include "ui/window_impl.h"
 
 enum EFolderTreeItemKind : int {
@@ -51,7 +53,7 @@ struct FolderTreeNotice {
 
 class CFolderTreeDropTarget;
 
-class CFolderTreeCtrl : public CWindowImplBase {
+class CFolderTreeCtrl : public CWindowImplBase, public CIdleHandler {
 public:
     CFolderTreeCtrl();
     ~CFolderTreeCtrl() override;
@@ -69,6 +71,12 @@ public:
     MESSAGE_HANDLER(FTM_ITEMREMOVED, OnItemRemoved)
     MESSAGE_HANDLER(FTM_ITEMRENAMED, OnItemRenamed)
     MESSAGE_HANDLER(FTM_ITEMMOVED, OnItemMoved)
+    MESSAGE_HANDLER(WM_DEVICECHANGE, OnDeviceChange)
+    MESSAGE_HANDLER(FTM_REFRESHDRIVES, OnRefreshDrives)
+    MESSAGE_HANDLER(FTM_DRIVEADDED, OnDriveNotice)
+    MESSAGE_HANDLER(FTM_DRIVEREMOVED, OnDriveNotice)
+    MESSAGE_HANDLER(FTM_DRIVECHANGED, OnDriveNotice)
+    MESSAGE_HANDLER(WM_TIMER, OnDriveTimer)
     COMMAND_ID_HANDLER(ID_TREE_NEW_FOLDER, OnNewFolder)
     COMMAND_ID_HANDLER(ID_TREE_DELETE, OnDeleteFolder)
     COMMAND_ID_HANDLER(ID_TREE_RENAME, OnRenameFolder)
@@ -97,6 +105,23 @@ public:
     bool GetItemPathOf(HTREEITEM item, char* path) const;
     CFolderTreeItemData* ItemData(HTREEITEM item) const;
     static CFolderTreeItemData* CreateItemData(int kind, uintptr_t data);
+
+    // Selection by source (folder_tree_select.cpp). Walks down from start and
+    // its siblings to the folder of an absolute ID list, expanding the way,
+    // and selects it.
+    virtual bool SelectPidlUnder(LPCITEMIDLIST pidl, HTREEITEM start);
+    // SelectPidlUnder from each top-level item until one succeeds.
+    virtual bool SelectPidl(LPCITEMIDLIST pidl);
+    // Selects the item that shows a list's source: kind 0 a path (its folder
+    // when it is a file), kind 1 an archive folder (a CArchiveLocation).
+    virtual bool SelectItemSource(int kind, uintptr_t source);
+    // Selects a network folder under the top-level Network item, inserting
+    // it there when it is missing.
+    virtual bool SelectNetworkPidl(LPCITEMIDLIST pidl);
+
+    // The drive of a volume that arrived, waiting to be listed under My
+    // Computer, idle after idle (folder_tree_devices.cpp).
+    BOOL OnIdle() override;
 
     void StopAllWatches() { m_watcher.StopAllWatches(); }
     CFolderTreeWatcher& Watcher() { return m_watcher; }
@@ -139,6 +164,9 @@ public:
                    const char* third = nullptr, uintptr_t fourth = 0);
 
 protected:
+    HTREEITEM NextInTree(HTREEITEM item) const;
+    HTREEITEM DesktopItem() const { return m_desktopItem; }
+
     // The folder file commands (folder_tree_commands.cpp).
     LRESULT OnNewFolder(WORD, WORD, HWND, BOOL&);
     LRESULT OnDeleteFolder(WORD, WORD, HWND, BOOL&);
@@ -162,6 +190,15 @@ private:
     LRESULT OnItemRemoved(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnItemRenamed(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnItemMoved(UINT, WPARAM, LPARAM, BOOL& handled);
+    // Drives (folder_tree_devices.cpp).
+    LRESULT OnDeviceChange(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnRefreshDrives(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnDriveNotice(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnDriveTimer(UINT, WPARAM, LPARAM, BOOL& handled);
+    HTREEITEM DrivesItem() const;
+    // A drive item whose media went or came: emptied, collapsed and shown
+    // anew.
+    void ResetDriveItem(HTREEITEM item);
     LRESULT OnItemExpanding(int, LPNMHDR header, BOOL& handled);
     LRESULT OnSelChanged(int, LPNMHDR header, BOOL& handled);
     LRESULT OnDeleteItem(int, LPNMHDR header, BOOL& handled);
@@ -176,7 +213,6 @@ private:
     void AppendArchives(HTREEITEM item, const char* folder);
     HTREEITEM InsertItem(HTREEITEM parent, const char* text, int image, int selectedImage,
                          int children, CFolderTreeItemData* data);
-    HTREEITEM NextInTree(HTREEITEM item) const;
     bool ItemPathForMatch(HTREEITEM item, char* path) const;
 
     CFolderTreeWatcher m_watcher;
@@ -187,6 +223,9 @@ private:
     CFolderTreeDropTarget* m_dropTarget = nullptr; // one reference of ours
     bool m_hoverTimer = false;
     HTREEITEM m_dropItem = nullptr;
+    bool m_idleRegistered = false;
+    explorer_drive_events::PendingDrives m_drives;
+    bool m_drivesRefreshPosted = false;
 };
 
 // The index in the shared small image list of the icon SHGetFileInfoA gives

@@ -417,69 +417,12 @@ void CMainFrame::SaveSettings() {
     RegCloseKey(key);
 }
 
-bool CMainFrame::SelectFolderInTree(const char* folder) {
-    if (!m_tree.m_hWnd || !m_computerRoot || !folder || !*folder)
-        return false;
-    std::string wanted = folder;
-    while (wanted.size() > 3 && wanted.back() == '\\')
-        wanted.pop_back();
-    HTREEITEM item = m_computerRoot;
-    for (int depth = 0; depth < 64; ++depth) {
-        char path[MAX_PATH] = "";
-        if (m_tree.GetItemPathOf(item, path)) {
-            std::string have = path;
-            while (have.size() > 3 && have.back() == '\\')
-                have.pop_back();
-            if (lstrcmpiA(have.c_str(), wanted.c_str()) == 0) {
-                TreeView_SelectItem(m_tree.m_hWnd, item);
-                TreeView_EnsureVisible(m_tree.m_hWnd, item);
-                return true;
-            }
-        }
-        TreeView_Expand(m_tree.m_hWnd, item, TVE_EXPAND);
-        HTREEITEM next = nullptr;
-        // Children listed before the folder was made do not hold it yet: a
-        // miss lists them once more.
-        for (int pass = 0; pass < 2 && !next; ++pass) {
-            if (pass == 1)
-                m_tree.FillChildren(item, true);
-            for (HTREEITEM child = TreeView_GetChild(m_tree.m_hWnd, item); child;
-                 child = TreeView_GetNextSibling(m_tree.m_hWnd, child)) {
-                char childPath[MAX_PATH] = "";
-                if (!m_tree.GetItemPathOf(child, childPath))
-                    continue;
-                std::string prefix = childPath;
-                if (!prefix.empty() && prefix.back() != '\\')
-                    prefix += '\\';
-                const std::string test = wanted + '\\';
-                if (test.size() >= prefix.size() &&
-                    CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, test.c_str(),
-                                   static_cast<int>(prefix.size()), prefix.c_str(),
-                                   static_cast<int>(prefix.size())) == CSTR_EQUAL) {
-                    next = child;
-                    break;
-                }
-            }
-        }
-        if (!next)
-            return false;
-        item = next;
-    }
-    return false;
-}
-
 bool CMainFrame::SelectPath(const char* path) {
     if (!path || !*path)
         return false;
-    std::string normalized = path_parts::Normalized(path);
-    std::string folder = normalized;
-    if (!PathIsDirectoryA(folder.c_str())) {
-        char buffer[MAX_PATH];
-        lstrcpynA(buffer, folder.c_str(), MAX_PATH);
-        PathRemoveFileSpecA(buffer);
-        folder = buffer;
-    }
-    if (!PathIsDirectoryA(folder.c_str()) || !SelectFolderInTree(folder.c_str()))
+    const std::string normalized = path_parts::Normalized(path);
+    if (!m_tree.m_hWnd ||
+        !m_tree.SelectItemSource(kTreeShellFolder, reinterpret_cast<uintptr_t>(normalized.c_str())))
         return false;
     CFileItemList* list = m_list.ItemSource();
     if (list && !PathIsDirectoryA(normalized.c_str())) {
@@ -503,8 +446,15 @@ bool CMainFrame::ShowItem(int index, CFileItemList* list) {
                 return false;
         }
     } else {
-        ::MessageBoxA(m_hWnd, "Can't open path", "Velmorantix XP", MB_OK | MB_ICONERROR);
-        return false;
+        // The tree takes a list's source as the list holds it: an archive
+        // location, a favorites folder id or a search-result number.
+        const uintptr_t source = list->IsArchiveList()
+                                     ? reinterpret_cast<uintptr_t>(list->GetArchiveLocation())
+                                     : list->GetKeyValue();
+        if (!m_tree.m_hWnd || !m_tree.SelectItemSource(list->GetKind(), source)) {
+            ShowMessageBox("Can't open path", "Velmorantix XP", MB_OK | MB_ICONERROR);
+            return false;
+        }
     }
     ::SetFocus(m_list.m_hWnd);
     m_list.ClearSelection();

@@ -230,6 +230,7 @@ public:
     MESSAGE_HANDLER(WM_NOTIFY, OnTreeNotice)
     MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
     MESSAGE_RANGE_HANDLER(FTN_FOLDERCREATED, FTN_ENDOPERATION, OnPassedTreeNotice)
+    MESSAGE_HANDLER(WM_DEVICECHANGE, OnDeviceChange)
     MESSAGE_HANDLER(WM_APPCOMMAND, OnAppCommand)
     COMMAND_ID_HANDLER(ID_GO_BACK, OnHistoryCommand)
     COMMAND_ID_HANDLER(ID_GO_FORWARD, OnHistoryCommand)
@@ -266,6 +267,7 @@ public:
     COMMAND_ID_HANDLER(ID_EDIT_JUMP_TO_TARGET, OnJumpToTarget)
     COMMAND_ID_HANDLER(ID_GO_ADDRESS_BAR, OnGoCommand)
     COMMAND_ID_HANDLER(ID_GO_HOME_FOLDER, OnGoCommand)
+    COMMAND_ID_HANDLER(ID_VIEW_ITEM_INFO, OnGoFavorites)
     COMMAND_ID_HANDLER(ID_VIEW_SLIDESHOW, OnSlideShow)
     COMMAND_ID_HANDLER(ID_VIEW_OPTIONS, OnOptions)
     COMMAND_ID_HANDLER(kInfoPaneCommand, OnImageProperties)
@@ -302,9 +304,6 @@ private:
     void RestorePaneLayout();
     void SendPendingAutoHide();
     void FillTree();
-    // Selects the tree item of a file-system folder, expanding its ancestors
-    // under "My Computer"; false when the folder is not in the tree.
-    bool SelectFolderInTree(const char* folder);
 
     // notifications, list updates and commands (main_frame_notify.cpp)
     LRESULT OnNotify(UINT, WPARAM, LPARAM, BOOL&);
@@ -363,6 +362,10 @@ private:
     void PassToTwain(MSG* msg);
     void EndTwainSession();
     void OnDriveAdded(const NMHDR* header);
+    // Drives and the Favorites keys (main_frame_devices.cpp).
+    LRESULT OnDeviceChange(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnGoFavorites(WORD, WORD, HWND, BOOL&);
+    void SelectFavoritesRoot();
 
     // the Find command and the Search Result root (main_frame_find.cpp)
     LRESULT OnFind(WORD, WORD, HWND, BOOL&);

@@ -36,10 +36,6 @@ LRESULT CMainFrame::OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) 
         return 0;
     }
     if (header->hwndFrom == m_tree.m_hWnd && m_tree.m_hWnd) {
-        if (header->code == kFtnDriveAdded) {
-            OnDriveAdded(header);
-            return 0;
-        }
         const LRESULT own = Reflect(header, wParam);
         if (header->code == TVN_SELCHANGEDA) {
             ShowTreeItem(reinterpret_cast<NMTREEVIEWA*>(header)->itemNew.hItem);

@@ -67,7 +67,8 @@ LRESULT CMainFrame::OnTreeNotice(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
     const bool passOn = !fromOwnTree && !NtFamilyPlatform() && m_tree.m_hWnd;
     switch (header->code) {
     case FTN_DRIVEADDED:
-        // The new-device check of a volume that arrived is acquisition's.
+        if (fromOwnTree)
+            OnDriveAdded(header);
         break;
     case FTN_DRIVEREMOVED: {
         char root[4] = "";
@@ -158,6 +159,10 @@ LRESULT CMainFrame::OnAppCommand(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
     }
     if (command == APPCOMMAND_BROWSER_FORWARD) {
         m_tree.HistoryForward();
+        return TRUE;
+    }
+    if (command == APPCOMMAND_BROWSER_FAVORITES) {
+        SelectFavoritesRoot();
         return TRUE;
     }
     // The other keys are the frame's own commands.

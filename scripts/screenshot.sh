@@ -23,7 +23,8 @@ targets=()
 if wants program || wants viewer || wants explorer; then targets+=(VelmorantixXP); fi
 if wants docking; then targets+=(dock_host); fi
 if wants acquire; then
-  targets+=(acquire_new_device_dialog_test acquire_screen_capture_dialog_test)
+  targets+=(acquire_new_device_dialog_test acquire_screen_capture_dialog_test
+    acquire_wia_transfer_test)
 fi
 if wants thumbnails; then targets+=(thumbnail_host); fi
 if wants rename; then targets+=(tools_rename_dialogs_test); fi
@@ -170,11 +171,13 @@ if wants folders; then
 fi
 
 # The acquisition dialogs, as their tests show them: docs/acquire.png holds the
-# Screen Capture and New device detected dialogs side by side.
+# Screen Capture, New device detected and Transfering dialogs side by side,
+# the last in the middle of its first item.
 if wants acquire; then
-  test_shots "$root/docs/acquire.png" "*OpensOnDownload*:*Escape*" \
-    screen_capture.bmp new_device.bmp -- \
-    acquire/acquire_new_device_dialog_test acquire/acquire_screen_capture_dialog_test
+  test_shots "$root/docs/acquire.png" "*OpensOnDownload*:*Escape*:*EachKindOfItem*" \
+    screen_capture.bmp new_device.bmp wia_transfer.bmp -- \
+    acquire/acquire_new_device_dialog_test acquire/acquire_screen_capture_dialog_test \
+    acquire/acquire_wia_transfer_test
 fi
 
 # The Rename and Batch Rename Files dialogs, as their tests show them.

@@ -18,6 +18,7 @@
 #include "acquire/wia_transfer.h"
 #include "app/options.h"
 #include "acquire/tests/fake_wia_item.h"
+#include "resources/resource.h"
 #include "tests/support/dialog_script.h"
 
 namespace {
@@ -155,6 +156,14 @@ TransferRun Transfer(const std::string& folder, std::vector<ItemScript> items, i
     TransferRun run;
     DialogScript script("Transfering", [&](HWND d) {
         FakeItem::s_dialog = d;
+        // The worker's first status text is a message sent to this thread:
+        // let it in, so the dialog is looked at in the middle of a transfer.
+        for (int i = 0; i < 50 && ::GetWindowTextLengthA(::GetDlgItem(d, IDC_TRANSFER_STATUS)) == 0;
+             ++i) {
+            MSG msg;
+            ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+            ::Sleep(20);
+        }
         testsupport::MaybeScreenshot(d, "wia_transfer");
         ::SetEvent(FakeItem::s_looked);
     });
@@ -199,6 +208,7 @@ TEST_F(WiaTransfer, EachKindOfItemLandsUnderTheNextNumberAndAFailedOneUsesNone) 
     std::vector<ItemScript> items(7);
     items[0].format = Format("JPEG");
     items[0].bytes = jpeg;
+    items[0].waitForLook = true; // held until the dialog has been looked at
     items[1].format = Format("MEMORYBMP");
     items[1].bytes = PackedBitmap();
     items[2].format = Format("WAV");

@@ -14,6 +14,11 @@
 //
 // Image n (from 1) is a 3 x 2 24-bit bitmap whose every pixel is
 // (blue n*10, green n*20, red n*30).
+//
+// Copied beside a program as its TWAIN_32.DLL, it takes its script from the
+// environment variable VXP_STAND_IN_TWAIN_SCRIPT when nothing scripted it,
+// and appends its log to the file VXP_STAND_IN_TWAIN_LOG names, so a test
+// can drive the running program and read the triplets afterwards.
 #include <windows.h>
 
 #include <algorithm>
@@ -39,6 +44,7 @@ struct StandIn {
     std::string log;
     TW_IDENTITY source{};
     UINT eventMessage = 0;
+    bool scripted = false;
 };
 
 StandIn& The() {
@@ -49,6 +55,18 @@ StandIn& The() {
 void Line(const std::string& text) {
     The().log += text;
     The().log += '\n';
+    char file[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableA("VXP_STAND_IN_TWAIN_LOG", file, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    HANDLE log = ::CreateFileA(file, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_ALWAYS, 0, nullptr);
+    if (log == INVALID_HANDLE_VALUE)
+        return;
+    const std::string line = text + "\n";
+    DWORD written = 0;
+    ::WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    ::CloseHandle(log);
 }
 
 TW_UINT16 Fail(TW_UINT16 condition) {
@@ -296,6 +314,7 @@ extern "C" __declspec(dllexport) void WINAPI StandInScript(const char* script) {
     StandIn& s = The();
     s = StandIn{};
     s.eventMessage = ::RegisterWindowMessageA("StandInTwainEvent");
+    s.scripted = true;
     std::stringstream words(script ? script : "");
     std::string word;
     while (std::getline(words, word, ',')) {
@@ -314,8 +333,12 @@ extern "C" __declspec(dllexport) TW_UINT16 WINAPI
     DSM_Entry(TW_IDENTITY* origin, TW_IDENTITY* destination, TW_UINT32 group, TW_UINT16 data,
               TW_UINT16 message, TW_MEMREF value) {
     StandIn& s = The();
-    if (!s.eventMessage)
-        s.eventMessage = ::RegisterWindowMessageA("StandInTwainEvent");
+    if (!s.scripted) {
+        char script[256];
+        const DWORD length =
+            ::GetEnvironmentVariableA("VXP_STAND_IN_TWAIN_SCRIPT", script, sizeof script);
+        StandInScript(length && length < sizeof script ? script : "");
+    }
     TW_UINT16 code;
     if (!origin)
         code = Fail(TWCC_BADVALUE);
