@@ -8,8 +8,8 @@
 //
 //   cmake --preset mingw-x64 -DVXP_BENCH=ON
 //   cmake --build build/mingw-x64 --target adjust_preview_bench
-//   scripts/with-wine-session.sh $PWD/build/mingw-x64/wineprefix \
-//       scripts/wine-run.sh --gtest build/mingw-x64/bench/viewer/adjust_preview_bench.exe
+//   scripts/with-wine-session.sh $PWD/build/mingw-x64/wineprefix scripts/wine-run.sh
+//       --gtest build/mingw-x64/bench/viewer/adjust_preview_bench.exe   (one command)
 //
 // A gtest program for its viewer and dialog fixtures; never part of the
 // tests. Prints the median and best of the moves, in milliseconds, and the
