@@ -2,8 +2,8 @@
 // (cyan-red, magenta-green, yellow-blue) separately in the shadows, midtones
 // and highlights, optionally keeping each pixel's lightness.
 #include "imaging/operations/color_adjustments.h"
-#include "imaging/operations/color_memo.h"
 #include "imaging/operations/hls_color.h"
+#include "imaging/operations/hls_wide.h"
 
 namespace {
 
@@ -17,14 +17,18 @@ struct BalanceTables {
     const uint8_t* blue;
 };
 
+// The hue and saturation of the shifted colour with the lightness of the
+// original one.
 struct MapBalanceKeepLightness {
     BalanceTables t;
+    const CHlsTables* hls;
+    const CHlsToBgr* back;
     void operator()(uint8_t* out, const uint8_t* in) const {
-        const HlsColor hls = RgbToHls(t.red[in[2]], t.green[in[1]], t.blue[in[0]]);
-        const RgbColor rgb = HlsToRgb(hls.hue, RgbLightness(in[2], in[1], in[0]), hls.saturation);
-        out[0] = static_cast<uint8_t>(rgb.blue);
-        out[1] = static_cast<uint8_t>(rgb.green);
-        out[2] = static_cast<uint8_t>(rgb.red);
+        const HlsColor c = hls->ToHls(t.red[in[2]], t.green[in[1]], t.blue[in[0]]);
+        const int r = in[2], g = in[1], b = in[0];
+        const int maxc = r > g ? (r > b ? r : b) : (g > b ? g : b);
+        const int minc = r < g ? (r < b ? r : b) : (g < b ? g : b);
+        back->ToBgr(c.hue, (maxc + minc) >> 1, c.saturation, out);
     }
 };
 
@@ -74,7 +78,18 @@ bool CColorBalanceOp::Apply(CImageObject* dest, CImageObject* src) {
     BuildTable(kYellowBlue, blue);
     const BalanceTables tables{red, green, blue};
     const MapOptions options{true, true, userValue, true};
-    if (preserveLuminosity)
-        return MapImage(dest, src, MemoizeColors(MapBalanceKeepLightness{tables}), options);
+    if (preserveLuminosity) {
+        const MapBalanceKeepLightness mapColor{tables, &CHlsTables::Get(), &CHlsToBgr::Get()};
+        BalanceWideTables wide;
+        for (int i = 0; i < 256; ++i) {
+            wide.red[i] = red[i];
+            wide.green[i] = green[i];
+            wide.blue[i] = blue[i];
+        }
+        auto mapRow = [&wide](uint8_t* d, const uint8_t* s, size_t width, int bytes) {
+            return BalanceKeepLightnessRowWide(d, s, width, bytes, wide);
+        };
+        return MapImageRows(dest, src, mapRow, mapColor, options);
+    }
     return MapThroughTables(dest, src, blue, green, red, options);
 }

@@ -36,42 +36,15 @@ HlsColor RgbToHls(int red, int green, int blue) {
     return out;
 }
 
-namespace {
-
-constexpr double kInv42_5 = 0.023529411764705882;
-
-double HueValue(double m1, double m2, double x) {
-    if (x > 255)
-        x -= 255;
-    else if (x < 0)
-        x += 255;
-    if (x < 42.5)
-        return m1 + (m2 - m1) * x * kInv42_5;
-    if (x < 127.5)
-        return m2;
-    if (x < 170)
-        return m1 + (m2 - m1) * (170 - x) * kInv42_5;
-    return m1;
-}
-
-int ToChannel(double v) {
-    const int c = static_cast<int>(v * 255);
-    return c < 0 ? 0 : (c > 255 ? 255 : c);
-}
-
-} // namespace
+using hls_detail::HueValue;
+using hls_detail::Means;
+using hls_detail::ToChannel;
 
 RgbColor HlsToRgb(int hue, int lightness, int saturation) {
     if (saturation == 0)
         return RgbColor{lightness, lightness, lightness};
-    const double l = lightness;
-    const double s = saturation;
-    double m2;
-    if (lightness < 128)
-        m2 = l * (s + 255) * 0.000015378700499807768;
-    else
-        m2 = (l + s - l * s * (1.0 / 255)) * (1.0 / 255);
-    const double m1 = l * 0.00784313725490196 - m2;
+    double m1, m2;
+    Means(lightness, saturation, &m1, &m2);
     RgbColor out;
     out.red = ToChannel(HueValue(m1, m2, hue + 85.0));
     out.green = ToChannel(HueValue(m1, m2, hue));
@@ -83,4 +56,51 @@ int RgbLightness(int red, int green, int blue) {
     const int maxc = std::max(red, std::max(green, blue));
     const int minc = std::min(red, std::min(green, blue));
     return static_cast<int>((maxc + minc) * 0.5);
+}
+
+const CHlsTables& CHlsTables::Get() {
+    static const CHlsTables tables;
+    return tables;
+}
+
+CHlsTables::CHlsTables() {
+    for (int sum = 0; sum <= 510; ++sum)
+        lightnessOfSum_[sum] = static_cast<uint8_t>((sum * 255 + 255) / 510);
+    // The formulas of RgbToHls, for every sum and difference a colour can
+    // have (d <= min(sum, 510 - sum)); the other entries are never read.
+    for (int sum = 0; sum <= 510; ++sum) {
+        saturation_[sum][0] = 0;
+        const int lightness = lightnessOfSum_[sum];
+        for (int d = 1; d < 256; ++d) {
+            int s = 0;
+            if (d <= sum && d <= 510 - sum)
+                s = lightness < 128 ? (d * 255 + sum / 2) / sum
+                                    : (d * 255 + (510 - sum) / 2) / (510 - sum);
+            saturation_[sum][d] = static_cast<uint8_t>(s);
+        }
+    }
+    for (int a = 0; a < 256; ++a)
+        hueStep_[0][a] = 0;
+    for (int d = 1; d < 256; ++d)
+        for (int a = 0; a < 256; ++a)
+            hueStep_[d][a] = static_cast<uint8_t>(a <= d ? (a * 42 + d / 2) / d : 0);
+}
+
+const CHlsToBgr& CHlsToBgr::Get() {
+    static const CHlsToBgr conversion;
+    return conversion;
+}
+
+CHlsToBgr::CHlsToBgr() {
+    // The branch HueValue takes for each channel's hue position x: below 42.5
+    // the rising ramp at x; up to 127.5 the plateau; below 170 the ramp at
+    // 170 - x (the same arithmetic); then the floor.
+    auto slot = [](int x) {
+        return static_cast<uint8_t>(x <= 42 ? x : x <= 127 ? kPlateau : x < 170 ? 170 - x : kFloor);
+    };
+    for (int h = 0; h < 256; ++h) {
+        redSlot_[h] = slot(h + 85 > 255 ? h + 85 - 255 : h + 85);
+        greenSlot_[h] = slot(h);
+        blueSlot_[h] = slot(h - 85 < 0 ? h - 85 + 255 : h - 85);
+    }
 }

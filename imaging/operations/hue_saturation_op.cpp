@@ -2,8 +2,12 @@
 // yellows, greens, cyans, blues, magentas) picks one set of hue, lightness
 // and saturation tables (master values added), and it is moved back.
 #include "imaging/operations/color_adjustments.h"
-#include "imaging/operations/color_memo.h"
 #include "imaging/operations/hls_color.h"
+#include "imaging/operations/hls_wide.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
 
 namespace {
 
@@ -17,20 +21,24 @@ struct RangeTables {
     uint8_t saturation[256];
 };
 
+// The range a colour's hue falls in picks its tables; that choice and the
+// turned hue are looked up once per hue value rather than worked out per
+// pixel.
+struct HueEntry {
+    uint8_t hue;               // the turned hue
+    const uint8_t* lightness;  // its range's lightness table
+    const uint8_t* saturation; // its range's saturation table
+};
+
 struct MapHueSaturation {
-    const RangeTables* ranges; // 6 entries: reds .. magentas
-    // Range of each hue: 0 reds (< 43), 1 yellows (< 85), 2 greens (< 128),
-    // 3 cyans (< 171), 4 blues (< 213), 5 magentas.
-    const uint8_t* rangeOfHue;
+    const CHlsTables* hls;
+    const CHlsToBgr* back;
+    const HueEntry* byHue; // 256 entries
 
     void operator()(uint8_t* out, const uint8_t* in) const {
-        const HlsColor hls = RgbToHls(in[2], in[1], in[0]);
-        const RangeTables& t = ranges[rangeOfHue[hls.hue]];
-        const RgbColor rgb =
-            HlsToRgb(t.hue[hls.hue], t.lightness[hls.lightness], t.saturation[hls.saturation]);
-        out[0] = static_cast<uint8_t>(rgb.blue);
-        out[1] = static_cast<uint8_t>(rgb.green);
-        out[2] = static_cast<uint8_t>(rgb.red);
+        const HlsColor c = hls->ToHls(in[2], in[1], in[0]);
+        const HueEntry& e = byHue[c.hue];
+        back->ToBgr(e.hue, e.lightness[c.lightness], e.saturation[c.saturation], out);
     }
 };
 
@@ -77,6 +85,41 @@ bool CHueSaturationOp::Apply(CImageObject* dest, CImageObject* src) {
     uint8_t rangeOfHue[256];
     for (int h = 0; h < 256; ++h)
         rangeOfHue[h] = h < 43 ? 0 : h < 85 ? 1 : h < 128 ? 2 : h < 171 ? 3 : h < 213 ? 4 : 5;
-    return MapImage(dest, src, MemoizeColors(MapHueSaturation{ranges, rangeOfHue}),
-                    {true, true, userValue, true});
+    HueEntry byHue[256];
+    for (int h = 0; h < 256; ++h) {
+        const RangeTables& t = ranges[rangeOfHue[h]];
+        byHue[h] = HueEntry{t.hue[h], t.lightness, t.saturation};
+    }
+    const MapHueSaturation mapColor{&CHlsTables::Get(), &CHlsToBgr::Get(), byHue};
+    const MapOptions options{true, true, userValue, true};
+    if (!HlsWidePathEnabled() || src->bitsPerPixel == 8)
+        return MapImage(dest, src, mapColor, options);
+    // Widened tables for the vector path; on the heap, as the operation may
+    // run on a thread with a small stack.
+    std::unique_ptr<HueSaturationWideTables> wide(new (std::nothrow) HueSaturationWideTables);
+    if (!wide)
+        return MapImage(dest, src, mapColor, options);
+    for (int h = 0; h < 256; ++h) {
+        wide->hue[h] = byHue[h].hue;
+        wide->range[h] = 256 * rangeOfHue[h];
+    }
+    wide->sharedRange = wide->lightnessIdentity = wide->saturationIdentity = true;
+    for (int k = 0; k < kRanges - 1; ++k) {
+        for (int i = 0; i < 256; ++i) {
+            wide->lightness[256 * k + i] = ranges[k].lightness[i];
+            wide->saturation[256 * k + i] = ranges[k].saturation[i];
+            if (ranges[k].lightness[i] != i)
+                wide->lightnessIdentity = false;
+            if (ranges[k].saturation[i] != i)
+                wide->saturationIdentity = false;
+        }
+        if (std::memcmp(ranges[k].lightness, ranges[0].lightness, 256) != 0 ||
+            std::memcmp(ranges[k].saturation, ranges[0].saturation, 256) != 0)
+            wide->sharedRange = false;
+    }
+    const HueSaturationWideTables& tables = *wide;
+    auto mapRow = [&tables](uint8_t* d, const uint8_t* s, size_t width, int bytes) {
+        return HueSaturationRowWide(d, s, width, bytes, tables);
+    };
+    return MapImageRows(dest, src, mapRow, mapColor, options);
 }

@@ -22,13 +22,26 @@ constexpr int kGreenCells = 64;
 constexpr int kRedCells = 32;
 constexpr size_t kCellCount = size_t{kBlueCells} * kGreenCells * kRedCells;
 
-// Cell counters, saturating at 65535. After the palette is chosen the same
-// storage becomes the inverse colour map cache: 0 = not known yet, otherwise
-// palette index + 1.
+// Cell counters, saturating at 65535.
 struct ColorCells {
     std::vector<uint16_t> cells;
 
     uint16_t& At(int b, int g, int r) {
+        return cells[(static_cast<size_t>(b) * kGreenCells + g) * kRedCells + r];
+    }
+};
+
+// The inverse colour map, filled on demand: per cell the chosen palette
+// entry's index (top byte) and its blue, green and red (low bytes), so that
+// one read gives the error diffusion both. kUnknown marks cells not filled
+// yet: no palette colour has a blue of 255, since each is a rounded mean of
+// cell centres, whose blues are 4..252.
+constexpr uint32_t kUnknown = 0xFFFFFFFFu;
+
+struct InverseMap {
+    std::vector<uint32_t> cells;
+
+    uint32_t& At(int b, int g, int r) {
         return cells[(static_cast<size_t>(b) * kGreenCells + g) * kRedCells + r];
     }
 };
@@ -174,9 +187,15 @@ inline void AxisDistances(int x, int lo, int hi, int weight, int32_t* nearest, i
     *farthest += f * f;
 }
 
+uint32_t PackEntry(const std::vector<PaletteEntry>& palette, int index) {
+    const PaletteEntry& p = palette[static_cast<size_t>(index)];
+    return static_cast<uint32_t>(index) << 24 | static_cast<uint32_t>(p.red) << 16 |
+           static_cast<uint32_t>(p.green) << 8 | p.blue;
+}
+
 // Fills the cache for the 4 x 8 x 4 block of cells that holds (b, g, r): only
 // palette entries that can be nearest to some point of the block are tried.
-void FillCacheBlock(ColorCells& cache, const std::vector<PaletteEntry>& palette, int b, int g,
+void FillCacheBlock(InverseMap& cache, const std::vector<PaletteEntry>& palette, int b, int g,
                     int r) {
     const int b0 = b & ~3, g0 = g & ~7, r0 = r & ~3;
     const int minB = (b >> 2) * 32 + 4, minG = (g >> 3) * 32 + 2, minR = (r >> 2) * 32 + 4;
@@ -219,8 +238,7 @@ void FillCacheBlock(ColorCells& cache, const std::vector<PaletteEntry>& palette,
     for (int ib = 0; ib < 4; ++ib)
         for (int ig = 0; ig < 8; ++ig)
             for (int ir = 0; ir < 4; ++ir)
-                cache.At(b0 + ib, g0 + ig, r0 + ir) =
-                    static_cast<uint16_t>(bestIndex[ib][ig][ir] + 1);
+                cache.At(b0 + ib, g0 + ig, r0 + ir) = PackEntry(palette, bestIndex[ib][ig][ir]);
 }
 
 // Limits a diffused error (in colour units): full below 16, half the excess
@@ -243,14 +261,38 @@ inline int Clamp255(int v) {
     return v < 0 ? 0 : v > 255 ? 255 : v;
 }
 
+// The diffusion state of one channel along a row: cur is 7 x the last error
+// (for the next pixel), a and b what the next two error-row entries already
+// hold of the errors before it.
+struct Diffusion {
+    int cur = 0, a = 0, b = 0;
+
+    // The pixel's value with the diffused error added; `read` is the error
+    // row's entry from the row above.
+    int Value(int read, int pixel) const {
+        // The shift of a negative sum is arithmetic (floor) on every
+        // supported compiler, as the diffusion expects.
+        return Clamp255(kErrorLimit((cur + read + 8) >> 4) + pixel);
+    }
+
+    // Spreads the error e: 3/16 to the entry behind below, 5/16 below and
+    // 1/16 ahead below (written on the next steps), 7/16 to the next pixel.
+    void Spread(int e, int16_t* entryBehind) {
+        *entryBehind = static_cast<int16_t>(a + 3 * e);
+        a = b + 5 * e;
+        b = e;
+        cur = 7 * e;
+    }
+};
+
 // Maps every pixel to a palette index. Rows alternate direction (even rows
 // left to right); the error row carries 16 x the diffused error of the row
 // above in (width + 2) x 3 entries, entry x + 1 for column x and a margin at
 // each end. Of a pixel's error e, 7/16 goes to the next pixel in the row and
 // 3/16, 5/16, 1/16 to the pixels below behind, below and below ahead.
-template <int Bytes>
-bool MapPixels(CImageObject* dest, const CImageObject* src, ColorCells& cache,
-               const std::vector<PaletteEntry>& palette, bool diffuse) {
+template <int Bytes, bool Diffuse>
+bool MapPixels(CImageObject* dest, const CImageObject* src, InverseMap& cache,
+               const std::vector<PaletteEntry>& palette) {
     const int32_t width = src->width;
     std::vector<int16_t> errors;
     try {
@@ -263,43 +305,37 @@ bool MapPixels(CImageObject* dest, const CImageObject* src, ColorCells& cache,
         uint8_t* out = geometry::RowAt(dest, y);
         const bool forward = (y & 1) == 0;
         const ptrdiff_t dir = forward ? 1 : -1;
-        ptrdiff_t pos = forward ? 0 : static_cast<ptrdiff_t>(width) + 1;
-        int cur[3] = {0, 0, 0}, a[3] = {0, 0, 0}, b[3] = {0, 0, 0};
+        // The error-row entries of the current column and of the one ahead.
+        int16_t* entry = errors.data() + (forward ? 0 : 3 * (static_cast<ptrdiff_t>(width) + 1));
+        const ptrdiff_t step = 3 * dir;
+        Diffusion blue, green, red;
         for (int32_t n = 0; n < width; ++n) {
             const int32_t x = forward ? n : width - 1 - n;
             const uint8_t* px = in + static_cast<size_t>(x) * Bytes;
-            int v[3];
-            for (int c = 0; c < 3; ++c) {
-                if (diffuse) {
-                    // The shift of a negative sum is arithmetic (floor) on
-                    // every supported compiler, as the diffusion expects.
-                    const int read = errors[static_cast<size_t>(pos + dir) * 3 + c];
-                    v[c] = Clamp255(kErrorLimit((cur[c] + read + 8) >> 4) + px[c]);
-                } else {
-                    v[c] = px[c];
-                }
+            int vb = px[0], vg = px[1], vr = px[2];
+            if (Diffuse) {
+                const int16_t* ahead = entry + step;
+                vb = blue.Value(ahead[0], vb);
+                vg = green.Value(ahead[1], vg);
+                vr = red.Value(ahead[2], vr);
             }
-            uint16_t& cell = cache.At(v[0] >> 3, v[1] >> 2, v[2] >> 3);
-            if (cell == 0)
-                FillCacheBlock(cache, palette, v[0] >> 3, v[1] >> 2, v[2] >> 3);
-            const int index = cell - 1;
-            out[x] = static_cast<uint8_t>(index);
-            if (diffuse) {
-                const PaletteEntry& p = palette[static_cast<size_t>(index)];
-                const int chosen[3] = {p.blue, p.green, p.red};
-                for (int c = 0; c < 3; ++c) {
-                    const int err = v[c] - chosen[c];
-                    errors[static_cast<size_t>(pos) * 3 + c] = static_cast<int16_t>(a[c] + 3 * err);
-                    a[c] = b[c] + 5 * err;
-                    b[c] = err;
-                    cur[c] = 7 * err;
-                }
+            uint32_t* cell = &cache.At(vb >> 3, vg >> 2, vr >> 3);
+            if (*cell == kUnknown)
+                FillCacheBlock(cache, palette, vb >> 3, vg >> 2, vr >> 3);
+            const uint32_t chosen = *cell;
+            out[x] = static_cast<uint8_t>(chosen >> 24);
+            if (Diffuse) {
+                blue.Spread(vb - static_cast<int>(chosen & 0xFF), entry);
+                green.Spread(vg - static_cast<int>((chosen >> 8) & 0xFF), entry + 1);
+                red.Spread(vr - static_cast<int>((chosen >> 16) & 0xFF), entry + 2);
             }
-            pos += dir;
+            entry += step;
         }
-        if (diffuse)
-            for (int c = 0; c < 3; ++c)
-                errors[static_cast<size_t>(pos) * 3 + c] = static_cast<int16_t>(a[c]);
+        if (Diffuse) {
+            entry[0] = static_cast<int16_t>(blue.a);
+            entry[1] = static_cast<int16_t>(green.a);
+            entry[2] = static_cast<int16_t>(red.a);
+        }
     }
     return true;
 }
@@ -351,9 +387,20 @@ bool CIndexedColorOp::Apply(CImageObject* dest, CImageObject* src) {
                            stored.data()))
         return false;
 
-    std::fill(hist.cells.begin(), hist.cells.end(), uint16_t{0});
-    const bool ok = depth == 24 ? MapPixels<3>(dest, src, hist, palette, dither == 1)
-                                : MapPixels<4>(dest, src, hist, palette, dither == 1);
+    InverseMap cache;
+    try {
+        hist.cells = std::vector<uint16_t>();
+        cache.cells.assign(kCellCount, kUnknown);
+    } catch (const std::exception&) {
+        return false;
+    }
+    bool ok;
+    if (dither == 1)
+        ok = depth == 24 ? MapPixels<3, true>(dest, src, cache, palette)
+                         : MapPixels<4, true>(dest, src, cache, palette);
+    else
+        ok = depth == 24 ? MapPixels<3, false>(dest, src, cache, palette)
+                         : MapPixels<4, false>(dest, src, cache, palette);
     if (!ok)
         return false;
     FinishDestination(dest);

@@ -63,6 +63,31 @@ protected:
         return ok;
     }
 
+    // As MapImage, with the rows of 24/32-bpp images first given to
+    // rowFn(destRow, srcRow, width, bytesPerPixel), which returns how many
+    // leading pixels it mapped; fn maps the rest and every palette entry.
+    template <class RowFn, class Fn>
+    bool MapImageRows(CImageObject* dest, const CImageObject* src, RowFn rowFn, Fn fn,
+                      const MapOptions& options) {
+        if (src->bitsPerPixel == 8)
+            return MapImage(dest, src, fn, options);
+        const int bytes = src->bitsPerPixel / 8;
+        auto mapRow = [&rowFn, &fn, bytes](uint8_t* d, const uint8_t* s, int width) {
+            const size_t done = rowFn(d, s, static_cast<size_t>(width), bytes);
+            d += done * static_cast<size_t>(bytes);
+            s += done * static_cast<size_t>(bytes);
+            for (size_t x = done; x < static_cast<size_t>(width); ++x, s += bytes, d += bytes) {
+                fn(d, s);
+                if (bytes == 4)
+                    d[3] = s[3];
+            }
+        };
+        if (!MapRows(dest, src, mapRow, options))
+            return false;
+        FinishDestination(dest);
+        return true;
+    }
+
     // Maps src into dest (same layout, already prepared) through one byte
     // table per channel; the three may be the same table.
     bool MapThroughTables(CImageObject* dest, const CImageObject* src, const uint8_t blue[256],
