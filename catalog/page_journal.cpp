@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "catalog/page_file.h"
 #include "platform/fs.h"
@@ -165,17 +167,23 @@ bool CPageFile::JournalOriginals(const std::vector<PageRecord*>& dirty, bool hea
         m_journalEnd = 0;
     }
     const uint32_t recordBytes = kRecordHead + m_pageSize;
-    std::vector<uint8_t> buffer;
-    bool ok = true;
+    // Every byte of the staging buffer is written before it goes out, so it
+    // is not cleared first: on a large commit that would be a second pass
+    // over every original.
+    const size_t capacity =
+        kJournalHeader + std::min<size_t>(kJournalBatchPages, ids.size()) * recordBytes;
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[capacity]);
+    bool ok = buffer != nullptr;
     for (size_t i = 0; ok && (i < ids.size() || m_journalEnd == 0);) {
         const size_t n = std::min<size_t>(kJournalBatchPages, ids.size() - i);
-        buffer.assign((m_journalEnd == 0 ? kJournalHeader : 0) + n * recordBytes, 0);
-        uint8_t* p = buffer.data();
+        const size_t bytes = (m_journalEnd == 0 ? kJournalHeader : 0) + n * recordBytes;
+        uint8_t* p = buffer.get();
         if (m_journalEnd == 0) {
             std::memcpy(p, kJournalMagic, 8);
             StoreU32(p + 8, m_pageSize);
             StoreU32(p + 12, m_journalBase);
             StoreU32(p + 16, m_journalSalt);
+            std::memset(p + 20, 0, 8);
             StoreU32(p + 28, Checksum(0, 0, p, kJournalHeader - 4));
             p += kJournalHeader;
         }
@@ -191,12 +199,11 @@ bool CPageFile::JournalOriginals(const std::vector<PageRecord*>& dirty, bool hea
             }
             StoreU32(p + 4, Checksum(m_journalSalt, id, p + kRecordHead, m_pageSize));
         }
-        ok =
-            ok && buffer.size() <= 0xFFFFFFFFu &&
-            m_journal->WriteAt(m_journalEnd, buffer.data(), static_cast<uint32_t>(buffer.size())) ==
-                static_cast<int64_t>(buffer.size());
+        ok = ok && bytes <= 0xFFFFFFFFu &&
+             m_journal->WriteAt(m_journalEnd, buffer.get(), static_cast<uint32_t>(bytes)) ==
+                 static_cast<int64_t>(bytes);
         if (ok)
-            m_journalEnd += buffer.size();
+            m_journalEnd += bytes;
         i += n;
     }
     // Nothing is overwritten before its original is on the disk.
