@@ -134,6 +134,17 @@ void CPageFile::CloseJournal() {
     m_journaled.clear();
 }
 
+bool CPageFile::EndJournal() {
+    static const uint8_t kCleared[kJournalHeader] = {};
+    if (m_journal->WriteAt(0, kCleared, kJournalHeader) != static_cast<int64_t>(kJournalHeader))
+        return false;
+    m_journalActive = false;
+    m_fileTouched = false;
+    m_journalEnd = 0;
+    m_journaled.clear();
+    return true;
+}
+
 // A journal that failed before anything of this file was overwritten is of
 // no use: it goes, and the next commit starts a fresh one.
 void CPageFile::DiscardJournal() {
@@ -160,24 +171,31 @@ bool CPageFile::JournalOriginals(const std::vector<PageRecord*>& dirty, bool hea
     if (m_journalActive && ids.empty())
         return true;
     if (!m_journalActive) {
-        if (!m_journal->Open(m_journalPath.c_str(), kFileTruncate))
+        // A journal kept from the last commit is written over from its
+        // start: the records of that commit left behind it fail the check
+        // under the new salt.
+        if (!m_journal->IsOpen() && !m_journal->Open(m_journalPath.c_str(), kFileTruncate))
             return false;
         m_journalBase = base;
         m_journalSalt = NewSalt(this);
         m_journalEnd = 0;
     }
     const uint32_t recordBytes = kRecordHead + m_pageSize;
-    // Every byte of the staging buffer is written before it goes out, so it
-    // is not cleared first: on a large commit that would be a second pass
-    // over every original.
+    // The staging buffer is kept from commit to commit (a fresh one would
+    // fault in its pages every time), and every byte of it is written before
+    // it goes out, so it is not cleared.
     const size_t capacity =
         kJournalHeader + std::min<size_t>(kJournalBatchPages, ids.size()) * recordBytes;
-    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[capacity]);
+    if (m_journalStageBytes < capacity) {
+        m_journalStage.reset(new (std::nothrow) uint8_t[capacity]);
+        m_journalStageBytes = m_journalStage ? capacity : 0;
+    }
+    uint8_t* const buffer = m_journalStage.get();
     bool ok = buffer != nullptr;
     for (size_t i = 0; ok && (i < ids.size() || m_journalEnd == 0);) {
         const size_t n = std::min<size_t>(kJournalBatchPages, ids.size() - i);
         const size_t bytes = (m_journalEnd == 0 ? kJournalHeader : 0) + n * recordBytes;
-        uint8_t* p = buffer.get();
+        uint8_t* p = buffer;
         if (m_journalEnd == 0) {
             std::memcpy(p, kJournalMagic, 8);
             StoreU32(p + 8, m_pageSize);
@@ -200,7 +218,7 @@ bool CPageFile::JournalOriginals(const std::vector<PageRecord*>& dirty, bool hea
             StoreU32(p + 4, Checksum(m_journalSalt, id, p + kRecordHead, m_pageSize));
         }
         ok = ok && bytes <= 0xFFFFFFFFu &&
-             m_journal->WriteAt(m_journalEnd, buffer.get(), static_cast<uint32_t>(bytes)) ==
+             m_journal->WriteAt(m_journalEnd, buffer, static_cast<uint32_t>(bytes)) ==
                  static_cast<int64_t>(bytes);
         if (ok)
             m_journalEnd += bytes;
@@ -274,15 +292,17 @@ bool CPageFile::Commit(const uint8_t* header, uint32_t headerBytes) {
         if (r->use == 0 && !r->dirty)
             DestroyOverflow(r);
     }
+    // The next commit will want about as many buffers: an original and an
+    // overflow record for each page written.
+    TrimSpareImages(2 * dirty.size());
     ok = ok && size >= 0 && (size >= want || m_file->SetEnd(want));
     // The header, which names the page count, only over pages all in place.
     ok = ok && (!header || WriteAt(0, header, headerBytes));
     ok = ok && m_file->Flush();
-    // The commit point: an empty journal rolls nothing back.
-    ok = ok && m_journal->SetEnd(0);
+    // The commit point: a journal without its header rolls nothing back.
+    ok = ok && EndJournal();
     if (!ok)
         return false;
-    CloseJournal();
     MarkFlushed();
     if (header)
         m_committedHeader.assign(header, header + headerBytes);
