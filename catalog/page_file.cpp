@@ -308,13 +308,21 @@ PageRecord* CPageFile::TakeBuffer(uint32_t id, bool zero) {
             found = r;
     }
     if (!found) {
-        for (PageRecord* r = m_mru.Oldest(); r; r = r->newer) {
-            if (r->use != 0)
-                continue;
-            if (r->dirty && r->id >= 0)
-                continue; // changes reach the file only in a commit
-            found = r;
-            break;
+        // Changes reach the file only in a commit, so a dirty page cannot
+        // give up its buffer: one met at the old end moves to the new end,
+        // and the next search does not walk past it again (between commits
+        // the dirty pages would otherwise pile up where every search starts).
+        PageRecord* r = m_mru.Oldest();
+        for (size_t left = m_mru.size(); r && left > 0; --left) {
+            PageRecord* newer = r->newer;
+            if (r->use == 0) {
+                if (!(r->dirty && r->id >= 0)) {
+                    found = r;
+                    break;
+                }
+                m_mru.PushNewest(r);
+            }
+            r = newer;
         }
     }
     if (!found) {
