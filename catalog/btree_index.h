@@ -170,14 +170,16 @@ private:
                   DbBuffer* out);
     bool ReadKeyOf(const CNode& leaf, uint32_t slot, DbBuffer* out);
     bool ReadValueOf(const CNode& leaf, uint32_t slot, DbBuffer* out);
-    bool LeafSeparator(const std::vector<uint8_t>& lastLeft, const std::vector<uint8_t>& firstRight,
+    bool LeafSeparator(const uint8_t* lastLeft, const uint8_t* firstRight,
                        std::vector<uint8_t>* separator, DbLocation* copied, uint32_t* copiedSize);
     bool PlanInsertAbove(Plan& plan, std::vector<PathLevel>& path, int level, InnerImage image,
                          uint32_t position);
     bool TakePlanPages(Plan& plan);
     void CommitPlan(Plan& plan, std::vector<PathLevel>& path);
+    // Puts the entry at `position` of a leaf it does not fit into (in place
+    // of the entry there when `replace`), splitting the leaf.
     bool SplitLeafAndPut(std::vector<PathLevel>& path, PageRecord* leaf,
-                         std::vector<std::vector<uint8_t>>& entries, uint32_t position);
+                         const std::vector<uint8_t>& entry, uint32_t position, bool replace);
     bool CollapseAfterEmptyLeaf(std::vector<PathLevel>& path, PageRecord* leaf);
     bool FreeSeparator(const std::vector<uint8_t>& key);
     bool TypedKey(uint8_t type) const { return m_spec.keyType == type && Ready(); }

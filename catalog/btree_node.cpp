@@ -8,18 +8,14 @@
 namespace {
 
 bool LeafKeyHasLength(const NodeFormat& f) {
-    return !f.keysOut && f.fixedKey == 0;
+    return f.LeafKeyHasLength();
 }
 bool InnerKeyHasLength(const NodeFormat& f) {
-    return !f.keysOut && (f.fixedKey == 0 || f.innerKeyHasLength);
-}
-
-uint32_t SlotBytesFor(const NodeFormat& f, bool leaf, uint32_t count) {
-    return f.HasSlots(leaf) ? 2 * (count / 4) : 0;
+    return f.InnerKeyHasLength();
 }
 
 bool FitsBytes(const NodeFormat& f, bool leaf, uint32_t count, uint64_t end) {
-    return end + SlotBytesFor(f, leaf, count) <= f.pageSize;
+    return end + f.SlotBytes(leaf, count) <= f.pageSize;
 }
 
 } // namespace
@@ -41,63 +37,6 @@ uint32_t NodeFormat::FixedEntrySize(bool leaf) const {
     if (fixedValue != 0)
         return key + fixedValue;
     return 0;
-}
-
-uint32_t CNode::Count() const {
-    return LoadU16(m_data);
-}
-
-uint32_t CNode::SlotBytes(uint32_t count) const {
-    return SlotBytesFor(m_format, m_leaf, count);
-}
-
-bool CNode::KeySizeAt(uint32_t offset, uint32_t limit, uint32_t* size) const {
-    bool hasLength = m_leaf ? LeafKeyHasLength(m_format) : InnerKeyHasLength(m_format);
-    uint32_t n;
-    if (m_format.keysOut)
-        n = kDbLocationSize;
-    else if (!hasLength)
-        n = m_format.fixedKey;
-    else if (offset < limit)
-        n = 1u + m_data[offset];
-    else
-        return false;
-    if (static_cast<uint64_t>(offset) + n > limit)
-        return false;
-    *size = n;
-    return true;
-}
-
-bool CNode::ValueSizeAt(uint32_t offset, uint32_t limit, uint32_t* size) const {
-    uint32_t n;
-    if (!m_leaf)
-        n = kChildBytes;
-    else if (m_format.keysOnly)
-        n = 0;
-    else if (m_format.valuesOut)
-        n = kDbLocationSize;
-    else if (m_format.fixedValue != 0)
-        n = m_format.fixedValue;
-    else if (offset < limit)
-        n = 1u + m_data[offset];
-    else
-        return false;
-    if (static_cast<uint64_t>(offset) + n > limit)
-        return false;
-    *size = n;
-    return true;
-}
-
-bool CNode::EntrySizeAt(uint32_t offset, uint32_t* size) const {
-    uint32_t count = Count();
-    if (SlotBytes(count) > m_format.pageSize)
-        return false;
-    uint32_t limit = Limit(count);
-    uint32_t k, v;
-    if (!KeySizeAt(offset, limit, &k) || !ValueSizeAt(offset + k, limit, &v))
-        return false;
-    *size = k + v;
-    return true;
 }
 
 bool CNode::EntryOffset(uint32_t i, uint32_t* offset) const {
@@ -146,37 +85,6 @@ bool CNode::KeyAt(uint32_t i, const uint8_t** key, uint32_t* length) const {
     bool hasLength = m_leaf ? LeafKeyHasLength(m_format) : InnerKeyHasLength(m_format);
     *key = m_data + off + (hasLength ? 1 : 0);
     *length = hasLength ? size - 1 : size;
-    return true;
-}
-
-bool CNode::GroupOffset(uint32_t g, uint32_t* offset) const {
-    const uint32_t count = Count();
-    if (4ull * g >= count || SlotBytes(count) + Header() > m_format.pageSize)
-        return false;
-    if (g == 0) {
-        *offset = Header();
-        return true;
-    }
-    const uint32_t off = LoadU16(m_data + m_format.pageSize - 2 * g);
-    if (off < Header() || off > Limit(count))
-        return false;
-    *offset = off;
-    return true;
-}
-
-bool CNode::KeyAtOffset(uint32_t offset, const uint8_t** key, uint32_t* length,
-                        uint32_t* size) const {
-    const uint32_t count = Count();
-    if (SlotBytes(count) > m_format.pageSize)
-        return false;
-    const uint32_t limit = Limit(count);
-    uint32_t k, v;
-    if (!KeySizeAt(offset, limit, &k) || !ValueSizeAt(offset + k, limit, &v))
-        return false;
-    const bool hasLength = m_leaf ? LeafKeyHasLength(m_format) : InnerKeyHasLength(m_format);
-    *key = m_data + offset + (hasLength ? 1 : 0);
-    *length = hasLength ? k - 1 : k;
-    *size = k + v;
     return true;
 }
 
@@ -240,10 +148,16 @@ void CNode::RebuildSlots(uint32_t count, uint32_t oldCount, uint32_t from) {
         }
     }
     const uint32_t fixed = m_format.FixedEntrySize(m_leaf);
+    if (SlotBytes(count) > ps)
+        return;
+    const uint32_t limit = Limit(count);
     for (uint32_t i = 4 * g; i < 4 * newSlots; ++i) {
-        uint32_t size = fixed;
-        if (!size && !EntrySizeAt(off, &size))
-            return;
+        uint32_t size = fixed, k, v;
+        if (!size) {
+            if (!KeySizeAt(off, limit, &k) || !ValueSizeAt(off + k, limit, &v))
+                return;
+            size = k + v;
+        }
         off += size;
         if ((i + 1) % 4 == 0)
             StoreU16(m_data + ps - 2 * ((i + 1) / 4), static_cast<uint16_t>(off));
@@ -276,32 +190,15 @@ bool CNode::Remove(uint32_t i) {
     return true;
 }
 
-uint32_t CNode::LeafBytes(const std::vector<std::vector<uint8_t>>& entries, size_t first,
-                          size_t last) {
-    uint32_t n = kLeafHeader;
-    for (size_t i = first; i < last; ++i)
-        n += static_cast<uint32_t>(entries[i].size());
-    return n;
-}
-
-void CNode::WriteLeaf(uint8_t* page, const NodeFormat& format, uint32_t prev, uint32_t next,
-                      const std::vector<std::vector<uint8_t>>& entries, size_t first, size_t last) {
-    const uint32_t ps = format.pageSize;
-    std::memset(page, 0, ps);
-    uint32_t count = static_cast<uint32_t>(last - first);
-    StoreU16(page, static_cast<uint16_t>(count));
-    StoreU32(page + 2, prev);
-    StoreU32(page + 6, next);
-    uint32_t off = kLeafHeader;
-    for (size_t i = first; i < last; ++i) {
-        uint32_t k = static_cast<uint32_t>(i - first);
-        if (k > 0 && k % 4 == 0)
-            StoreU16(page + ps - 2 * (k / 4), static_cast<uint16_t>(off));
-        std::memcpy(page + off, entries[i].data(), entries[i].size());
-        off += static_cast<uint32_t>(entries[i].size());
-    }
-    if (count > 0 && count % 4 == 0)
-        StoreU16(page + ps - 2 * (count / 4), static_cast<uint16_t>(off));
+bool CNode::Truncate(uint32_t keep) {
+    const uint32_t count = Count();
+    uint32_t at, end;
+    if (keep > count || !EntryOffset(keep, &at) || !EntryEnd(&end) || at > end)
+        return false;
+    std::memset(m_data + at, 0, end - at);
+    StoreU16(m_data, static_cast<uint16_t>(keep));
+    RebuildSlots(keep, count, keep);
+    return true;
 }
 
 // ---- inner images ----
@@ -424,14 +321,10 @@ bool SplitInnerImage(const NodeFormat& format, InnerImage& all, uint32_t inserte
     return true;
 }
 
-uint32_t ChooseLeafSplit(const NodeFormat& format, const std::vector<std::vector<uint8_t>>& entries,
+uint32_t ChooseLeafSplit(const NodeFormat& format, const uint64_t* before, uint32_t total,
                          uint32_t inserted) {
-    const uint32_t total = static_cast<uint32_t>(entries.size());
     if (total < 2)
         return 0;
-    std::vector<uint64_t> before(total + 1, 0);
-    for (uint32_t i = 0; i < total; ++i)
-        before[i + 1] = before[i] + entries[i].size();
     auto fits = [&](uint32_t l) {
         return FitsBytes(format, true, l, kLeafHeader + before[l]) &&
                FitsBytes(format, true, total - l, kLeafHeader + before[total] - before[l]);

@@ -32,6 +32,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "catalog/db_format.h"
+
 constexpr uint32_t kLeafHeader = 10;
 constexpr uint32_t kInnerHeader = 6;
 constexpr uint32_t kChildBytes = 4;
@@ -49,6 +51,11 @@ struct NodeFormat {
     // else 0.
     uint32_t FixedEntrySize(bool leaf) const;
     bool HasSlots(bool leaf) const { return leaf || !keysOut; }
+    uint32_t SlotBytes(bool leaf, uint32_t count) const {
+        return HasSlots(leaf) ? 2 * (count / 4) : 0;
+    }
+    bool LeafKeyHasLength() const { return !keysOut && fixedKey == 0; }
+    bool InnerKeyHasLength() const { return !keysOut && (fixedKey == 0 || innerKeyHasLength); }
 };
 
 // A view over one node page.
@@ -59,9 +66,9 @@ public:
 
     uint8_t* Data() const { return m_data; }
     bool IsLeaf() const { return m_leaf; }
-    uint32_t Count() const;
+    uint32_t Count() const { return static_cast<uint32_t>(m_data[0]) | m_data[1] << 8; }
     uint32_t Header() const { return m_leaf ? kLeafHeader : kInnerHeader; }
-    uint32_t SlotBytes(uint32_t count) const;
+    uint32_t SlotBytes(uint32_t count) const { return m_format.SlotBytes(m_leaf, count); }
     bool Fits(uint32_t count, uint32_t end) const {
         return static_cast<uint64_t>(end) + SlotBytes(count) <= m_format.pageSize;
     }
@@ -94,19 +101,15 @@ public:
     // In-place edits (the caller has checked that the result fits).
     bool Insert(uint32_t i, const uint8_t* entry, uint32_t size);
     bool Remove(uint32_t i);
+    // Keeps entries [0, keep) and zeroes what followed them.
+    bool Truncate(uint32_t keep);
+    // Writes the whole slot table of a node whose entries were copied in.
+    void WriteSlots() { RebuildSlots(Count(), Count(), 0); }
 
     uint32_t Prev() const;
     uint32_t Next() const;
     void SetPrev(uint32_t id);
     void SetNext(uint32_t id);
-
-    // Writes a whole leaf: header, the given entries and the slot table; the
-    // rest of the page is zeroed.
-    static void WriteLeaf(uint8_t* page, const NodeFormat& format, uint32_t prev, uint32_t next,
-                          const std::vector<std::vector<uint8_t>>& entries, size_t first,
-                          size_t last);
-    static uint32_t LeafBytes(const std::vector<std::vector<uint8_t>>& entries, size_t first,
-                              size_t last);
 
 private:
     bool KeySizeAt(uint32_t offset, uint32_t limit, uint32_t* size) const;
@@ -119,6 +122,90 @@ private:
     const NodeFormat& m_format;
     bool m_leaf;
 };
+
+// The accessors every search goes through, inline so that a probe costs a
+// few loads and bounds checks rather than calls.
+
+inline bool CNode::KeySizeAt(uint32_t offset, uint32_t limit, uint32_t* size) const {
+    const bool hasLength = m_leaf ? m_format.LeafKeyHasLength() : m_format.InnerKeyHasLength();
+    uint32_t n;
+    if (m_format.keysOut)
+        n = kDbLocationSize;
+    else if (!hasLength)
+        n = m_format.fixedKey;
+    else if (offset < limit)
+        n = 1u + m_data[offset];
+    else
+        return false;
+    if (static_cast<uint64_t>(offset) + n > limit)
+        return false;
+    *size = n;
+    return true;
+}
+
+inline bool CNode::ValueSizeAt(uint32_t offset, uint32_t limit, uint32_t* size) const {
+    uint32_t n;
+    if (!m_leaf)
+        n = kChildBytes;
+    else if (m_format.keysOnly)
+        n = 0;
+    else if (m_format.valuesOut)
+        n = kDbLocationSize;
+    else if (m_format.fixedValue != 0)
+        n = m_format.fixedValue;
+    else if (offset < limit)
+        n = 1u + m_data[offset];
+    else
+        return false;
+    if (static_cast<uint64_t>(offset) + n > limit)
+        return false;
+    *size = n;
+    return true;
+}
+
+inline bool CNode::EntrySizeAt(uint32_t offset, uint32_t* size) const {
+    const uint32_t count = Count();
+    if (SlotBytes(count) > m_format.pageSize)
+        return false;
+    const uint32_t limit = Limit(count);
+    uint32_t k, v;
+    if (!KeySizeAt(offset, limit, &k) || !ValueSizeAt(offset + k, limit, &v))
+        return false;
+    *size = k + v;
+    return true;
+}
+
+inline bool CNode::GroupOffset(uint32_t g, uint32_t* offset) const {
+    const uint32_t count = Count();
+    if (4ull * g >= count || SlotBytes(count) + Header() > m_format.pageSize)
+        return false;
+    if (g == 0) {
+        *offset = Header();
+        return true;
+    }
+    const uint8_t* slot = m_data + m_format.pageSize - 2 * g;
+    const uint32_t off = static_cast<uint32_t>(slot[0]) | slot[1] << 8;
+    if (off < Header() || off > Limit(count))
+        return false;
+    *offset = off;
+    return true;
+}
+
+inline bool CNode::KeyAtOffset(uint32_t offset, const uint8_t** key, uint32_t* length,
+                               uint32_t* size) const {
+    const uint32_t count = Count();
+    if (SlotBytes(count) > m_format.pageSize)
+        return false;
+    const uint32_t limit = Limit(count);
+    uint32_t k, v;
+    if (!KeySizeAt(offset, limit, &k) || !ValueSizeAt(offset + k, limit, &v))
+        return false;
+    const bool hasLength = m_leaf ? m_format.LeafKeyHasLength() : m_format.InnerKeyHasLength();
+    *key = m_data + offset + (hasLength ? 1 : 0);
+    *length = hasLength ? k - 1 : k;
+    *size = k + v;
+    return true;
+}
 
 // An inner node decoded into memory, for splits and merges. keys hold the
 // encoded key part of each entry exactly as stored; children may be
@@ -154,7 +241,8 @@ constexpr uint32_t kPlaceholderBase = 0xFFFFF000u;
 bool SplitInnerImage(const NodeFormat& format, InnerImage& all, uint32_t inserted, InnerImage* left,
                      std::vector<uint8_t>* up, InnerImage* right);
 
-// Number of entries that stay in the left leaf when a leaf with the given
+// Number of entries that stay in the left leaf when a leaf of `total`
 // entries (after insertion at `inserted`) splits; 0 when no split fits.
-uint32_t ChooseLeafSplit(const NodeFormat& format, const std::vector<std::vector<uint8_t>>& entries,
+// before[i] is the number of bytes of entries [0, i), for i up to total.
+uint32_t ChooseLeafSplit(const NodeFormat& format, const uint64_t* before, uint32_t total,
                          uint32_t inserted);

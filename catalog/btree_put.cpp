@@ -9,7 +9,7 @@
 namespace {
 
 // Size of the key part at the start of an encoded leaf entry.
-uint32_t LeafKeyPart(const NodeFormat& f, const std::vector<uint8_t>& entry) {
+uint32_t LeafKeyPart(const NodeFormat& f, const uint8_t* entry) {
     if (f.keysOut)
         return kDbLocationSize;
     if (f.fixedKey != 0)
@@ -17,18 +17,16 @@ uint32_t LeafKeyPart(const NodeFormat& f, const std::vector<uint8_t>& entry) {
     return 1u + entry[0];
 }
 
-void RawKey(const NodeFormat& f, const std::vector<uint8_t>& entry, const uint8_t** key,
-            uint32_t* length) {
+void RawKey(const NodeFormat& f, const uint8_t* entry, const uint8_t** key, uint32_t* length) {
     bool hasLength = !f.keysOut && f.fixedKey == 0;
     uint32_t part = LeafKeyPart(f, entry);
-    *key = entry.data() + (hasLength ? 1 : 0);
+    *key = entry + (hasLength ? 1 : 0);
     *length = hasLength ? part - 1 : part;
 }
 
 } // namespace
 
-bool CBTreeIndex::LeafSeparator(const std::vector<uint8_t>& lastLeft,
-                                const std::vector<uint8_t>& firstRight,
+bool CBTreeIndex::LeafSeparator(const uint8_t* lastLeft, const uint8_t* firstRight,
                                 std::vector<uint8_t>* separator, DbLocation* copied,
                                 uint32_t* copiedSize) {
     const NodeFormat fmt = Format();
@@ -36,7 +34,7 @@ bool CBTreeIndex::LeafSeparator(const std::vector<uint8_t>& lastLeft,
     if (fmt.keysOut) {
         // The separator is a record of its own, so that erasing the key it
         // was copied from leaves it intact.
-        DbLocation src = DbLocation::Load(firstRight.data());
+        DbLocation src = DbLocation::Load(firstRight);
         uint32_t size;
         if (!RecordSize(src, m_spec.fixedKey, &size) || !m_pages->CopyRecord(copied, src, size))
             return false;
@@ -140,14 +138,39 @@ void CBTreeIndex::CommitPlan(Plan& plan, std::vector<PathLevel>& path) {
 }
 
 bool CBTreeIndex::SplitLeafAndPut(std::vector<PathLevel>& path, PageRecord* leaf,
-                                  std::vector<std::vector<uint8_t>>& entries, uint32_t position) {
+                                  const std::vector<uint8_t>& entry, uint32_t position,
+                                  bool replace) {
     const NodeFormat fmt = Format();
-    const uint32_t keep = ChooseLeafSplit(fmt, entries, position);
+    CNode node(leaf->data, fmt, true);
+    const uint32_t count = node.Count();
+    const uint32_t shift = replace ? 0 : 1; // entries after the new one moved by this
+    const uint32_t total = count + shift;
+    if (position >= total || (replace && position >= count))
+        return false;
+    // Offsets of the stored entries, then the byte totals of the entries as
+    // they will be: the stored ones with the new entry in place.
+    std::vector<uint32_t> at(count + 1);
+    at[0] = kLeafHeader;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t size;
+        if (!node.EntrySizeAt(at[i], &size))
+            return false;
+        at[i + 1] = at[i] + size;
+    }
+    auto stored = [&](uint32_t i) { return i < position ? i : i - shift; };
+    auto entryData = [&](uint32_t i) {
+        return i == position ? entry.data() : leaf->data + at[stored(i)];
+    };
+    std::vector<uint64_t> before(total + 1);
+    for (uint32_t i = 0; i < total; ++i) {
+        const uint32_t o = stored(i);
+        before[i + 1] = before[i] + (i == position ? entry.size() : at[o + 1] - at[o]);
+    }
+    const uint32_t keep = ChooseLeafSplit(fmt, before.data(), total, position);
     if (keep == 0)
         return false;
-    CNode node(leaf->data, fmt, true);
     const uint32_t leafId = static_cast<uint32_t>(leaf->id);
-    const uint32_t prevId = node.Prev(), nextId = node.Next();
+    const uint32_t nextId = node.Next();
     PageRecord* next = nullptr;
     if (nextId != kDbNoPage) {
         if (!m_pages->IsValidPage(nextId) || !(next = m_pages->GetPage(nextId)))
@@ -156,13 +179,16 @@ bool CBTreeIndex::SplitLeafAndPut(std::vector<PathLevel>& path, PageRecord* leaf
     std::vector<uint8_t> separator;
     DbLocation copied;
     uint32_t copiedSize = 0;
-    if (!LeafSeparator(entries[keep - 1], entries[keep], &separator, &copied, &copiedSize)) {
+    if (!LeafSeparator(entryData(keep - 1), entryData(keep), &separator, &copied, &copiedSize)) {
         m_pages->ReleasePage(next);
         return false;
     }
+    // Usually the parent has room for one more separator and takes it in
+    // place; only a full parent (or none) is planned as a change of the
+    // inner levels.
     Plan plan;
     const uint32_t newLeaf = plan.Placeholder();
-    bool planned;
+    bool planned = true, direct = false;
     if (path.empty()) {
         InnerImage root;
         root.leftmost = leafId;
@@ -172,16 +198,25 @@ bool CBTreeIndex::SplitLeafAndPut(std::vector<PathLevel>& path, PageRecord* leaf
         plan.innerDelta = 1;
         plan.heightDelta = 1;
         plan.writes.push_back(Plan::Write{nullptr, plan.newRoot, std::move(root)});
-        planned = true;
     } else {
-        InnerImage parent;
         const PathLevel& up = path.back();
-        planned =
-            parent.Decode(CNode(up.record->data, fmt, false)) && up.child <= parent.keys.size();
-        if (planned) {
-            parent.InsertAfterChild(up.child, separator, newLeaf);
-            planned = PlanInsertAbove(plan, path, static_cast<int>(path.size()) - 1,
-                                      std::move(parent), up.child);
+        CNode parent(up.record->data, fmt, false);
+        const uint32_t keys = parent.Count();
+        uint32_t end;
+        if (up.child > keys || !parent.EntryEnd(&end)) {
+            planned = false;
+        } else if (keys + 1 < 0xFFFF &&
+                   parent.Fits(keys + 1,
+                               end + static_cast<uint32_t>(separator.size()) + kChildBytes)) {
+            direct = true;
+        } else {
+            InnerImage image;
+            planned = image.Decode(parent);
+            if (planned) {
+                image.InsertAfterChild(up.child, separator, newLeaf);
+                planned = PlanInsertAbove(plan, path, static_cast<int>(path.size()) - 1,
+                                          std::move(image), up.child);
+            }
         }
     }
     if (!planned || !TakePlanPages(plan)) {
@@ -192,9 +227,49 @@ bool CBTreeIndex::SplitLeafAndPut(std::vector<PathLevel>& path, PageRecord* leaf
     }
     PageRecord* right = plan.pages[0];
     const uint32_t rightId = static_cast<uint32_t>(right->id);
-    CNode::WriteLeaf(leaf->data, fmt, prevId, rightId, entries, 0, keep);
-    CNode::WriteLeaf(right->data, fmt, leafId, nextId, entries, keep, entries.size());
+    // The new leaf (a zero-filled page) takes the upper entries, copied as
+    // runs from the stored ones before the old leaf is cut.
+    uint8_t* out = right->data + kLeafHeader;
+    auto copyStored = [&](uint32_t from, uint32_t to) {
+        if (from < to) {
+            std::memcpy(out, leaf->data + at[from], at[to] - at[from]);
+            out += at[to] - at[from];
+        }
+    };
+    if (position >= keep) {
+        copyStored(keep, position);
+        std::memcpy(out, entry.data(), entry.size());
+        out += entry.size();
+        copyStored(position + 1 - shift, count);
+    } else {
+        copyStored(keep - shift, count);
+    }
+    CNode rightNode(right->data, fmt, true);
+    StoreU16(right->data, static_cast<uint16_t>(total - keep));
+    rightNode.SetPrev(leafId);
+    rightNode.SetNext(nextId);
+    rightNode.WriteSlots();
+    // The old leaf keeps the lower entries; its key directory changes only
+    // from the cut (or the new entry) on.
+    if (position >= keep) {
+        node.Truncate(keep);
+    } else {
+        node.Truncate(keep - shift);
+        if (replace)
+            node.Remove(position);
+        node.Insert(position, entry.data(), static_cast<uint32_t>(entry.size()));
+    }
+    node.SetNext(rightId);
     leaf->dirty = 1;
+    right->dirty = 1;
+    if (direct) {
+        PathLevel& up = path.back();
+        separator.resize(separator.size() + kChildBytes);
+        StoreU32(separator.data() + separator.size() - kChildBytes, rightId);
+        CNode(up.record->data, fmt, false)
+            .Insert(up.child, separator.data(), static_cast<uint32_t>(separator.size()));
+        up.record->dirty = 1;
+    }
     if (next) {
         CNode(next->data, fmt, true).SetPrev(rightId);
         next->dirty = 1;
@@ -302,22 +377,8 @@ bool CBTreeIndex::Put(const DbBuffer& key, const DbBuffer& value) {
         if (!leaf.Insert(pos, entry.data(), static_cast<uint32_t>(entry.size())))
             return undo();
         leafRec->dirty = 1;
-    } else {
-        std::vector<std::vector<uint8_t>> entries;
-        entries.reserve(count + 1);
-        for (uint32_t i = 0; i < count; ++i) {
-            const uint8_t* e;
-            uint32_t n;
-            if (!leaf.EntryAt(i, &e, &n))
-                return undo();
-            entries.emplace_back(e, e + n);
-        }
-        if (found)
-            entries[pos] = std::move(entry);
-        else
-            entries.insert(entries.begin() + pos, std::move(entry));
-        if (!SplitLeafAndPut(path, leafRec, entries, pos))
-            return undo();
+    } else if (!SplitLeafAndPut(path, leafRec, entry, pos, found)) {
+        return undo();
     }
     if (!found)
         ++m_spec.count;

@@ -54,8 +54,13 @@ bool CPageFile::Close() {
     bool ok = Flush(true);
     ok = DropCache() && ok;
     m_file->Close();
-    m_journal->Close(); // a failed commit's journal stays for the next open
+    if (m_journalActive)
+        m_journal->Close(); // a failed commit's journal stays for the next open
+    else if (m_journal->IsOpen())
+        CloseJournal(); // the cleared journal of the last commit
     m_journalActive = false;
+    m_journalStage.reset();
+    m_journalStageBytes = 0;
     m_committedHeader.clear();
     m_pageSize = 0;
     m_pageCount = 0;
@@ -197,15 +202,9 @@ void CPageFile::KeepOriginal(PageRecord* record) {
     // may have been overwritten by a commit that failed after its journal.
     if (id >= base || (id < m_journaled.size() && m_journaled[id]))
         return;
-    uint8_t* image = nullptr;
-    if (!m_spareImages.empty()) {
-        image = m_spareImages.back();
-        m_spareImages.pop_back();
-    } else {
-        image = new (std::nothrow) uint8_t[m_pageSize];
-        if (!image)
-            return;
-    }
+    uint8_t* image = TakeSpareImage();
+    if (!image)
+        return;
     std::memcpy(image, record->data, m_pageSize);
     record->original = image;
 }
@@ -213,11 +212,34 @@ void CPageFile::KeepOriginal(PageRecord* record) {
 void CPageFile::DropOriginal(PageRecord* record) {
     if (!record->original)
         return;
-    if (m_spareImages.size() < kSpareImages)
-        m_spareImages.push_back(record->original);
-    else
-        delete[] record->original;
+    GiveSpareImage(record->original);
     record->original = nullptr;
+}
+
+uint8_t* CPageFile::TakeSpareImage() {
+    if (m_spareImages.empty())
+        return new (std::nothrow) uint8_t[m_pageSize];
+    uint8_t* image = m_spareImages.back();
+    m_spareImages.pop_back();
+    return image;
+}
+
+// Buffers come back here between commits and go out again in the next one:
+// one commit after another needs about as many, and a buffer freed and
+// allocated anew would cost the system's page faults each time. The pool
+// never holds more than were in use at once; a commit trims it to what it
+// needed (TrimSpareImages).
+void CPageFile::GiveSpareImage(uint8_t* image) {
+    if (image)
+        m_spareImages.push_back(image);
+}
+
+void CPageFile::TrimSpareImages(size_t keep) {
+    keep = std::max(keep, kSpareImages);
+    while (m_spareImages.size() > keep) {
+        delete[] m_spareImages.back();
+        m_spareImages.pop_back();
+    }
 }
 
 void CPageFile::DestroyOverflow(PageRecord* record) {
@@ -227,7 +249,7 @@ void CPageFile::DestroyOverflow(PageRecord* record) {
     auto it = std::find(m_overflow.begin(), m_overflow.end(), record);
     if (it != m_overflow.end())
         m_overflow.erase(it);
-    delete[] record->data;
+    GiveSpareImage(record->data);
     delete record;
 }
 
@@ -286,13 +308,21 @@ PageRecord* CPageFile::TakeBuffer(uint32_t id, bool zero) {
             found = r;
     }
     if (!found) {
-        for (PageRecord* r = m_mru.Oldest(); r; r = r->newer) {
-            if (r->use != 0)
-                continue;
-            if (r->dirty && r->id >= 0)
-                continue; // changes reach the file only in a commit
-            found = r;
-            break;
+        // Changes reach the file only in a commit, so a dirty page cannot
+        // give up its buffer: one met at the old end moves to the new end,
+        // and the next search does not walk past it again (between commits
+        // the dirty pages would otherwise pile up where every search starts).
+        PageRecord* r = m_mru.Oldest();
+        for (size_t left = m_mru.size(); r && left > 0; --left) {
+            PageRecord* newer = r->newer;
+            if (r->use == 0) {
+                if (!(r->dirty && r->id >= 0)) {
+                    found = r;
+                    break;
+                }
+                m_mru.PushNewest(r);
+            }
+            r = newer;
         }
     }
     if (!found) {
@@ -302,7 +332,7 @@ PageRecord* CPageFile::TakeBuffer(uint32_t id, bool zero) {
         PageRecord* r = new (std::nothrow) PageRecord();
         if (!r)
             return nullptr;
-        r->data = new (std::nothrow) uint8_t[m_pageSize];
+        r->data = TakeSpareImage();
         if (!r->data) {
             delete r;
             return nullptr;

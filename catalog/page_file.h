@@ -357,12 +357,20 @@ private:
     // are under way (a hint: without memory nothing is kept).
     void KeepOriginal(PageRecord* record);
     void DropOriginal(PageRecord* record);
+    // Page-size buffers for originals and overflow records.
+    uint8_t* TakeSpareImage();
+    void GiveSpareImage(uint8_t* image);
+    void TrimSpareImages(size_t keep);
     bool RecoverJournal();
     bool RollBack();
     // Saves the committed image of each page the commit will overwrite.
     bool JournalOriginals(const std::vector<PageRecord*>& dirty, bool header);
     void CloseJournal();
     void DiscardJournal();
+    // The commit point: the journal's header is cleared, so that the journal
+    // rolls nothing back; the file stays open (and its space allocated) for
+    // the next commit and goes at close.
+    bool EndJournal();
     PageRecord* TakeBuffer(uint32_t id, bool zero);
     // Writes count held-or-cached dirty records of consecutive ids.
     bool WriteRun(PageRecord* const* records, uint32_t count);
@@ -403,20 +411,22 @@ private:
     bool m_open = false;
     std::unique_ptr<CWin32File> m_file;
     std::unique_ptr<CWin32File> m_journal;
-    bool m_ownJournal = true; // made here: removed by path after each commit
+    bool m_ownJournal = true; // made here: removed by path when it is closed
     std::string m_journalPath;
     bool m_journalActive = false; // holds originals not yet committed over
     bool m_fileTouched = false;   // pages were written under this journal
     uint32_t m_journalBase = 0;   // page count of the commit it protects
     uint32_t m_journalSalt = 0;
     uint64_t m_journalEnd = 0;
-    std::vector<bool> m_journaled;          // by page id: original already saved
+    std::vector<bool> m_journaled;             // by page id: original already saved
+    std::unique_ptr<uint8_t[]> m_journalStage; // records on their way to the journal
+    size_t m_journalStageBytes = 0;
     std::vector<uint8_t> m_committedHeader; // empty: unknown, written at the next commit
     std::unique_ptr<uint8_t[]> m_runBuffer; // kDbRunPages pages, for record reads
     uint32_t m_pageLimitOverride = 0;
     uint64_t m_overflowAllocations = 0;
     int m_changing = 0;
-    std::vector<uint8_t*> m_spareImages; // freed originals, for reuse
+    std::vector<uint8_t*> m_spareImages; // freed page-size buffers, for reuse
     uint32_t m_originalsReadBack = 0;
 };
 

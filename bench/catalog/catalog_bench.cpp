@@ -4,6 +4,9 @@
 //
 //   catalog_bench [--dir D] [--scale S] [--runs N] [--only a|b] [--engine E]
 //                 [--cache-kib K]
+//   catalog_bench --emit ENGINE --only a|b --path P [--scale S] [--cache-kib K]
+//                 (one store, one run, figures on standard output: how the
+//                 bench runs a store built into another program)
 //
 // (a) 50,000 thumbnail-like records: "#%d#%s" keys of 20-60 bytes, values of
 //     4-24 KB; insert with a flush (commit) every 50, close and reopen, read
@@ -13,8 +16,11 @@
 //     0-200 bytes; insert in random order (a flush every 1,000), close and
 //     reopen, look up every key in random order (cold, then warm), as many
 //     absent keys (misses), scan.
-// --scale divides the record counts (quick runs); --engine runs one store
-// only (ours, sqlite, lmdb or sqlite-nj: for profiling). With --runs N every
+// --scale divides the record counts (quick runs; 100, 10 and 1 give 10^4,
+// 10^5 and 10^6 entries in (b)); --engine runs one store only (ours,
+// pre-journal, sqlite, lmdb or sqlite-nj: for profiling). pre-journal is our
+// engine built from the last commit before its rollback journal (see
+// CMakeLists.txt): the column that says what the journal costs. With --runs N every
 // figure is the median of N runs, and a ratio the median of the N per-run
 // ratios.
 //
@@ -106,6 +112,16 @@ uint64_t WrittenBytes() {
     return v;
 }
 
+// Processor time of this process so far (user and system), in seconds: on
+// a busy machine it shows what a phase cost without the waits for a
+// processor that the wall clock adds.
+double CpuSeconds() {
+    struct rusage ru;
+    getrusage(RUSAGE_SELF, &ru);
+    return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+           (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
 // Runs one workload on one store; writes "name value" lines to out.
 int RunEngine(CBenchEngine& e, const Workload& w, const std::string& path, FILE* out) {
     auto report = [&](const char* what, double value) {
@@ -124,16 +140,22 @@ int RunEngine(CBenchEngine& e, const Workload& w, const std::string& path, FILE*
     const double perRecord = static_cast<double>(n);
 
     Clock::time_point t = Clock::now();
+    const double cpu0 = CpuSeconds();
+    double committing = 0;
     for (size_t i = 0; i < n; i += w.batch) {
         if (!e.Begin())
             return fail("begin");
         for (size_t j = i; j < n && j < i + w.batch; ++j)
             if (!e.Put(w.keys[w.order[j]], w.Value(w.order[j])))
                 return fail("put");
+        Clock::time_point c = Clock::now();
         if (!e.Commit())
             return fail("commit");
+        committing += Since(c);
     }
     report("insert", n / Since(t));
+    report("insert-commit-ms", committing * 1000);
+    report("insert-cpu-ms", (CpuSeconds() - cpu0) * 1000);
     report("written-insert-b/rec", (WrittenBytes() - written0) / perRecord);
     if (!e.Close() || !e.Reopen(path, w.big))
         return fail("reopen");
@@ -204,13 +226,43 @@ int RunEngine(CBenchEngine& e, const Workload& w, const std::string& path, FILE*
 
 using Results = std::map<std::string, std::vector<double>>; // line -> one figure per run
 
-// Runs the store in a child process; adds its figures and peak memory.
-bool RunChild(std::unique_ptr<CBenchEngine> (*make)(), const Workload& w, const std::string& path,
-              Results* results) {
+// The one-minute load average: a busy machine shows in every figure.
+double LoadAverage() {
+    double load = -1;
+    if (FILE* f = std::fopen("/proc/loadavg", "r")) {
+        if (std::fscanf(f, "%lf", &load) != 1)
+            load = -1;
+        std::fclose(f);
+    }
+    return load;
+}
+
+// How a store built into another program is run: that program, with the
+// arguments of one --emit run.
+struct Emitter {
+    const char* program = nullptr;
+    std::vector<std::string> arguments;
+};
+
+// Runs the store in a child process; adds its figures, peak memory and the
+// machine's load when it ended.
+bool RunChild(std::unique_ptr<CBenchEngine> (*make)(), const Emitter* emitter, const Workload& w,
+              const std::string& path, Results* results) {
     int fds[2];
     if (pipe(fds) != 0)
         return false;
     pid_t pid = fork();
+    if (pid == 0 && emitter) {
+        close(fds[0]);
+        if (dup2(fds[1], STDOUT_FILENO) < 0)
+            _exit(127);
+        std::vector<char*> argv{const_cast<char*>(emitter->program)};
+        for (const std::string& a : emitter->arguments)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(emitter->program, argv.data());
+        _exit(127);
+    }
     if (pid == 0) {
         close(fds[0]);
         FILE* out = fdopen(fds[1], "w");
@@ -234,6 +286,7 @@ bool RunChild(std::unique_ptr<CBenchEngine> (*make)(), const Workload& w, const 
     struct rusage ru;
     wait4(pid, &status, 0, &ru);
     (*results)["rss-peak-mb"].push_back(ru.ru_maxrss / 1024.0);
+    (*results)["load-1min"].push_back(LoadAverage());
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
@@ -290,8 +343,13 @@ void PrintTable(const char* title, const std::vector<const char*>& lines,
         std::printf("%-21s", line);
         for (const auto* r : runs)
             std::printf(" %13.1f", Median(*r));
-        for (size_t i = 1; i < runs.size(); ++i)
-            std::printf(" %13.2f", ratio(i));
+        const bool noRatio = std::strcmp(line, "load-1min") == 0;
+        for (size_t i = 1; i < runs.size(); ++i) {
+            if (noRatio)
+                std::printf(" %13s", "-");
+            else
+                std::printf(" %13.2f", ratio(i));
+        }
         std::printf("\n");
     }
 }
@@ -299,11 +357,15 @@ void PrintTable(const char* title, const std::vector<const char*>& lines,
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string dir = "/dev/shm/vxp-catalog-bench", only, engineName;
-    uint32_t scale = 1, runs = 1;
+    std::string dir = "/dev/shm/vxp-catalog-bench", only, engineName, emit, emitPath;
+    uint32_t scale = 1, runs = 1, cacheKiB = 2000;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string a = argv[i];
-        if (a == "--dir")
+        if (a == "--emit")
+            emit = argv[i + 1];
+        else if (a == "--path")
+            emitPath = argv[i + 1];
+        else if (a == "--dir")
             dir = argv[i + 1];
         else if (a == "--scale")
             scale = std::max(1u, static_cast<uint32_t>(std::atoi(argv[i + 1])));
@@ -314,18 +376,22 @@ int main(int argc, char** argv) {
         else if (a == "--engine")
             engineName = argv[i + 1];
         else if (a == "--cache-kib")
-            SetCacheKiB(static_cast<uint32_t>(std::max(8, std::atoi(argv[i + 1]))));
+            cacheKiB = static_cast<uint32_t>(std::max(8, std::atoi(argv[i + 1])));
     }
-    if (std::system(("mkdir -p '" + dir + "'").c_str()) != 0)
-        return 1;
+    SetCacheKiB(cacheKiB);
     struct Engine {
         const char* name;
         std::unique_ptr<CBenchEngine> (*make)();
-    } engines[] = {{"ours", MakeOurEngine},
-                   {"sqlite", MakeSqliteEngine},
-                   {"lmdb", MakeLmdbEngine},
-                   {"sqlite-nj", MakeSqliteNoJournalEngine}};
-    const size_t engineCount = sizeof engines / sizeof engines[0];
+        const char* program; // a store built into another program
+    };
+    std::vector<Engine> engines = {{"ours", MakeOurEngine, nullptr}};
+#ifdef VXP_PREJOURNAL_BENCH
+    engines.push_back({"pre-journal", nullptr, VXP_PREJOURNAL_BENCH});
+#endif
+    engines.push_back({"sqlite", MakeSqliteEngine, nullptr});
+    engines.push_back({"lmdb", MakeLmdbEngine, nullptr});
+    engines.push_back({"sqlite-nj", MakeSqliteNoJournalEngine, nullptr});
+    const size_t engineCount = engines.size();
     std::vector<std::string> names;
     for (const Engine& e : engines)
         names.push_back(e.name);
@@ -340,33 +406,80 @@ int main(int argc, char** argv) {
          "(a) thumbnail-like records, ops/s (sizes in bytes, memory in MB)",
          true,
          50000,
-         {"insert", "read-cold", "read", "scan", "erase", "close-ms", "size-full", "size",
-          "written-insert-b/rec", "written-mb", "rss-start-mb", "rss-peak-mb"}},
+         {"insert", "insert-commit-ms", "insert-cpu-ms", "read-cold", "read", "scan", "erase",
+          "close-ms", "size-full", "size", "written-insert-b/rec", "written-mb", "rss-start-mb",
+          "rss-peak-mb", "load-1min"}},
         {"b",
          "(b) catalogue-like entries, ops/s (sizes in bytes, memory in MB)",
          false,
          1000000,
-         {"insert", "hit-cold", "hit", "miss", "scan", "close-ms", "size-full", "size",
-          "written-insert-b/rec", "written-mb", "rss-start-mb", "rss-peak-mb"}},
+         {"insert", "insert-commit-ms", "insert-cpu-ms", "hit-cold", "hit", "miss", "scan",
+          "close-ms", "size-full", "size", "written-insert-b/rec", "written-mb", "rss-start-mb",
+          "rss-peak-mb", "load-1min"}},
     };
+    if (!emit.empty()) {
+        for (const Job& job : jobs) {
+            if (only != job.id)
+                continue;
+            std::unique_ptr<CBenchEngine> e;
+            for (const Engine& engine : engines)
+                if (emit == engine.name && engine.make)
+                    e = engine.make();
+            if (!e || emitPath.empty())
+                return 2;
+            Workload w = Generate(job.big, job.count / scale, 20240 + job.big);
+            struct rusage before;
+            getrusage(RUSAGE_SELF, &before);
+            std::printf("rss-start-mb %.1f\n", before.ru_maxrss / 1024.0);
+            return RunEngine(*e, w, emitPath, stdout);
+        }
+        return 2;
+    }
+    if (std::system(("mkdir -p '" + dir + "'").c_str()) != 0)
+        return 1;
+    std::printf("Like with like: ours and pre-journal flush through a rollback journal "
+                "synced before a page is overwritten\n"
+                "(pre-journal: pages in place, the file synced at each flush); sqlite with "
+                "journal_mode=DELETE, synchronous=FULL;\n"
+                "lmdb with its default syncs; sqlite-nj (no journal, no syncs) is a reference "
+                "only. Page cache: %u KiB for ours,\n"
+                "pre-journal (pages beyond it held only while dirty, until the flush) and "
+                "sqlite (cache_size); lmdb reads through\n"
+                "the system's cache. Ratios: the peer's cost over ours (above 1 = ours "
+                "better); load-1min is the machine's load\n"
+                "as each run ended.\n",
+                cacheKiB);
     bool ok = true;
     for (const Job& job : jobs) {
         if (!only.empty() && only != job.id)
             continue;
         Workload w = Generate(job.big, job.count / scale, 20240 + job.big);
         std::vector<Results> byEngine(engineCount);
+        const double loadBefore = LoadAverage();
         for (uint32_t r = 0; r < runs; ++r)
             for (size_t i = 0; i < engineCount; ++i) {
                 if (!engineName.empty() && engineName != engines[i].name)
                     continue;
                 std::string path = dir + "/" + job.id + "." + engines[i].name;
-                ok = RunChild(engines[i].make, w, path, &byEngine[i]) && ok;
+                Emitter emitter;
+                if (engines[i].program) {
+                    emitter.program = engines[i].program;
+                    emitter.arguments = {"--emit",      "ours",
+                                         "--only",      job.id,
+                                         "--scale",     std::to_string(scale),
+                                         "--cache-kib", std::to_string(cacheKiB),
+                                         "--path",      path};
+                }
+                ok = RunChild(engines[i].make, engines[i].program ? &emitter : nullptr, w, path,
+                              &byEngine[i]) &&
+                     ok;
                 std::remove(path.c_str());
                 std::remove((path + "-lock").c_str());
                 std::remove((path + "-journal").c_str());
+                std::remove((path + ".jnl").c_str());
             }
-        std::printf("%s: %zu records, %u run(s), files in %s", job.id, w.keys.size(), runs,
-                    dir.c_str());
+        std::printf("\n%s: %zu records, %u run(s), files in %s, load %.2f before, %.2f after",
+                    job.id, w.keys.size(), runs, dir.c_str(), loadBefore, LoadAverage());
         PrintTable(job.title, job.lines, names, byEngine);
     }
     return ok ? 0 : 1;

@@ -208,6 +208,96 @@ TEST_F(PageFileFixture, NewPagesReachTheFileOnlyAtTheNextFlush) {
               0);
 }
 
+// The journal's record checksums, as the files hold them: one chain of
+// multiplies (journals of earlier builds) or four lanes over 32-byte steps.
+uint32_t ChainSum(uint32_t salt, uint32_t id, const uint8_t* data, uint32_t n) {
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ (static_cast<uint64_t>(salt) << 32 | id);
+    uint32_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, data + i, 8);
+        h = (h ^ w) * 0x100000001B3ull;
+        h ^= h >> 29;
+    }
+    for (; i < n; ++i)
+        h = (h ^ data[i]) * 0x100000001B3ull;
+    h ^= h >> 32;
+    return static_cast<uint32_t>(h);
+}
+
+uint32_t LaneSum(uint32_t salt, uint32_t id, const uint8_t* data, uint32_t n) {
+    const uint64_t seed = 0x9E3779B97F4A7C15ull ^ (static_cast<uint64_t>(salt) << 32 | id);
+    uint64_t h[4] = {seed, seed ^ 0x1111111111111111ull, seed ^ 0x2222222222222222ull,
+                     seed ^ 0x3333333333333333ull};
+    uint32_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+        for (int k = 0; k < 4; ++k) {
+            uint64_t w;
+            std::memcpy(&w, data + i + 8 * k, 8);
+            h[k] = (h[k] ^ w) * 0x100000001B3ull;
+            h[k] ^= h[k] >> 29;
+        }
+    }
+    uint64_t all = h[0] ^ (h[1] * 3) ^ (h[2] * 5) ^ (h[3] * 7);
+    for (; i < n; ++i)
+        all = (all ^ data[i]) * 0x100000001B3ull;
+    all ^= all >> 32;
+    return static_cast<uint32_t>(all);
+}
+
+// A writer killed inside a commit leaves the journal it wrote: the next open
+// puts the saved page back, whichever record checksum the journal names, and
+// refuses a journal that names one it does not know (leaving both files).
+TEST_F(PageFileFixture, HotJournalsOfEitherChecksumRollBack) {
+    const struct {
+        const char* name;
+        uint8_t kind;
+        bool opens;
+    } cases[] = {
+        {"a journal of one checksum chain rolls back", 0, true},
+        {"a journal of four checksum lanes rolls back", 1, true},
+        {"a journal of an unknown checksum is refused", 2, false},
+    };
+    const std::vector<uint8_t> committed = Pattern(kDs, 3), torn = Pattern(kDs, 4);
+    DbLocation loc;
+    ASSERT_TRUE(pages.AllocateRecord(committed.data(), kDs, &loc));
+    ASSERT_EQ(loc.page, 1u);
+    ASSERT_TRUE(pages.Close());
+    const std::vector<uint8_t> file = disk->bytes;
+    ASSERT_EQ(file.size(), 2u * kPs);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        disk->bytes = file;
+        std::memcpy(disk->bytes.data() + kPs + 6, torn.data(), kDs); // overwritten in place
+        const uint32_t salt = 0x5A17u + c.kind;
+        std::vector<uint8_t> j(32 + 8 + kPs, 0);
+        std::memcpy(j.data(), "VelmJrnl", 8);
+        StoreU32(j.data() + 8, kPs);
+        StoreU32(j.data() + 12, 2); // page count of the last commit
+        StoreU32(j.data() + 16, salt);
+        j[20] = c.kind;
+        StoreU32(j.data() + 28, ChainSum(0, 0, j.data(), 28));
+        StoreU32(j.data() + 32, 1);
+        std::memcpy(j.data() + 40, file.data() + kPs, kPs);
+        StoreU32(j.data() + 36, (c.kind == 1 ? LaneSum : ChainSum)(salt, 1, j.data() + 40, kPs));
+        journalDisk->bytes = j;
+        const std::vector<uint8_t> left = disk->bytes;
+        ASSERT_EQ(OpenPages(), c.opens);
+        if (!c.opens) {
+            EXPECT_EQ(disk->bytes, left);
+            EXPECT_EQ(journalDisk->bytes, j);
+            continue;
+        }
+        EXPECT_EQ(disk->bytes, file);
+        pages.SetPageCount(2);
+        std::vector<uint8_t> back(kDs);
+        DbLocation at = loc;
+        ASSERT_TRUE(pages.ReadRecord(back.data(), kDs, &at, false));
+        EXPECT_EQ(back, committed);
+        ASSERT_TRUE(pages.Close());
+    }
+}
+
 // A flush cut short after the append page was written but before the header
 // leaves an append location behind the page's live bytes. Appending there
 // would overwrite them; refusing would stop every later record. The record
