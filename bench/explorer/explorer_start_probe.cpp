@@ -199,8 +199,15 @@ void End(PROCESS_INFORMATION& pi, HWND frame) {
 // screen of thumbnails and the preview are shown (-1 on a time-out). With
 // `everyItem` it waits instead until every item has its thumbnail and the
 // worker has let go of the cache (the warm-up).
+// The moments of a start, in milliseconds after CreateProcess (-1: not seen):
+// the frame visible, the list holding every item, the preview showing the
+// first image.
+struct Phases {
+    double frame = -1, items = -1, preview = -1;
+};
+
 double TimeExplorer(const std::string& app, const std::string& folder, int items, bool everyItem,
-                    const std::string& lockFile) {
+                    const std::string& lockFile, Phases* phases) {
     PROCESS_INFORMATION pi{};
     const double start = NowMs();
     if (!Start(app, folder, &pi))
@@ -215,6 +222,8 @@ double TimeExplorer(const std::string& app, const std::string& folder, int items
         if (WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0)
             break;
         frame = frame ? frame : TopLevel("MainFrame", pi.dwProcessId);
+        if (frame && phases->frame < 0)
+            phases->frame = NowMs() - start;
         HWND list = frame ? Child(frame, 10002, pi.dwProcessId) : nullptr;
         HWND preview = frame ? Child(frame, 10003, pi.dwProcessId) : nullptr;
         if (!list || !preview)
@@ -224,11 +233,15 @@ double TimeExplorer(const std::string& app, const std::string& folder, int items
             state = "items " + std::to_string(remote.Count());
             continue;
         }
+        if (phases->items < 0)
+            phases->items = NowMs() - start;
         RECT area;
         GetWindowRect(frame, &area);
         screen.Take(area);
         const COLORREF previewColour = screen.At(Middle(preview));
         bool ready = Near(previewColour, kPatch);
+        if (ready && phases->preview < 0)
+            phases->preview = NowMs() - start;
         char text[160];
         std::snprintf(text, sizeof text, "preview 0x%06lx",
                       static_cast<unsigned long>(previewColour));
@@ -322,16 +335,20 @@ int main(int argc, char** argv) {
     const std::string lockFile =
         std::string(data) + "\\Velmorantix\\Velmorantix XP\\Thumbnail.lock";
 
-    const double warm = TimeExplorer(app, folder, items, true, lockFile);
+    Phases ignored;
+    const double warm = TimeExplorer(app, folder, items, true, lockFile, &ignored);
     std::printf("warm-up: every thumbnail made and cached after %.1f ms\n", warm);
     if (warm < 0)
         return 1;
     TimeViewer(app, first); // the viewer's own first start, not counted
     std::vector<double> explorer, viewer;
     for (int run = 0; run < runs; ++run) {
-        const double e = TimeExplorer(app, folder, items, false, lockFile);
+        Phases phases;
+        const double e = TimeExplorer(app, folder, items, false, lockFile, &phases);
         const double v = TimeViewer(app, first);
-        std::printf("run %d explorer_ms=%.1f viewer_ms=%.1f\n", run + 1, e, v);
+        std::printf("run %d explorer_ms=%.1f viewer_ms=%.1f (explorer: frame %.1f, %d items "
+                    "%.1f, preview %.1f)\n",
+                    run + 1, e, v, phases.frame, items, phases.items, phases.preview);
         if (e >= 0)
             explorer.push_back(e);
         if (v >= 0)
