@@ -222,8 +222,11 @@ double TimeExplorer(const std::string& app, const std::string& folder, int items
         if (WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0)
             break;
         frame = frame ? frame : TopLevel("MainFrame", pi.dwProcessId);
-        if (frame && phases->frame < 0)
+        if (frame && phases->frame < 0) {
             phases->frame = NowMs() - start;
+            // Screen pixels are shared: the frame is kept above the others.
+            SetWindowPos(frame, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
         HWND list = frame ? Child(frame, 10002, pi.dwProcessId) : nullptr;
         HWND preview = frame ? Child(frame, 10003, pi.dwProcessId) : nullptr;
         if (!list || !preview)
