@@ -98,12 +98,15 @@ CFileItemList* CApplicationState::GetFileItemList(int kind, const char* key) {
     if (kind != kListSearchResult) {
         list->sortOrder = static_cast<int>(options.sortOrder);
         list->sortBy = static_cast<int>(options.sortBy);
+        // The volume is watched before the folder is read: a file written in
+        // between is then heard of rather than missed, and some systems
+        // (Wine) report changes only in folders read under a watch.
+        if (kind == kListFolder)
+            DirectoryWatcher().WatchVolume(key);
         if (!FillFileItemList(list)) {
             delete list;
             return nullptr;
         }
-        if (kind == kListFolder)
-            DirectoryWatcher().WatchVolume(key);
     }
     itemListCache.push_back(list);
     return list;

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "app/application_state.h"
+#include "app/directory_watcher.h"
 #include "resources/messages.h"
 
 namespace {
@@ -64,6 +65,12 @@ bool CFolderTreeWatcher::WatchDrive(const char* path) {
             if (lstrcmpiA(watch->root, root) == 0)
                 return true;
     }
+    // The application's own watch of the volume starts first, before this
+    // tree lists any folder of it: some systems (Wine) give a folder only the
+    // kinds of notice that the volume's watches asked for when the folder was
+    // first listed, so a later watch of the whole volume would never hear of
+    // files being written there, only of names coming and going.
+    DirectoryWatcher().WatchVolume(root);
     const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
     HANDLE directory = CreateFileA(
         root, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

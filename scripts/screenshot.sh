@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Regenerates docs/screenshot.png (the program started on its home folder),
+# Regenerates docs/screenshot.png (the explorer on a folder of photograph-like
+# pictures that scripts/make-photos.sh makes, in the prefix's drive C:),
 # docs/viewer.png (a viewer opened on a generated picture) and docs/docking.png
 # (the dock host test program), docs/explorer.png (the explorer on a folder
 # of generated pictures) and docs/thumbnails.png (the thumbnail host test
@@ -86,7 +87,12 @@ test_shots() {
 }
 
 if wants program; then
-  capture "$root/docs/screenshot.png" '"Velmorantix XP - '
+  prefix=$root/build/mingw-x64/wineprefix
+  scripts/wine-prefix.sh "$prefix"
+  photos=$prefix/drive_c/users/Public/Pictures/Photos
+  rm -rf "$photos"
+  scripts/make-photos.sh "$photos"
+  capture "$root/docs/screenshot.png" '"Velmorantix XP - ' 'C:\users\Public\Pictures\Photos'
 fi
 
 # The explorer on a folder of five pictures: the tree selects it, the list

@@ -1,5 +1,6 @@
 // Black-box tests of how the explorer keeps up with change in the real
-// program: files created and deleted by another process reaching the list, the information pane
+// program: files created, deleted and modified by another process reaching the list (a modified
+// file with a new thumbnail, the current one also in the preview), the information pane
 // describing the current image with its catalogue record and the selection count, the options
 // change that makes the thumbnail cache anew, and a pinned pane that stays
 // pinned across a restart. The program runs in a Wine prefix of this file's
@@ -73,6 +74,35 @@ int ItemImage(HWND list, int index) {
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     CloseHandle(process);
     return item.iImage;
+}
+
+// The middle of list item `index`'s tile on the screen; the rectangle is
+// asked for in the program's process.
+POINT TileMiddle(HWND list, int index) {
+    POINT middle{-1, -1};
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid);
+    if (!process)
+        return middle;
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+    RECT r{LVIR_ICON, 0, 0, 0};
+    WriteProcessMemory(process, remote, &r, sizeof r, nullptr);
+    if (SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(remote)) &&
+        ReadProcessMemory(process, remote, &r, sizeof r, nullptr)) {
+        middle = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ClientToScreen(list, &middle);
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return middle;
+}
+
+COLORREF TileColour(HWND list, int index) {
+    const Rgb c = ScreenPixel(TileMiddle(list, index));
+    return RGB(c.r, c.g, c.b);
 }
 
 bool AllThumbnailsMade(HWND list) {
@@ -183,6 +213,49 @@ TEST_F(ExplorerUpdates, FilesCreatedAndDeletedOutsideReachTheListAndThePaneCount
         EXPECT_TRUE(WaitFor(step.shows, 15000))
             << step.what << "; preview 0x" << std::hex << PreviewMiddle(preview_) << std::dec
             << "; pane: " << Pane();
+    }
+}
+
+TEST_F(ExplorerUpdates, FilesModifiedOutsideGetNewThumbnailsAndTheCurrentOneANewPreview) {
+    const std::string folder = FreshTempFolder("vxp-upd-modified");
+    WriteAll(folder + "\\a.bmp", BmpFile(64, 64, RGB(255, 0, 0)));
+    WriteAll(folder + "\\b.bmp", BmpFile(64, 64, RGB(0, 0, 255)));
+    HWND frame = OpenExplorer(folder, 2);
+    ASSERT_NE(nullptr, frame);
+    KeepOnTop(frame);
+    ASSERT_TRUE(WaitFor([&] { return AllThumbnailsMade(list_); }, 20000));
+    ASSERT_TRUE(WaitFor([&] {
+        return Near(TileColour(list_, 1), RGB(0, 0, 255)) &&
+               Near(PreviewMiddle(preview_), RGB(255, 0, 0));
+    })) << "tile of b.bmp 0x"
+        << std::hex << TileColour(list_, 1);
+    // The current item's tile is drawn selected: only its change is looked for.
+    const COLORREF selectedRed = TileColour(list_, 0);
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        std::function<bool()> shows;
+    } const steps[] = {
+        {"a file rewritten outside gets a new thumbnail",
+         [&] { WriteAll(folder + "\\b.bmp", BmpFile(64, 64, RGB(0, 160, 0))); },
+         [&] { return Near(TileColour(list_, 1), RGB(0, 160, 0)); }},
+        {"the current file rewritten outside shows anew in the preview",
+         [&] { WriteAll(folder + "\\a.bmp", BmpFile(64, 64, RGB(255, 255, 0))); },
+         [&] { return Near(PreviewMiddle(preview_), RGB(255, 255, 0)); }},
+        {"and gets a new thumbnail too", [] {},
+         [&] { return TileColour(list_, 0) != selectedRed; }},
+        {"the list keeps its items and the current one", [] {},
+         [&] {
+             return ItemCount(list_) == 2 &&
+                    SendMessageA(list_, LVM_GETITEMSTATE, 0, LVIS_SELECTED) == LVIS_SELECTED;
+         }},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_TRUE(WaitFor(step.shows, 15000))
+            << step.what << "; tiles 0x" << std::hex << TileColour(list_, 0) << " 0x"
+            << TileColour(list_, 1) << "; preview 0x" << PreviewMiddle(preview_);
     }
 }
 
