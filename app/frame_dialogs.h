@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "imaging/operations/image_operation.h"
 
@@ -65,6 +66,14 @@ public:
     // Arrange Viewers: true on OK with the arranging mode ('r' grid, 's'
     // rows, 't' columns) and its count per row or column (0: all in one).
     virtual bool AskArrangeViewers(HWND owner, char& mode, int& count) = 0;
+    // Convert over `owner`: asks the format and the output folder (Use
+    // Current offers `currentFolder`), then writes each of `paths` again in
+    // that format with its progress. False when cancelled or unavailable.
+    virtual bool ConvertImages(HWND owner, const char* currentFolder,
+                               const std::vector<std::string>& paths) {
+        (void)owner, (void)currentFolder, (void)paths;
+        return false;
+    }
 };
 
 void SetFrameDialogs(IFrameDialogs* dialogs);

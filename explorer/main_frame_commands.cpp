@@ -281,26 +281,6 @@ LRESULT CMainFrame::OnExtract(WORD, WORD, HWND, BOOL&) {
     return 0;
 }
 
-LRESULT CMainFrame::OnSortCommand(WORD, WORD id, HWND, BOOL&) {
-    CFileItemList* list = m_list.ItemSource();
-    if (!list)
-        return 0;
-    CAppOptions& options = g_applicationState.Options();
-    list->Lock();
-    if (id >= ID_SORT_BY_NAME && id <= ID_SORT_BY_DATE) {
-        list->sortBy = id - ID_SORT_BY_NAME + 1;
-        options.sortBy = static_cast<uint32_t>(list->sortBy);
-    } else {
-        list->sortOrder = id == ID_SORT_ASCENDING ? 1 : 2;
-        options.sortOrder = static_cast<uint32_t>(list->sortOrder);
-    }
-    list->Unlock();
-    CWaitCursor wait;
-    if (g_applicationState.FillFileItemList(list))
-        g_applicationState.NotifyListChanged(list);
-    return 0;
-}
-
 LRESULT CMainFrame::OnRefresh(WORD, WORD, HWND, BOOL&) {
     CFileItemList* list = m_list.ItemSource();
     if (!NtFamily() && TreeIsTarget()) {

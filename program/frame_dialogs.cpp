@@ -11,6 +11,7 @@
 #include "resources/resource.h"
 #include "tools/adjustment_dialogs.h"
 #include "tools/image_properties.h"
+#include "tools/convert_dialogs.h"
 #include "tools/image_size_dialog.h"
 #include "tools/rotate_canvas_dialog.h"
 #include "tools/save_file_dialog.h"
@@ -109,6 +110,21 @@ public:
     void ShowAbout(HWND owner) override {
         CAboutDialog dialog;
         dialog.DoModal(owner);
+    }
+    bool ConvertImages(HWND owner, const char* currentFolder,
+                       const std::vector<std::string>& paths) override {
+        if (paths.empty())
+            return false;
+        CConvertDialog dialog;
+        dialog.currentFolder = currentFolder ? currentFolder : "";
+        if (dialog.DoModal(owner) != IDOK)
+            return false;
+        CConvertProgressDialog progress;
+        progress.encoderType = dialog.encoderType;
+        progress.outputFolder = dialog.outputFolder;
+        progress.paths = paths;
+        progress.DoModal(owner);
+        return true;
     }
     bool AskArrangeViewers(HWND owner, char& mode, int& count) override {
         CArrangeViewersDialog dialog;

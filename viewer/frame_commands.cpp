@@ -62,6 +62,10 @@ const CFrameCommands::CommandEntry CFrameCommands::kCommands[] = {
     {ID_EDITOR_FIRST, ID_EDITOR_LAST, &CFrameCommands::OnLaunchEditor},
     {ID_TOOLS_CONFIGURE_EDITORS, ID_TOOLS_CONFIGURE_EDITORS, &CFrameCommands::OnConfigureEditors},
     {ID_FILE_PROPERTIES, ID_FILE_PROPERTIES, &CFrameCommands::OnImageProperties},
+    {ID_SORT_BY_NAME, ID_SORT_DESCENDING, &CFrameCommands::OnSortCommand},
+    {ID_HELP_INDEX, ID_HELP_INDEX, &CFrameCommands::OnHelpContents},
+    {ID_HELP_WEB_HOME, ID_HELP_WEB_SUPPORT, &CFrameCommands::OnWebPage},
+    {ID_HELP_WEB_REGISTER, ID_HELP_WEB_REGISTER, &CFrameCommands::OnWebPage},
 };
 
 BOOL CFrameCommands::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam,

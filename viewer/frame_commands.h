@@ -124,6 +124,11 @@ protected:
     // The current document's catalogue attributes in Image Properties.
     void OnImageProperties(WORD id);
     LRESULT OnEditorDropDown(const tagNMTOOLBARA* drop);
+    // Sort By and its order (frame_sort_commands.cpp).
+    void OnSortCommand(WORD id);
+    // Contents and Index and the product's web pages (frame_help_commands.cpp).
+    void OnHelpContents(WORD id);
+    void OnWebPage(WORD id);
 
 public:
     // The Editor button's drop-down: one entry per editor (61440 + i), a

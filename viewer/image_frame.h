@@ -260,6 +260,7 @@ public:
     COMMAND_ID_HANDLER(ID_VIEW_SLIDESHOW, OnSlideShowCommand)
     COMMAND_ID_HANDLER(ID_VIEW_FULLSCREEN, OnFullScreenCommand)
     COMMAND_ID_HANDLER(ID_FILE_RENAME, OnRename)
+    COMMAND_ID_HANDLER(ID_FILE_CONVERT, OnConvert)
     CHAIN_MSG_MAP(CFrameCommands)
     CHAIN_MSG_MAP(CUpdateUI<CImageFrame>)
     CHAIN_MSG_MAP(CFrameWindowImpl<CImageFrame>)
@@ -305,6 +306,8 @@ private:
     LRESULT OnMarqueeSetting(WORD, WORD, HWND, BOOL&);
     LRESULT OnDeleteCommand(WORD, WORD, HWND, BOOL&);
     LRESULT OnRename(WORD, WORD, HWND, BOOL&);
+    // Convert of the shown image (image_frame_convert.cpp).
+    LRESULT OnConvert(WORD, WORD, HWND, BOOL&);
     void MarkActive();
     void FollowRenamedFile();
 

@@ -11,6 +11,7 @@
 #include "viewer/image_frame.h"
 #include "viewer/image_frame_lists.h"
 #include "viewer/logic/frame_title.h"
+#include "viewer/logic/sort_commands.h"
 #include "viewer/viewer_dialogs.h"
 
 namespace {
@@ -22,11 +23,9 @@ std::string CompactPath(const std::string& path, int maxChars) {
     return out;
 }
 
-// Commands whose work is not built yet: they stay disabled.
-constexpr int kUnavailable[] = {ID_EDIT_PASTE,     ID_FILE_CONVERT,     ID_SORT_BY_NAME,
-                                ID_SORT_BY_SIZE,   ID_SORT_BY_TYPE,     ID_SORT_BY_DATE,
-                                ID_SORT_ASCENDING, ID_SORT_DESCENDING,  ID_HELP_INDEX,
-                                ID_HELP_WEB_HOME,  ID_HELP_WEB_SUPPORT, ID_HELP_WEB_REGISTER};
+// A viewer has nothing to paste into: Paste stays disabled rather than
+// offer a command that does nothing.
+constexpr int kUnavailable[] = {ID_EDIT_PASTE};
 
 } // namespace
 
@@ -154,6 +153,9 @@ void CImageFrame::RunUpdateRules() {
     UIEnable(ID_ROTATE_ARBITRARY, editable && dialogs);
     UIEnable(ID_IMAGE_SIZE, editable && dialogs);
     UIEnable(ID_APP_ABOUT, dialogs);
+    // Help always answers: a missing help file or browser is said in a box.
+    for (int id : {ID_HELP_INDEX, ID_HELP_WEB_HOME, ID_HELP_WEB_SUPPORT, ID_HELP_WEB_REGISTER})
+        UIEnable(id, TRUE);
     const bool grey = hasDocument && document->IsGrayscalePalette();
     UIEnable(ID_IMAGE_MODE_GRAYSCALE, editable && !grey);
     UIEnable(ID_IMAGE_MODE_BITMAP, editable && grey);
@@ -213,6 +215,19 @@ void CImageFrame::RunUpdateRules() {
     UIEnable(ID_FILE_EMAIL, output);
     UIEnable(ID_FILE_PROPERTIES, files && FrameDialogs() != nullptr);
     UISetCheck(ID_VIEW_TOOLBAR, g_applicationState.Options().viewerShowToolbar ? 1 : 0);
+    // Convert writes the listed file again; its dialogs live above the viewer.
+    UIEnable(ID_FILE_CONVERT, files && !meta && dialogs);
+
+    viewer::SortChoice sorted{0, 0};
+    if (list) {
+        list->Lock();
+        sorted = {list->sortBy, list->sortOrder};
+        list->Unlock();
+    }
+    for (int id = ID_SORT_BY_NAME; id <= ID_SORT_DESCENDING; ++id) {
+        UIEnable(id, listed);
+        UISetCheck(id, listed && viewer::IsSortCommandChecked(id, sorted) ? 1 : 0);
+    }
 
     UIEnable(ID_WINDOW_BRING_VIEWERS, viewers >= 1);
     UIEnable(ID_WINDOW_CLOSE_VIEWERS, viewers >= 1);

@@ -61,18 +61,6 @@ public:
     }
 };
 
-// Item-list changes reach every viewer, as the program delivers them.
-class ViewerListWindows : public IItemListWindows {
-public:
-    void SendItemListChange(CFileItemList* list, int code, const char* item, const char*) override {
-        std::vector<HWND> windows;
-        g_applicationState.ForEachViewer(
-            [&](CImageFrame* viewer) { windows.push_back(viewer->m_hWnd); });
-        for (HWND window : windows)
-            CImageFrame::SendItemListChange(window, list, item, code);
-    }
-};
-
 // Leaves `folder` existing and empty of what an earlier run left in it.
 void EmptyFolder(const std::string& folder) {
     CreateDirectoryA(folder.c_str(), nullptr);

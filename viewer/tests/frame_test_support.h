@@ -56,6 +56,18 @@ public:
     }
 };
 
+// Item-list changes reach every viewer, as the program delivers them.
+class ViewerListWindows : public IItemListWindows {
+public:
+    void SendItemListChange(CFileItemList* list, int code, const char* item, const char*) override {
+        std::vector<HWND> windows;
+        g_applicationState.ForEachViewer(
+            [&](CImageFrame* viewer) { windows.push_back(viewer->m_hWnd); });
+        for (HWND window : windows)
+            CImageFrame::SendItemListChange(window, list, item, code);
+    }
+};
+
 // A BMP with 8-bit (palette of `colours`) or 24-bit pixels; pixel(x, y) is a
 // palette index or a 0xRRGGBB value, y from the top.
 inline void WriteBmp(const std::string& path, int width, int height, int bits,
