@@ -92,7 +92,10 @@ void CPageFile::Abandon() {
     m_runBuffer.reset();
     m_cacheReady = false;
     m_file->Close();
-    m_journal->Close();
+    if (m_journalActive)
+        m_journal->Close(); // a commit under way: its journal rolls it back at the next open
+    else if (m_journal->IsOpen())
+        CloseJournal(); // the cleared journal of the last commit is no one's
     m_journalActive = false;
     m_committedHeader.clear();
     m_pageSize = 0;

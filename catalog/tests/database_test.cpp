@@ -392,3 +392,49 @@ TEST(DatabaseCompaction, ClosingAfterMassEraseShrinksTheFileAndLowersRoots) {
 }
 
 } // namespace
+
+namespace {
+
+bool FileExists(const std::string& path) {
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        std::fclose(f);
+        return true;
+    }
+    return false;
+}
+
+// A scratch database (the item lists sort through one in the temporary
+// folder) leaves nothing beside it, however it is closed after its commits.
+TEST(DatabaseJournal, NoJournalOutlivesADatabaseClosedAfterItsCommits) {
+    const std::string folder = ScratchFolder("journal-left");
+    ASSERT_FALSE(folder.empty());
+    const struct {
+        const char* what;
+        bool keep; // closed with its changes written, or thrown away
+    } cases[] = {
+        {"closed with its changes", true},
+        {"closed without writing", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = folder + "/" + (c.keep ? "kept" : "dropped") + ".tdb";
+        CIndexDatabase db;
+        ASSERT_TRUE(db.Open(path.c_str(), kDbCreate));
+        CBTreeIndex* idx = db.OpenKeySet("Sort", 4, false, true);
+        ASSERT_NE(idx, nullptr);
+        ASSERT_TRUE(idx->SetKeyType(kKeyTypeUnsigned));
+        for (uint32_t k = 0; k < 3000; ++k)
+            ASSERT_TRUE(idx->PutUInt(k, DbBuffer()));
+        ASSERT_TRUE(db.Flush());
+        ASSERT_TRUE(idx->PutUInt(3000, DbBuffer())); // and a change after the commit
+        db.ReleaseIndex(idx);
+        if (c.keep)
+            EXPECT_TRUE(db.Close());
+        else
+            db.CloseWithoutWriting();
+        EXPECT_TRUE(FileExists(path));
+        EXPECT_FALSE(FileExists(CPageFile::JournalPath(path.c_str())));
+    }
+}
+
+} // namespace
