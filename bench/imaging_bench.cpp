@@ -459,7 +459,20 @@ int main(int argc, char** argv) {
     CIndexedColorOp indexed;
     ours("indexed colour (256)", indexed, false, false, nullptr);
 
-    std::printf("image %dx%d, 24 bpp, best of %d, single thread\n", kWidth, kHeight, repeats);
+    char load[64] = "unknown";
+    if (FILE* in = std::fopen("/proc/loadavg", "r")) {
+        if (!std::fgets(load, sizeof load, in))
+            std::strcpy(load, "unknown");
+        std::fclose(in);
+        // The 1, 5 and 15 minute averages, the first three fields.
+        char* end = load;
+        for (int field = 0; field < 3 && end; ++field)
+            end = std::strchr(end + (field ? 1 : 0), ' ');
+        if (end)
+            *end = '\0';
+    }
+    std::printf("image %dx%d, 24 bpp, best of %d, single thread; load average %s\n", kWidth,
+                kHeight, repeats, load);
     std::printf("page policy: %s; %ld KiB of huge pages held once the source image was made\n",
                 hugePolicy ? "huge pages for ours and libvips alike (our buffers ask for "
                              "transparent huge pages, glibc.malloc.hugetlb=1 for libvips)"
