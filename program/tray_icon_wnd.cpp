@@ -28,7 +28,36 @@ HWND CTrayIconWnd::CreateHidden() {
     return Create(nullptr, CWindow::rcDefault, "Hidden", WS_DISABLED);
 }
 
+bool CTrayIconWnd::RunStartUpStep() {
+    // Below a step (the start-up wizard's modal loop), messages are taken as
+    // they always were while start-up showed its dialogs.
+    if (m_startingUp || m_startUpFailed)
+        return !m_startUpFailed;
+    if (m_nextStep < m_stepCount) {
+        // Counted first: a step pumps messages that may come back here.
+        const StartUpStep step = m_steps[m_nextStep++];
+        m_startingUp = true;
+        m_startUpFailed = !step();
+        m_startingUp = false;
+    }
+    return !m_startUpFailed;
+}
+
+bool CTrayIconWnd::FinishStartUp() {
+    while (!m_startingUp && !m_startUpFailed && m_nextStep < m_stepCount)
+        RunStartUpStep();
+    return !m_startUpFailed;
+}
+
+LRESULT CTrayIconWnd::OnFinishStartUp(UINT, WPARAM, LPARAM, BOOL&) {
+    if (RunStartUpStep() && !m_startingUp && m_nextStep < m_stepCount &&
+        !::PostMessageA(m_hWnd, kMsgFinishStartUp, 0, 0))
+        FinishStartUp();
+    return 0;
+}
+
 LRESULT CTrayIconWnd::OnGetForegroundHandle(UINT, WPARAM, LPARAM, BOOL&) {
+    FinishStartUp();
     // A frame raised above its own modal dialog would take no input.
     if (HWND modal = FindModalWindow(m_hWnd))
         return reinterpret_cast<LRESULT>(modal);
@@ -49,16 +78,23 @@ LRESULT CTrayIconWnd::OnPendingTimer(UINT, WPARAM id, LPARAM, BOOL& handled) {
 }
 
 LRESULT CTrayIconWnd::OnCopyData(UINT, WPARAM, LPARAM data, BOOL&) {
+    // A program that could not start is ending already.
+    if (!FinishStartUp())
+        return 0;
     HandOver(reinterpret_cast<const COPYDATASTRUCT*>(data));
     return 1;
 }
 
 LRESULT CTrayIconWnd::OnExit(WORD, WORD, HWND, BOOL&) {
+    if (!FinishStartUp())
+        return 0;
     g_applicationState.ExitFromTray();
     return 0;
 }
 
 LRESULT CTrayIconWnd::OnTrayIconNotify(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    if (!FinishStartUp())
+        return 0;
     const UINT mouseMessage = UINT(lParam);
     CApplicationState& app = g_applicationState;
     if (mouseMessage == WM_LBUTTONDOWN) {

@@ -17,6 +17,7 @@
 #include "program/message_loop_filters.h"
 #include "program/program_frames.h"
 #include "program/tray_icon_wnd.h"
+#include "resources/messages.h"
 #include "resources/resource.h"
 #include "tools/tool_services.h"
 
@@ -70,13 +71,57 @@ void DrainMessages() {
     }
 }
 
-int RunMessageLoop(int argc, char** argv) {
-    CApplicationState& app = g_applicationState;
-    app.SetProgramPathFromModule();
-    // The loop exists before the first frames, which register their filters
-    // with it as they are made.
-    CMainMessageLoop loop;
+// What the start-up step needs of WinMain's arguments.
+struct StartUpArguments {
+    HINSTANCE instance = nullptr;
+    int argc = 0;
+    char** argv = nullptr;
+};
+StartUpArguments g_startUp;
 
+// Start-up after the hidden window and the loop, in steps run from the loop:
+// the hidden window answers between them. A later start waits on the mutex
+// until the last step has made the first windows, and any message from
+// outside that comes before that runs the steps left before it is handled.
+// A step returns false (having posted the quit message) when the program
+// cannot run.
+bool StartLibraries() {
+    OleInitialize(nullptr);
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_USEREX_CLASSES |
+                                              ICC_COOL_CLASSES};
+    InitCommonControlsEx(&icc);
+    LoadShFolder();
+    SHGetMalloc(&g_shellMalloc);
+    SHGetDesktopFolder(&g_desktopFolder);
+    return true;
+}
+
+bool LoadIconsAndOptions() {
+    CApplicationState& app = g_applicationState;
+    CreateSmallImageList(g_startUp.instance);
+    app.LoadOptions();
+    if (app.Options().trayIcon)
+        app.AddTrayIcon();
+    return true;
+}
+
+bool OpenCatalogue() {
+    CApplicationState& app = g_applicationState;
+    char folder[MAX_PATH];
+    if (!GetAppDataFolder(folder) || app.OpenDatabases() != 0) {
+        PostQuitMessage(1);
+        return false;
+    }
+    app.LoadFolderSymbols();
+    // Registered for the rest of the process: frames may still end after the loop.
+    RegisterProgramFrames();
+    return true;
+}
+
+bool ShowFirstWindows() {
+    CApplicationState& app = g_applicationState;
+    const int argc = g_startUp.argc;
+    char** argv = g_startUp.argv;
     // The mutex is released once the first windows exist, and before any
     // modal start-up dialog (ShowStartupDialogs releases it itself), so a
     // second start is never held up behind the wizard.
@@ -96,36 +141,38 @@ int RunMessageLoop(int argc, char** argv) {
         }
         ReleaseInstanceMutex();
     }
-    return loop.Run();
+    return true;
 }
+
+const CTrayIconWnd::StartUpStep kStartUpSteps[] = {StartLibraries, LoadIconsAndOptions,
+                                                   OpenCatalogue, ShowFirstWindows};
 
 int RunRunningCopy(HINSTANCE instance, int argc, char** argv) {
     CApplicationState& app = g_applicationState;
+    app.SetProgramPathFromModule();
     auto* hidden = new CTrayIconWnd;
     app.SetHiddenWindow(hidden->CreateHidden());
-    OleInitialize(nullptr);
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_USEREX_CLASSES |
-                                              ICC_COOL_CLASSES};
-    InitCommonControlsEx(&icc);
-    LoadShFolder();
-    SHGetMalloc(&g_shellMalloc);
-    SHGetDesktopFolder(&g_desktopFolder);
-    CreateSmallImageList(instance);
-    app.LoadOptions();
-    if (app.Options().trayIcon)
-        app.AddTrayIcon();
-
-    char folder[MAX_PATH];
-    if (!app.HiddenWindow() || !GetAppDataFolder(folder) || app.OpenDatabases() != 0) {
+    if (!app.HiddenWindow()) {
+        delete hidden;
+        return 1;
+    }
+    // The loop exists before the first frames, which register their filters
+    // with it as they are made. The hidden window answers as soon as it
+    // runs; the rest of start-up follows as its messages.
+    int exitCode = 0;
+    {
+        CMainMessageLoop loop;
+        g_startUp = StartUpArguments{instance, argc, argv};
+        hidden->SetStartUp(kStartUpSteps, sizeof kStartUpSteps / sizeof kStartUpSteps[0]);
+        if (!PostMessageA(hidden->m_hWnd, kMsgFinishStartUp, 0, 0))
+            hidden->FinishStartUp();
+        exitCode = loop.Run();
+    }
+    if (hidden->StartUpFailed()) {
         app.RemoveTrayIcon();
         delete hidden;
         return 1;
     }
-    app.LoadFolderSymbols();
-
-    // Registered for the rest of the process: frames may still end after the loop.
-    RegisterProgramFrames();
-    const int exitCode = RunMessageLoop(argc, argv);
 
     app.RemoveTrayIcon();
     hidden->DestroyWindow();

@@ -106,3 +106,8 @@ constexpr UINT kMsgTreeHidePreview = WM_USER + 93; // 1117
 // drive item appeared under My Computer; the record's fourth field holds the
 // drive number (0 = A:).
 constexpr UINT kFtnDriveAdded = 1074;
+
+// Posted by the running copy to its hidden window just before its message
+// loop starts: the rest of start-up (OLE, the databases, the first frame) runs
+// from the loop, so that the hidden window answers from the first moment.
+constexpr UINT kMsgFinishStartUp = WM_USER + 110; // 1134

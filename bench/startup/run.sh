@@ -44,6 +44,7 @@ session() {
 }
 export -f session
 export probe app trivial runs logs
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 if ! "$root/scripts/with-wine-session.sh" "$prefix" bash -c session; then
   cat "$logs"/*.txt >&2 2>/dev/null
   echo "run.sh: a program did not start or show its window in time" >&2
@@ -54,6 +55,8 @@ field() { # file name -> the median's value
   tr -d '\r' <"$1" | awk -v key="$2" '/^median/ { for (i = 2; i <= NF; i++) {
     split($i, kv, "="); if (kv[1] == key) print kv[2] } }'
 }
+# Other work on the machine moves every figure: its load is printed with them.
+echo "load average before: $load_before; after: $(cut -d' ' -f1-3 /proc/loadavg)"
 app_answer=$(field "$logs/app.txt" answer_ms)
 app_visible=$(field "$logs/app.txt" visible_ms)
 triv_answer=$(field "$logs/trivial.txt" answer_ms)

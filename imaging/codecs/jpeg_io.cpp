@@ -47,18 +47,26 @@ void TermSource(j_decompress_ptr) {}
 
 // --- windowed file source ---
 
-constexpr uint32_t kSourceWindow = 16 * 1024;
+// The header is read through a small window, so that a file whose header lies
+// about its size is refused before anything large is allocated.
+constexpr uint32_t kHeaderWindow = 16 * 1024;
+// The library's fast entropy decoder runs only while at least 512 bytes per
+// block of an MCU (3 KB for 4:2:0) are left in the window; the MCUs at the end
+// of each window take the slow path. In a 16 KB window that was a fifth of
+// them; in 256 KB it is about one in a hundred.
+constexpr uint32_t kDecodeWindow = 256 * 1024;
 
 struct FileSource {
     jpeg_source_mgr pub;
     CWin32File* file;
     JOCTET* window;
+    uint32_t windowSize;
     bool ended; // the end marker has been supplied: nothing more to read
 };
 
 boolean FillFromFile(j_decompress_ptr cinfo) {
     FileSource* src = reinterpret_cast<FileSource*>(cinfo->src);
-    const int64_t got = src->ended ? 0 : src->file->Read(src->window, kSourceWindow);
+    const int64_t got = src->ended ? 0 : src->file->Read(src->window, src->windowSize);
     if (got <= 0) {
         // End of file or a read error: the image ends here, as a truncated
         // file in memory does.
@@ -164,7 +172,8 @@ void UseJpegFileSource(j_decompress_ptr cinfo, CWin32File* file) {
         (*cinfo->mem->alloc_small)(common, JPOOL_PERMANENT, sizeof(FileSource)));
     std::memset(src, 0, sizeof *src);
     src->window =
-        static_cast<JOCTET*>((*cinfo->mem->alloc_small)(common, JPOOL_PERMANENT, kSourceWindow));
+        static_cast<JOCTET*>((*cinfo->mem->alloc_small)(common, JPOOL_PERMANENT, kHeaderWindow));
+    src->windowSize = kHeaderWindow;
     src->file = file;
     src->pub.init_source = &InitSource;
     src->pub.fill_input_buffer = &FillFromFile;
@@ -172,6 +181,27 @@ void UseJpegFileSource(j_decompress_ptr cinfo, CWin32File* file) {
     src->pub.resync_to_restart = &jpeg_resync_to_restart;
     src->pub.term_source = &TermSource;
     cinfo->src = &src->pub;
+}
+
+void WidenJpegFileSource(j_decompress_ptr cinfo) {
+    FileSource* src = reinterpret_cast<FileSource*>(cinfo->src);
+    if (src == nullptr || src->pub.fill_input_buffer != &FillFromFile ||
+        src->windowSize >= kDecodeWindow) {
+        return;
+    }
+    JOCTET* wide = static_cast<JOCTET*>((*cinfo->mem->alloc_large)(
+        reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, kDecodeWindow));
+    // The bytes still unread in the small window move along; after the end
+    // the source points at its end marker, which stays where it is.
+    if (!src->ended) {
+        const size_t left = src->pub.bytes_in_buffer;
+        if (left > 0) {
+            std::memmove(wide, src->pub.next_input_byte, left);
+        }
+        src->pub.next_input_byte = wide;
+    }
+    src->window = wide;
+    src->windowSize = kDecodeWindow;
 }
 
 void UseJpegTargetDestination(j_compress_ptr cinfo, CImageFileTarget* target) {

@@ -50,6 +50,11 @@ void UseJpegMemorySource(j_decompress_ptr cinfo, const uint8_t* data, size_t siz
 // permanent pool; the file must stay open until the object is destroyed.
 void UseJpegFileSource(j_decompress_ptr cinfo, CWin32File* file);
 
+// Gives a file source a 256 KB window for the decode, keeping the bytes not
+// yet read; call once the header's size has been accepted. Does nothing for
+// any other source or a second time.
+void WidenJpegFileSource(j_decompress_ptr cinfo);
+
 // Writes the compressed data through target (opened by the caller); a failed
 // write raises a library error.
 void UseJpegTargetDestination(j_compress_ptr cinfo, CImageFileTarget* target);

@@ -236,6 +236,9 @@ bool CJpegReader::Decode(const Source& source, CImageObject* image, bool fullPro
     if (fullProtocol) {
         SignalHeaderReady(image);
     }
+    if (source.file != nullptr) {
+        WidenJpegFileSource(cinfo);
+    }
 
     jpeg_start_decompress(cinfo);
     if (cinfo->output_components != components ||

@@ -1,5 +1,6 @@
 #include "imaging/operations/resize_op.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <vector>
@@ -28,63 +29,106 @@
 // An axis whose size does not change passes its values through untouched.
 namespace {
 
+// The same value as v > 255 ? 255 : int(v + 0.5) for every v >= 0 (weights
+// and samples are never negative), written so that a loop of it vectorises.
 inline uint8_t StoreValue(double v) {
-    return v > 255.0 ? uint8_t{255} : static_cast<uint8_t>(static_cast<int>(v + 0.5));
+    const double r = v + 0.5;
+    return static_cast<uint8_t>(static_cast<int>(r < 255.0 ? r : 255.0));
 }
 
-template <int C> void ResampleRow(uint8_t* out, const uint8_t* in, int32_t sw, int32_t w) {
-    if (sw == w) {
-        std::memcpy(out, in, static_cast<size_t>(w) * C);
-        return;
+// The horizontal walk depends only on the two widths, so it is made once per
+// image as a plan: for each output pixel, the source pixels under it and their
+// weights in the order the walk adds them; every row then replays the plan.
+struct Contribution {
+    int32_t source; // byte offset of the source pixel in the row
+    double weight;
+};
+
+struct RowPlan {
+    std::vector<Contribution> contributions;
+    std::vector<int32_t> firstOf; // per output pixel, w + 1 entries
+};
+
+template <int C> bool MakeRowPlan(int32_t sw, int32_t w, RowPlan* plan) {
+    try {
+        plan->contributions.reserve(static_cast<size_t>(sw) + static_cast<size_t>(w) + 1);
+        plan->firstOf.assign(static_cast<size_t>(w) + 1, 0);
+    } catch (const std::exception&) {
+        return false;
     }
-    const double step = static_cast<double>(w) / sw;
-    double spanx = 1.0;
-    double sum[C] = {};
-    int32_t index = 0;
-    bool finished = false;
-    uint8_t* px = out;
-    const uint8_t* s = in;
-    for (int32_t k = 0; k < sw; ++k, s += C) {
-        double sx = step;
-        while (sx >= spanx) {
-            if (finished) {
-                if (index + 1 >= w)
-                    return;
-                ++index;
-                px += C;
-                for (int c = 0; c < C; ++c)
-                    sum[c] = 0.0;
-            }
-            for (int c = 0; c < C; ++c) {
-                sum[c] += spanx * s[c];
-                px[c] = StoreValue(sum[c]);
-            }
-            sx -= spanx;
-            spanx = 1.0;
-            finished = true;
+    std::vector<Contribution>& list = plan->contributions;
+    int32_t* firstOf = plan->firstOf.data();
+    // Marks output pixel index as complete: its contributions end here.
+    int32_t done = 0;
+    auto finish = [&](int32_t index) {
+        while (done <= index) {
+            firstOf[++done] = static_cast<int32_t>(list.size());
         }
-        if (sx > 0.0) {
-            if (finished) {
-                if (index + 1 >= w)
-                    return;
-                ++index;
-                px += C;
-                for (int c = 0; c < C; ++c)
-                    sum[c] = 0.0;
-                finished = false;
+    };
+    // The walk as the resampler has always taken it; floating-point residue
+    // can make it want to begin a pixel past the last one, where it stops.
+    auto walk = [&] {
+        const double step = static_cast<double>(w) / sw;
+        double spanx = 1.0;
+        int32_t index = 0;
+        bool finished = false;
+        for (int32_t k = 0; k < sw; ++k) {
+            double sx = step;
+            while (sx >= spanx) {
+                if (finished) {
+                    if (index + 1 >= w)
+                        return;
+                    ++index;
+                }
+                list.push_back({k * C, spanx});
+                finish(index);
+                sx -= spanx;
+                spanx = 1.0;
+                finished = true;
             }
-            for (int c = 0; c < C; ++c)
-                sum[c] += sx * s[c];
-            spanx -= sx;
+            if (sx > 0.0) {
+                if (finished) {
+                    if (index + 1 >= w)
+                        return;
+                    ++index;
+                    finished = false;
+                }
+                list.push_back({k * C, sx});
+                spanx -= sx;
+            }
         }
-    }
-    if (!finished) {
-        const uint8_t* last = in + static_cast<size_t>(sw - 1) * C;
-        for (int c = 0; c < C; ++c) {
+        if (!finished) {
             if (spanx > 0.0)
-                sum[c] += spanx * last[c];
-            px[c] = StoreValue(sum[c]);
+                list.push_back({(sw - 1) * C, spanx});
+            finish(index);
         }
+    };
+    // At most one contribution per source pixel that ends inside an output
+    // pixel, one per output pixel finished, and the last: the reserve holds.
+    walk();
+    // Pixels the walk never reached get no contributions.
+    finish(w - 1);
+    return true;
+}
+
+template <int C> void ResampleRow(uint8_t* out, const uint8_t* in, const RowPlan& plan, int32_t w) {
+    const Contribution* list = plan.contributions.data();
+    const int32_t* firstOf = plan.firstOf.data();
+    for (int32_t i = 0; i < w; ++i, out += C) {
+        const int32_t begin = firstOf[i];
+        const int32_t end = firstOf[i + 1];
+        // A pixel the walk never reached keeps what the new image holds.
+        if (begin == end)
+            continue;
+        double sum[C] = {};
+        for (int32_t e = begin; e < end; ++e) {
+            const uint8_t* s = in + list[e].source;
+            const double weight = list[e].weight;
+            for (int c = 0; c < C; ++c)
+                sum[c] += weight * s[c];
+        }
+        for (int c = 0; c < C; ++c)
+            out[c] = StoreValue(sum[c]);
     }
 }
 
@@ -96,6 +140,9 @@ template <int C> bool Resample(CImageObject* dest, const CImageObject* src, int3
     const size_t values = static_cast<size_t>(sw) * C;
     std::vector<double> acc;
     std::vector<uint8_t> column;
+    RowPlan plan;
+    if (sw != w && !MakeRowPlan<C>(sw, w, &plan))
+        return false;
     if (sh != h) {
         try {
             acc.assign(values, 0.0);
@@ -104,6 +151,8 @@ template <int C> bool Resample(CImageObject* dest, const CImageObject* src, int3
             return false;
         }
     }
+    double* const sums = acc.data();
+    uint8_t* const rounded = column.data();
 
     const double yStep = static_cast<double>(h) / sh;
     double sy = yStep;
@@ -119,8 +168,10 @@ template <int C> bool Resample(CImageObject* dest, const CImageObject* src, int3
             while (sy < span) {
                 if (wantRow && nextRow < sh)
                     cur = geometry::RowAt(src, nextRow++);
+                const uint8_t* const row = cur;
+                const double weight = sy;
                 for (size_t k = 0; k < values; ++k)
-                    acc[k] += sy * cur[k];
+                    sums[k] += weight * row[k];
                 span -= sy;
                 sy = yStep;
                 wantRow = true;
@@ -133,11 +184,12 @@ template <int C> bool Resample(CImageObject* dest, const CImageObject* src, int3
                 // Nothing accumulated: the output row is this source row.
                 rowIn = cur;
             } else {
-                for (size_t k = 0; k < values; ++k) {
-                    column[k] = StoreValue(acc[k] + span * cur[k]);
-                    acc[k] = 0.0;
-                }
-                rowIn = column.data();
+                const uint8_t* const row = cur;
+                const double weight = span;
+                for (size_t k = 0; k < values; ++k)
+                    rounded[k] = StoreValue(sums[k] + weight * row[k]);
+                std::fill(acc.begin(), acc.end(), 0.0);
+                rowIn = rounded;
             }
             sy -= span;
             if (sy <= 0.0) {
@@ -145,7 +197,11 @@ template <int C> bool Resample(CImageObject* dest, const CImageObject* src, int3
                 wantRow = true;
             }
         }
-        ResampleRow<C>(geometry::RowAt(dest, j), rowIn, sw, w);
+        uint8_t* const out = geometry::RowAt(dest, j);
+        if (sw == w)
+            std::memcpy(out, rowIn, values);
+        else
+            ResampleRow<C>(out, rowIn, plan, w);
     }
     return true;
 }
