@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <objidl.h>
+#include <ole2.h>
 
 #include <string>
 #include <vector>
@@ -27,3 +28,34 @@ bool AnyDroppedPathLeft(const STGMEDIUM* medium);
 bool PreferredEffectMoves(IDataObject* data);
 // Two folders compared as the system compares paths.
 bool SameFolderNoCase(const std::string& a, const std::string& b);
+
+// Makes `target` (a new target the caller holds no reference to yet) the
+// drop target of `window` with the kind's formats, keeping one reference in
+// `target`. When the system refuses, the target is detached from its window
+// object and released, and `target` is null: without the registration no
+// format is accepted.
+template <class Target>
+void RegisterDropTargetOf(HWND window, Target*& target, explorer_drop_rules::DropTargetKind kind) {
+    if (!target)
+        return;
+    target->AddRef();
+    target->SetTargetWindow(window);
+    if (FAILED(::RegisterDragDrop(window, target))) {
+        target->Detach();
+        target->Release();
+        target = nullptr;
+        return;
+    }
+    AcceptDropFormats(*target, kind);
+}
+
+// Ends what RegisterDropTargetOf began; a drag still holding the target
+// meets a detached one, which only refuses.
+template <class Target> void RevokeDropTargetOf(HWND window, Target*& target) {
+    if (!target)
+        return;
+    ::RevokeDragDrop(window);
+    target->Detach();
+    target->Release();
+    target = nullptr;
+}

@@ -78,27 +78,12 @@ void CFolderTreeCtrl::RegisterDropTarget() {
     if (m_dropTarget)
         return;
     m_dropTarget = new (std::nothrow) CFolderTreeDropTarget(this);
-    if (!m_dropTarget)
-        return;
-    m_dropTarget->AddRef();
-    m_dropTarget->SetTargetWindow(m_hWnd);
-    if (FAILED(::RegisterDragDrop(m_hWnd, m_dropTarget))) {
-        m_dropTarget->Detach();
-        m_dropTarget->Release();
-        m_dropTarget = nullptr;
-        return;
-    }
-    AcceptDropFormats(*m_dropTarget, m_dropKind);
+    RegisterDropTargetOf(m_hWnd, m_dropTarget, m_dropKind);
 }
 
 void CFolderTreeCtrl::RevokeDropTarget() {
     StopHoverTimer();
-    if (!m_dropTarget)
-        return;
-    ::RevokeDragDrop(m_hWnd);
-    m_dropTarget->Detach();
-    m_dropTarget->Release();
-    m_dropTarget = nullptr;
+    RevokeDropTargetOf(m_hWnd, m_dropTarget);
 }
 
 IDropTarget* CFolderTreeCtrl::DropTarget() const {

@@ -49,27 +49,11 @@ void CImageListViewCtrl::RegisterDropTarget() {
     if (m_dropTarget)
         return;
     m_dropTarget = new (std::nothrow) CImageListDropTarget(this);
-    if (!m_dropTarget)
-        return;
-    m_dropTarget->AddRef();
-    m_dropTarget->SetTargetWindow(m_hWnd);
-    // Without the registration no format is accepted.
-    if (FAILED(::RegisterDragDrop(m_hWnd, m_dropTarget))) {
-        m_dropTarget->Detach();
-        m_dropTarget->Release();
-        m_dropTarget = nullptr;
-        return;
-    }
-    AcceptDropFormats(*m_dropTarget, DropTargetKind::ThumbnailList);
+    RegisterDropTargetOf(m_hWnd, m_dropTarget, DropTargetKind::ThumbnailList);
 }
 
 void CImageListViewCtrl::RevokeDropTarget() {
-    if (!m_dropTarget)
-        return;
-    ::RevokeDragDrop(m_hWnd);
-    m_dropTarget->Detach();
-    m_dropTarget->Release();
-    m_dropTarget = nullptr;
+    RevokeDropTargetOf(m_hWnd, m_dropTarget);
 }
 
 IDropTarget* CImageListViewCtrl::DropTarget() const {
