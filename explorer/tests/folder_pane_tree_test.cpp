@@ -2,63 +2,21 @@
 // My Collections lists the stored folders that still exist and erases the
 // others from the index, and the history of selected items goes back and
 // forward within its ends and stays in range when items go.
-#include "explorer/folder_pane_tree.h"
-
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
 
 #include <string>
 
-#include "app/app_globals.h"
-#include "app/application_state.h"
-#include "app/tests/temp_folder.h"
+#include "explorer/tests/pane_tree_fixture.h"
 
 namespace {
 
-class CPaneHostFrame : public CWindowImpl<CPaneHostFrame, CWindowImplBase, CFrameWinTraits> {
-public:
-    DECLARE_WND_CLASS("VxpFolderPaneHost")
-    BEGIN_MSG_MAP(CPaneHostFrame)
-    REFLECT_NOTIFICATIONS()
-    END_MSG_MAP()
-};
+using namespace treetest;
 
-class FolderPaneTree : public testing::Test {
+class FolderPaneTree : public PaneTreeTest {
 protected:
-    void SetUp() override {
-        OleInitialize(nullptr);
-        if (!g_smallImageList)
-            g_smallImageList = ImageList_Create(16, 16, ILC_COLOR24, 1, 0);
-        ASSERT_TRUE(g_applicationState.Databases().OpenMainDatabase(data.File("main.tdb")));
-        RECT frame{0, 0, 400, 500};
-        ASSERT_NE(nullptr, host.Create(nullptr, frame, "Folder pane host"));
-        RECT client{0, 0, 380, 460};
-        ASSERT_NE(nullptr, tree.Create(host, client,
-                                       WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES |
-                                           TVS_LINESATROOT | TVS_SHOWSELALWAYS,
-                                       10001));
-    }
-    void TearDown() override {
-        if (host.IsWindow())
-            host.DestroyWindow();
-        g_applicationState.Databases().CloseMainDatabase();
-    }
-    std::string Text(HTREEITEM item) {
-        char text[MAX_PATH] = "";
-        TVITEMA tv{};
-        tv.mask = TVIF_TEXT;
-        tv.hItem = item;
-        tv.pszText = text;
-        tv.cchTextMax = MAX_PATH;
-        TreeView_GetItem(tree, &tv);
-        return text;
-    }
-
-    CTestFolder data{"panedb"};
-    CTestFolder root{"panetree"};
-    CPaneHostFrame host;
-    CFolderPaneTree tree;
+    FolderPaneTree() : PaneTreeTest("panedb", "panetree") {}
 };
 
 TEST_F(FolderPaneTree, MyCollectionsListsStoredFoldersAndErasesThoseThatAreGone) {

@@ -3,101 +3,31 @@
 // cut and paste tell the notification window in order with their record
 // fields, files pasted into their own folder are duplicated but dropped
 // there stay, and Favorites and Search Result keep what they show.
-#include "explorer/folder_pane_tree.h"
-
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <string>
 #include <vector>
 
-#include "app/app_globals.h"
-#include "app/application_state.h"
-#include "app/collection_record.h"
-#include "app/tests/temp_folder.h"
+#include "explorer/tests/pane_tree_fixture.h"
 
 namespace {
 
-struct Notice {
-    UINT code;
-    std::string first, second, third;
-};
+using namespace treetest;
 
-std::string Field(uintptr_t value) {
-    return value ? reinterpret_cast<const char*>(value) : "";
-}
-
-// The tree's parent: reflects the tree view's notices back to it and
-// records the folder tree notices that reach it.
-class CRecordingHost : public CWindowImpl<CRecordingHost, CWindowImplBase, CFrameWinTraits> {
-public:
-    DECLARE_WND_CLASS("VxpFolderCommandsHost")
-    BEGIN_MSG_MAP(CRecordingHost)
-    MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
-    END_MSG_MAP()
-
-    std::vector<Notice> notices;
-
-private:
-    LRESULT OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
-        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->code >= FTN_DRIVEADDED && header->code <= FTN_ENDOPERATION) {
-            const FolderTreeNotice* n = reinterpret_cast<const FolderTreeNotice*>(header);
-            EXPECT_EQ(0u, header->idFrom);
-            EXPECT_EQ(0u, wParam);
-            notices.push_back({header->code, Field(n->first), Field(n->second), Field(n->third)});
-            return 0;
-        }
-        return ::SendMessageA(header->hwndFrom, OCM__BASE + WM_NOTIFY, wParam, lParam);
-    }
-};
-
-LPITEMIDLIST Parse(const std::string& path) {
-    IShellFolder* desktop = nullptr;
-    SHGetDesktopFolder(&desktop);
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    LPITEMIDLIST pidl = nullptr;
-    ULONG eaten = 0;
-    desktop->ParseDisplayName(nullptr, nullptr, wide, &eaten, &pidl, nullptr);
-    desktop->Release();
-    return pidl;
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-class FolderTreeCommands : public testing::Test {
+class FolderTreeCommands : public PaneTreeTest {
 protected:
-    void SetUp() override {
-        OleInitialize(nullptr);
-        if (!g_smallImageList)
-            g_smallImageList = ImageList_Create(16, 16, ILC_COLOR24, 1, 0);
-        ASSERT_TRUE(g_applicationState.Databases().OpenMainDatabase(data.File("main.tdb")));
-        RECT frame{0, 0, 400, 500};
-        ASSERT_NE(nullptr, host.Create(nullptr, frame, "Folder commands host"));
-        RECT client{0, 0, 380, 460};
-        ASSERT_NE(nullptr, tree.Create(host, client,
-                                       WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES |
-                                           TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_EDITLABELS,
-                                       10001));
-        tree.SetNotifyWindow(host);
-    }
+    FolderTreeCommands() : PaneTreeTest("treecmddb", "treecmd", TVS_EDITLABELS) {}
     void TearDown() override {
-        if (host.IsWindow())
-            host.DestroyWindow();
-        g_applicationState.Databases().CloseMainDatabase();
-        OleUninitialize();
+        for (const Notice& n : host.notices) {
+            EXPECT_EQ(0u, n.from) << "the notices carry no control id";
+            EXPECT_EQ(0u, n.wParam);
+        }
+        PaneTreeTest::TearDown();
     }
     HTREEITEM Top(const std::string& path) {
-        HTREEITEM item = tree.InsertShellItem(nullptr, Parse(path), false);
+        HTREEITEM item = tree.InsertShellItem(nullptr, ParsePidl(path), false);
         EXPECT_NE(nullptr, item);
         return item;
     }
@@ -115,7 +45,7 @@ protected:
     // Ends an open label edit as the user's Esc would.
     void CancelEdit() {
         TreeView_EndEditLabelNow(tree, TRUE);
-        Pump();
+        PumpMessages();
     }
     // What a finished label edit of item with text tells the tree.
     LRESULT EndEdit(HTREEITEM item, const char* text) {
@@ -128,11 +58,6 @@ protected:
         info.item.pszText = const_cast<char*>(text);
         return ::SendMessageA(tree, OCM__BASE + WM_NOTIFY, 10001, reinterpret_cast<LPARAM>(&info));
     }
-
-    CTestFolder data{"treecmddb"};
-    CTestFolder root{"treecmd"};
-    CRecordingHost host;
-    CFolderPaneTree tree;
 };
 
 TEST_F(FolderTreeCommands, NewFoldersAreNamedInTurnAndAnnouncedWithTheirParent) {
@@ -208,7 +133,7 @@ TEST_F(FolderTreeCommands, ARenameRefusesAnEmptyNameAndReopensTheEditorWhenTheSh
     EXPECT_EQ(FTN_BEGINOPERATION, host.notices[0].code);
     EXPECT_EQ(FTN_ENDOPERATION, host.notices[1].code);
     EXPECT_EQ(0, lstrcmpiA(old.c_str(), host.notices[1].first.c_str())) << "the old path";
-    Pump();
+    PumpMessages();
     EXPECT_NE(nullptr, TreeView_GetEditControl(tree)) << "the editor opens again";
     CancelEdit();
 

@@ -13,28 +13,11 @@
 
 #include "app/app_globals.h"
 #include "app/tests/temp_folder.h"
+#include "explorer/tests/pane_tree_fixture.h"
 
 namespace {
 
-class CTreeHostFrame : public CWindowImpl<CTreeHostFrame, CWindowImplBase, CFrameWinTraits> {
-public:
-    DECLARE_WND_CLASS("VxpFolderTreeHost")
-    BEGIN_MSG_MAP(CTreeHostFrame)
-    REFLECT_NOTIFICATIONS()
-    END_MSG_MAP()
-};
-
-LPITEMIDLIST Parse(const std::string& path) {
-    IShellFolder* desktop = nullptr;
-    SHGetDesktopFolder(&desktop);
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    LPITEMIDLIST pidl = nullptr;
-    ULONG eaten = 0;
-    desktop->ParseDisplayName(nullptr, nullptr, wide, &eaten, &pidl, nullptr);
-    desktop->Release();
-    return pidl;
-}
+using namespace treetest;
 
 class FolderTree : public testing::Test {
 protected:
@@ -54,7 +37,7 @@ protected:
                                        WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES |
                                            TVS_LINESATROOT | TVS_SHOWSELALWAYS,
                                        10001));
-        top = tree.InsertShellItem(nullptr, Parse(root.Path()), false);
+        top = tree.InsertShellItem(nullptr, ParsePidl(root.Path()), false);
         ASSERT_NE(nullptr, top);
     }
     void TearDown() override {
@@ -66,16 +49,7 @@ protected:
         tree.FillChildren(item, false);
         TreeView_Expand(tree, item, TVE_EXPAND);
     }
-    std::string Text(HTREEITEM item) {
-        char text[MAX_PATH] = "";
-        TVITEMA tv{};
-        tv.mask = TVIF_TEXT;
-        tv.hItem = item;
-        tv.pszText = text;
-        tv.cchTextMax = MAX_PATH;
-        TreeView_GetItem(tree, &tv);
-        return text;
-    }
+    std::string Text(HTREEITEM item) { return ItemText(tree, item); }
     int Children(HTREEITEM item) {
         TVITEMA tv{};
         tv.mask = TVIF_CHILDREN;
@@ -104,7 +78,7 @@ protected:
     }
 
     CTestFolder root{"tree"};
-    CTreeHostFrame host;
+    CTreeTestHost host;
     CFolderTreeCtrl tree;
     HTREEITEM top = nullptr;
 };

@@ -10,43 +10,16 @@
 
 #include <string>
 
-#include "app/app_globals.h"
-#include "app/application_state.h"
-#include "app/collection_record.h"
 #include "app/file_item_list.h"
-#include "app/tests/temp_folder.h"
-#include "explorer/folder_pane_tree.h"
+#include "explorer/tests/pane_tree_fixture.h"
 
 namespace {
 
-class CSelectHostFrame : public CWindowImpl<CSelectHostFrame, CWindowImplBase, CFrameWinTraits> {
-public:
-    DECLARE_WND_CLASS("VxpFolderSelectHost")
-    BEGIN_MSG_MAP(CSelectHostFrame)
-    REFLECT_NOTIFICATIONS()
-    END_MSG_MAP()
-};
+using namespace treetest;
 
-class FolderTreeSelect : public testing::Test {
+class FolderTreeSelect : public PaneTreeTest {
 protected:
-    void SetUp() override {
-        OleInitialize(nullptr);
-        if (!g_smallImageList)
-            g_smallImageList = ImageList_Create(16, 16, ILC_COLOR24, 1, 0);
-        ASSERT_TRUE(g_applicationState.Databases().OpenMainDatabase(data.File("main.tdb")));
-        RECT frame{0, 0, 400, 500};
-        ASSERT_NE(nullptr, host.Create(nullptr, frame, "Folder select host"));
-        RECT client{0, 0, 380, 460};
-        ASSERT_NE(nullptr, tree.Create(host, client,
-                                       WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES |
-                                           TVS_LINESATROOT | TVS_SHOWSELALWAYS,
-                                       10001));
-    }
-    void TearDown() override {
-        if (host.IsWindow())
-            host.DestroyWindow();
-        g_applicationState.Databases().CloseMainDatabase();
-    }
+    FolderTreeSelect() : PaneTreeTest("selectdb", "selecttree") {}
     // The explorer's roots, in its order.
     void FillAsTheExplorer() {
         tree.InsertCollectionsRoot();
@@ -66,26 +39,6 @@ protected:
                 return true;
         return false;
     }
-    // A favorites folder stored under parent; its id.
-    int32_t StoreFolder(int32_t parent, const char* name) {
-        CCollectionRecord record;
-        record.parentKey = parent;
-        record.name = name;
-        EXPECT_TRUE(g_applicationState.StoreFavorites(record));
-        CCollectionRecord up(parent);
-        EXPECT_TRUE(g_applicationState.LoadFavoritesFolder(up));
-        up.childKeys.push_back(record.key);
-        EXPECT_TRUE(g_applicationState.StoreFavorites(up));
-        return record.key;
-    }
-    int32_t Shown(HTREEITEM item) {
-        return static_cast<int32_t>(static_cast<intptr_t>(tree.ItemData(item)->data));
-    }
-
-    CTestFolder data{"selectdb"};
-    CTestFolder root{"selecttree"};
-    CSelectHostFrame host;
-    CFolderPaneTree tree;
     HTREEITEM computer = nullptr;
 };
 
@@ -136,18 +89,18 @@ TEST_F(FolderTreeSelect, AFolderInACollectionIsSelectedUnderMyCollections) {
 }
 
 TEST_F(FolderTreeSelect, AFavoritesFolderIsFoundDownTheChainOfItsAncestors) {
-    const int32_t a = StoreFolder(0, "a");
-    const int32_t b = StoreFolder(a, "b");
-    const int32_t c = StoreFolder(b, "c");
-    StoreFolder(a, "sibling");
+    const int32_t a = StoreFavoritesFolder(0, "a");
+    const int32_t b = StoreFavoritesFolder(a, "b");
+    const int32_t c = StoreFavoritesFolder(b, "c");
+    StoreFavoritesFolder(a, "sibling");
     FillAsTheExplorer();
 
     ASSERT_TRUE(tree.SelectItemSource(kTreeFavorites, static_cast<uintptr_t>(c)));
     HTREEITEM selected = TreeView_GetSelection(tree);
     ASSERT_NE(nullptr, selected);
-    EXPECT_EQ(c, Shown(selected));
-    EXPECT_EQ(b, Shown(TreeView_GetParent(tree, selected)));
-    EXPECT_EQ(a, Shown(TreeView_GetParent(tree, TreeView_GetParent(tree, selected))));
+    EXPECT_EQ(c, FavoritesId(selected));
+    EXPECT_EQ(b, FavoritesId(TreeView_GetParent(tree, selected)));
+    EXPECT_EQ(a, FavoritesId(TreeView_GetParent(tree, TreeView_GetParent(tree, selected))));
     EXPECT_TRUE(IsUnder(selected, tree.FavoritesRoot()));
 
     ASSERT_TRUE(tree.SelectItemSource(kTreeFavorites, 0));

@@ -23,11 +23,14 @@
 #include "explorer/drag_drop.h"
 #include "explorer/folder_pane_tree.h"
 #include "explorer/logic/clipboard_blocks.h"
+#include "explorer/tests/pane_tree_fixture.h"
 #include "explorer/tests/thumbnail_host.h"
 #include "tests/support/dialog_script.h"
 #include "tests/support/poll_until.h"
 
 namespace {
+
+using namespace treetest;
 
 using Bytes = std::vector<uint8_t>;
 
@@ -117,38 +120,6 @@ struct Drag {
     }
 };
 
-struct Notice {
-    UINT code;
-    std::string first, second, third;
-};
-
-std::string Field(uintptr_t value) {
-    return value ? reinterpret_cast<const char*>(value) : "";
-}
-
-// The tree's parent: reflects the tree view's notices back to it and
-// records the folder tree notices that reach it.
-class CDropHost : public CWindowImpl<CDropHost, CWindowImplBase, CFrameWinTraits> {
-public:
-    DECLARE_WND_CLASS("VxpTreeDropHost")
-    BEGIN_MSG_MAP(CDropHost)
-    MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
-    END_MSG_MAP()
-
-    std::vector<Notice> notices;
-
-private:
-    LRESULT OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
-        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->code >= FTN_DRIVEADDED && header->code <= FTN_ENDOPERATION) {
-            const FolderTreeNotice* n = reinterpret_cast<const FolderTreeNotice*>(header);
-            notices.push_back({header->code, Field(n->first), Field(n->second), Field(n->third)});
-            return 0;
-        }
-        return ::SendMessageA(header->hwndFrom, OCM__BASE + WM_NOTIFY, wParam, lParam);
-    }
-};
-
 // The Replace Confirmation as a test answers it: Replace, for all files.
 class CReplaceAll : public IFileDialogs {
 public:
@@ -164,18 +135,6 @@ public:
     int asked = 0;
 };
 
-LPITEMIDLIST Parse(const std::string& path) {
-    IShellFolder* desktop = nullptr;
-    SHGetDesktopFolder(&desktop);
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    LPITEMIDLIST pidl = nullptr;
-    ULONG eaten = 0;
-    desktop->ParseDisplayName(nullptr, nullptr, wide, &eaten, &pidl, nullptr);
-    desktop->Release();
-    return pidl;
-}
-
 DWORD FileSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
@@ -183,51 +142,29 @@ DWORD FileSize(const std::string& path) {
     return data.nFileSizeLow;
 }
 
-class TreeDrop : public testing::Test {
+class TreeDrop : public PaneTreeTest {
 protected:
+    TreeDrop() : PaneTreeTest("treedropdb", "treedrop", 0, {420, 560}) {}
     void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-        if (!g_smallImageList)
-            g_smallImageList = ImageList_Create(16, 16, ILC_COLOR24, 1, 0);
-        ASSERT_TRUE(g_applicationState.Databases().OpenMainDatabase(data.File("main.tdb")));
         g_applicationState.SetFileDialogs(&answers);
-        RECT frame{0, 0, 420, 560};
-        ASSERT_NE(nullptr, host.Create(nullptr, frame, "Tree drop host"));
-        RECT client{0, 0, 400, 520};
-        ASSERT_NE(nullptr, tree.Create(host, client,
-                                       WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES |
-                                           TVS_LINESATROOT | TVS_SHOWSELALWAYS,
-                                       10001));
-        tree.SetNotifyWindow(host);
+        PaneTreeTest::SetUp();
         host.ShowWindow(SW_SHOW);
         ASSERT_NE(nullptr, tree.DropTarget()) << "the tree registers its drop target";
     }
     void TearDown() override {
-        if (host.IsWindow())
-            host.DestroyWindow();
+        PaneTreeTest::TearDown();
         g_applicationState.SetFileDialogs(nullptr);
-        g_applicationState.Databases().CloseMainDatabase();
-        OleUninitialize();
     }
     HTREEITEM Top(const std::string& path) {
-        HTREEITEM item = tree.InsertShellItem(nullptr, Parse(path), false);
+        HTREEITEM item = tree.InsertShellItem(nullptr, ParsePidl(path), false);
         EXPECT_NE(nullptr, item);
         TreeView_Expand(tree, item, TVE_EXPAND);
         return item;
     }
     HTREEITEM ChildNamed(HTREEITEM parent, const std::string& name) {
-        for (HTREEITEM c = TreeView_GetChild(tree, parent); c;
-             c = TreeView_GetNextSibling(tree, c)) {
-            char text[MAX_PATH] = "";
-            TVITEMA tv{};
-            tv.mask = TVIF_TEXT;
-            tv.hItem = c;
-            tv.pszText = text;
-            tv.cchTextMax = MAX_PATH;
-            TreeView_GetItem(tree, &tv);
-            if (lstrcmpiA(text, name.c_str()) == 0)
+        for (HTREEITEM c = TreeView_GetChild(tree, parent); c; c = TreeView_GetNextSibling(tree, c))
+            if (lstrcmpiA(Text(c).c_str(), name.c_str()) == 0)
                 return c;
-        }
         return nullptr;
     }
     // A drag resting on the middle of the item's label.
@@ -239,18 +176,9 @@ protected:
         return Drag{tree.DropTarget(), {at.x, at.y}};
     }
     HTREEITEM FavoritesFolder(const char* name) {
-        CCollectionRecord root(0);
-        g_applicationState.LoadFavoritesFolder(root);
-        CCollectionRecord record;
-        record.parentKey = 0;
-        record.name = name;
-        EXPECT_TRUE(g_applicationState.StoreFavorites(record));
-        root.childKeys.push_back(record.key);
-        EXPECT_TRUE(g_applicationState.StoreFavorites(root));
+        CCollectionRecord record(StoreFavoritesFolder(0, name));
+        EXPECT_TRUE(g_applicationState.LoadFavoritesFolder(record));
         return tree.InsertFavoritesFolder(record, tree.FavoritesRoot());
-    }
-    int32_t FavoritesId(HTREEITEM item) {
-        return static_cast<int32_t>(static_cast<intptr_t>(tree.ItemData(item)->data));
     }
     // The row the drag highlights, as the tree keeps it and as it draws it.
     HTREEITEM Highlighted() {
@@ -274,18 +202,9 @@ protected:
         EXPECT_EQ(kept, shown);
         return kept;
     }
-    std::vector<UINT> Codes() const {
-        std::vector<UINT> codes;
-        for (const Notice& n : host.notices)
-            codes.push_back(n.code);
-        return codes;
-    }
+    std::vector<UINT> Codes() const { return host.Codes(); }
 
-    CTestFolder data{"treedropdb"};
-    CTestFolder root{"treedrop"};
     CReplaceAll answers;
-    CDropHost host;
-    CFolderPaneTree tree;
 };
 
 TEST_F(TreeDrop, TheRowUnderADragIsHighlightedAndChoosesTheEffectByItsKindAndTheKeys) {
