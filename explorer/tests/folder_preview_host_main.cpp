@@ -14,6 +14,7 @@
 #include "app/app_globals.h"
 #include "app/application_state.h"
 #include "explorer/folder_pane_tree.h"
+#include "explorer/tests/shell_item_path.h"
 
 namespace {
 
@@ -40,19 +41,6 @@ private:
         return 0;
     }
 };
-
-LPITEMIDLIST ParsePath(const std::string& path) {
-    IShellFolder* desktop = nullptr;
-    if (FAILED(SHGetDesktopFolder(&desktop)))
-        return nullptr;
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    LPITEMIDLIST pidl = nullptr;
-    ULONG eaten = 0;
-    desktop->ParseDisplayName(nullptr, nullptr, wide, &eaten, &pidl, nullptr);
-    desktop->Release();
-    return pidl;
-}
 
 } // namespace
 
@@ -94,7 +82,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (find != INVALID_HANDLE_VALUE) {
         do {
             if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && found.cFileName[0] != '.')
-                if (LPITEMIDLIST pidl = ParsePath(std::string(folder) + "\\" + found.cFileName)) {
+                if (LPITEMIDLIST pidl =
+                        treetest::ParsePidl(std::string(folder) + "\\" + found.cFileName)) {
                     HTREEITEM item = frame.tree.InsertShellItem(nullptr, pidl, false);
                     if (!first)
                         first = item;

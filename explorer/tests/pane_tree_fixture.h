@@ -16,6 +16,7 @@
 #include "app/collection_record.h"
 #include "app/tests/temp_folder.h"
 #include "explorer/folder_pane_tree.h"
+#include "explorer/tests/shell_item_path.h"
 
 namespace treetest {
 
@@ -58,20 +59,6 @@ private:
         return ::SendMessageA(header->hwndFrom, OCM__BASE + WM_NOTIFY, wParam, lParam);
     }
 };
-
-// The desktop's item list for a file system path; the caller owns it.
-inline LPITEMIDLIST ParsePidl(const std::string& path) {
-    IShellFolder* desktop = nullptr;
-    if (FAILED(SHGetDesktopFolder(&desktop)))
-        return nullptr;
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    LPITEMIDLIST pidl = nullptr;
-    ULONG eaten = 0;
-    desktop->ParseDisplayName(nullptr, nullptr, wide, &eaten, &pidl, nullptr);
-    desktop->Release();
-    return pidl;
-}
 
 inline void PumpMessages() {
     MSG msg;
