@@ -256,7 +256,7 @@ TEST_F(PageFileFixture, HotJournalsOfEitherChecksumRollBack) {
     } cases[] = {
         {"a journal of one checksum chain rolls back", 0, true},
         {"a journal of four checksum lanes rolls back", 1, true},
-        {"a journal of an unknown checksum is refused", 2, false},
+        {"a journal of an unknown record kind is refused", 3, false},
     };
     const std::vector<uint8_t> committed = Pattern(kDs, 3), torn = Pattern(kDs, 4);
     DbLocation loc;
