@@ -40,6 +40,32 @@
 //   index, or a free page (in the free-page index or the in-memory free
 //   cache). Leaf chains are doubly linked and sorted, and the counts in each
 //   IndexSpec equal what its tree holds.
+//
+// Rollback journal ("<db>.jnl", page_journal.cpp; all integers little-endian):
+//
+//   Header, 32 bytes:
+//     0  8  magic "VelmJrnl"        20  1  record kind (kJournalKind...)
+//     8  4  u32 page size           21  7  reserved 0
+//    12  4  u32 page count of the   28  4  u32 checksum of bytes 0..27
+//           last commit                    (one chain, salt 0, id 0)
+//    16  4  u32 salt of this journal
+//   A header of zeros (the commit point) or one that does not check rolls
+//   nothing back.
+//
+//   Records, one per page, played back in order up to the first that does
+//   not check or names a page at or past the committed count:
+//     kinds 0 and 1 (older builds; 0 one checksum chain, 1 four lanes):
+//       0 u32 page id, 4 u32 checksum of (salt, id, image), 8 the whole page.
+//     kind 2 (written now): the page with its longest run of zero bytes left
+//       out, so that a node's free gap or a record page's unused tail costs
+//       nothing:
+//       0 u32 page id, 4 u32 four-lane checksum of (salt, id, bytes 8..end),
+//       8 u16 page offset of the zero run, 10 u16 its length (0: none),
+//       12 the page's bytes before the run, then those after it.
+//       A record is 12 + page size - run length bytes; rollback writes the
+//       whole page back, the run as zeros, so the file is as committed.
+//   Pages at or past the committed count have no record: rollback cuts the
+//   file back to that count.
 #pragma once
 
 #include <cstdint>
@@ -85,6 +111,28 @@ static_assert(kIndexSpecSize == 46 + 1 + 3,
               "an index description ends with flags and 3 reserved bytes");
 static_assert(kDbHeaderSize <= kDbPageSize, "the header fits page 0");
 static_assert(kMaxIndexName + 1 + kDbLocationSize <= kMaxInlineItem, "catalogue entries inline");
+
+constexpr uint32_t kJournalHeaderSize = 32;
+constexpr uint32_t kJournalPageSize = 8;
+constexpr uint32_t kJournalBase = 12;
+constexpr uint32_t kJournalSalt = 16;
+constexpr uint32_t kJournalKind = 20;
+constexpr uint32_t kJournalHeaderSum = 28;
+constexpr uint32_t kJournalFixedHead = 8; // kinds 0, 1: id, checksum
+constexpr uint32_t kJournalRunHead = 12;  // kind 2: id, checksum, run offset, run length
+enum : uint8_t {
+    kJournalKindChain = 0,
+    kJournalKindLanes = 1,
+    kJournalKindZeroRun = 2,
+};
+static_assert(kJournalPageSize == 8, "an 8-byte magic");
+static_assert(kJournalBase == kJournalPageSize + 4, "u32 page size");
+static_assert(kJournalSalt == kJournalBase + 4, "u32 committed page count");
+static_assert(kJournalKind == kJournalSalt + 4, "u32 salt");
+static_assert(kJournalHeaderSum == kJournalKind + 1 + 7, "kind byte and 7 reserved");
+static_assert(kJournalHeaderSize == kJournalHeaderSum + 4, "the header ends with its checksum");
+static_assert(kJournalRunHead == kJournalFixedHead + 2 + 2, "u16 run offset and length");
+static_assert(kDbPageSize <= 0xFFFF, "a zero run's offset and length fit 16 bits");
 
 inline uint16_t LoadU16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));

@@ -84,6 +84,7 @@ void CPageFile::Abandon() {
     for (uint8_t* image : m_spareImages)
         delete[] image;
     m_spareImages.clear();
+    m_parked.clear();
     m_mru.clear();
     m_empty.clear();
     m_byId.clear();
@@ -187,11 +188,14 @@ uint32_t CPageFile::HeldPageCount() const {
 }
 
 void CPageFile::MoveToFront(PageRecord* record) {
-    if (record->listed)
+    if (record->parked)
+        Unpark(record, true);
+    else if (record->listed)
         m_mru.PushNewest(record);
 }
 
 void CPageFile::RemoveFromMru(PageRecord* record) {
+    Unpark(record, true);
     m_mru.Remove(record);
 }
 
@@ -265,6 +269,7 @@ void CPageFile::ResetRecord(PageRecord* record) {
     }
     DropOriginal(record);
     SetRecordId(record, -1);
+    RemoveFromMru(record);
     record->use = 0;
     record->dirty = 0;
     record->fileImage = false;
@@ -298,6 +303,48 @@ PageRecord* CPageFile::NewPageRecord(uint32_t id) {
     return TakeBuffer(id, true);
 }
 
+PageRecord* CPageFile::FindReusableRecord() {
+    // Changes reach the file only in a commit, so a dirty page cannot give
+    // up its buffer: one met here leaves the list for the parked ones until
+    // it is wanted again or committed. Moved to the list's new end instead,
+    // it came back into every search as soon as a few clean pages were
+    // used after it, and between commits of many random changes each miss
+    // walked past every one of them.
+    for (PageRecord* r = m_mru.Oldest(); r;) {
+        PageRecord* newer = r->newer;
+        if (r->use == 0) {
+            if (!(r->dirty && r->id >= 0))
+                return r;
+            Park(r);
+        }
+        r = newer;
+    }
+    return nullptr;
+}
+
+void CPageFile::Park(PageRecord* record) {
+    m_mru.Remove(record);
+    record->parked = true;
+    record->parkSlot = m_parked.size();
+    m_parked.push_back(record);
+}
+
+void CPageFile::Unpark(PageRecord* record, bool newest) {
+    if (!record->parked)
+        return;
+    PageRecord* last = m_parked.back();
+    m_parked[record->parkSlot] = last;
+    last->parkSlot = record->parkSlot;
+    m_parked.pop_back();
+    record->parked = false;
+    newest ? m_mru.PushNewest(record) : m_mru.PushOldest(record);
+}
+
+void CPageFile::UnparkAll() {
+    while (!m_parked.empty())
+        Unpark(m_parked.back(), false);
+}
+
 PageRecord* CPageFile::TakeBuffer(uint32_t id, bool zero) {
     if (!m_cacheReady || id > 0x7FFFFFFFu)
         return nullptr;
@@ -310,28 +357,11 @@ PageRecord* CPageFile::TakeBuffer(uint32_t id, bool zero) {
         if (r->id < 0 && r->use == 0 && r->listed)
             found = r;
     }
+    if (!found)
+        found = FindReusableRecord();
+    if (!found && m_mru.size() + m_parked.size() >= m_maxBytes / m_pageSize)
+        return nullptr; // cache exhausted
     if (!found) {
-        // Changes reach the file only in a commit, so a dirty page cannot
-        // give up its buffer: one met at the old end moves to the new end,
-        // and the next search does not walk past it again (between commits
-        // the dirty pages would otherwise pile up where every search starts).
-        PageRecord* r = m_mru.Oldest();
-        for (size_t left = m_mru.size(); r && left > 0; --left) {
-            PageRecord* newer = r->newer;
-            if (r->use == 0) {
-                if (!(r->dirty && r->id >= 0)) {
-                    found = r;
-                    break;
-                }
-                m_mru.PushNewest(r);
-            }
-            r = newer;
-        }
-    }
-    if (!found) {
-        uint32_t maxRecords = m_maxBytes / m_pageSize;
-        if (m_mru.size() >= maxRecords)
-            return nullptr; // cache exhausted
         PageRecord* r = new (std::nothrow) PageRecord();
         if (!r)
             return nullptr;
@@ -361,7 +391,9 @@ PageRecord* CPageFile::TakeBuffer(uint32_t id, bool zero) {
 void CPageFile::ReleasePage(PageRecord* record) {
     if (!record || record->use <= 0)
         return;
-    if (--record->use > 0 || !record->overflow)
+    if (--record->use > 0)
+        return;
+    if (!record->overflow)
         return;
     if (record->dirty)
         return; // kept for the next commit, which frees it
@@ -445,6 +477,7 @@ bool CPageFile::Flush(bool spill) {
 bool CPageFile::TruncateTail() {
     if (!m_open || !m_allocator)
         return m_open;
+    UnparkAll(); // every cached page is looked at below
     const uint32_t before = m_pageCount;
     uint32_t cut = m_allocator->TrimFileEnd(before);
     if (m_pageCount != before || cut >= before || cut == 0)
@@ -475,6 +508,7 @@ bool CPageFile::DropCache() {
     for (uint8_t* image : m_spareImages)
         delete[] image;
     m_spareImages.clear();
+    m_parked.clear();
     m_mru.clear();
     m_empty.clear();
     m_byId.clear();

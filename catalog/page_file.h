@@ -97,6 +97,8 @@ struct PageRecord {
     PageRecord* newer = nullptr;
     PageRecord* older = nullptr;
     bool listed = false;
+    bool parked = false; // off the list, dirty and unheld (CPageFile::Park)
+    size_t parkSlot = 0; // where in the parked records, while parked
 };
 
 // The cache's records from the most to the least recently used, linked
@@ -372,6 +374,16 @@ private:
     // the next commit and goes at close.
     bool EndJournal();
     PageRecord* TakeBuffer(uint32_t id, bool zero);
+    // An unheld record whose buffer may be taken (clean, or holding no
+    // page), searched from the list's old end; null when there is none.
+    PageRecord* FindReusableRecord();
+    // Parked records hold dirty pages nobody holds: they are off the
+    // recency list, which buffer searches walk, until they are wanted again
+    // (Unpark, at the list's new end) or a commit looks at every page
+    // (UnparkAll, at its old end: clean after the commit, they go first).
+    void Park(PageRecord* record);
+    void Unpark(PageRecord* record, bool newest);
+    void UnparkAll();
     // Writes count held-or-cached dirty records of consecutive ids.
     bool WriteRun(PageRecord* const* records, uint32_t count);
     bool WritePagesAt(uint64_t offset, PageRecord* const* records, uint32_t count);
@@ -398,6 +410,7 @@ private:
     std::unique_ptr<uint8_t[]> m_block;
     std::vector<PageRecord> m_pre;
     CRecencyList m_mru;
+    std::vector<PageRecord*> m_parked; // Park; each knows its slot
     // Records that hold no page, taken before any page is evicted: a page
     // released cold waits at the list's old end, and without this it would
     // go at the next miss while empty records sat beside it. Entries may be

@@ -1,18 +1,11 @@
 // The rollback journal of CPageFile and the commit that uses it (see
 // page_file.h for the rules it keeps).
 //
-// Journal file (all integers little-endian):
-//   0  8  magic "VelmJrnl"       16  4  u32 salt of this journal
-//   8  4  u32 page size           20  1  u8 record checksum: 0 one chain,
-//  12  4  u32 page count of the          1 four lanes (written now)
-//         last commit             21  7  reserved 0
-//                                 28  4  u32 checksum of bytes 0..27
-// then records, one per page: u32 page id, u32 checksum of (salt, id,
-// image), the page's image as the last commit left it.
-// A journal whose header does not check was cut short before its first sync,
-// so the database file was never touched under it. Records are played back
-// up to the first one that does not check: a record is synced before the
-// page it saves is overwritten, so a torn record saves a page that was not.
+// The journal's format is described in db_format.h. A journal whose header
+// does not check was cut short before its first sync, so the database file
+// was never touched under it. Records are played back up to the first one
+// that does not check: a record is synced before the page it saves is
+// overwritten, so a torn record saves a page that was not.
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -25,8 +18,10 @@
 namespace {
 
 constexpr uint8_t kJournalMagic[8] = {'V', 'e', 'l', 'm', 'J', 'r', 'n', 'l'};
-constexpr uint32_t kJournalHeader = 32;
-constexpr uint32_t kRecordHead = 8;
+constexpr uint32_t kJournalHeader = kJournalHeaderSize;
+// A zero run shorter than this is kept in the record: leaving it out would
+// save less than the run's description costs to read.
+constexpr uint32_t kMinZeroRun = 64;
 // Originals go to the journal in writes of at most this many pages, which
 // bounds the staging buffer of a large commit.
 constexpr uint32_t kJournalBatchPages = 64;
@@ -69,10 +64,46 @@ uint32_t LaneChecksum(uint32_t salt, uint32_t id, const uint8_t* data, uint32_t 
     return static_cast<uint32_t>(all);
 }
 
-constexpr uint8_t kChainChecksum = 0, kLaneChecksum = 1;
-
 uint32_t RecordChecksum(uint8_t kind, uint32_t salt, uint32_t id, const uint8_t* data, uint32_t n) {
-    return kind == kLaneChecksum ? LaneChecksum(salt, id, data, n) : Checksum(salt, id, data, n);
+    return kind == kJournalKindChain ? Checksum(salt, id, data, n)
+                                     : LaneChecksum(salt, id, data, n);
+}
+
+// The longest run of zero bytes in the page (offset and length; length 0
+// when none reaches kMinZeroRun). Runs are found a word at a time, then
+// widened to the bytes beside them: the free gap of a node, or the unused
+// tail of a record page, is one long run.
+void LongestZeroRun(const uint8_t* page, uint32_t n, uint32_t* start, uint32_t* length) {
+    uint32_t bestAt = 0, best = 0;
+    uint32_t i = 0;
+    while (i + 8 <= n) {
+        uint64_t w;
+        std::memcpy(&w, page + i, 8);
+        if (w != 0) {
+            i += 8;
+            continue;
+        }
+        uint32_t from = i;
+        while (from > 0 && page[from - 1] == 0)
+            --from;
+        uint32_t to = i + 8;
+        for (; to + 8 <= n; to += 8) {
+            std::memcpy(&w, page + to, 8);
+            if (w != 0)
+                break;
+        }
+        while (to < n && page[to] == 0)
+            ++to;
+        if (to - from > best) {
+            best = to - from;
+            bestAt = from;
+        }
+        i = (to + 7) & ~7u;
+    }
+    if (best < kMinZeroRun)
+        best = bestAt = 0;
+    *start = bestAt;
+    *length = best;
 }
 
 uint32_t NewSalt(const void* owner) {
@@ -124,29 +155,52 @@ bool CPageFile::RollBack() {
     uint8_t h[kJournalHeader];
     if (size < kJournalHeader || m_journal->ReadAt(0, h, kJournalHeader) != kJournalHeader ||
         std::memcmp(h, kJournalMagic, 8) != 0 ||
-        LoadU32(h + 28) != Checksum(0, 0, h, kJournalHeader - 4))
+        LoadU32(h + kJournalHeaderSum) != Checksum(0, 0, h, kJournalHeaderSum))
         return true; // never synced: the file was not touched under it
-    const uint32_t pageSize = LoadU32(h + 8);
-    const uint32_t base = LoadU32(h + 12);
-    const uint32_t salt = LoadU32(h + 16);
-    const uint8_t kind = h[20];
-    if (pageSize != m_pageSize || m_pageSize == 0 || kind > kLaneChecksum)
+    const uint32_t pageSize = LoadU32(h + kJournalPageSize);
+    const uint32_t base = LoadU32(h + kJournalBase);
+    const uint32_t salt = LoadU32(h + kJournalSalt);
+    const uint8_t kind = h[kJournalKind];
+    if (pageSize != m_pageSize || m_pageSize == 0 || kind > kJournalKindZeroRun)
         return false; // not this file's journal: leave both as they are
-    std::unique_ptr<uint8_t[]> record(new (std::nothrow) uint8_t[kRecordHead + pageSize]);
-    if (!record)
+    const bool runs = kind == kJournalKindZeroRun;
+    const uint32_t head = runs ? kJournalRunHead : kJournalFixedHead;
+    std::unique_ptr<uint8_t[]> record(new (std::nothrow) uint8_t[head + pageSize]);
+    std::unique_ptr<uint8_t[]> image(runs ? new (std::nothrow) uint8_t[pageSize] : nullptr);
+    if (!record || (runs && !image))
         return false;
-    for (uint64_t at = kJournalHeader; at + kRecordHead + pageSize <= static_cast<uint64_t>(size);
-         at += kRecordHead + pageSize) {
-        if (m_journal->ReadAt(at, record.get(), kRecordHead + pageSize) !=
-            static_cast<int64_t>(kRecordHead + pageSize))
+    for (uint64_t at = kJournalHeader; at + head <= static_cast<uint64_t>(size);) {
+        // A record is read whole when the journal holds that much; one cut
+        // short by the journal's end is torn and ends the playback.
+        const uint32_t want = static_cast<uint32_t>(
+            std::min<uint64_t>(head + pageSize, static_cast<uint64_t>(size) - at));
+        if (m_journal->ReadAt(at, record.get(), want) != static_cast<int64_t>(want))
             return false;
         const uint32_t id = LoadU32(record.get());
-        if (id >= base || LoadU32(record.get() + 4) !=
-                              RecordChecksum(kind, salt, id, record.get() + kRecordHead, pageSize))
+        uint32_t runAt = 0, runBytes = 0;
+        if (runs) {
+            runAt = LoadU16(record.get() + 8);
+            runBytes = LoadU16(record.get() + 10);
+            if (runAt + runBytes > pageSize)
+                break;
+        }
+        const uint32_t bytes = head + pageSize - runBytes;
+        if (want < bytes || id >= base ||
+            LoadU32(record.get() + 4) !=
+                (runs ? LaneChecksum(salt, id, record.get() + 8, bytes - 8)
+                      : RecordChecksum(kind, salt, id, record.get() + head, pageSize)))
             break;
-        if (m_file->WriteAt(static_cast<uint64_t>(id) * pageSize, record.get() + kRecordHead,
-                            pageSize) != static_cast<int64_t>(pageSize))
+        const uint8_t* page = record.get() + head;
+        if (runs) {
+            std::memcpy(image.get(), page, runAt);
+            std::memset(image.get() + runAt, 0, runBytes);
+            std::memcpy(image.get() + runAt + runBytes, page + runAt, pageSize - runAt - runBytes);
+            page = image.get();
+        }
+        if (m_file->WriteAt(static_cast<uint64_t>(id) * pageSize, page, pageSize) !=
+            static_cast<int64_t>(pageSize))
             return false;
+        at += bytes;
     }
     const int64_t committed = static_cast<int64_t>(static_cast<uint64_t>(base) * pageSize);
     const int64_t fileSize = m_file->GetSize();
@@ -211,10 +265,10 @@ bool CPageFile::JournalOriginals(const std::vector<PageRecord*>& dirty, bool hea
         m_journalSalt = NewSalt(this);
         m_journalEnd = 0;
     }
-    const uint32_t recordBytes = kRecordHead + m_pageSize;
+    const uint32_t recordBytes = kJournalRunHead + m_pageSize; // at most
     // The staging buffer is kept from commit to commit (a fresh one would
-    // fault in its pages every time), and every byte of it is written before
-    // it goes out, so it is not cleared.
+    // fault in its pages every time), and every byte of it that goes out is
+    // written first, so it is not cleared.
     const size_t capacity =
         kJournalHeader + std::min<size_t>(kJournalBatchPages, ids.size()) * recordBytes;
     if (m_journalStageBytes < capacity) {
@@ -225,30 +279,43 @@ bool CPageFile::JournalOriginals(const std::vector<PageRecord*>& dirty, bool hea
     bool ok = buffer != nullptr;
     for (size_t i = 0; ok && (i < ids.size() || m_journalEnd == 0);) {
         const size_t n = std::min<size_t>(kJournalBatchPages, ids.size() - i);
-        const size_t bytes = (m_journalEnd == 0 ? kJournalHeader : 0) + n * recordBytes;
         uint8_t* p = buffer;
         if (m_journalEnd == 0) {
             std::memcpy(p, kJournalMagic, 8);
-            StoreU32(p + 8, m_pageSize);
-            StoreU32(p + 12, m_journalBase);
-            StoreU32(p + 16, m_journalSalt);
-            std::memset(p + 20, 0, 8);
-            p[20] = kLaneChecksum;
-            StoreU32(p + 28, Checksum(0, 0, p, kJournalHeader - 4));
+            StoreU32(p + kJournalPageSize, m_pageSize);
+            StoreU32(p + kJournalBase, m_journalBase);
+            StoreU32(p + kJournalSalt, m_journalSalt);
+            std::memset(p + kJournalKind, 0, kJournalHeaderSum - kJournalKind);
+            p[kJournalKind] = kJournalKindZeroRun;
+            StoreU32(p + kJournalHeaderSum, Checksum(0, 0, p, kJournalHeaderSum));
             p += kJournalHeader;
         }
-        for (size_t k = 0; ok && k < n; ++k, p += recordBytes) {
+        for (size_t k = 0; ok && k < n; ++k) {
             const uint32_t id = ids[i + k].first;
-            const uint8_t* kept = ids[i + k].second;
-            StoreU32(p, id);
-            if (kept) {
-                std::memcpy(p + kRecordHead, kept, m_pageSize);
-            } else {
-                ok = ReadAt(static_cast<uint64_t>(id) * m_pageSize, p + kRecordHead, m_pageSize);
+            const uint8_t* image = ids[i + k].second;
+            uint8_t* const body = p + kJournalRunHead;
+            if (!image) {
+                ok = ReadAt(static_cast<uint64_t>(id) * m_pageSize, body, m_pageSize);
                 m_originalsReadBack += !(id == 0 && header);
+                image = body;
             }
-            StoreU32(p + 4, LaneChecksum(m_journalSalt, id, p + kRecordHead, m_pageSize));
+            uint32_t runAt = 0, runBytes = 0;
+            LongestZeroRun(image, m_pageSize, &runAt, &runBytes);
+            const uint32_t after = runAt + runBytes;
+            if (image != body)
+                std::memcpy(body, image, runAt);
+            // memmove: a page read back sits in the record, and its bytes
+            // after the run move down over the run.
+            if (image != body || runBytes != 0)
+                std::memmove(body + runAt, image + after, m_pageSize - after);
+            StoreU32(p, id);
+            StoreU16(p + 8, static_cast<uint16_t>(runAt));
+            StoreU16(p + 10, static_cast<uint16_t>(runBytes));
+            const uint32_t bytes = kJournalRunHead + m_pageSize - runBytes;
+            StoreU32(p + 4, LaneChecksum(m_journalSalt, id, p + 8, bytes - 8));
+            p += bytes;
         }
+        const size_t bytes = static_cast<size_t>(p - buffer);
         ok = ok && bytes <= 0xFFFFFFFFu &&
              m_journal->WriteAt(m_journalEnd, buffer, static_cast<uint32_t>(bytes)) ==
                  static_cast<int64_t>(bytes);
@@ -274,6 +341,7 @@ bool CPageFile::JournalOriginals(const std::vector<PageRecord*>& dirty, bool hea
 bool CPageFile::Commit(const uint8_t* header, uint32_t headerBytes) {
     if (!m_open || !m_cacheReady)
         return false;
+    UnparkAll(); // the dirty pages are looked for on the list
     const uint32_t base = m_journalActive ? m_journalBase : m_flushedCount;
     std::vector<PageRecord*> dirty;
     for (PageRecord* r : m_mru) {

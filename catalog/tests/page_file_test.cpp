@@ -256,7 +256,7 @@ TEST_F(PageFileFixture, HotJournalsOfEitherChecksumRollBack) {
     } cases[] = {
         {"a journal of one checksum chain rolls back", 0, true},
         {"a journal of four checksum lanes rolls back", 1, true},
-        {"a journal of an unknown checksum is refused", 2, false},
+        {"a journal of an unknown record kind is refused", 3, false},
     };
     const std::vector<uint8_t> committed = Pattern(kDs, 3), torn = Pattern(kDs, 4);
     DbLocation loc;
@@ -294,6 +294,68 @@ TEST_F(PageFileFixture, HotJournalsOfEitherChecksumRollBack) {
         DbLocation at = loc;
         ASSERT_TRUE(pages.ReadRecord(back.data(), kDs, &at, false));
         EXPECT_EQ(back, committed);
+        ASSERT_TRUE(pages.Close());
+    }
+}
+
+// Records that leave a page's zero run out: playback rebuilds the whole page
+// (the run as zeros, whatever the killed commit left there), stops at a torn
+// or damaged record, and cuts pages past the committed count, which have no
+// record at all.
+TEST_F(PageFileFixture, HotJournalsWithZeroRunsRestoreWholePages) {
+    const std::vector<uint8_t> live = Pattern(1000, 9), torn = Pattern(kDs, 5);
+    DbLocation loc;
+    ASSERT_TRUE(pages.AllocateRecord(live.data(), 1000, &loc)); // page 1: a long zero tail
+    ASSERT_TRUE(pages.Close());
+    const std::vector<uint8_t> file = disk->bytes;
+    ASSERT_EQ(file.size(), 2u * kPs);
+    const uint32_t runAt = 6 + 1000, runBytes = kPs - runAt;
+    const struct {
+        const char* name;
+        uint32_t cut;  // bytes cut off the journal's end
+        bool damage;   // one byte of the record flipped
+        bool grown;    // the killed commit had added page 2
+        bool restored; // page 1 is back as committed
+    } cases[] = {
+        {"a record without its zero run puts the whole page back", 0, false, false, true},
+        {"a page added past the committed count is cut off", 0, false, true, true},
+        {"a record torn by the journal's end is not played", 1, false, false, false},
+        {"a record that does not check is not played", 0, true, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        disk->bytes = file;
+        std::memcpy(disk->bytes.data() + kPs + 6, torn.data(), kDs); // overwritten in place
+        if (c.grown)
+            disk->bytes.resize(3u * kPs, 0x77);
+        const uint32_t salt = 0x0C0FFEEu;
+        std::vector<uint8_t> j(32, 0);
+        std::memcpy(j.data(), "VelmJrnl", 8);
+        StoreU32(j.data() + 8, kPs);
+        StoreU32(j.data() + 12, 2);
+        StoreU32(j.data() + 16, salt);
+        j[20] = 2;
+        StoreU32(j.data() + 28, ChainSum(0, 0, j.data(), 28));
+        std::vector<uint8_t> rec(12);
+        StoreU32(rec.data(), 1);
+        StoreU16(rec.data() + 8, static_cast<uint16_t>(runAt));
+        StoreU16(rec.data() + 10, static_cast<uint16_t>(runBytes));
+        rec.insert(rec.end(), file.begin() + kPs, file.begin() + kPs + runAt);
+        StoreU32(rec.data() + 4,
+                 LaneSum(salt, 1, rec.data() + 8, static_cast<uint32_t>(rec.size() - 8)));
+        if (c.damage)
+            rec[100] ^= 1;
+        j.insert(j.end(), rec.begin(), rec.end() - c.cut);
+        journalDisk->bytes = j;
+        const std::vector<uint8_t> left = disk->bytes;
+        ASSERT_TRUE(OpenPages());
+        if (c.restored) {
+            EXPECT_EQ(disk->bytes, file);
+        } else {
+            EXPECT_EQ(disk->bytes.size(), 2u * kPs); // cut back all the same
+            EXPECT_EQ(std::memcmp(disk->bytes.data(), left.data(), 2u * kPs), 0);
+        }
+        pages.SetPageCount(2);
         ASSERT_TRUE(pages.Close());
     }
 }
