@@ -135,16 +135,20 @@ int RunCache(Probe& p, const char* folder, int warmRuns) {
     const double cold = NowMs() - start;
     std::printf("items %d\ncold_ms %.1f\ncold_decoded %ld\n", items, cold, p.List().DecodeCount());
 
-    std::vector<double> warm;
+    std::vector<double> warm, populated;
     size_t visibleCount = 0;
     for (int run = 0; run < warmRuns; ++run) {
         // Another folder in between, as a user comes back to this one.
         p.List().SetItemSource(nullptr);
         PumpUntil([] { return false; }, 50);
         const long decodedBefore = p.List().DecodeCount();
+        // As the explorer shows a folder selected in its tree.
         const double at = NowMs();
-        if (!p.host.ShowFolder(folder, kListViewThumbnails))
+        CFileItemList* items = g_applicationState.GetFileItemList(kListFolder, folder);
+        if (!items)
             return 1;
+        p.List().SetItemSource(items);
+        populated.push_back(NowMs() - at);
         const std::vector<int> visible = p.VisibleItems();
         visibleCount = visible.size();
         if (!PumpUntil([&] {
@@ -164,6 +168,9 @@ int RunCache(Probe& p, const char* folder, int warmRuns) {
     std::printf("warm_visible %zu\nwarm_ms", visibleCount);
     for (double w : warm)
         std::printf(" %.1f", w);
+    std::printf("\nwarm_populated_ms");
+    for (double w : populated)
+        std::printf(" %.1f", w);
     std::printf("\nwarm_median_ms %.1f\nwarm_max_ms %.1f\n", Median(warm),
                 warm.empty() ? 0 : *std::max_element(warm.begin(), warm.end()));
     return 0;
@@ -174,6 +181,7 @@ int RunCache(Probe& p, const char* folder, int warmRuns) {
 // next is posted, until the view's origin stops moving.
 struct ScrollGaps {
     double longest = 0;
+    UINT before = 0; // the message dispatched just before the longest gap
     int steps = 0;
 };
 
@@ -186,6 +194,7 @@ bool Scroll(Probe& p, WPARAM request, bool untilStill, ScrollGaps* gaps) {
     };
     int last = origin();
     int still = 0;
+    UINT lastMessage = 0;
     double previous = NowMs();
     const double end = previous + kCeilingMs;
     ::PostMessageA(list, WM_VSCROLL, request, 0);
@@ -200,8 +209,12 @@ bool Scroll(Probe& p, WPARAM request, bool untilStill, ScrollGaps* gaps) {
             continue;
         }
         const double now = NowMs();
-        gaps->longest = std::max(gaps->longest, now - previous);
+        if (now - previous > gaps->longest) {
+            gaps->longest = now - previous;
+            gaps->before = lastMessage;
+        }
         previous = now;
+        lastMessage = msg.message;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
         if (msg.hwnd == list && msg.message == WM_VSCROLL) {
@@ -218,11 +231,18 @@ bool Scroll(Probe& p, WPARAM request, bool untilStill, ScrollGaps* gaps) {
 }
 
 int RunScroll(Probe& p, const char* folder) {
+    p.List().SetViewMode(kListViewThumbnails);
+    p.List().UpdateIconSpacing();
     const double start = NowMs();
-    if (!p.host.ShowFolder(folder, kListViewThumbnails))
+    CFileItemList* source = g_applicationState.GetFileItemList(kListFolder, folder);
+    if (!source)
         return 1;
+    const double listed = NowMs() - start;
+    p.List().SetItemSource(source);
+    const double populated = NowMs() - start;
     ::UpdateWindow(p.List().m_hWnd);
     const double filled = NowMs() - start;
+    std::printf("fill_listed_ms %.1f\nfill_populated_ms %.1f\n", listed, populated);
     const int items = p.List().ItemCount();
     int done = 0;
     for (int i = 0; i < items; ++i)
@@ -242,7 +262,10 @@ int RunScroll(Probe& p, const char* folder) {
         done += p.List().IsItemDone(i);
     std::printf("scroll_pages %d\nscroll_ms %.1f\nscroll_longest_gap_ms %.1f\n", pages.steps,
                 scrollMs, pages.longest);
-    std::printf("jump_longest_gap_ms %.1f\nscroll_done_items %d\n", jumps.longest, done);
+    std::printf("scroll_longest_gap_after_message 0x%x\n", pages.before);
+    std::printf("jump_longest_gap_ms %.1f\njump_longest_gap_after_message 0x%x\n", jumps.longest,
+                jumps.before);
+    std::printf("scroll_done_items %d\n", done);
     // The worker goes on with what is left; the window closes without waiting
     // for it (the stop request ends it at its next item).
     return 0;
@@ -258,8 +281,8 @@ int RunMemory(Probe& p, const char* folder) {
     CImageObject* info = ReadImageInfo((std::string(folder) + "\\" + found.cFileName).c_str());
     if (!info)
         return 1;
-    const double frame = double(info->width) * info->height * 3;
-    std::printf("picture %dx%d\nframe_bytes %.0f\n", info->width, info->height, frame);
+    const double frame = double(info->fullWidth) * info->fullHeight * 3;
+    std::printf("picture %dx%d\nframe_bytes %.0f\n", info->fullWidth, info->fullHeight, frame);
     info->Release();
 
     PROCESS_MEMORY_COUNTERS before{};
