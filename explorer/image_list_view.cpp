@@ -563,16 +563,14 @@ LRESULT CImageListViewCtrl::OnMakeVisibleFirst(UINT, WPARAM, LPARAM, BOOL&) {
         return 0;
     POINT origin{};
     ::SendMessageA(m_hWnd, LVM_GETORIGIN, 0, reinterpret_cast<LPARAM>(&origin));
-    const int count = m_itemCount;
-    std::vector<ListPoint> positions(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        POINT at{};
-        ::SendMessageA(m_hWnd, LVM_GETITEMPOSITION, i, reinterpret_cast<LPARAM>(&at));
-        positions[i] = ListPoint{at.x, at.y};
-    }
-    m_firstVisible =
-        FirstVisibleItem(positions.data(), count, ListPoint{origin.x, origin.y}, m_thumbWidth,
-                         m_thumbHeight, m_viewMode == kListViewFilmstrip);
+    HWND list = m_hWnd;
+    m_firstVisible = FirstVisibleItem(
+        m_itemCount, ListPoint{origin.x, origin.y}, m_thumbWidth, m_thumbHeight,
+        m_viewMode == kListViewFilmstrip, [list](int32_t i) {
+            POINT at{};
+            ::SendMessageA(list, LVM_GETITEMPOSITION, i, reinterpret_cast<LPARAM>(&at));
+            return ListPoint{at.x, at.y};
+        });
     m_jumpRequest = true;
     return 0;
 }

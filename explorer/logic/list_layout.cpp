@@ -21,13 +21,26 @@ ListPoint TileOffset(int32_t tileWidth, int32_t tileHeight, int32_t imageWidth,
 
 int32_t FirstVisibleItem(const ListPoint* positions, int32_t count, ListPoint origin,
                          int32_t thumbWidth, int32_t thumbHeight, bool filmstrip) {
-    for (int32_t i = 0; i < count; ++i) {
-        const bool beyond = filmstrip ? positions[i].x + thumbWidth > origin.x
-                                      : positions[i].y + thumbHeight > origin.y;
-        if (beyond)
-            return i;
+    return FirstVisibleItem(count, origin, thumbWidth, thumbHeight, filmstrip,
+                            [positions](int32_t i) { return positions[i]; });
+}
+
+int32_t FirstVisibleItem(int32_t count, ListPoint origin, int32_t thumbWidth, int32_t thumbHeight,
+                         bool filmstrip, const std::function<ListPoint(int32_t)>& positionOf) {
+    auto beyond = [&](int32_t i) {
+        const ListPoint at = positionOf(i);
+        return filmstrip ? at.x + thumbWidth > origin.x : at.y + thumbHeight > origin.y;
+    };
+    // The first index in [low, high) that is beyond; high when none is.
+    int32_t low = 0, high = count;
+    while (low < high) {
+        const int32_t middle = low + (high - low) / 2;
+        if (beyond(middle))
+            high = middle;
+        else
+            low = middle + 1;
     }
-    return 0;
+    return low < count ? low : 0;
 }
 
 ListSize FramedListPreferredSize(int32_t itemCount, int32_t maxThumbnails, int32_t thumbWidth,

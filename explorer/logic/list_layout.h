@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 struct ListPoint {
     int32_t x = 0;
@@ -40,6 +41,13 @@ ListPoint TileOffset(int32_t tileWidth, int32_t tileHeight, int32_t imageWidth,
 // (thumbnails: y + thumbHeight) lies beyond the view origin; 0 when none does.
 int32_t FirstVisibleItem(const ListPoint* positions, int32_t count, ListPoint origin,
                          int32_t thumbWidth, int32_t thumbHeight, bool filmstrip);
+// The same with item i's position read through positionOf(i). The items lie
+// in reading order (an arranged grid, or one row), so that edge never shrinks
+// from one item to the next, and the item is found by halving: a scroll
+// through a large folder asks the list view for about log2(count) positions,
+// not for every one.
+int32_t FirstVisibleItem(int32_t count, ListPoint origin, int32_t thumbWidth, int32_t thumbHeight,
+                         bool filmstrip, const std::function<ListPoint(int32_t)>& positionOf);
 
 // Item i of a single row laid out by hand, step pixels apart.
 inline ListPoint SingleRowPosition(int32_t index, int32_t step) {

@@ -69,6 +69,33 @@ TEST(ListLayout, TheFirstVisibleItemIsTheFirstWhoseFarEdgePassesTheOrigin) {
     EXPECT_EQ(0, FirstVisibleItem(nullptr, 0, ListPoint{400, 0}, 100, 100, true));
 }
 
+TEST(ListLayout, TheFirstVisibleItemOfALargeFolderIsFoundReadingFewPositions) {
+    // 10,000 thumbnails seven to a row: every row's first item, the last
+    // row, and past the end, each found with at most 15 positions read.
+    constexpr int32_t kItems = 10000;
+    auto grid = [](int32_t i) { return ListPoint{(i % 7) * 115, (i / 7) * 140}; };
+    struct Case {
+        int32_t originY, first;
+    } cases[] = {{0, 0}, {139 * 140 + 100, 140 * 7}, {1428 * 140, 1428 * 7}, {2000 * 140, 0}};
+    for (const Case& c : cases) {
+        int reads = 0;
+        const int32_t first =
+            FirstVisibleItem(kItems, ListPoint{0, c.originY}, 100, 100, false, [&](int32_t i) {
+                ++reads;
+                return grid(i);
+            });
+        EXPECT_EQ(c.first, first) << c.originY;
+        EXPECT_LE(reads, 15) << c.originY;
+    }
+    int reads = 0;
+    EXPECT_EQ(2345, FirstVisibleItem(kItems, ListPoint{2345 * 115 - 15, 0}, 100, 100, true,
+                                     [&](int32_t i) {
+                                         ++reads;
+                                         return ListPoint{i * 115, 0};
+                                     }));
+    EXPECT_LE(reads, 15);
+}
+
 TEST(ListLayout, ShiftClickSelectsExactlyTheRangeFromTheAnchor) {
     // Anchor 2, focus 5, click 9: 2..5 deselected, then 2..9 selected.
     ListSelectionMove m = ShiftClickMove(2, 5, 9);
