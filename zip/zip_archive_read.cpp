@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "zip/zip_archive.h"
+#include "zip/zip_crc.h"
 #include "zip/zip_platform.h"
 
 namespace {
@@ -117,7 +118,7 @@ uint32_t CZipArchive::ReadEntry(void* buffer, uint32_t size) {
             const int result = inflate(&stream, Z_SYNC_FLUSH);
             produced = outBefore - stream.avail_out;
             consumed = inBefore - stream.avail_in;
-            m_info.m_crc32 = static_cast<uint32_t>(crc32(m_info.m_crc32, out, produced));
+            m_info.m_crc32 = ZipCrc::Update(m_info.m_crc32, out, produced);
             delivered += produced;
             m_info.m_uncompressedLeft -= produced;
             if (result == Z_STREAM_END) {
@@ -131,8 +132,7 @@ uint32_t CZipArchive::ReadEntry(void* buffer, uint32_t size) {
         } else {
             produced = stream.avail_out < stream.avail_in ? stream.avail_out : stream.avail_in;
             std::memcpy(stream.next_out, stream.next_in, produced);
-            m_info.m_crc32 =
-                static_cast<uint32_t>(crc32(m_info.m_crc32, stream.next_out, produced));
+            m_info.m_crc32 = ZipCrc::Update(m_info.m_crc32, stream.next_out, produced);
             stream.next_in += produced;
             stream.avail_in -= produced;
             stream.next_out += produced;
