@@ -84,19 +84,19 @@ public:
                 continue;
             ++tries;
             char name[plat::kMaxPath + 1] = {};
-            if (plat::MakeTempFileName(ZipPlatformOps::OsPath(dir).c_str(), "ZAR", number, name) ==
-                0)
-                Fail(plat::LastError());
-            if (m_file.Open(name, flags, false)) {
+            const bool named = plat::MakeTempFileName(ZipPlatformOps::OsPath(dir).c_str(), "ZAR",
+                                                      number, name) != 0;
+            if (named && m_file.Open(name, flags, false)) {
                 m_path = name;
                 return;
             }
             const uint32_t error = plat::LastError();
-            if (error == plat::kErrorFileExists || error == plat::kErrorAlreadyExists)
+            if (named && (error == plat::kErrorFileExists || error == plat::kErrorAlreadyExists))
                 continue;
-            const bool missing =
-                error == plat::kErrorPathNotFound || error == plat::kErrorFileNotFound;
-            if (!missing || folderMade || folder.empty())
+            // Systems differ in what a missing folder gives (not found, an
+            // invalid name, a failed temporary name): any other failure
+            // before the folder was made makes it and tries again.
+            if (folderMade || folder.empty())
                 Fail(error);
             if (!ZipPlatformOps::ForceDirectory(folder)) {
                 errno = ENOENT;
