@@ -417,4 +417,22 @@ bool FileLastWriteTime(FileHandle file, FileTimeValue* time) {
     return true;
 }
 
+bool SetFileModTimeOf(FileHandle file, int64_t seconds) {
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_NOW;
+    times[1].tv_sec = seconds < 0 ? 0 : static_cast<time_t>(seconds);
+    times[1].tv_nsec = seconds < 0 ? UTIME_NOW : 0;
+    int fd = ToFd(file);
+    if (fd < 0) {
+        t_lastError = kErrorInvalidHandle;
+        return false;
+    }
+    if (futimens(fd, times) != 0) {
+        t_lastError = posix::ErrnoToWin32(errno, nullptr);
+        return false;
+    }
+    return true;
+}
+
 } // namespace plat

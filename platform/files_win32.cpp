@@ -222,6 +222,19 @@ bool FileLastWriteTime(FileHandle file, FileTimeValue* time) {
     return true;
 }
 
+bool SetFileModTimeOf(FileHandle file, int64_t seconds) {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    FILETIME written = now;
+    if (seconds >= 0) {
+        const uint64_t value =
+            (static_cast<uint64_t>(seconds) + kFileTimeUnixEpochSeconds) * 10000000ull;
+        written.dwLowDateTime = static_cast<DWORD>(value & 0xFFFFFFFFu);
+        written.dwHighDateTime = static_cast<DWORD>(value >> 32);
+    }
+    return SetFileTime(ToHandle(file), nullptr, &now, &written) != FALSE;
+}
+
 bool QueryPath(const char* path, PathInfo* info) {
     PathInfo result = {false, false, 0, 0};
     WIN32_FILE_ATTRIBUTE_DATA data;

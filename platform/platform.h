@@ -140,6 +140,10 @@ bool SetFileEndHere(FileHandle file);
 
 // Last-write time of an open file as a FILETIME value (100 ns since 1601).
 bool FileLastWriteTime(FileHandle file, FileTimeValue* time);
+// Sets the last-write time of an open file, in seconds since 1970-01-01 UTC
+// (the last-access time becomes now; seconds < 0 means now). Later writes through the handle leave
+// it alone, so it can be set just before the handle is closed.
+bool SetFileModTimeOf(FileHandle file, int64_t seconds);
 
 // Facts about a path without opening it. exists is false when the path does
 // not name anything (the last error then says why).

@@ -105,6 +105,7 @@ void CZipArchive::ReadDirectoryAfterOpen() {
     m_systemCode = ZipPlatformOps::kSystemDos;
     m_rootFolder.clear();
     m_extractedTotal = 0;
+    m_freeSpace = FreeSpaceNote();
     m_directory.Read();
     // New entries would take the system of the first entry when it is one
     // the archive handles.
@@ -123,6 +124,7 @@ void CZipArchive::StartNewArchive() {
     m_systemCode = ZipPlatformOps::kOwnSystem;
     m_rootFolder.clear();
     m_extractedTotal = 0;
+    m_freeSpace = FreeSpaceNote();
 }
 
 bool CZipArchive::Open(const std::string& path, int mode, uint32_t volumeSize) {

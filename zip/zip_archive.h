@@ -4,6 +4,7 @@
 // what the archive's state does not allow is refused with false or 0.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -57,6 +58,9 @@ struct CZipExtractLimits {
     uint64_t maxEntrySize = 2ull << 30;  // declared size of one entry
     uint64_t maxTotalSize = 16ull << 30; // all entries extracted while the archive is open
     bool checkFreeSpace = true;          // the target volume must hold the entry
+    // How long a free-space answer stands for the entries that follow into
+    // the same folder (less what they wrote), in milliseconds.
+    uint32_t freeSpaceReuseMs = 1000;
 };
 
 // What AddFile adds: a file or folder from disk, or a stream under a name.
@@ -231,6 +235,11 @@ private:
     CZipActionCallback* GetCallback(int type);
     void CheckLimits(const CZipEntryHeader& header, const std::string& folder) const;
     void DropOpenEntry();
+    // CloseEntry's work for a reading entry; with file (open on targetPath)
+    // its time is set through the handle before it is closed. freshFile: the
+    // file was created empty by the extraction.
+    int FinishEntry(const char* targetPath, CZipDiskFile* file, bool freshFile);
+    int CloseEntryToFile(CZipDiskFile& file, bool freshFile);
     // Reads the open entry to its end in pieces of up to bufferSize bytes,
     // hands each to `sink` (when there is one) and counts it on `callback`.
     // Returns 0, or the abort code of a callback that asked to stop: "safely"
@@ -257,6 +266,17 @@ private:
     CZipCryptKeys m_keys;
     CZipExtractLimits m_limits;
     uint64_t m_extractedTotal = 0;
+    // The last free-space answer for an extraction folder, and the total
+    // extracted when it came: entries that follow into the same folder soon
+    // after are checked against it less what was written since, instead of
+    // asking the system once per entry.
+    struct FreeSpaceNote {
+        std::string folder;
+        uint64_t bytes = 0;
+        uint64_t extractedAt = 0;
+        std::chrono::steady_clock::time_point when;
+    };
+    mutable FreeSpaceNote m_freeSpace;
     std::string m_tempFolder;
     bool m_autoFlush = false;
     uint64_t m_writtenIn = 0; // input bytes of the entry being written

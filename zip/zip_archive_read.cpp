@@ -1,7 +1,9 @@
 // CZipArchive: opening, reading and closing an entry.
 #include <cstring>
 
+#include "platform/platform.h"
 #include "zip/zip_archive.h"
+#include "zip/zip_crc.h"
 #include "zip/zip_platform.h"
 
 namespace {
@@ -117,7 +119,7 @@ uint32_t CZipArchive::ReadEntry(void* buffer, uint32_t size) {
             const int result = inflate(&stream, Z_SYNC_FLUSH);
             produced = outBefore - stream.avail_out;
             consumed = inBefore - stream.avail_in;
-            m_info.m_crc32 = static_cast<uint32_t>(crc32(m_info.m_crc32, out, produced));
+            m_info.m_crc32 = ZipCrc::Update(m_info.m_crc32, out, produced);
             delivered += produced;
             m_info.m_uncompressedLeft -= produced;
             if (result == Z_STREAM_END) {
@@ -131,8 +133,7 @@ uint32_t CZipArchive::ReadEntry(void* buffer, uint32_t size) {
         } else {
             produced = stream.avail_out < stream.avail_in ? stream.avail_out : stream.avail_in;
             std::memcpy(stream.next_out, stream.next_in, produced);
-            m_info.m_crc32 =
-                static_cast<uint32_t>(crc32(m_info.m_crc32, stream.next_out, produced));
+            m_info.m_crc32 = ZipCrc::Update(m_info.m_crc32, stream.next_out, produced);
             stream.next_in += produced;
             stream.avail_in -= produced;
             stream.next_out += produced;
@@ -158,6 +159,10 @@ int CZipArchive::CloseEntry(const char* targetPath, bool afterException) {
         DropOpenEntry();
         return kClosed;
     }
+    return FinishEntry(targetPath, nullptr, false);
+}
+
+int CZipArchive::FinishEntry(const char* targetPath, CZipDiskFile* file, bool freshFile) {
     CZipEntryHeader& h = *m_directory.CurrentHeader();
     int result = kClosed;
     if (m_info.m_uncompressedLeft > 0) {
@@ -172,9 +177,21 @@ int CZipArchive::CloseEntry(const char* targetPath, bool afterException) {
         m_inflateActive = false;
     }
     if (targetPath != nullptr) {
-        const bool timeSet = ZipPlatformOps::SetFileModTime(targetPath, h.GetTime());
-        const bool attributesSet = ZipPlatformOps::SetFileAttributes(
-            targetPath, h.GetSystemAttributes() & kSettableAttributes);
+        const time_t time = h.GetTime();
+        const uint32_t attributes = h.GetSystemAttributes() & kSettableAttributes;
+        bool timeSet;
+        if (file != nullptr && !file->IsClosed()) {
+            // Through the open handle: the file is not looked up and opened
+            // once more by name just to take its time.
+            timeSet = plat::SetFileModTimeOf(file->OsHandle(), static_cast<int64_t>(time));
+            file->Close();
+        } else {
+            timeSet = ZipPlatformOps::SetFileModTime(targetPath, time);
+        }
+        // A file extraction has just created carries the archive bit and
+        // nothing else already.
+        const bool attributesSet = (freshFile && attributes == ZipPlatformOps::kAttrArchive) ||
+                                   ZipPlatformOps::SetFileAttributes(targetPath, attributes);
         if (!timeSet || !attributesSet)
             result = kAttrFailed;
     }
@@ -203,7 +220,23 @@ int CZipArchive::CloseEntry(const char* targetPath, bool afterException) {
 }
 
 int CZipArchive::CloseEntryToFile(CZipDiskFile& file) {
+    return CloseEntryToFile(file, false);
+}
+
+int CZipArchive::CloseEntryToFile(CZipDiskFile& file, bool freshFile) {
+    if (m_entryState != -1) {
+        file.Close();
+        return kNotOpen;
+    }
     const std::string path = file.GetFilePath();
-    file.Close();
-    return CloseEntry(path.c_str(), false);
+    try {
+        return FinishEntry(path.c_str(), &file, freshFile);
+    } catch (...) {
+        // The file is closed whatever happened, as when it was closed first.
+        try {
+            file.Close();
+        } catch (...) {
+        }
+        throw;
+    }
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "zip/zip_archive.h"
+#include "zip/zip_crc.h"
 #include "zip/zip_path.h"
 #include "zip/zip_platform.h"
 
@@ -150,7 +151,7 @@ bool CZipArchive::WriteEntry(const void* data, uint32_t length) {
     if (m_writtenIn + length > 0xFFFFFFFFu)
         CZipException::ThrowError(CZipException::kErrnoFileTooLarge, GetArchivePath());
     m_writtenIn += length;
-    h.m_crc32 = static_cast<uint32_t>(crc32(h.m_crc32, static_cast<const Bytef*>(data), length));
+    h.m_crc32 = ZipCrc::Update(h.m_crc32, data, length);
     z_stream& stream = m_info.m_stream;
     if (h.m_method == 8) {
         stream.next_in = static_cast<Bytef*>(const_cast<void*>(data));

@@ -1,6 +1,8 @@
 // CZipArchive: extraction to files and memory, testing, and the checks that
 // keep extraction inside its target folder and within its limits.
+#include <atomic>
 #include <cctype>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -56,24 +58,53 @@ bool IsSafeComponent(const std::string& c) {
     return !IsDeviceName(c);
 }
 
+// Numbers of the temporary names, shared by every extraction of the
+// process so that two archives extracting into one folder rarely meet; a
+// clash only costs another try.
+std::atomic<uint32_t> g_temporaryNumber{
+    static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
+
 // Extraction output: a temporary file in the target's folder that becomes
 // the target only when the entry was extracted completely.
 class CTemporaryTarget {
 public:
     ~CTemporaryTarget() { Discard(); }
+    // Claims a fresh "ZAR....tmp" name in the folder with one exclusive
+    // create, which also opens it. The folder is made only when the create
+    // finds it missing: entries mostly land in the folder of the one before.
     void Create(const std::string& folder, const std::string& target) {
         m_target = target;
-        m_path = ZipPlatformOps::CreateTemporaryFileIn(folder);
-        if (m_path.empty()) {
-            // The system's own reason (a read-only disk, a full one, no
-            // handles left) is what the user can act on.
-            const int error = ZipPlatformOps::ErrnoFromSystemError(plat::LastError());
-            errno = error;
-            CZipException::ThrowError(error, target);
-        }
         const ZipOpenFlags flags =
-            ZipOpenFlags::kWrite | ZipOpenFlags::kCreate | ZipOpenFlags::kShareDenyWrite;
-        m_file.Open(m_path.c_str(), flags, true);
+            ZipOpenFlags::kWrite | ZipOpenFlags::kCreateNew | ZipOpenFlags::kShareDenyWrite;
+        const std::string dir = folder.empty() ? std::string(".") : folder;
+        bool folderMade = false;
+        for (uint32_t tries = 0; tries < 0x10000u;) {
+            const uint32_t number = g_temporaryNumber.fetch_add(1) & 0xFFFFu;
+            if (number == 0)
+                continue;
+            ++tries;
+            char name[plat::kMaxPath + 1] = {};
+            const bool named = plat::MakeTempFileName(ZipPlatformOps::OsPath(dir).c_str(), "ZAR",
+                                                      number, name) != 0;
+            if (named && m_file.Open(name, flags, false)) {
+                m_path = name;
+                return;
+            }
+            const uint32_t error = plat::LastError();
+            if (named && (error == plat::kErrorFileExists || error == plat::kErrorAlreadyExists))
+                continue;
+            // Systems differ in what a missing folder gives (not found, an
+            // invalid name, a failed temporary name): any other failure
+            // before the folder was made makes it and tries again.
+            if (folderMade || folder.empty())
+                Fail(error);
+            if (!ZipPlatformOps::ForceDirectory(folder)) {
+                errno = ENOENT;
+                CZipException::ThrowError(ENOENT, target);
+            }
+            folderMade = true;
+        }
+        Fail(plat::kErrorFileExists);
     }
     CZipDiskFile& File() { return m_file; }
     void Commit() {
@@ -94,6 +125,14 @@ public:
     }
 
 private:
+    // The system's own reason (a read-only disk, a full one, no handles
+    // left) is what the user can act on.
+    [[noreturn]] void Fail(uint32_t systemError) const {
+        const int error = ZipPlatformOps::ErrnoFromSystemError(systemError);
+        errno = error;
+        CZipException::ThrowError(error, m_target);
+    }
+
     CZipDiskFile m_file;
     std::string m_path;
     std::string m_target;
@@ -195,9 +234,28 @@ void CZipArchive::CheckLimits(const CZipEntryHeader& header, const std::string& 
         errno = CZipException::kErrnoNoSpace;
         CZipException::ThrowError(CZipException::kErrnoNoSpace, path);
     }
+    if (!m_limits.checkFreeSpace || folder.empty())
+        return;
+    // An answer stands for a short while, and only while what it leaves
+    // after the entries since holds this one; anything else asks again, so
+    // a refusal is always the system's word.
+    const auto now = std::chrono::steady_clock::now();
+    FreeSpaceNote& note = m_freeSpace;
+    const uint64_t writtenSince = m_extractedTotal - note.extractedAt;
+    if (note.folder == folder &&
+        now - note.when < std::chrono::milliseconds(m_limits.freeSpaceReuseMs) &&
+        note.bytes >= writtenSince && size <= note.bytes - writtenSince)
+        return;
     uint64_t free = 0;
-    if (m_limits.checkFreeSpace && !folder.empty() &&
-        ZipPlatformOps::GetDeviceFreeSpace64(folder, &free) && size > free) {
+    if (!ZipPlatformOps::GetDeviceFreeSpace64(folder, &free)) {
+        note.folder.clear();
+        return;
+    }
+    note.folder = folder;
+    note.bytes = free;
+    note.extractedAt = m_extractedTotal;
+    note.when = now;
+    if (size > free) {
         errno = CZipException::kErrnoNoSpace;
         CZipException::ThrowError(CZipException::kErrnoNoSpace, path);
     }
@@ -232,7 +290,8 @@ bool CZipArchive::ExtractFile(int index, const std::string& folder, bool keepPat
         return true;
     }
 
-    CheckLimits(header, CZipPathParts(target).GetFilePath());
+    const std::string parent = CZipPathParts(target).GetFilePath();
+    CheckLimits(header, parent);
     if (callback != nullptr)
         callback->SetTotal(header.m_uncompressedSize);
     if (!OpenEntry(index))
@@ -243,17 +302,12 @@ bool CZipArchive::ExtractFile(int index, const std::string& folder, bool keepPat
     int abortCode = 0;
     uint64_t written = 0;
     try {
-        const std::string parent = CZipPathParts(target).GetFilePath();
-        if (!parent.empty() && !ZipPlatformOps::ForceDirectory(parent)) {
-            errno = ENOENT;
-            CZipException::ThrowError(ENOENT, target);
-        }
         output.Create(parent, target);
         abortCode = PumpOpenEntry(bufferSize, callback, [&](const uint8_t* data, uint32_t n) {
             output.File().Write(data, n);
             written += n;
         });
-        result = CloseEntryToFile(output.File());
+        result = CloseEntryToFile(output.File(), true);
     } catch (...) {
         output.Discard();
         if (m_entryState == -1)

@@ -140,7 +140,9 @@ plat::FileHandle OpenFile(const std::string& path, ZipOpenFlags flags, int* erro
     const bool writes = ZipHasFlag(flags, ZipOpenFlags::kWrite);
     const bool truncates = writes && !ZipHasFlag(flags, ZipOpenFlags::kNoTruncate);
     uint32_t disposition;
-    if (ZipHasFlag(flags, ZipOpenFlags::kCreate))
+    if (ZipHasFlag(flags, ZipOpenFlags::kCreateNew))
+        disposition = plat::kCreateNew;
+    else if (ZipHasFlag(flags, ZipOpenFlags::kCreate))
         disposition = truncates ? plat::kCreateAlways : plat::kOpenAlways;
     else
         disposition = truncates ? plat::kTruncateExisting : plat::kOpenExisting;

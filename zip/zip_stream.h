@@ -20,6 +20,9 @@ enum class ZipOpenFlags : uint32_t {
     kShareDenyNone = 0x10,
     kCreate = 0x20,
     kNoTruncate = 0x40,
+    // Beyond the open modes of the format's tools: create, failing when the
+    // file exists (a fresh file claimed in one step).
+    kCreateNew = 0x80,
 };
 constexpr ZipOpenFlags operator|(ZipOpenFlags a, ZipOpenFlags b) {
     return static_cast<ZipOpenFlags>(static_cast<uint32_t>(a) | static_cast<uint32_t>(b));

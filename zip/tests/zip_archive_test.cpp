@@ -1,12 +1,14 @@
 // The archive's reading interface on small purpose-made archives.
 #include <cerrno>
 #include <functional>
+#include <utility>
 
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <unistd.h>
 #endif
 
+#include "platform/fs.h"
 #include "platform/platform.h"
 
 #include "zip/tests/zip_test_util.h"
@@ -351,6 +353,51 @@ TEST_F(ZipArchiveTest, LimitsBoundWhatExtractionWrites) {
     OpenUnit("basic.zip");
     archive.SetExtractLimits(limits);
     EXPECT_TRUE(archive.ExtractFile(5, dir));
+}
+
+// A volume of a fixed size that the files below one folder fill, counting
+// how often its free space is asked for.
+class FillingVolume : public plat::RemovableDrives {
+public:
+    FillingVolume(std::string folder, uint64_t size) : m_folder(std::move(folder)), m_size(size) {
+        m_previous = plat::SetDrives(this);
+    }
+    ~FillingVolume() override { plat::SetDrives(m_previous); }
+    bool FreeSpace(const char*, uint64_t* bytes) override {
+        ++asked;
+        uint64_t used = 0;
+        for (const std::string& file : ziptest::ListFiles(m_folder))
+            used += ziptest::ReadAll(m_folder + "/" + file).size();
+        *bytes = used < m_size ? m_size - used : 0;
+        return true;
+    }
+    int asked = 0;
+
+private:
+    std::string m_folder;
+    uint64_t m_size;
+    plat::RemovableDrives* m_previous = nullptr;
+};
+
+TEST_F(ZipArchiveTest, FreeSpaceIsAskedAgainBeforeAnEntryCouldNotFit) {
+    OpenUnit("basic.zip");
+    const std::string dir = ziptest::Scratch("free_space");
+    FillingVolume volume(dir, 10000);
+    CZipExtractLimits limits;
+    limits.freeSpaceReuseMs = 3600 * 1000; // however slow the machine
+    archive.SetExtractLimits(limits);
+    ASSERT_TRUE(archive.ExtractFile(3, dir, false)); // 90 bytes: the volume is asked
+    EXPECT_EQ(volume.asked, 1);
+    ASSERT_TRUE(archive.ExtractFile(2, dir, false)); // 6,200 more fit what it said
+    EXPECT_EQ(volume.asked, 1);
+    // Another 6,200 would not fit what is left of that answer: the volume
+    // is asked again and its word refuses the entry before it is written.
+    EXPECT_EQ(CauseOf([&] { archive.ExtractFile(5, dir, false); }), CZipException::kErrnoNoSpace);
+    EXPECT_EQ(volume.asked, 2);
+    EXPECT_EQ(ziptest::ListTree(dir), (std::vector<std::string>{"Readme.TXT", "photo.jpg"}));
+    // Another folder is asked about on its own.
+    ASSERT_TRUE(archive.ExtractFile(3, dir + "/other", false));
+    EXPECT_EQ(volume.asked, 3);
 }
 
 TEST_F(ZipArchiveTest, MemoryArchivesReadLikeFilesAndStayOpen) {
