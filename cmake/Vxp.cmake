@@ -114,3 +114,65 @@ function(vxp_add_fuzz_folder dir)
     target_include_directories(${base} PRIVATE ${CMAKE_SOURCE_DIR})
   endforeach()
 endfunction()
+
+# Lets the executable `target` load DLLs at their first call instead of at
+# process start, so that a window can answer before libraries that it does
+# not need yet are mapped and initialised. SYSTEM names the toolchain's
+# import libraries as they are linked (shell32 for -lshell32); each is
+# shadowed, for this target only, by a library that takes the functions from
+# a delay-load import library and anything else (the GUIDs that some import
+# libraries carry) from the ordinary one. ARCHIVES gives import libraries
+# linked by their full path (zlib's); their delay-load libraries are linked
+# whole ahead of everything, so that the ordinary ones are never needed.
+# A DLL that cannot be loaded, or lacks a function, reaches the target's
+# __pfnDliFailureHook2 at the first call. The x86_64 loader thunk keeps the
+# integer argument registers only: no function taking floating-point
+# arguments may be delay-loaded.
+function(vxp_delay_load target)
+  cmake_parse_arguments(arg "" "" "SYSTEM;ARCHIVES" ${ARGN})
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}-delay-load)
+  file(MAKE_DIRECTORY ${dir})
+  set(i386 OFF)
+  if(CMAKE_SYSTEM_PROCESSOR MATCHES "^i.86$")
+    set(i386 ON)
+  endif()
+  set(script ${CMAKE_SOURCE_DIR}/cmake/make_delay_import_lib.cmake)
+  set(made "")
+  set(whole "")
+  foreach(name IN LISTS arg_SYSTEM arg_ARCHIVES)
+    if(name IN_LIST arg_SYSTEM)
+      find_library(vxp_import_lib_${name} NAMES lib${name}.a REQUIRED NO_CACHE)
+      set(import_lib ${vxp_import_lib_${name}})
+      get_filename_component(base ${import_lib} NAME_WE)
+    else()
+      set(import_lib ${name})
+      get_filename_component(base ${import_lib} NAME_WE)
+    endif()
+    execute_process(COMMAND ${CMAKE_DLLTOOL} --identify ${import_lib}
+      OUTPUT_VARIABLE dll OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE status)
+    if(NOT status EQUAL 0 OR dll STREQUAL "")
+      message(FATAL_ERROR "vxp_delay_load: no DLL name in ${import_lib}")
+    endif()
+    set(delay_lib ${dir}/${base}-delay.a)
+    add_custom_command(OUTPUT ${delay_lib}
+      COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DDLLTOOL=${CMAKE_DLLTOOL}
+        -DIMPORT_LIB=${import_lib} -DDLL=${dll} -DOUTPUT=${delay_lib} -DI386=${i386} -P ${script}
+      DEPENDS ${import_lib} ${script}
+      COMMENT "Delay-load import library for ${dll}" VERBATIM)
+    list(APPEND made ${delay_lib})
+    if(name IN_LIST arg_SYSTEM)
+      # Found by -l${name} before the toolchain's own, as a linker script.
+      file(CONFIGURE OUTPUT ${dir}/lib${name}.a CONTENT "INPUT(\"${delay_lib}\" \"${import_lib}\")\n")
+    else()
+      list(APPEND whole ${delay_lib})
+    endif()
+  endforeach()
+  add_custom_target(${target}_delay_load DEPENDS ${made})
+  add_dependencies(${target} ${target}_delay_load)
+  target_link_directories(${target} BEFORE PRIVATE ${dir})
+  if(whole)
+    target_link_options(${target} PRIVATE "LINKER:--whole-archive" ${whole}
+      "LINKER:--no-whole-archive")
+  endif()
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${made})
+endfunction()
