@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstddef>
 #include <exception>
+#include <memory>
 #include <vector>
 
 #include "imaging/image_object.h"
@@ -31,18 +32,24 @@ struct ColorCells {
     }
 };
 
-// The inverse colour map, filled on demand: per cell the chosen palette
-// entry's index (top byte) and its blue, green and red (low bytes), so that
-// one read gives the error diffusion both. kUnknown marks cells not filled
-// yet: no palette colour has a blue of 255, since each is a rounded mean of
-// cell centres, whose blues are 4..252.
-constexpr uint32_t kUnknown = 0xFFFFFFFFu;
+// The inverse colour map, filled on demand a block of 4 x 8 x 4 cells at a
+// time: per cell the chosen palette entry's index. One byte a cell keeps the
+// whole map (64 KB) mostly in the first-level cache, which the diffusion's
+// chain of dependent reads needs far more than it needs the colours beside
+// the index (those come from small per-entry tables).
+constexpr int kBlockCount = (kBlueCells / 4) * (kGreenCells / 8) * (kRedCells / 4);
 
 struct InverseMap {
-    std::vector<uint32_t> cells;
+    std::vector<uint8_t> cells;
+    uint8_t filled[kBlockCount];
 
-    uint32_t& At(int b, int g, int r) {
-        return cells[(static_cast<size_t>(b) * kGreenCells + g) * kRedCells + r];
+    static size_t Index(int b, int g, int r) {
+        return (static_cast<size_t>(b) * kGreenCells + g) * kRedCells + r;
+    }
+    // The block of a cell, from its index: blue in bits 11..15, green in
+    // 5..10, red in 0..4.
+    static int BlockOf(size_t index) {
+        return static_cast<int>((index >> 13) << 6 | ((index >> 5) & 0x38) | ((index >> 2) & 7));
     }
 };
 
@@ -187,16 +194,11 @@ inline void AxisDistances(int x, int lo, int hi, int weight, int32_t* nearest, i
     *farthest += f * f;
 }
 
-uint32_t PackEntry(const std::vector<PaletteEntry>& palette, int index) {
-    const PaletteEntry& p = palette[static_cast<size_t>(index)];
-    return static_cast<uint32_t>(index) << 24 | static_cast<uint32_t>(p.red) << 16 |
-           static_cast<uint32_t>(p.green) << 8 | p.blue;
-}
-
 // Fills the cache for the 4 x 8 x 4 block of cells that holds (b, g, r): only
 // palette entries that can be nearest to some point of the block are tried.
 void FillCacheBlock(InverseMap& cache, const std::vector<PaletteEntry>& palette, int b, int g,
                     int r) {
+    cache.filled[InverseMap::BlockOf(InverseMap::Index(b, g, r))] = 1;
     const int b0 = b & ~3, g0 = g & ~7, r0 = r & ~3;
     const int minB = (b >> 2) * 32 + 4, minG = (g >> 3) * 32 + 2, minR = (r >> 2) * 32 + 4;
     const int maxB = minB + 24, maxG = minG + 28, maxR = minR + 24;
@@ -238,103 +240,198 @@ void FillCacheBlock(InverseMap& cache, const std::vector<PaletteEntry>& palette,
     for (int ib = 0; ib < 4; ++ib)
         for (int ig = 0; ig < 8; ++ig)
             for (int ir = 0; ir < 4; ++ir)
-                cache.At(b0 + ib, g0 + ig, r0 + ir) = PackEntry(palette, bestIndex[ib][ig][ir]);
+                cache.cells[InverseMap::Index(b0 + ib, g0 + ig, r0 + ir)] =
+                    static_cast<uint8_t>(bestIndex[ib][ig][ir]);
 }
 
 // Limits a diffused error (in colour units): full below 16, half the excess
 // up to 48, a constant 32 beyond, so large errors cannot streak.
-struct ErrorLimit {
-    int value[511];
-    ErrorLimit() {
-        for (int x = -255; x <= 255; ++x) {
-            const int a = x < 0 ? -x : x;
-            const int l = a < 16 ? a : a < 48 ? 16 + (a - 16) / 2 : 32;
-            value[x + 255] = x < 0 ? -l : l;
-        }
-    }
-    int operator()(int x) const { return value[std::min(255, std::max(-255, x)) + 255]; }
-};
-
-const ErrorLimit kErrorLimit;
-
-inline int Clamp255(int v) {
-    return v < 0 ? 0 : v > 255 ? 255 : v;
+int LimitError(int x) {
+    x = std::min(255, std::max(-255, x));
+    const int a = x < 0 ? -x : x;
+    const int l = a < 16 ? a : a < 48 ? 16 + (a - 16) / 2 : 32;
+    return x < 0 ? -l : l;
 }
 
-// The diffusion state of one channel along a row: cur is 7 x the last error
-// (for the next pixel), a and b what the next two error-row entries already
-// hold of the errors before it.
-struct Diffusion {
-    int cur = 0, a = 0, b = 0;
+// 16 x the error a pixel receives (7 x the last error plus the error-row
+// entry) lies within this bound: each error is -255..255 and the weights add
+// up to 16.
+constexpr int kSumBound = 16 * 255;
+// A diffused error moves a colour by at most 32 either way.
+constexpr int kShiftBound = 32;
 
-    // The pixel's value with the diffused error added; `read` is the error
-    // row's entry from the row above.
-    int Value(int read, int pixel) const {
-        // The shift of a negative sum is arithmetic (floor) on every
-        // supported compiler, as the diffusion expects.
-        return Clamp255(kErrorLimit((cur + read + 8) >> 4) + pixel);
-    }
+// Everything the diffusion looks up, made once per reduction. Each pixel's
+// step is a chain of dependent reads (map cell, the entry's colour, the error
+// limit, the clamped value with its share of the next cell's index), so every
+// step is a single table read with no arithmetic in between where possible.
+struct DiffusionTables {
+    // limit[s + kSumBound] = the limited error of sum s: the rounded sixteenth.
+    int8_t limit[2 * kSumBound + 1];
+    // For k = colour + limited error + kShiftBound: the clamped colour, and
+    // per channel its share of the inverse map's cell index. Pointer-sized,
+    // so that no sign extension stands between two reads.
+    uint8_t value[256 + 2 * kShiftBound];
+    const uint8_t* blueShare[256 + 2 * kShiftBound]; // the map's cell of the blue alone
+    intptr_t cellShare[2][256 + 2 * kShiftBound];    // green, red
+    // Per palette entry and channel: its colour and -7 x it, which with
+    // 7 x the pixel's value makes the 7/16 carried to the next pixel.
+    uint8_t colour[3][256];
+    intptr_t minusSeven[3][256];
 
-    // Spreads the error e: 3/16 to the entry behind below, 5/16 below and
-    // 1/16 ahead below (written on the next steps), 7/16 to the next pixel.
-    void Spread(int e, int16_t* entryBehind) {
-        *entryBehind = static_cast<int16_t>(a + 3 * e);
-        a = b + 5 * e;
-        b = e;
-        cur = 7 * e;
+    DiffusionTables(const std::vector<PaletteEntry>& palette, const uint8_t* cells) {
+        for (int s = -kSumBound; s <= kSumBound; ++s)
+            // The shift of a negative sum is arithmetic (floor) on every
+            // supported compiler, as the diffusion expects.
+            limit[s + kSumBound] = static_cast<int8_t>(LimitError((s + 8) >> 4));
+        for (int k = 0; k < 256 + 2 * kShiftBound; ++k) {
+            const int v = std::min(255, std::max(0, k - kShiftBound));
+            value[k] = static_cast<uint8_t>(v);
+            blueShare[k] = cells + (v >> 3) * kGreenCells * kRedCells;
+            cellShare[0][k] = (v >> 2) * kRedCells;
+            cellShare[1][k] = v >> 3;
+        }
+        std::fill(&colour[0][0], &colour[0][0] + 3 * 256, uint8_t{0});
+        std::fill(&minusSeven[0][0], &minusSeven[0][0] + 3 * 256, intptr_t{0});
+        for (size_t i = 0; i < palette.size(); ++i) {
+            const uint8_t c[3] = {palette[i].blue, palette[i].green, palette[i].red};
+            for (int ch = 0; ch < 3; ++ch) {
+                colour[ch][i] = c[ch];
+                minusSeven[ch][i] = -7 * c[ch];
+            }
+        }
     }
 };
 
-// Maps every pixel to a palette index. Rows alternate direction (even rows
-// left to right); the error row carries 16 x the diffused error of the row
-// above in (width + 2) x 3 entries, entry x + 1 for column x and a margin at
-// each end. Of a pixel's error e, 7/16 goes to the next pixel in the row and
-// 3/16, 5/16, 1/16 to the pixels below behind, below and below ahead.
+// Maps one row with error diffusion. The error row carries 16 x the diffused
+// error of the row above, three entries (blue, green, red) a column, entry
+// x + 1 for column x between a margin at each end. Of a pixel's error e,
+// 7/16 goes to the next pixel in the row and 3/16, 5/16, 1/16 to the pixels
+// below behind, below and below ahead.
+//
+// Only the 7/16 is on the chain from pixel to pixel, so the walk keeps each
+// pixel's error (in `rowErrors`, three entries a column between three zero
+// entries at each end) and the error row for the next row is made from them
+// afterwards, in a loop without a chain.
+template <int Bytes, bool Forward, bool Lazy>
+void DiffuseRow(const uint8_t* in, uint8_t* out, int16_t* errors, int16_t* rowErrors, int32_t width,
+                InverseMap& cache, const DiffusionTables& t,
+                const std::vector<PaletteEntry>& palette) {
+    constexpr ptrdiff_t dir = Forward ? 1 : -1;
+    const ptrdiff_t first = Forward ? 0 : width - 1;
+    const uint8_t* px = in + first * Bytes;
+    uint8_t* dst = out + first;
+    const int16_t* ahead = errors + 3 * (first + 1); // the pixel's own column
+    int16_t* own = rowErrors + 3 * (first + 1);
+    const int8_t* limit = t.limit + kSumBound;
+    const uint8_t* value = t.value + kShiftBound;
+    const uint8_t* const* shareB = t.blueShare + kShiftBound;
+    const intptr_t* shareG = t.cellShare[0] + kShiftBound;
+    const intptr_t* shareR = t.cellShare[1] + kShiftBound;
+
+    // Where the limited errors of the pixel are read: the sum's parts known
+    // before the map cell (no error carried yet in this row's first pixel).
+    const int8_t* limitB = limit + ahead[0];
+    const int8_t* limitG = limit + ahead[1];
+    const int8_t* limitR = limit + ahead[2];
+    intptr_t carryB = 0, carryG = 0, carryR = 0;
+    for (int32_t n = 0; n < width; ++n) {
+        // Indexed by the limited error alone: the pixel's colour is in the
+        // table's address.
+        const intptr_t qB = limitB[carryB], qG = limitG[carryG], qR = limitR[carryR];
+        const int vB = value[px[0] + qB], vG = value[px[1] + qG], vR = value[px[2] + qR];
+        const uint8_t* cellRow = (shareB + px[0])[qB] + (shareG + px[1])[qG];
+        const intptr_t cellRed = (shareR + px[2])[qR];
+        if (Lazy && !cache.filled[(vB >> 5) << 6 | (vG >> 5) << 3 | vR >> 5])
+            FillCacheBlock(cache, palette, vB >> 3, vG >> 2, vR >> 3);
+        const unsigned chosen = cellRow[cellRed];
+        *dst = static_cast<uint8_t>(chosen);
+
+        // 7 x the error carried on is 7 x the value less 7 x the entry's
+        // colour: the first half does not wait for the map cell.
+        ahead += 3 * dir;
+        limitB = limit + (7 * vB + ahead[0]);
+        limitG = limit + (7 * vG + ahead[1]);
+        limitR = limit + (7 * vR + ahead[2]);
+        carryB = t.minusSeven[0][chosen];
+        carryG = t.minusSeven[1][chosen];
+        carryR = t.minusSeven[2][chosen];
+        own[0] = static_cast<int16_t>(vB - t.colour[0][chosen]);
+        own[1] = static_cast<int16_t>(vG - t.colour[1][chosen]);
+        own[2] = static_cast<int16_t>(vR - t.colour[2][chosen]);
+        own += 3 * dir;
+        px += dir * Bytes;
+        dst += dir;
+    }
+
+    // Column c receives 5/16 of its own error and 3/16 and 1/16 of its
+    // neighbours', the 3/16 from the one walked after it. The margins are
+    // never read.
+    const int16_t* e = rowErrors;
+    int16_t* column = errors + 3;
+    const size_t count = static_cast<size_t>(width) * 3;
+    for (size_t k = 0; k < count; ++k) {
+        const int before = e[k], at = e[k + 3], after = e[k + 6];
+        column[k] = static_cast<int16_t>(Forward ? before + 5 * at + 3 * after
+                                                 : 3 * before + 5 * at + after);
+    }
+}
+
+// From this many pixels on the whole inverse map is filled before the walk.
+constexpr int64_t kEagerFillPixels = 1 << 20;
+
+// Maps every pixel to a palette index; rows alternate direction (even rows
+// left to right) when diffusing.
 template <int Bytes, bool Diffuse>
 bool MapPixels(CImageObject* dest, const CImageObject* src, InverseMap& cache,
                const std::vector<PaletteEntry>& palette) {
     const int32_t width = src->width;
-    std::vector<int16_t> errors;
+    if (!Diffuse) {
+        for (int32_t y = 0; y < src->height; ++y) {
+            const uint8_t* px = geometry::RowAt(src, y);
+            uint8_t* out = geometry::RowAt(dest, y);
+            for (int32_t x = 0; x < width; ++x, px += Bytes) {
+                const size_t cell = InverseMap::Index(px[0] >> 3, px[1] >> 2, px[2] >> 3);
+                if (!cache.filled[InverseMap::BlockOf(cell)])
+                    FillCacheBlock(cache, palette, px[0] >> 3, px[1] >> 2, px[2] >> 3);
+                out[x] = cache.cells[cell];
+            }
+        }
+        return true;
+    }
+    std::vector<int16_t> errors, rowErrors;
+    std::unique_ptr<DiffusionTables> tables;
     try {
         errors.assign((static_cast<size_t>(width) + 2) * 3, 0);
+        rowErrors.assign((static_cast<size_t>(width) + 2) * 3, 0);
+        tables.reset(new DiffusionTables(palette, cache.cells.data()));
     } catch (const std::exception&) {
         return false;
     }
+    // A large image meets most of the map anyway: filling it all first (a
+    // block gives the same cells whenever it is filled) takes the check and
+    // the call out of the walk.
+    const bool eager = static_cast<int64_t>(width) * src->height >= kEagerFillPixels;
+    if (eager)
+        for (int b = 0; b < kBlueCells; b += 4)
+            for (int g = 0; g < kGreenCells; g += 8)
+                for (int r = 0; r < kRedCells; r += 4)
+                    FillCacheBlock(cache, palette, b, g, r);
     for (int32_t y = 0; y < src->height; ++y) {
         const uint8_t* in = geometry::RowAt(src, y);
         uint8_t* out = geometry::RowAt(dest, y);
-        const bool forward = (y & 1) == 0;
-        const ptrdiff_t dir = forward ? 1 : -1;
-        // The error-row entries of the current column and of the one ahead.
-        int16_t* entry = errors.data() + (forward ? 0 : 3 * (static_cast<ptrdiff_t>(width) + 1));
-        const ptrdiff_t step = 3 * dir;
-        Diffusion blue, green, red;
-        for (int32_t n = 0; n < width; ++n) {
-            const int32_t x = forward ? n : width - 1 - n;
-            const uint8_t* px = in + static_cast<size_t>(x) * Bytes;
-            int vb = px[0], vg = px[1], vr = px[2];
-            if (Diffuse) {
-                const int16_t* ahead = entry + step;
-                vb = blue.Value(ahead[0], vb);
-                vg = green.Value(ahead[1], vg);
-                vr = red.Value(ahead[2], vr);
-            }
-            uint32_t* cell = &cache.At(vb >> 3, vg >> 2, vr >> 3);
-            if (*cell == kUnknown)
-                FillCacheBlock(cache, palette, vb >> 3, vg >> 2, vr >> 3);
-            const uint32_t chosen = *cell;
-            out[x] = static_cast<uint8_t>(chosen >> 24);
-            if (Diffuse) {
-                blue.Spread(vb - static_cast<int>(chosen & 0xFF), entry);
-                green.Spread(vg - static_cast<int>((chosen >> 8) & 0xFF), entry + 1);
-                red.Spread(vr - static_cast<int>((chosen >> 16) & 0xFF), entry + 2);
-            }
-            entry += step;
-        }
-        if (Diffuse) {
-            entry[0] = static_cast<int16_t>(blue.a);
-            entry[1] = static_cast<int16_t>(green.a);
-            entry[2] = static_cast<int16_t>(red.a);
+        int16_t* e = errors.data();
+        int16_t* own = rowErrors.data();
+        const DiffusionTables& t = *tables;
+        if (eager) {
+            if ((y & 1) == 0)
+                DiffuseRow<Bytes, true, false>(in, out, e, own, width, cache, t, palette);
+            else
+                DiffuseRow<Bytes, false, false>(in, out, e, own, width, cache, t, palette);
+        } else {
+            if ((y & 1) == 0)
+                DiffuseRow<Bytes, true, true>(in, out, e, own, width, cache, t, palette);
+            else
+                DiffuseRow<Bytes, false, true>(in, out, e, own, width, cache, t, palette);
         }
     }
     return true;
@@ -390,7 +487,8 @@ bool CIndexedColorOp::Apply(CImageObject* dest, CImageObject* src) {
     InverseMap cache;
     try {
         hist.cells = std::vector<uint16_t>();
-        cache.cells.assign(kCellCount, kUnknown);
+        cache.cells.assign(kCellCount, 0);
+        std::fill(cache.filled, cache.filled + kBlockCount, uint8_t{0});
     } catch (const std::exception&) {
         return false;
     }

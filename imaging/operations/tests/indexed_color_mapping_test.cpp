@@ -118,10 +118,18 @@ TEST(IndexedColorMapping, GivesTheIndicesOfTheIndexOnlyMapping) {
         const char* kind;
         int depth, width, height, colors, dither;
     } cases[] = {
-        {"photo-like", 24, 203, 67, 256, 1}, {"photo-like", 32, 64, 40, 16, 1},
-        {"noise", 24, 97, 31, 256, 1},       {"noise", 24, 50, 20, 2, 1},
-        {"noise", 32, 41, 13, 64, 0},        {"extremes", 24, 33, 17, 8, 1},
-        {"one colour", 24, 9, 5, 256, 1},    {"photo-like", 24, 1, 30, 4, 1},
+        {"photo-like", 24, 203, 67, 256, 1},
+        {"photo-like", 32, 64, 40, 16, 1},
+        {"noise", 24, 97, 31, 256, 1},
+        {"noise", 24, 50, 20, 2, 1},
+        {"noise", 32, 41, 13, 64, 0},
+        {"extremes", 24, 33, 17, 8, 1},
+        {"one colour", 24, 9, 5, 256, 1},
+        {"photo-like", 24, 1, 30, 4, 1},
+        // From a megapixel on the whole map is filled before the walk.
+        {"noise", 24, 1024, 1024, 256, 1},
+        {"photo-like", 32, 1031, 1021, 256, 1},
+        {"extremes", 24, 1025, 1024, 16, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message()
