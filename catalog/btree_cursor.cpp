@@ -46,6 +46,12 @@ bool CBTreeCursor::Step(uint32_t leafId, bool forward) {
     CPageFile* pages = m_index->Pages();
     const uint32_t from = static_cast<uint32_t>(m_leaf->id);
     PageRecord* rec = nullptr;
+    // A chain that loops does so in one direction (each step checks that the
+    // neighbour links back), so only a run of steps one way is bounded: a
+    // cursor may walk back and forth as often as its user likes.
+    if (forward != m_forward)
+        m_hops = 0;
+    m_forward = forward;
     if (++m_hops < pages->PageCount() && pages->IsValidPage(leafId))
         rec = pages->GetPage(leafId);
     if (!rec) {

@@ -2,9 +2,12 @@
 // the pages of a CPageFile, and cursors that walk its leaves in key order.
 // The node layout is described in btree_node.h, the IndexSpec in db_format.h.
 //
-// Entries are never rebalanced between non-empty nodes: a leaf leaves the tree
-// only when it becomes empty, an inner node only when it would be left without
-// a key. Splits pick their point by entry count and fall back to a point chosen
+// A full leaf first hands entries to a sibling under the same parent that has
+// room (the separator between them changes in place) and splits only when
+// neither can take them, which keeps leaves of randomly ordered insertions
+// well filled. Nodes are never merged: a leaf leaves the tree only when it
+// becomes empty, an inner node only when it would be left without a key.
+// Splits pick their point by entry count and fall back to a point chosen
 // by bytes whenever the count rule would overflow a page; every change that
 // needs new pages takes all of them before it writes anything, so a full file
 // or a failing allocator makes the operation fail with the tree unchanged.
@@ -63,7 +66,8 @@ private:
     bool m_writable;
     CBTreeIndex* m_index;
     PageRecord* m_leaf = nullptr;
-    uint32_t m_hops = 0; // leaves visited since the last positioning
+    uint32_t m_hops = 0;   // leaves visited one way since the last positioning or turn
+    bool m_forward = true; // the way of the last step
 };
 
 class CBTreeIndex {
@@ -180,6 +184,14 @@ private:
     // of the entry there when `replace`), splitting the leaf.
     bool SplitLeafAndPut(std::vector<PathLevel>& path, PageRecord* leaf,
                          const std::vector<uint8_t>& entry, uint32_t position, bool replace);
+    // Puts such an entry by moving entries between the leaf and a sibling
+    // under the same parent that has room, so that both end about equally
+    // full; false, with nothing changed, when no sibling can take them.
+    bool ShiftToSiblingAndPut(std::vector<PathLevel>& path, PageRecord* leaf,
+                              const std::vector<uint8_t>& entry, uint32_t position, bool replace);
+    bool ShiftInto(std::vector<PathLevel>& path, PageRecord* leaf, PageRecord* sibling,
+                   bool siblingLeft, const std::vector<uint8_t>& entry, uint32_t position,
+                   bool replace, uint64_t leafBytes, uint32_t wanted);
     bool CollapseAfterEmptyLeaf(std::vector<PathLevel>& path, PageRecord* leaf);
     bool FreeSeparator(const std::vector<uint8_t>& key);
     bool TypedKey(uint8_t type) const { return m_spec.keyType == type && Ready(); }

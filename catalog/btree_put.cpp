@@ -283,6 +283,167 @@ bool CBTreeIndex::SplitLeafAndPut(std::vector<PathLevel>& path, PageRecord* leaf
     return true;
 }
 
+bool CBTreeIndex::ShiftToSiblingAndPut(std::vector<PathLevel>& path, PageRecord* leaf,
+                                       const std::vector<uint8_t>& entry, uint32_t position,
+                                       bool replace) {
+    if (path.empty())
+        return false;
+    const NodeFormat fmt = Format();
+    PathLevel& up = path.back();
+    CNode parent(up.record->data, fmt, false);
+    CNode node(leaf->data, fmt, true);
+    const uint32_t keys = parent.Count(), d = up.child, count = node.Count();
+    uint32_t parentEnd, leafEnd;
+    if (d > keys || position + (replace ? 1 : 0) > count || !parent.EntryEnd(&parentEnd) ||
+        !node.EntryEnd(&leafEnd))
+        return false;
+    uint32_t oldBytes = 0;
+    if (replace) {
+        const uint8_t* old;
+        if (!node.EntryAt(position, &old, &oldBytes))
+            return false;
+    }
+    const uint64_t leafBytes = leafEnd - kLeafHeader - oldBytes + entry.size();
+    // Only a sibling with clearly more room is worth the move: one that is
+    // nearly as full would send the next insertion here back to it.
+    const uint32_t wanted =
+        std::max<uint32_t>(fmt.pageSize / 16, 2 * static_cast<uint32_t>(entry.size()));
+    for (int side = 0; side < 2; ++side) {
+        const bool left = side == 0;
+        if (left ? d == 0 : d == keys)
+            continue;
+        uint32_t siblingId;
+        if (!parent.ChildAt(left ? d - 1 : d + 1, &siblingId) ||
+            siblingId == static_cast<uint32_t>(leaf->id) || !m_pages->IsValidPage(siblingId))
+            continue;
+        PageRecord* sibling = m_pages->GetPage(siblingId);
+        if (!sibling)
+            continue;
+        if (ShiftInto(path, leaf, sibling, left, entry, position, replace, leafBytes, wanted)) {
+            m_pages->ReleasePage(sibling);
+            return true;
+        }
+        m_pages->ReleasePage(sibling);
+    }
+    return false;
+}
+
+bool CBTreeIndex::ShiftInto(std::vector<PathLevel>& path, PageRecord* leaf, PageRecord* sibling,
+                            bool siblingLeft, const std::vector<uint8_t>& entry, uint32_t position,
+                            bool replace, uint64_t leafBytes, uint32_t wanted) {
+    const NodeFormat fmt = Format();
+    PathLevel& up = path.back();
+    CNode parent(up.record->data, fmt, false);
+    CNode node(leaf->data, fmt, true);
+    CNode other(sibling->data, fmt, true);
+    const uint32_t count = node.Count(), otherCount = other.Count();
+    uint32_t otherEnd;
+    if (!other.EntryEnd(&otherEnd) || otherEnd < kLeafHeader)
+        return false;
+    const uint64_t otherBytes = otherEnd - kLeafHeader;
+    if (otherEnd + other.SlotBytes(otherCount) + wanted > fmt.pageSize)
+        return false;
+    // The entries of both leaves in key order, the new one in place: the
+    // lower leaf's first, then the upper one's.
+    struct Piece {
+        const uint8_t* data;
+        uint32_t size;
+    };
+    std::vector<Piece> all;
+    all.reserve(count + otherCount + 1);
+    auto addStored = [&](const CNode& n, uint32_t from, uint32_t to) {
+        for (uint32_t i = from; i < to; ++i) {
+            const uint8_t* e;
+            uint32_t size;
+            if (!n.EntryAt(i, &e, &size))
+                return false;
+            all.push_back(Piece{e, size});
+        }
+        return true;
+    };
+    auto addLeaf = [&]() {
+        if (!addStored(node, 0, position))
+            return false;
+        all.push_back(Piece{entry.data(), static_cast<uint32_t>(entry.size())});
+        return addStored(node, position + (replace ? 1 : 0), count);
+    };
+    if (siblingLeft ? !(addStored(other, 0, otherCount) && addLeaf())
+                    : !(addLeaf() && addStored(other, 0, otherCount)))
+        return false;
+    const uint32_t total = static_cast<uint32_t>(all.size());
+    std::vector<uint64_t> before(total + 1);
+    for (uint32_t i = 0; i < total; ++i)
+        before[i + 1] = before[i] + all[i].size;
+    if (before[total] != leafBytes + otherBytes)
+        return false;
+    // The most even cut where both leaves fit, and which moves something.
+    const uint32_t lowCount = siblingLeft ? otherCount : total - otherCount;
+    uint64_t best = UINT64_MAX;
+    uint32_t cut = 0;
+    for (uint32_t k = 1; k < total; ++k) {
+        if (siblingLeft ? k <= lowCount : k >= lowCount)
+            continue;
+        if (k > 0xFFFF || total - k > 0xFFFF ||
+            kLeafHeader + before[k] + fmt.SlotBytes(true, k) > fmt.pageSize ||
+            kLeafHeader + before[total] - before[k] + fmt.SlotBytes(true, total - k) > fmt.pageSize)
+            continue;
+        const uint64_t a = before[k], b = before[total] - before[k];
+        const uint64_t diff = a > b ? a - b : b - a;
+        if (diff < best) {
+            best = diff;
+            cut = k;
+        }
+    }
+    if (cut == 0)
+        return false;
+    // The separator between the two leaves changes in place.
+    const uint32_t sepIndex = siblingLeft ? up.child - 1 : up.child;
+    const uint8_t* oldSep;
+    uint32_t oldSepSize;
+    uint32_t parentEnd;
+    if (!parent.EntryAt(sepIndex, &oldSep, &oldSepSize) || oldSepSize <= kChildBytes ||
+        !parent.EntryEnd(&parentEnd))
+        return false;
+    std::vector<uint8_t> separator;
+    DbLocation copied;
+    uint32_t copiedSize = 0;
+    if (!LeafSeparator(all[cut - 1].data, all[cut].data, &separator, &copied, &copiedSize))
+        return false;
+    const uint32_t child = LoadU32(oldSep + oldSepSize - kChildBytes);
+    const std::vector<uint8_t> oldKey(oldSep, oldSep + oldSepSize - kChildBytes);
+    if (!parent.Fits(parent.Count(), parentEnd - oldSepSize +
+                                         static_cast<uint32_t>(separator.size()) + kChildBytes)) {
+        if (copiedSize)
+            m_pages->FreeRecord(copied, copiedSize);
+        return false;
+    }
+    // Both leaves are written from a copy: the pieces point into them.
+    std::vector<uint8_t> bytes;
+    bytes.reserve(before[total]);
+    for (const Piece& p : all)
+        bytes.insert(bytes.end(), p.data, p.data + p.size);
+    PageRecord* low = siblingLeft ? sibling : leaf;
+    PageRecord* high = siblingLeft ? leaf : sibling;
+    auto fill = [&](PageRecord* rec, uint32_t from, uint32_t to) {
+        uint8_t* data = rec->data;
+        std::memset(data + kLeafHeader, 0, fmt.pageSize - kLeafHeader);
+        std::memcpy(data + kLeafHeader, bytes.data() + before[from], before[to] - before[from]);
+        StoreU16(data, static_cast<uint16_t>(to - from));
+        CNode(data, fmt, true).WriteSlots();
+        rec->dirty = 1;
+    };
+    fill(low, 0, cut);
+    fill(high, cut, total);
+    separator.resize(separator.size() + kChildBytes);
+    StoreU32(separator.data() + separator.size() - kChildBytes, child);
+    parent.Remove(sepIndex);
+    parent.Insert(sepIndex, separator.data(), static_cast<uint32_t>(separator.size()));
+    up.record->dirty = 1;
+    m_spec.outOfLineBytes += copiedSize;
+    FreeSeparator(oldKey);
+    return true;
+}
+
 bool CBTreeIndex::Put(const DbBuffer& key, const DbBuffer& value) {
     SearchKey sk;
     if (readOnly || !Ready() || !EntryFits(key, value) || !MakeSearchKey(key, false, &sk))
@@ -377,7 +538,8 @@ bool CBTreeIndex::Put(const DbBuffer& key, const DbBuffer& value) {
         if (!leaf.Insert(pos, entry.data(), static_cast<uint32_t>(entry.size())))
             return undo();
         leafRec->dirty = 1;
-    } else if (!SplitLeafAndPut(path, leafRec, entry, pos, found)) {
+    } else if (!ShiftToSiblingAndPut(path, leafRec, entry, pos, found) &&
+               !SplitLeafAndPut(path, leafRec, entry, pos, found)) {
         return undo();
     }
     if (!found)

@@ -258,6 +258,31 @@ TEST_F(TreeFixture, CursorsAtTheEnds) {
     m.db->ReleaseIndex(idx);
 }
 
+TEST_F(TreeFixture, CursorWalksBackAndForthAcrossLeavesWithoutLimit) {
+    // A few leaves in a file of few pages: crossing between two of them
+    // more often than the file has pages is an ordinary walk, not a loop.
+    CBTreeIndex* idx = m.db->OpenKeySet("Ids", 4, false, true);
+    ASSERT_TRUE(idx->SetKeyType(kKeyTypeUnsigned));
+    uint32_t n = 0;
+    while (idx->Spec().leafCount < 2)
+        ASSERT_TRUE(idx->PutUInt(n++, DbBuffer()));
+    const uint32_t firstLeafCount = LeafCount(*m.db, idx->Spec().firstLeaf, idx);
+    CBTreeCursor* c = idx->NewCursor(false);
+    uint8_t key[4];
+    DbBuffer k = DbBuffer::Out(key, sizeof key);
+    ASSERT_TRUE(c->First());
+    for (uint32_t i = 0; i + 1 < firstLeafCount; ++i)
+        ASSERT_TRUE(c->Next());
+    for (uint32_t turn = 0; turn < 3 * m.db->Pages().PageCount(); ++turn) {
+        ASSERT_TRUE(c->Next()) << turn; // into the second leaf
+        ASSERT_TRUE(c->GetKey(&k));
+        ASSERT_EQ(LoadU32(key), firstLeafCount);
+        ASSERT_TRUE(c->Prev()) << turn; // back into the first
+    }
+    idx->ReleaseCursor(c);
+    m.db->ReleaseIndex(idx);
+}
+
 TEST_F(TreeFixture, CursorEraseEmptiesATallTreeAndFreesEveryNode) {
     // Long keys with a long common prefix keep separators long: a few
     // thousand entries make the tree two inner levels high.

@@ -1,7 +1,8 @@
-// Splits of every shape, checked against a model after each one: a full leaf
-// taking its new entry in the first, the last or a middle slot, a value that
-// grows out of its leaf, a full parent that splits below the root and beside
-// it, and the root splitting at the leaf and at the inner level.
+// Splits and moves of every shape, checked against a model after every
+// insertion: a full leaf taking its new entry in the first, the last or a
+// middle slot, a full leaf handing entries to its left or right sibling, a
+// value that grows out of its leaf, a full parent that splits below the root
+// and beside it, and the root splitting at the leaf and at the inner level.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -33,25 +34,32 @@ struct SplitCase {
     uint32_t keys;
     uint8_t minHeight;
     uint32_t minInnerSplits; // inner nodes split, new roots included
+    uint32_t minFillPercent; // of the leaves' entry space, at the end
 };
 
 const SplitCase kCases[] = {
     {"a full root leaf takes its new key in the last slot and becomes a tree", Order::Ascending, 0,
-     false, false, 24, 100, 0, 400, 1, 0},
-    {"a full leaf takes its new key in the first slot", Order::Descending, 0, false, false, 24, 100,
-     0, 400, 1, 0},
+     false, false, 24, 100, 0, 400, 1, 0, 0},
+    {"a full last leaf hands its first entries to its left sibling", Order::Ascending, 0, false,
+     false, 24, 100, 0, 3000, 1, 0, 85},
+    {"a full first leaf hands its last entries to its right sibling", Order::Descending, 0, false,
+     false, 24, 100, 0, 3000, 1, 0, 85},
     {"a full leaf takes its new key in a middle slot", Order::Middle, 0, false, false, 24, 100, 0,
-     400, 1, 0},
+     400, 1, 0, 0},
+    {"scattered insertions fill leaves by moving entries both ways", Order::Scattered, 0, false,
+     false, 24, 100, 0, 3000, 1, 0, 80},
     {"a value that grows out of its leaf splits it", Order::Scattered, 0, false, false, 24, 10, 200,
-     400, 1, 0},
+     400, 1, 0, 0},
     {"a full parent splits below the root, after the root split", Order::Ascending, 0, false, true,
-     200, 8, 0, 2500, 2, 2},
+     200, 8, 0, 2500, 2, 2, 0},
     {"a full parent takes its separator in a middle slot", Order::Scattered, 0, false, true, 200, 8,
-     0, 2500, 2, 2},
+     0, 4000, 2, 2, 80},
     {"separators of keys out of line are records of their own", Order::Middle, 0, true, false, 40,
-     100, 0, 600, 1, 0},
+     100, 0, 600, 1, 0, 0},
+    {"moved entries replace out-of-line separator records", Order::Scattered, 0, true, false, 40,
+     100, 0, 3000, 1, 0, 80},
     {"fixed-length keys are cut to prefixes in inner nodes", Order::Descending, 250, false, true,
-     250, 0, 0, 1500, 2, 1},
+     250, 0, 0, 1500, 2, 1, 0},
 };
 
 std::string KeyOf(const SplitCase& c, uint32_t i) {
@@ -108,6 +116,53 @@ void ExpectModel(CBTreeIndex* idx, const std::map<std::string, std::string>& mod
     idx->ReleaseCursor(c);
 }
 
+// The entries around key agree with the model: every leaf a change can
+// touch (the leaf, its siblings, a new leaf) lies within span entries.
+void ExpectModelNear(CBTreeIndex* idx, const std::map<std::string, std::string>& model,
+                     const std::string& key, uint32_t span = 300) {
+    CBTreeCursor* c = idx->NewCursor(false);
+    ASSERT_NE(c, nullptr);
+    ASSERT_TRUE(c->Seek(Text(key))) << key;
+    auto it = model.find(key);
+    ASSERT_NE(it, model.end());
+    for (uint32_t i = 0; i < span && it != model.begin(); ++i, --it)
+        ASSERT_TRUE(c->Prev()) << "fewer entries before " << key << " than the model has";
+    if (it == model.begin()) {
+        EXPECT_FALSE(c->Prev() && c->Next()) << "an entry before the model's first";
+    }
+    uint8_t k[512], v[512];
+    for (uint32_t i = 0; i < 2 * span && it != model.end(); ++i, ++it) {
+        DbBuffer kb = DbBuffer::Out(k, sizeof k), vb = DbBuffer::Out(v, sizeof v);
+        ASSERT_TRUE(c->OnEntry()) << "the index ends before " << it->first;
+        ASSERT_TRUE(c->GetKeyValue(&kb, &vb));
+        ASSERT_EQ(std::string(reinterpret_cast<char*>(k), kb.length), it->first);
+        ASSERT_EQ(std::string(reinterpret_cast<char*>(v), vb.length), it->second) << it->first;
+        if (!c->Next()) {
+            EXPECT_EQ(std::next(it), model.end()) << "the index ends after " << it->first;
+        }
+    }
+    idx->ReleaseCursor(c);
+}
+
+// Bytes of entries over the entry space of every leaf, in percent.
+uint32_t LeafFillPercent(CIndexDatabase& db, CBTreeIndex* idx) {
+    const NodeFormat f = idx->Format();
+    uint64_t used = 0, space = 0;
+    for (uint32_t id = idx->Spec().firstLeaf; id != kDbNoPage;) {
+        PageRecord* r = db.Pages().GetPage(id);
+        if (!r)
+            return 0;
+        CNode leaf(r->data, f, true);
+        uint32_t end = kLeafHeader;
+        EXPECT_TRUE(leaf.EntryEnd(&end));
+        used += end - kLeafHeader + leaf.SlotBytes(leaf.Count());
+        space += f.pageSize - kLeafHeader;
+        id = leaf.Next();
+        db.Pages().ReleasePage(r);
+    }
+    return space ? static_cast<uint32_t>(100 * used / space) : 0;
+}
+
 void ExpectClean(CIndexDatabase& db) {
     DbCheckResult r = CheckDatabase(db);
     std::string all;
@@ -126,18 +181,20 @@ TEST(TreeSplits, EverySplitShapeKeepsWhatAModelHolds) {
                                : m.db->OpenIndex("Splits", c.fixedKey, c.keysOut, 0, false, true);
         ASSERT_NE(idx, nullptr);
         std::map<std::string, std::string> model;
-        uint32_t splits = 0;
+        uint32_t splits = 0, puts = 0;
         auto put = [&](uint32_t i, uint32_t bytes) {
             const std::string key = KeyOf(c, i), value = ValueOf(i, bytes);
             const uint32_t leaves = idx->Spec().leafCount;
             ASSERT_TRUE(idx->Put(Text(key), Text(value))) << key;
             model[key] = value;
-            if (idx->Spec().leafCount != leaves) {
-                ++splits;
+            // Entries move between leaves without a split, so every
+            // insertion is checked where it can have changed something, and
+            // the whole index now and then.
+            ExpectModelNear(idx, model, key);
+            if (++puts % 64 == 0)
                 ExpectModel(idx, model);
-                if (splits % 16 == 0)
-                    ExpectClean(*m.db);
-            }
+            if (idx->Spec().leafCount != leaves && ++splits % 16 == 0)
+                ExpectClean(*m.db);
         };
         for (uint32_t i : InsertOrder(c.order, c.keys)) {
             put(i, c.valueBytes);
@@ -158,6 +215,8 @@ TEST(TreeSplits, EverySplitShapeKeepsWhatAModelHolds) {
         EXPECT_GE(s.height, c.minHeight);
         EXPECT_GE(s.innerCount - s.height, c.minInnerSplits)
             << "inner nodes " << s.innerCount << ", height " << int(s.height);
+        const uint32_t fill = LeafFillPercent(*m.db, idx);
+        EXPECT_GE(fill, c.minFillPercent) << s.leafCount << " leaves";
         ExpectClean(*m.db);
         for (const auto& [key, value] : model) {
             std::string got;
@@ -177,6 +236,7 @@ TEST(TreeSplits, EverySplitShapeKeepsWhatAModelHolds) {
                       : m.db->OpenIndex("Splits", c.fixedKey, c.keysOut, 0, false, false);
         ASSERT_NE(idx, nullptr);
         ExpectModel(idx, model);
+        EXPECT_EQ(LeafFillPercent(*m.db, idx), fill);
         ExpectClean(*m.db);
         m.db->ReleaseIndex(idx);
         EXPECT_TRUE(m.db->Close());
