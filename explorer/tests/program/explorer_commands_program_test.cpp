@@ -315,8 +315,12 @@ TEST_F(ExplorerCommands, TheSlideShowOverTheFolderAndItsSubfoldersPlaysInANewVie
     PostMessageA(frame, WM_COMMAND, 32826, 0);
     HWND dialog = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (dialog = FindWindowA("#32770", "Slide Show")) != nullptr; }));
-    HWND play = GetDlgItem(dialog, 1151);
-    EXPECT_EQ(2, SendMessageA(play, CB_GETCOUNT, 0, 0)) << "a folder list offers two scopes";
+    // The window exists before its initialisation has filled the scopes.
+    HWND play = nullptr;
+    EXPECT_TRUE(WaitFor([&] {
+        play = GetDlgItem(dialog, 1151);
+        return SendMessageA(play, CB_GETCOUNT, 0, 0) == 2;
+    })) << "a folder list offers two scopes";
     EXPECT_EQ(1, SendMessageA(play, CB_GETCURSEL, 0, 0));
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
 
