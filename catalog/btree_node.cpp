@@ -183,6 +183,9 @@ bool CNode::Remove(uint32_t i) {
     uint32_t at, size, end;
     if (i >= count || !EntryOffset(i, &at) || !EntrySizeAt(at, &size) || !EntryEnd(&end))
         return false;
+    // A damaged page can claim an entry that runs past the used area.
+    if (at > end || size > end - at)
+        return false;
     std::memmove(m_data + at, m_data + at + size, end - at - size);
     std::memset(m_data + end - size, 0, size);
     StoreU16(m_data, static_cast<uint16_t>(count - 1));
