@@ -65,6 +65,17 @@ function(vxp_add_gtest name)
     set(T_TIMEOUT 300)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
+  # Every Wine test of a run shares one desktop and so one clipboard: a test that reads back what
+  # it put there fails when another empties it in between. Tests that touch it take turns.
+  if(VXP_WINDOWS)
+    foreach(src ${T_SOURCES})
+      file(READ ${src} text)
+      if(text MATCHES "[Cc]lipboard")
+        set_tests_properties(${name} PROPERTIES RESOURCE_LOCK clipboard)
+        break()
+      endif()
+    endforeach()
+  endif()
 endfunction()
 
 # Every .cpp of <dir>/tests becomes its own test executable named <prefix>_<file>.
